@@ -1,0 +1,38 @@
+// The one list of result strings that every search fills: sorted (alphabetical, an
+// entry equal to one present ignoring case is dropped) or unsorted (appended).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class ResultList;
+// Negative when the entry at i1 goes first, 0 when equal, positive when it goes after.
+using ResultListCompare = int (*)(const ResultList& list, int32_t i1, int32_t i2);
+
+class ResultList {
+public:
+    explicit ResultList(std::size_t capacity = 5500);
+
+    bool Sorted() const { return sorted_; }
+    // Switching to sorted sorts at once (dropping duplicates); to unsorted keeps the order.
+    void SetSorted(bool sorted);
+    // Returns the entry's index, or -1 when a sorted list dropped it as a duplicate.
+    int32_t Add(const std::string& s);
+    void Clear();
+    int32_t Count() const { return static_cast<int32_t>(items_.size()); }
+    const std::string& operator[](int32_t i) const { return items_[static_cast<std::size_t>(i)]; }
+    void Put(int32_t i, const std::string& s);
+    // Alphabetical sort of an unsorted list; nothing on a sorted one.
+    void Sort();
+    // Custom sort of an unsorted list; nothing on a sorted one.
+    void CustomSort(ResultListCompare compare);
+    const std::vector<std::string>& Items() const { return items_; }
+
+private:
+    std::vector<std::string> items_;
+    bool sorted_ = false;
+};
+
+int CompareLongestFirst(const ResultList& list, int32_t i1, int32_t i2);
+int CompareShortestFirst(const ResultList& list, int32_t i1, int32_t i2);

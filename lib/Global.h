@@ -1,0 +1,54 @@
+// The unit Global: dictionary lines, grammatical codes, folding and keys, the
+// letter-draw arithmetic, the temporary folder, socket error texts and the globals
+// shared by the dictionary program. All text is Windows-1252 bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include <gmpxx.h>
+
+#include "tabfile.h"
+
+// One parsed dictionary line.
+struct TMot {
+    std::string Word;       // the form
+    std::string Lemma;      // the lemma, "0" already replaced by the form
+    std::string SortedKey;  // the anagram key
+    std::string Code;       // the grammatical code, without the marker
+};
+
+void ParseDictLine(const std::string& line, TMot& mot);
+std::string CategoryText(const std::string& code, const std::string& lemma);
+// 43 "~", a blank, the 8-character version, a blank, 43 "~".
+std::string VersionLine(const std::string& version);
+
+extern const char ForbiddenFileNameChars[10];  // the nine characters and a closing zero
+constexpr char FileNameReplacementChar = '_';
+
+std::string FoldAccentsUpper(std::string_view s);
+std::string AnagramKey(std::string_view s);
+std::string SanitizeFileName(std::string_view s);
+
+// The temporary folder, ending with the path separator.
+std::string GetTempFolder();
+std::string SocketErrorText(int32_t code);
+
+// Letter-draw arithmetic (positions are 1-based).
+std::string RightChars(const std::string& s, int32_t count);
+std::string IntToBinStr(int32_t n);
+int32_t BinStrToInt(const std::string& s);
+std::string PadLeftWith(const std::string& s, char ch, int32_t width);
+int32_t CountOnes(const std::string& s);
+int32_t PosFrom(const std::string& s, const std::string& sub, int32_t start);
+std::string RemoveLetters(const std::string& s, const std::string& letters);
+void FactorialBig(int32_t n, mpz_class& f);
+int32_t CountSubsetsOfTwoOrMore(int32_t n);
+int32_t CountCombinationsInRange(int32_t minK, int32_t maxK, int32_t n);
+
+// Shared globals of the dictionary program.
+extern ITabStringsPtr Dictionary;    // the open dictionary, empty when none
+extern std::string EditedWord;       // the word handed to the word editor
+extern std::string DictionaryVersion;// version read from line 0 (9 characters)
+extern bool StopRequested;           // the letter draw's stop flag

@@ -1,0 +1,58 @@
+// What every window of both programs shares on top of Qt Widgets: Windows-1252 text at
+// the display boundary, the fixed colours and fonts, cursor, beep and message pumping.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+
+class QApplication;
+class QWidget;
+
+namespace gui {
+
+// Colours are given as $BBGGRR values, the way the layouts state them.
+constexpr uint32_t clBlack = 0x000000;
+constexpr uint32_t clWhite = 0xFFFFFF;
+constexpr uint32_t clSilver = 0xC0C0C0;       // panels
+constexpr uint32_t clLightIvory = 0xF0FFFF;   // input fields and text areas
+constexpr uint32_t clBlue = 0xFF0000;
+constexpr uint32_t clRed = 0x0000FF;
+QColor BgrColor(uint32_t bgr);
+
+// Windows-1252 bytes <-> QString.
+QString ToQt(std::string_view ansi);
+std::string FromQt(const QString& text);
+
+// "Arial" and "MS Sans Serif" at a character height in pixels, resolved to Liberation Sans
+// so that layouts come out the same on every machine.
+QFont ArialFont(int pixelHeight, bool bold = false, bool italic = false, bool underline = false);
+
+// Fills a widget's background with a $BBGGRR colour.
+void SetBackground(QWidget* widget, uint32_t bgr);
+
+// The application object's set-up: title, and the default error report for exceptions
+// that no window catches (a modal box with the message; the message loop goes on).
+void InitApplication(QApplication& app, const QString& title);
+// Shows the default error report for an exception message.
+void ReportException(const std::string& message);
+
+// Sounds: MessageBeep(type) with the Windows values 0 (default), $10, $20, $30, $40.
+void Beep(unsigned type = 0);
+// Runs pending window events (the program's message pumping).
+void ProcessMessages();
+
+// Hourglass for the lifetime of the object; the previous cursor comes back afterwards.
+class HourglassCursor {
+public:
+    HourglassCursor();
+    ~HourglassCursor();
+    HourglassCursor(const HourglassCursor&) = delete;
+    HourglassCursor& operator=(const HourglassCursor&) = delete;
+};
+
+}  // namespace gui

@@ -1,0 +1,3 @@
+// POSIX file mapping under the dictionary store (being written).
+#pragma once
+namespace platform { class MappedFile {}; }

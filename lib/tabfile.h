@@ -1,0 +1,148 @@
+// The dictionary store: a text file mapped whole into memory and edited in place
+// as a list of lines. Every edit goes straight into the file; there is no save step.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/MappedFile.h"
+
+// File, mapping and byte-index errors, and the refusal to change a read-only file.
+class ETabFileError : public std::runtime_error {
+public:
+    explicit ETabFileError(const std::string& message) : std::runtime_error(message) {}
+};
+
+// Line-index errors of the line list.
+class ETabStringsFileError : public ETabFileError {
+public:
+    explicit ETabStringsFileError(const std::string& message) : ETabFileError(message) {}
+};
+
+class ITabStrings;
+using ITabStringsPtr = std::shared_ptr<ITabStrings>;
+
+// An open text file seen as a list of lines (Windows-1252 bytes, line indexes from 0).
+// Held through ITabStringsPtr: the file stays open until the last holder lets go.
+class ITabStrings {
+public:
+    virtual ~ITabStrings() = default;
+
+    virtual int32_t GetSize() const = 0;
+    virtual std::string GetText() const = 0;
+    virtual void SetText(const std::string& s) = 0;
+    virtual std::string Get(int32_t i) const = 0;
+    virtual void Put(int32_t i, const std::string& s) = 0;
+    virtual int32_t GetCount() const = 0;
+    virtual int32_t Add(const std::string& s) = 0;
+    virtual void AddStrings(const std::vector<std::string>& strings) = 0;
+    virtual void AddTabStrings(const ITabStringsPtr& other) = 0;
+    virtual void Clear() = 0;
+    virtual void Delete(int32_t i) = 0;
+    virtual bool Equals(const ITabStringsPtr& other) const = 0;
+    virtual void Exchange(int32_t a, int32_t b) = 0;
+    // The whole text followed by one zero byte (Size + 1 bytes).
+    virtual std::unique_ptr<char[]> GetTextBuf() const = 0;
+    virtual int32_t IndexOf(const std::string& s) const = 0;
+    virtual int32_t FindText(const std::string& t, int32_t startLine) const = 0;
+    virtual int32_t LineOfOffset(uint32_t offset) const = 0;
+    virtual void Insert(int32_t i, const std::string& s) = 0;
+    virtual void LoadFromFile(const std::string& fileName) = 0;
+    virtual void LoadFromStream(std::istream& stream) = 0;
+    virtual void Move(int32_t curIndex, int32_t newIndex) = 0;
+    virtual void SaveToFile(const std::string& fileName) const = 0;
+    virtual void SaveToStream(std::ostream& stream) const = 0;
+    virtual void SetTextBuf(const char* p) = 0;
+};
+
+// One disk file as a resizable array of bytes: the mapped view is the data.
+class TInternalTabFile {
+public:
+    TInternalTabFile() = default;
+    virtual ~TInternalTabFile();
+    TInternalTabFile(const TInternalTabFile&) = delete;
+    TInternalTabFile& operator=(const TInternalTabFile&) = delete;
+
+    virtual void Open(const std::string& fileName, bool writable);
+    virtual void CreateNew(const std::string& fileName, int32_t initialSize, bool overwrite);
+    virtual void Close();
+
+    bool IsReadOnly() const { return !Writable; }
+    int32_t GetSize() const { return Size; }
+    uint8_t* GetData() const { return Data; }
+
+    void CheckIndex(uint32_t index) const;
+    void CheckWritable() const;
+    void CheckOpen() const;
+    void MapView();
+    void UnmapView();
+    void UpdateSize();
+    void SetFileSize(int32_t newSize);
+    void Resize(int32_t newSize);
+    void InsertBytes(uint32_t pos, int32_t count, uint8_t fill);
+    void AppendBytes(int32_t count, uint8_t fill);
+    void DeleteBytes(uint32_t pos, uint32_t count);
+    static int32_t IfThenInt(bool flag, int32_t a, int32_t b) { return flag ? a : b; }
+
+protected:
+    platform::MappedFile File;   // handle, mapping and view
+    uint8_t* Data = nullptr;
+    bool Writable = false;
+    int32_t Size = 0;
+};
+
+enum class TLineBreakStyle : uint8_t { Unset = 0, CR = 1, LF = 2, CRLF = 3 };
+
+class TTabStringsFile final : public TInternalTabFile, public ITabStrings {
+public:
+    // Opens an existing file; a failed open throws and no object results.
+    static ITabStringsPtr Create(const std::string& fileName, bool writable);
+
+    TTabStringsFile(const std::string& fileName, bool writable);
+    ~TTabStringsFile() override;
+
+    int32_t GetSize() const override { return Size; }
+    std::string GetText() const override;
+    void SetText(const std::string& s) override;
+    std::string Get(int32_t i) const override;
+    void Put(int32_t i, const std::string& s) override;
+    int32_t GetCount() const override { return static_cast<int32_t>(LineStarts.size()); }
+    int32_t Add(const std::string& s) override;
+    void AddStrings(const std::vector<std::string>& strings) override;
+    void AddTabStrings(const ITabStringsPtr& other) override;
+    void Clear() override;
+    void Delete(int32_t i) override;
+    bool Equals(const ITabStringsPtr& other) const override;
+    void Exchange(int32_t a, int32_t b) override;
+    std::unique_ptr<char[]> GetTextBuf() const override;
+    int32_t IndexOf(const std::string& s) const override;
+    int32_t FindText(const std::string& t, int32_t startLine) const override;
+    int32_t LineOfOffset(uint32_t offset) const override;
+    void Insert(int32_t i, const std::string& s) override;
+    void LoadFromFile(const std::string& fileName) override;
+    void LoadFromStream(std::istream& stream) override;
+    void Move(int32_t curIndex, int32_t newIndex) override;
+    void SaveToFile(const std::string& fileName) const override;
+    void SaveToStream(std::ostream& stream) const override;
+    void SetTextBuf(const char* p) override;
+
+    TLineBreakStyle GetLineBreakStyle() const { return LineBreakStyle; }
+    bool IsLastLineTerminated() const { return LastLineTerminated; }
+
+private:
+    void ScanLines();
+    void SetLineBreakStyle(TLineBreakStyle style);
+    void GetLineExtent(int32_t i, uint32_t& start, uint32_t& length) const;
+    void GetLineSpan(int32_t i, uint32_t& start, uint32_t& length) const;
+    void CheckLineIndex(int32_t i) const;
+
+    std::vector<uint32_t> LineStarts;
+    TLineBreakStyle LineBreakStyle = TLineBreakStyle::Unset;
+    const char* Separator = "";
+    int32_t SeparatorLength = 0;
+    bool LastLineTerminated = true;
+};
