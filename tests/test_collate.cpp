@@ -1,0 +1,118 @@
+// Case-insensitive French collation of Windows-1252 text.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "collate.h"
+#include "cp1252.h"
+
+namespace {
+
+int Cmp(const char* a, const char* b) { return CompareTextIgnoreCase(A(a), A(b)); }
+
+TEST(CompareTextIgnoreCase, EqualOnlyForCaseVariants) {
+    EXPECT_EQ(Cmp("élève", "Élève"), 0);
+    EXPECT_EQ(Cmp("élève", "ÉLÈVE"), 0);
+    EXPECT_EQ(Cmp("Chien", "chien"), 0);
+    EXPECT_EQ(Cmp("cœur", "CŒUR"), 0);
+    EXPECT_EQ(Cmp("", ""), 0);
+    EXPECT_EQ(Cmp("aujourd'hui", "AUJOURD'HUI"), 0);
+}
+
+TEST(CompareTextIgnoreCase, AccentsHyphensApostrophesAndLigaturesDiffer) {
+    const char* pairs[][2] = {
+        {"élève", "eleve"},       {"arc-en-ciel", "arcenciel"}, {"cœur", "coeur"},
+        {"Cœur", "COEUR"},        {"aujourd'hui", "aujourdhui"}, {"pomme de terre", "pommedeterre"},
+        {"cote", "côte"},         {"coté", "côté"},              {"chien", "chiens"},
+        {"chien", ""},            {"æ", "ae"},                   {"a\x01", "a"},
+        {"straße", "strasse"},
+    };
+    for (const auto& p : pairs) {
+        const int ab = Cmp(p[0], p[1]);
+        const int ba = Cmp(p[1], p[0]);
+        EXPECT_NE(ab, 0) << p[0] << " / " << p[1];
+        EXPECT_EQ(ab, -ba) << p[0] << " / " << p[1];
+    }
+}
+
+TEST(CompareTextIgnoreCase, OrdersAlphabeticallyIgnoringCase) {
+    EXPECT_LT(Cmp("a", "B"), 0);
+    EXPECT_LT(Cmp("B", "c"), 0);
+    EXPECT_LT(Cmp("a", "c"), 0);
+    EXPECT_GT(Cmp("Zèbre", "abeille"), 0);
+    EXPECT_LT(Cmp("chien", "chiens"), 0);
+    EXPECT_LT(Cmp("cote", "côte"), 0);
+    EXPECT_LT(Cmp("cote", "coté"), 0);
+    EXPECT_LT(Cmp("côte", "côté"), 0);
+    EXPECT_LT(Cmp("coté", "côté"), 0);
+    // Accented letters sort with their base letter, not after z.
+    EXPECT_LT(Cmp("élan", "fable"), 0);
+    EXPECT_LT(Cmp("Éponge", "zoo"), 0);
+    EXPECT_LT(Cmp("cœur", "cor"), 0);
+}
+
+TEST(CompareTextIgnoreCase, SortsAndDeduplicatesAList) {
+    std::vector<std::string> words;
+    for (const char* w : {"zèbre", "Chien", "côte", "coeur", "cote", "chien", "Élève", "CHIEN",
+                          "élève", "eleve", "cœur", "arc-en-ciel", "arcenciel", "coté", "Arbre"})
+        words.push_back(A(w));
+    const auto less = [](const std::string& a, const std::string& b) {
+        return CompareTextIgnoreCase(a, b) < 0;
+    };
+    std::stable_sort(words.begin(), words.end(), less);
+    const auto eq = [](const std::string& a, const std::string& b) {
+        return CompareTextIgnoreCase(a, b) == 0;
+    };
+    words.erase(std::unique(words.begin(), words.end(), eq), words.end());
+    // Only the case variants of chien and élève went away.
+    ASSERT_EQ(words.size(), 12u);
+    EXPECT_EQ(words.front(), "Arbre");
+    EXPECT_EQ(words.back(), A("zèbre"));
+    EXPECT_EQ(std::count(words.begin(), words.end(), A("cœur")), 1);
+    EXPECT_EQ(std::count(words.begin(), words.end(), "coeur"), 1);
+    EXPECT_TRUE(std::is_sorted(words.begin(), words.end(), less));
+}
+
+TEST(CompareTextIgnoreCase, IsAConsistentOrderOverEveryByte) {
+    // Two-character texts over a spread of bytes: the order must be antisymmetric and
+    // transitive, or sorted lists would lose or misplace entries.
+    std::vector<std::string> texts;
+    for (int b = 1; b < 256; b += 3) {
+        texts.push_back(std::string(1, static_cast<char>(b)) + "e");
+        texts.push_back("e" + std::string(1, static_cast<char>(b)));
+    }
+    const auto less = [](const std::string& a, const std::string& b) {
+        return CompareTextIgnoreCase(a, b) < 0;
+    };
+    std::sort(texts.begin(), texts.end(), less);
+    for (size_t i = 0; i + 1 < texts.size(); ++i)
+        for (size_t j = i + 1; j < texts.size(); ++j) {
+            EXPECT_LE(CompareTextIgnoreCase(texts[i], texts[j]), 0);
+            EXPECT_GE(CompareTextIgnoreCase(texts[j], texts[i]), 0);
+        }
+}
+
+TEST(CompareTextIgnoreCase, LongTexts) {
+    const std::string base(1000, 'a');
+    EXPECT_EQ(CompareTextIgnoreCase(base + "x", std::string(1000, 'A') + "X"), 0);
+    EXPECT_LT(CompareTextIgnoreCase(base + "x", base + "y"), 0);
+    EXPECT_NE(CompareTextIgnoreCase(base + A("é"), base + "e"), 0);
+}
+
+TEST(CompareTextIgnoreCase, UsableFromSeveralThreads) {
+    std::vector<int> results(4, -99);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < results.size(); ++t)
+        threads.emplace_back([&results, t] {
+            int r = 0;
+            for (int i = 0; i < 2000; ++i) r += CompareTextIgnoreCase(A("élève"), A("ÉLÈVE"));
+            results[t] = r;
+        });
+    for (auto& th : threads) th.join();
+    for (int r : results) EXPECT_EQ(r, 0);
+}
+
+}  // namespace

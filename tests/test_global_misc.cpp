@@ -1,0 +1,247 @@
+// Temporary folder, socket error texts and the letter-draw arithmetic.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "Global.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Sets or clears TMPDIR for one test and puts the old value back.
+class TmpDirGuard {
+public:
+    TmpDirGuard() {
+        if (const char* v = std::getenv("TMPDIR")) old_ = v;
+    }
+    ~TmpDirGuard() {
+        if (old_) ::setenv("TMPDIR", old_->c_str(), 1);
+        else ::unsetenv("TMPDIR");
+    }
+    void Set(const std::string& v) { ::setenv("TMPDIR", v.c_str(), 1); }
+    void Unset() { ::unsetenv("TMPDIR"); }
+
+private:
+    std::optional<std::string> old_;
+};
+
+TEST(GetTempFolder, FallsBackToTmp) {
+    TmpDirGuard g;
+    g.Unset();
+    EXPECT_EQ(GetTempFolder(), "/tmp/");
+    g.Set("");
+    EXPECT_EQ(GetTempFolder(), "/tmp/");
+    g.Set("/no/such/folder/anywhere");
+    EXPECT_EQ(GetTempFolder(), "/tmp/");
+    g.Set("/etc/hostname");  // a file, not a folder
+    EXPECT_EQ(GetTempFolder(), "/tmp/");
+}
+
+TEST(GetTempFolder, UsesTmpdirAndEndsWithSeparator) {
+    TmpDirGuard g;
+    const fs::path dir = fs::temp_directory_path() / ("lexo_tmp_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    g.Set(dir.string());
+    const std::string folder = GetTempFolder();
+    EXPECT_EQ(folder, dir.string() + "/");
+    g.Set(dir.string() + "/");
+    EXPECT_EQ(GetTempFolder(), dir.string() + "/");
+
+    // Callers append a file name and use the file.
+    const std::string file = folder + "INFOS.HTM";
+    { std::ofstream(file) << "x"; }
+    EXPECT_TRUE(fs::exists(file));
+    fs::remove_all(dir);
+}
+
+TEST(GetTempFolder, RefusesAFolderNameTooLongForThePathBuffer) {
+    TmpDirGuard g;
+    const fs::path base = "/tmp/lexo_long_" + std::to_string(::getpid());
+    // Build a folder whose name with its closing separator is exactly 259, then 260.
+    fs::path dir = base;
+    while (dir.string().size() < 200) dir /= std::string(40, 'd');
+    const size_t room = 258 - dir.string().size();  // 258 + "/" = 259 with separator
+    const fs::path ok = dir / std::string(room - 1, 'k');
+    const fs::path tooLong = dir / std::string(room, 'k');
+    fs::create_directories(ok);
+    fs::create_directories(tooLong);
+    ASSERT_EQ(ok.string().size() + 1, 259u);
+    ASSERT_EQ(tooLong.string().size() + 1, 260u);
+
+    g.Set(ok.string());
+    EXPECT_EQ(GetTempFolder(), ok.string() + "/");
+    g.Set(tooLong.string());
+    EXPECT_THROW(GetTempFolder(), std::runtime_error);
+    fs::remove_all(base);
+}
+
+TEST(SocketErrorText, EveryKnownCode) {
+    const std::map<int32_t, std::string> known = {
+        {10004, "Interrupted system call"},
+        {10009, "Bad file number"},
+        {10013, "Permission denied"},
+        {10014, "Bad address"},
+        {10022, "Invalid argument"},
+        {10024, "Too many open files"},
+        {10035, "Operation would block"},
+        {10036, "Operation now in progress"},
+        {10038, "Socket operation on nonsocket"},
+        {10039, "Destination address required"},
+        {10040, "Message too long"},
+        {10041, "Protocol wrong type for socket"},
+        {10042, "Protocol not available"},
+        {10043, "Protocol not supported"},
+        {10044, "Socket type not supported"},
+        {10045, "Operation not supported on socket"},
+        {10046, "Protocol family not supported"},
+        {10047, "Address family not supported by protocol family"},
+        {10048, "Address already in use"},
+        {10049, "Cannot assign requested address"},
+        {10050, "Network is down"},
+        {10051, "Network is unreachable"},
+        {10052, "Network dropped connection on reset"},
+        {10053, "Software caused connection abort"},
+        {10054, "Connection reset by peer"},
+        {10055, "No buffer space available"},
+        {10056, "Socket is already connected"},
+        {10057, "Socket is not connected"},
+        {10058, "Cannot send after socket shutdown"},
+        {10059, "Too many references: cannot splice"},
+        {10060, "Connection timed out"},
+        {10061, "Connection refused"},
+        {10062, "Too many levels of symbolic links"},
+        {10063, "File name too long"},
+        {10064, "Host is down"},
+        {10065, "No route to host"},
+        {10091, "Network subsystem is unusable"},
+        {10092, "Windows Sockets DLL cannot support this application"},
+        {10093, "Winsock not initialized"},
+        {10101, "Disconnect"},
+        {11001, "Host not found"},
+        {11002, "Nonauthoritative host not found"},
+        {11003, "Nonrecoverable error"},
+        {11004, "Valid name, no data record of requested type"},
+    };
+    ASSERT_EQ(known.size(), 44u);
+    for (const auto& [code, text] : known) EXPECT_EQ(SocketErrorText(code), text) << code;
+    // Every other number in the range has no text of its own.
+    for (int32_t code = 10000; code <= 11010; ++code)
+        if (!known.count(code)) {
+            EXPECT_EQ(SocketErrorText(code), "Error Code unknown.") << code;
+        }
+}
+
+TEST(SocketErrorText, UnknownCodes) {
+    for (int32_t code : {10037, 10066, 0, -1, -10004, 2147483647, -2147483647 - 1})
+        EXPECT_EQ(SocketErrorText(code), "Error Code unknown.") << code;
+}
+
+TEST(BinaryStrings, RightChars) {
+    EXPECT_EQ(RightChars("ABCDE", 2), "DE");
+    EXPECT_EQ(RightChars("ABCDE", 5), "ABCDE");
+    EXPECT_EQ(RightChars("ABCDE", 9), "ABCDE");
+    EXPECT_EQ(RightChars("ABCDE", 0), "");
+    EXPECT_EQ(RightChars("ABCDE", -3), "");
+    EXPECT_EQ(RightChars("", 2), "");
+}
+
+TEST(BinaryStrings, IntToBinStr) {
+    EXPECT_EQ(IntToBinStr(0), "0");
+    EXPECT_EQ(IntToBinStr(1), "1");
+    EXPECT_EQ(IntToBinStr(6), "110");
+    EXPECT_EQ(IntToBinStr(7), "111");
+    EXPECT_EQ(IntToBinStr((1 << 25) - 1), std::string(25, '1'));
+    EXPECT_EQ(IntToBinStr(2147483647), std::string(31, '1'));
+    EXPECT_THROW(IntToBinStr(-1), std::invalid_argument);
+}
+
+TEST(BinaryStrings, BinStrToInt) {
+    EXPECT_EQ(BinStrToInt("111"), 7);
+    EXPECT_EQ(BinStrToInt("0011"), 3);
+    EXPECT_EQ(BinStrToInt(""), 0);
+    EXPECT_EQ(BinStrToInt(std::string(25, '1')), (1 << 25) - 1);
+    EXPECT_EQ(BinStrToInt(std::string(31, '1')), 2147483647);
+    EXPECT_EQ(BinStrToInt("1" + std::string(31, '0')), -2147483647 - 1);
+    EXPECT_EQ(BinStrToInt("1" + std::string(32, '0')), 1);  // shift counts wrap at 32
+    for (int32_t n : {0, 1, 5, 1000, 123456})
+        EXPECT_EQ(BinStrToInt(IntToBinStr(n)), n);
+}
+
+TEST(BinaryStrings, PadCountAndPosition) {
+    EXPECT_EQ(PadLeftWith("101", '0', 5), "00101");
+    EXPECT_EQ(PadLeftWith("101", '0', 2), "101");
+    EXPECT_EQ(PadLeftWith("101", '0', 3), "101");
+    EXPECT_EQ(PadLeftWith("", 'x', 2), "xx");
+    EXPECT_EQ(PadLeftWith("1", '0', -4), "1");
+
+    EXPECT_EQ(CountOnes("01101"), 3);
+    EXPECT_EQ(CountOnes(""), 0);
+    EXPECT_EQ(CountOnes("abc"), 0);
+
+    EXPECT_EQ(PosFrom("ABCABC", "B", 3), 5);
+    EXPECT_EQ(PosFrom("ABCABC", "B", 1), 2);
+    EXPECT_EQ(PosFrom("ABCABC", "B", 2), 2);
+    EXPECT_EQ(PosFrom("ABCABC", "B", 0), 0);
+    EXPECT_EQ(PosFrom("ABCABC", "B", 7), 0);
+    EXPECT_EQ(PosFrom("ABCABC", "CA", 1), 3);
+    EXPECT_EQ(PosFrom("ABCABC", "b", 1), 0);  // case-sensitive
+    EXPECT_EQ(PosFrom("ABCABC", "C", 6), 6);
+    EXPECT_EQ(PosFrom("ABCABC", "", 1), 0);
+}
+
+TEST(BinaryStrings, RemoveLetters) {
+    EXPECT_EQ(RemoveLetters("AABCE", "AC"), "ABE");
+    EXPECT_EQ(RemoveLetters("ABC", "Z"), "ABC");
+    EXPECT_EQ(RemoveLetters("AAB", "AA"), "B");
+    EXPECT_EQ(RemoveLetters("AAB", "AAA"), "B");
+    EXPECT_EQ(RemoveLetters("ABC", "a"), "ABC");
+    EXPECT_EQ(RemoveLetters("ABC", ""), "ABC");
+    EXPECT_EQ(RemoveLetters("", "A"), "");
+}
+
+TEST(Combinations, Factorial) {
+    mpz_class f;
+    FactorialBig(0, f);
+    EXPECT_EQ(f, 1);
+    FactorialBig(5, f);
+    EXPECT_EQ(f, 120);
+    FactorialBig(25, f);
+    EXPECT_EQ(f.get_str(), "15511210043330985984000000");
+    EXPECT_THROW(FactorialBig(-1, f), std::invalid_argument);
+}
+
+TEST(Combinations, SubsetsOfTwoOrMore) {
+    EXPECT_EQ(CountSubsetsOfTwoOrMore(3), 4);
+    EXPECT_EQ(CountSubsetsOfTwoOrMore(4), 11);
+    EXPECT_EQ(CountSubsetsOfTwoOrMore(1), 0);
+    EXPECT_EQ(CountSubsetsOfTwoOrMore(0), 0);
+    EXPECT_EQ(CountSubsetsOfTwoOrMore(-5), 0);
+    for (int32_t n = 2; n <= 25; ++n)
+        EXPECT_EQ(CountSubsetsOfTwoOrMore(n), (1 << n) - n - 1) << n;
+    EXPECT_EQ(CountSubsetsOfTwoOrMore(25), 33554406);
+    EXPECT_EQ(CountSubsetsOfTwoOrMore(31), 2147483616);
+    EXPECT_THROW(CountSubsetsOfTwoOrMore(32), std::overflow_error);
+}
+
+TEST(Combinations, InRange) {
+    EXPECT_EQ(CountCombinationsInRange(2, 3, 4), 10);
+    EXPECT_EQ(CountCombinationsInRange(4, 4, 4), 1);
+    EXPECT_EQ(CountCombinationsInRange(3, 2, 4), 0);
+    EXPECT_EQ(CountCombinationsInRange(2, 2, 25), 300);
+    EXPECT_EQ(CountCombinationsInRange(2, 25, 25), 33554406);
+    EXPECT_EQ(CountCombinationsInRange(12, 13, 25), 2 * 5200300);
+    EXPECT_THROW(CountCombinationsInRange(2, 5, 4), std::invalid_argument);
+    EXPECT_THROW(CountCombinationsInRange(2, 40, 40), std::overflow_error);
+}
+
+}  // namespace
