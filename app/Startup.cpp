@@ -1,0 +1,139 @@
+#include "Startup.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "Global.h"
+
+namespace {
+
+constexpr const char* kContactAddress = "contact@lexorama.fr";
+
+std::string UpperAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+// The text after the last path separator; "\" counts too, for a Windows-style argv[0].
+std::string_view LastPathElement(std::string_view path) {
+    const std::size_t cut = path.find_last_of("/\\");
+    return cut == std::string_view::npos ? path : path.substr(cut + 1);
+}
+
+bool ReadLink(const std::string& path, std::string& target) {
+    char buf[4096];
+    const ssize_t n = ::readlink(path.c_str(), buf, sizeof buf);
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf) return false;
+    target.assign(buf, static_cast<std::size_t>(n));
+    // The link of a program whose file was replaced or removed while it runs.
+    constexpr std::string_view kDeleted = " (deleted)";
+    if (target.size() > kDeleted.size() &&
+        target.compare(target.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0)
+        target.resize(target.size() - kDeleted.size());
+    return true;
+}
+
+std::string ReadSmallFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The executable file name of one /proc entry, empty when nothing tells it.
+std::string ProcessFileName(const std::string& dir) {
+    std::string target;
+    if (ReadLink(dir + "/exe", target)) return std::string(LastPathElement(target));
+    // argv[0] is the first zero-terminated element of cmdline.
+    const std::string cmdline = ReadSmallFile(dir + "/cmdline");
+    const std::string argv0 = cmdline.substr(0, cmdline.find('\0'));
+    if (!argv0.empty()) return std::string(LastPathElement(argv0));
+    // comm: at most 15 characters and a line feed; enough for the updater's names.
+    std::string comm = ReadSmallFile(dir + "/comm");
+    while (!comm.empty() && (comm.back() == '\n' || comm.back() == '\0')) comm.pop_back();
+    return comm;
+}
+
+bool AllDigits(const char* s) {
+    if (*s == '\0') return false;
+    for (; *s != '\0'; ++s)
+        if (*s < '0' || *s > '9') return false;
+    return true;
+}
+
+}  // namespace
+
+bool IsUpdaterFileName(std::string_view fileName) {
+    const std::string upper = UpperAscii(fileName);
+    return upper == "RELEXO.EXE" || upper == "RELEXO";
+}
+
+bool UpdaterIsRunning(const std::string& procRoot) {
+    DIR* dir = ::opendir(procRoot.c_str());
+    if (dir == nullptr) return false;
+    bool found = false;
+    while (!found) {
+        const dirent* entry = ::readdir(dir);
+        if (entry == nullptr) break;
+        if (!AllDigits(entry->d_name)) continue;
+        found = IsUpdaterFileName(ProcessFileName(procRoot + "/" + entry->d_name));
+    }
+    ::closedir(dir);
+    return found;
+}
+
+SingleInstanceLock::SingleInstanceLock(const std::string& folder) {
+    std::string dir = folder.empty() ? DefaultFolder() : folder;
+    if (dir.back() != '/') dir += '/';
+    path_ = dir + FileName();
+    // O_CLOEXEC: a program started from this one must not carry the lock along.
+    // O_NOFOLLOW: the file may sit in a shared temporary folder.
+    const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return;
+    int rc;
+    do {
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    if (rc == 0) {
+        fd_ = fd;
+        return;
+    }
+    another_ = errno == EWOULDBLOCK;
+    ::close(fd);
+}
+
+SingleInstanceLock::~SingleInstanceLock() {
+    // Closing the descriptor releases the lock; the file stays, an unlocked file blocks
+    // nobody, and removing it would race with a start that has just opened it.
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::string SingleInstanceLock::InstanceName() {
+    return std::string("Lexorama v4.0 - ") + kContactAddress;
+}
+
+std::string SingleInstanceLock::FileName() { return InstanceName() + ".lock"; }
+
+std::string SingleInstanceLock::DefaultFolder() {
+    if (const char* env = std::getenv("XDG_RUNTIME_DIR"); env != nullptr && *env == '/') {
+        struct stat st {};
+        if (::stat(env, &st) == 0 && S_ISDIR(st.st_mode)) {
+            std::string dir = env;
+            if (dir.back() != '/') dir += '/';
+            return dir;
+        }
+    }
+    try {
+        return GetTempFolder();
+    } catch (...) {
+        return "/tmp/";
+    }
+}

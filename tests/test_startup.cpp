@@ -1,0 +1,250 @@
+// The start-up refusals: a running updater, and a second instance.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "Startup.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path MakeTempDir(const std::string& tag) {
+    fs::path dir = fs::temp_directory_path() / ("lexo_startup_" + std::to_string(::getpid()) + "_" + tag);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+// A copy of sleep under another name, running until Stop().
+class FakeProcess {
+public:
+    FakeProcess(const fs::path& dir, const std::string& name) {
+        exe_ = dir / name;
+        fs::copy_file("/bin/sleep", exe_, fs::copy_options::overwrite_existing);
+        const std::string path = exe_.string();
+        char arg1[] = "60";
+        char* argv[] = {const_cast<char*>(path.c_str()), arg1, nullptr};
+        if (::posix_spawn(&pid_, path.c_str(), nullptr, nullptr, argv, environ) != 0) pid_ = -1;
+        // Wait until the kernel shows the new program image.
+        for (int i = 0; i < 200 && pid_ > 0; ++i) {
+            std::error_code ec;
+            if (fs::read_symlink("/proc/" + std::to_string(pid_) + "/exe", ec) == exe_) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    ~FakeProcess() { Stop(); }
+    void Stop() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+        }
+    }
+    bool Started() const { return pid_ > 0; }
+
+private:
+    fs::path exe_;
+    pid_t pid_ = -1;
+};
+
+TEST(UpdaterCheck, FileNameMatchesExactlyInAnyCase) {
+    EXPECT_TRUE(IsUpdaterFileName("RELEXO.EXE"));
+    EXPECT_TRUE(IsUpdaterFileName("relexo.exe"));
+    EXPECT_TRUE(IsUpdaterFileName("ReLeXo.ExE"));
+    EXPECT_TRUE(IsUpdaterFileName("Relexo"));
+    EXPECT_FALSE(IsUpdaterFileName("relexo2"));
+    EXPECT_FALSE(IsUpdaterFileName("myrelexo"));
+    EXPECT_FALSE(IsUpdaterFileName("relexo.exe.bak"));
+    EXPECT_FALSE(IsUpdaterFileName("relexo "));
+    EXPECT_FALSE(IsUpdaterFileName(""));
+}
+
+TEST(UpdaterCheck, RunningProcessesAreFoundByTheirExecutableName) {
+    ASSERT_FALSE(UpdaterIsRunning()) << "an updater is already running on this machine";
+    const fs::path dir = MakeTempDir("procs");
+    {
+        FakeProcess other1(dir, "relexo2");
+        FakeProcess other2(dir, "myrelexo");
+        FakeProcess other3(dir, "relexo.exe.old");
+        ASSERT_TRUE(other1.Started() && other2.Started() && other3.Started());
+        EXPECT_FALSE(UpdaterIsRunning());
+        FakeProcess updater(dir, "relexo");
+        ASSERT_TRUE(updater.Started());
+        EXPECT_TRUE(UpdaterIsRunning());
+        updater.Stop();
+        EXPECT_FALSE(UpdaterIsRunning());
+    }
+    {
+        FakeProcess updater(dir, "ReLeXo.exe");
+        ASSERT_TRUE(updater.Started());
+        EXPECT_TRUE(UpdaterIsRunning());
+    }
+    EXPECT_FALSE(UpdaterIsRunning());
+    fs::remove_all(dir);
+}
+
+// The bytes of a literal with embedded zeros, without the closing one.
+template <std::size_t N>
+std::string Bytes(const char (&lit)[N]) {
+    return std::string(lit, N - 1);
+}
+
+// A process tree laid out like /proc, for the cases a live system does not show.
+class FakeProcTest : public ::testing::Test {
+protected:
+    void SetUp() override { root_ = MakeTempDir("proc"); }
+    void TearDown() override { fs::remove_all(root_); }
+    fs::path Entry(const std::string& name) {
+        fs::create_directories(root_ / name);
+        return root_ / name;
+    }
+    static void Write(const fs::path& file, const std::string& bytes) {
+        std::ofstream(file, std::ios::binary) << bytes;
+    }
+    bool Found() const { return UpdaterIsRunning(root_.string()); }
+    fs::path root_;
+};
+
+TEST_F(FakeProcTest, ExeLinkDecidesWhenReadable) {
+    fs::create_directory_symlink("/usr/lib/wine/wine64", Entry("10") / "exe");
+    Write(root_ / "10" / "cmdline", Bytes("relexo\0"));  // exe wins over argv[0]
+    EXPECT_FALSE(Found());
+    fs::create_symlink("/home/u/bin/RELEXO.EXE (deleted)", Entry("11") / "exe");
+    EXPECT_TRUE(Found());
+}
+
+TEST_F(FakeProcTest, ArgvZeroThenCommWhenExeIsUnreadable) {
+    Write(Entry("20") / "cmdline", Bytes("C:\\Programmes\\Lexo\\Relexo.exe\0-x\0"));
+    EXPECT_TRUE(Found());
+    fs::remove_all(root_ / "20");
+
+    Write(Entry("21") / "cmdline", Bytes("/usr/bin/python3\0/opt/relexo\0"));
+    Write(root_ / "21" / "comm", "relexo\n");  // argv[0] is there, so comm is not asked
+    EXPECT_FALSE(Found());
+
+    Write(Entry("22") / "cmdline", "");
+    Write(root_ / "22" / "comm", "relexo2\n");
+    EXPECT_FALSE(Found());
+    Write(Entry("23") / "comm", "RELEXO\n");
+    EXPECT_TRUE(Found());
+}
+
+TEST_F(FakeProcTest, OnlyProcessEntriesCount) {
+    fs::create_symlink("/bin/relexo", Entry("self") / "exe");
+    fs::create_symlink("/bin/relexo", Entry("12a") / "exe");
+    Entry("30");  // an entry that tells nothing
+    EXPECT_FALSE(Found());
+    EXPECT_FALSE(UpdaterIsRunning((root_ / "missing").string()));
+}
+
+TEST(InstanceLock, NameAndDefaultFolder) {
+    EXPECT_EQ(SingleInstanceLock::FileName(), "Lexorama v4.0 - contact@lexorama.fr.lock");
+    const fs::path dir = MakeTempDir("xdg");
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string savedValue = saved ? saved : "";
+    ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    EXPECT_EQ(SingleInstanceLock::DefaultFolder(), dir.string() + "/");
+    {
+        SingleInstanceLock lock;
+        EXPECT_TRUE(lock.Held());
+        EXPECT_EQ(lock.Path(), dir.string() + "/" + SingleInstanceLock::FileName());
+        EXPECT_TRUE(fs::exists(lock.Path()));
+    }
+    ::setenv("XDG_RUNTIME_DIR", (dir / "gone").c_str(), 1);
+    EXPECT_NE(SingleInstanceLock::DefaultFolder(), (dir / "gone").string() + "/");
+    if (saved) ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1); else ::unsetenv("XDG_RUNTIME_DIR");
+    fs::remove_all(dir);
+}
+
+// Runs a lock attempt in a child process: 0 held, 1 refused as another instance, 2 neither.
+int LockInChild(const std::string& folder) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        SingleInstanceLock lock(folder);
+        ::_exit(lock.Held() ? 0 : lock.AnotherInstanceRuns() ? 1 : 2);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(InstanceLock, SecondInstanceIsRefusedUntilTheFirstEnds) {
+    const fs::path dir = MakeTempDir("lock");
+    {
+        SingleInstanceLock first(dir.string());
+        ASSERT_TRUE(first.Held());
+        EXPECT_FALSE(first.AnotherInstanceRuns());
+        EXPECT_EQ(LockInChild(dir.string()), 1);
+        SingleInstanceLock second(dir.string());  // same process, second opening
+        EXPECT_FALSE(second.Held());
+        EXPECT_TRUE(second.AnotherInstanceRuns());
+    }
+    EXPECT_EQ(LockInChild(dir.string()), 0);
+    fs::remove_all(dir);
+}
+
+TEST(InstanceLock, CrashedHolderLeavesNoLock) {
+    const fs::path dir = MakeTempDir("crash");
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        SingleInstanceLock lock(dir.string());
+        const char c = lock.Held() ? 'y' : 'n';
+        (void)!::write(ready[1], &c, 1);
+        for (;;) ::pause();
+    }
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    EXPECT_EQ(c, 'y');
+    {
+        SingleInstanceLock mine(dir.string());
+        EXPECT_TRUE(mine.AnotherInstanceRuns());
+    }
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    SingleInstanceLock after(dir.string());
+    EXPECT_TRUE(after.Held());
+    fs::remove_all(dir);
+}
+
+TEST(InstanceLock, ProgramsStartedByTheHolderDoNotKeepTheLock) {
+    const fs::path dir = MakeTempDir("exec");
+    pid_t child = -1;
+    {
+        SingleInstanceLock lock(dir.string());
+        ASSERT_TRUE(lock.Held());
+        char prog[] = "/bin/sleep";
+        char arg[] = "60";
+        char* argv[] = {prog, arg, nullptr};
+        ASSERT_EQ(::posix_spawn(&child, prog, nullptr, nullptr, argv, environ), 0);
+    }
+    // The holder is gone while the program it started still runs.
+    SingleInstanceLock next(dir.string());
+    EXPECT_TRUE(next.Held());
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    fs::remove_all(dir);
+}
+
+TEST(InstanceLock, UnusableFolderDoesNotRefuseTheStart) {
+    SingleInstanceLock lock("/nonexistent-folder-of-lexorama");
+    EXPECT_FALSE(lock.Held());
+    EXPECT_FALSE(lock.AnotherInstanceRuns());
+}
+
+}  // namespace
