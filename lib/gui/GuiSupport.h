@@ -6,11 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include <QApplication>
 #include <QColor>
 #include <QFont>
 #include <QString>
 
-class QApplication;
 class QWidget;
 
 namespace gui {
@@ -29,11 +29,22 @@ QString ToQt(std::string_view ansi);
 std::string FromQt(const QString& text);
 
 // "Arial" and "MS Sans Serif" at a character height in pixels, resolved to Liberation Sans
-// so that layouts come out the same on every machine.
+// so that layouts come out the same on every machine. The fonts-liberation package must be
+// installed (scripts/setup.sh does it); without it Qt falls back to another sans-serif
+// face and every text width of the layouts changes.
 QFont ArialFont(int pixelHeight, bool bold = false, bool italic = false, bool underline = false);
 
 // Fills a widget's background with a $BBGGRR colour.
 void SetBackground(QWidget* widget, uint32_t bgr);
+
+// The application object of both programs. Qt has no application-wide exception handler:
+// an exception escaping an event handler would end the program, so notify() catches
+// std::exception, shows its message (ReportException) and lets the message loop go on.
+class LexoApplication : public QApplication {
+public:
+    LexoApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
 
 // The application object's set-up: title, and the default error report for exceptions
 // that no window catches (a modal box with the message; the message loop goes on).
@@ -53,6 +64,9 @@ public:
     ~HourglassCursor();
     HourglassCursor(const HourglassCursor&) = delete;
     HourglassCursor& operator=(const HourglassCursor&) = delete;
+
+private:
+    bool set_ = false;  // false without a GUI application (nothing to restore)
 };
 
 }  // namespace gui

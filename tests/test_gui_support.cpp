@@ -1,0 +1,128 @@
+// The shared window support: text at the display boundary, the default error report for
+// exceptions escaping event handlers, the hourglass cursor.
+#include <stdexcept>
+
+#include <QCursor>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+#include "cp1252.h"
+#include "gui/GuiSupport.h"
+#include "gui/uMyMessageBox.h"
+
+namespace {
+
+// Throws from its event handler, as a window's handler may.
+class Thrower : public QObject {
+public:
+    int handled = 0;
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User) {
+            ++handled;
+            throw std::runtime_error(A("Ligne 12 : index hors limites [0000007A]. Réessayez."));
+        }
+        return QObject::event(e);
+    }
+};
+
+}  // namespace
+
+class TestGuiSupport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() {
+        MessageBoxTesting::SetAutoAnswer(false);
+        MessageBoxTesting::ClearLog();
+    }
+
+    void textRoundTripsEveryByte() {
+        std::string all;
+        for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
+        const QString q = gui::ToQt(all);
+        QCOMPARE(q.size(), qsizetype(255));
+        QCOMPARE(gui::FromQt(q), all);
+        QCOMPARE(gui::ToQt(A("€é")), QString::fromUtf8("€é"));
+        // Characters outside the code page become '?'; astral ones count as one character.
+        QCOMPARE(gui::FromQt(QString::fromUtf8("a\u4e2d\U0001F600b")), std::string("a??b"));
+    }
+
+    void coloursAreBlueGreenRed() {
+        QCOMPARE(gui::BgrColor(0x46C4F9), QColor(0xF9, 0xC4, 0x46));
+        QCOMPARE(gui::BgrColor(gui::clLightIvory), QColor(0xFF, 0xFF, 0xF0));
+        QPushButton b;
+        gui::SetBackground(&b, gui::clSilver);
+        QCOMPARE(b.palette().color(b.backgroundRole()), QColor(0xC0, 0xC0, 0xC0));
+    }
+
+    void arialIsLiberationSansInPixels() {
+        const QFont f = gui::ArialFont(13, true);
+        QCOMPARE(f.pixelSize(), 13);
+        QVERIFY(f.bold());
+        // The fonts-liberation package must be present for the layouts to hold.
+        QCOMPARE(QFontInfo(f).family(), QStringLiteral("Liberation Sans"));
+    }
+
+    void hourglassRestoresThePreviousCursor() {
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        {
+            gui::HourglassCursor outer;
+            QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+            {
+                gui::HourglassCursor inner;
+            }
+            QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        }
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+
+    void uncaughtExceptionIsReportedAndTheLoopGoesOn() {
+        MessageBoxTesting::SetAutoAnswer(true);
+        Thrower thrower;
+        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
+        QTRY_COMPARE(thrower.handled, 2);
+        const auto& log = MessageBoxTesting::Log();
+        QCOMPARE(log.size(), size_t(2));
+        QCOMPARE(log[0].caption, std::string("Lexorama"));
+        QCOMPARE(log[0].text, A("Ligne 12 : index hors limites [0000007A]. Réessayez."));
+        QCOMPARE(log[0].flags, MB_ICONSTOP);
+    }
+
+    void errorReportIsARealStopBox() {
+        // Without test answers the report is the message window itself, with Ok alone.
+        QString title;
+        bool stopIcon = false, okOnly = false;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<TfrmMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr || !box->isVisible()) return;
+            poll.stop();
+            title = box->windowTitle();
+            stopIcon = !box->imgICONSTOP->isHidden();
+            okOnly = !box->btnOk->isHidden() && box->btnCancel->isHidden();
+            box->btnOk->click();
+        });
+        poll.start();
+        QTimer::singleShot(5000, [] {
+            if (QWidget* w = QApplication::activeModalWidget()) w->close();
+        });
+        gui::ReportException("Erreur de lecture");
+        QCOMPARE(title, QStringLiteral("Lexorama"));
+        QVERIFY(stopIcon);
+        QVERIFY(okOnly);
+    }
+};
+
+int main(int argc, char** argv) {
+    gui::LexoApplication app(argc, argv);
+    gui::InitApplication(app, QStringLiteral("Lexorama"));
+    TestGuiSupport test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_gui_support.moc"
