@@ -1,1 +1,599 @@
-// (being written)
+#include "tabfile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <istream>
+#include <langinfo.h>
+#include <ostream>
+#include <string_view>
+
+#include <sys/stat.h>
+
+#include "bmsearch.h"
+#include "collate.h"
+#include "cp1252.h"
+
+namespace {
+
+// printf-style formatting of a message; the format is already Windows-1252.
+__attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int n = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    std::string out;
+    if (n > 0) {
+        out.resize(static_cast<size_t>(n) + 1);
+        std::vsnprintf(out.data(), out.size(), format, args);
+        out.resize(static_cast<size_t>(n));
+    }
+    va_end(args);
+    return out;
+}
+
+unsigned ErrorNumber(int err) { return static_cast<unsigned>(err); }
+
+// The system's text for an errno value, as Windows-1252 bytes.
+std::string SystemErrorText(int err) {
+    const char* text = std::strerror(err);
+    const char* codeset = nl_langinfo(CODESET);
+    if (codeset != nullptr && std::strcmp(codeset, "UTF-8") == 0) return cp1252::FromUtf8(text);
+    return text;
+}
+
+std::string FullPath(const std::string& fileName) {
+    std::error_code ec;
+    const std::filesystem::path p = std::filesystem::absolute(fileName, ec);
+    return ec ? fileName : p.string();
+}
+
+[[noreturn]] void ThrowStreamOpenError(const std::string& fileName, int err) {
+    throw ETabFileError(Format(A("Impossible d'ouvrir le fichier \"%s\". %s").c_str(), FullPath(fileName).c_str(),
+                               SystemErrorText(err).c_str()));
+}
+
+constexpr int32_t kStreamBlock = 4096;
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------
+// TInternalTabFile
+
+TInternalTabFile::~TInternalTabFile() { TInternalTabFile::Close(); }
+
+void TInternalTabFile::Open(const std::string& fileName, bool writable) {
+    Close();
+    Writable = writable;
+    FileName = fileName;
+    bool heldByWriter = false;
+    if (const int err = File.Open(fileName, writable, heldByWriter); err != 0) {
+        if (heldByWriter)
+            throw ETabFileError(Format(A("Erreur [%X] à l'ouverture de %s : fichier déjà ouvert en écriture par un autre programme").c_str(),
+                                       ErrorNumber(err), fileName.c_str()));
+        throw ETabFileError(Format(A("Erreur [%X] à l'ouverture de %s").c_str(), ErrorNumber(err), fileName.c_str()));
+    }
+    // The whole file is mapped and indexed with 32-bit offsets: a longer one is
+    // refused here rather than cut short.
+    int64_t length = 0;
+    if (const int err = File.GetLength(length); err == 0 && length > INT32_MAX) {
+        File.Close();
+        throw ETabFileError(Format(A("Erreur [%X] à l'ouverture de %s : fichier trop volumineux").c_str(), ErrorNumber(EFBIG),
+                                   fileName.c_str()));
+    }
+    try {
+        UpdateSize();
+        MapView();
+    } catch (...) {
+        File.Close();
+        Size = 0;
+        throw;
+    }
+}
+
+void TInternalTabFile::CreateNew(const std::string& fileName, int32_t initialSize, bool overwrite) {
+    Close();
+    Writable = true;
+    FileName = fileName;
+    bool heldByWriter = false;
+    if (const int err = File.Create(fileName, overwrite, heldByWriter); err != 0) {
+        if (heldByWriter)
+            throw ETabFileError(Format(A("Erreur [%X] à là création de %s : fichier déjà ouvert en écriture par un autre programme").c_str(),
+                                       ErrorNumber(err), fileName.c_str()));
+        throw ETabFileError(Format(A("Erreur [%X] à là création de %s").c_str(), ErrorNumber(err), fileName.c_str()));
+    }
+    Size = 0;
+    SetFileSize(initialSize);
+    MapView();
+}
+
+void TInternalTabFile::Close() {
+    UnmapView();
+    File.Close();
+    Size = 0;
+}
+
+void TInternalTabFile::CheckIndex(uint32_t index) const {
+    if (index >= static_cast<uint32_t>(Size))
+        throw ETabFileError(Format("Indice %d hors limites", static_cast<int32_t>(index)));
+}
+
+void TInternalTabFile::CheckWritable() const {
+    if (!Writable) throw ETabFileError("Impossible de changer la taille d'un tableau en lecture seule");
+}
+
+void TInternalTabFile::CheckOpen() const {
+    if (!File.IsOpen()) throw ETabFileError("Fichier non ouvert");
+}
+
+void TInternalTabFile::MapView() {
+    CheckOpen();
+    if (Size == 0) return;  // an empty file cannot be mapped
+    try {
+        if (const int err = File.Map(static_cast<size_t>(Size), Writable, Data); err != 0)
+            throw ETabFileError(Format("Erreur [%X] avec MapViewOfFile", ErrorNumber(err)));
+    } catch (...) {
+        UnmapView();
+        throw;
+    }
+}
+
+void TInternalTabFile::UnmapView() {
+    File.Unmap();
+    Data = nullptr;
+}
+
+void TInternalTabFile::UpdateSize() {
+    int64_t length = 0;
+    int err = File.GetLength(length);
+    if (err == 0 && (length < 0 || length > INT32_MAX)) err = EFBIG;
+    if (err != 0) throw ETabFileError(Format("Erreur [%X] avec GetFileSize", ErrorNumber(err)));
+    Size = static_cast<int32_t>(length);
+}
+
+// The length the file really reached is read back. When it is not the one asked for
+// (full disk, quota, size limit), the former length is restored where possible and
+// the failure is raised: callers then see the file as it was, never a view that
+// promises bytes the file does not have.
+void TInternalTabFile::SetFileSize(int32_t newSize) {
+    const int32_t oldSize = Size;
+    int err = newSize < 0 ? EINVAL : File.SetLength(newSize);
+    UpdateSize();
+    if (Size == newSize) return;
+    if (err == 0) err = EIO;
+    const int32_t reached = Size;
+    if (Size != oldSize) {
+        File.SetLength(oldSize);
+        UpdateSize();
+    }
+    throw ETabFileError(Format(A("Erreur [%X] au changement de taille de %s : %d octets demandés, %d obtenus").c_str(),
+                               ErrorNumber(err), FileName.c_str(), newSize, reached));
+}
+
+// The view follows the file's new length. It is resized in place where it can be
+// (mremap), which keeps the pages already mapped: an edit near the start of a large
+// file then moves its bytes without faulting every page in again.
+void TInternalTabFile::Resize(int32_t newSize) {
+    CheckWritable();
+    try {
+        SetFileSize(newSize);
+    } catch (...) {
+        RemapView();  // the file kept (or got back) its length: map it as it is
+        throw;
+    }
+    RemapView();
+}
+
+void TInternalTabFile::RemapView() {
+    if (Data == nullptr || Size == 0) {
+        UnmapView();
+        MapView();
+        return;
+    }
+    if (const int err = File.Remap(static_cast<size_t>(Size), Data); err != 0) {
+        UnmapView();
+        MapView();
+    }
+}
+
+namespace {
+// Old + count, or -1 when it leaves the 32-bit size range (refused by SetFileSize).
+int32_t GrownSize(int32_t old, int32_t count) {
+    const int64_t n = static_cast<int64_t>(old) + count;
+    return (n < 0 || n > INT32_MAX) ? -1 : static_cast<int32_t>(n);
+}
+}  // namespace
+
+void TInternalTabFile::InsertBytes(uint32_t pos, int32_t count, uint8_t fill) {
+    CheckWritable();
+    if (pos == static_cast<uint32_t>(Size)) {
+        AppendBytes(count, fill);
+        return;
+    }
+    CheckIndex(pos);
+    if (count <= 0) return;
+    const int32_t old = Size;
+    Resize(GrownSize(old, count));
+    std::memmove(Data + pos + count, Data + pos, static_cast<size_t>(old) - pos);
+    std::memset(Data + pos, fill, static_cast<size_t>(count));
+}
+
+void TInternalTabFile::AppendBytes(int32_t count, uint8_t fill) {
+    CheckWritable();
+    if (count < 0) count = 0;
+    const int32_t old = Size;
+    Resize(GrownSize(old, count));
+    if (count > 0) std::memset(Data + old, fill, static_cast<size_t>(count));
+}
+
+void TInternalTabFile::DeleteBytes(uint32_t pos, uint32_t count) {
+    CheckWritable();
+    CheckIndex(pos);
+    const uint32_t size = static_cast<uint32_t>(Size);
+    if (count > size - pos) count = size - pos;
+    if (pos + count < size) std::memmove(Data + pos, Data + pos + count, size - pos - count);
+    try {
+        Resize(static_cast<int32_t>(size - count));
+    } catch (...) {
+        // The bytes already moved down; put them back so the text stays as it was.
+        if (Data != nullptr && Size == static_cast<int32_t>(size) && pos + count < size)
+            std::memmove(Data + pos + count, Data + pos, size - pos - count);
+        throw;
+    }
+}
+
+// ---------------------------------------------------------------------------------
+// TTabStringsFile
+
+ITabStringsPtr TTabStringsFile::Create(const std::string& fileName, bool writable) {
+    return std::make_shared<TTabStringsFile>(fileName, writable);
+}
+
+TTabStringsFile::TTabStringsFile(const std::string& fileName, bool writable) {
+    Open(fileName, writable);
+    SetLineBreakStyle(TLineBreakStyle::Unset);
+    ScanLines();
+}
+
+TTabStringsFile::~TTabStringsFile() = default;
+
+void TTabStringsFile::SetLineBreakStyle(TLineBreakStyle style) {
+    LineBreakStyle = style;
+    switch (style) {
+    case TLineBreakStyle::Unset: Separator = ""; SeparatorLength = 0; break;
+    case TLineBreakStyle::CR: Separator = "\r"; SeparatorLength = 1; break;
+    case TLineBreakStyle::LF: Separator = "\n"; SeparatorLength = 1; break;
+    case TLineBreakStyle::CRLF: Separator = "\r\n"; SeparatorLength = 2; break;
+    }
+}
+
+void TTabStringsFile::ScanLines() {
+    LineStarts.clear();
+    if (Size == 0) {
+        LastLineTerminated = true;
+        if (LineBreakStyle == TLineBreakStyle::Unset) SetLineBreakStyle(TLineBreakStyle::CRLF);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(Data);
+    const size_t size = static_cast<size_t>(Size);
+
+    // The first CR or LF decides the break of the whole text.
+    for (size_t i = 0; i < size; ++i) {
+        if (text[i] == '\r') {
+            SetLineBreakStyle(i + 1 < size && text[i + 1] == '\n' ? TLineBreakStyle::CRLF : TLineBreakStyle::CR);
+            break;
+        }
+        if (text[i] == '\n') {
+            SetLineBreakStyle(TLineBreakStyle::LF);
+            break;
+        }
+    }
+    if (LineBreakStyle == TLineBreakStyle::Unset) SetLineBreakStyle(TLineBreakStyle::CRLF);
+
+    LastLineTerminated = false;
+    LineStarts.reserve(size / 32 + 1);
+    LineStarts.push_back(0);
+    const char first = Separator[0];
+    const size_t n = static_cast<size_t>(SeparatorLength);
+    size_t pos = 0;
+    while (pos < size) {
+        const void* hit = std::memchr(text + pos, first, size - pos);
+        if (hit == nullptr) break;
+        pos = static_cast<size_t>(static_cast<const char*>(hit) - text);
+        if (pos + n <= size && std::memcmp(text + pos, Separator, n) == 0) {
+            pos += n;
+            if (pos < size)
+                LineStarts.push_back(static_cast<uint32_t>(pos));
+            else
+                LastLineTerminated = true;
+        } else {
+            ++pos;
+        }
+    }
+}
+
+void TTabStringsFile::CheckLineIndex(int32_t i) const {
+    if (static_cast<uint32_t>(i) >= LineStarts.size())
+        throw ETabStringsFileError(Format("Indice %d hors limites", i));
+}
+
+void TTabStringsFile::GetLineSpan(int32_t i, uint32_t& start, uint32_t& length) const {
+    start = LineStarts[static_cast<size_t>(i)];
+    const size_t next = static_cast<size_t>(i) + 1;
+    const uint32_t end = next < LineStarts.size() ? LineStarts[next] : static_cast<uint32_t>(Size);
+    length = end - start;
+}
+
+void TTabStringsFile::GetLineExtent(int32_t i, uint32_t& start, uint32_t& length) const {
+    GetLineSpan(i, start, length);
+    const bool last = static_cast<size_t>(i) + 1 == LineStarts.size();
+    if (!last || LastLineTerminated) length -= static_cast<uint32_t>(SeparatorLength);
+}
+
+std::string TTabStringsFile::GetText() const {
+    if (Size == 0) return {};
+    return std::string(reinterpret_cast<const char*>(Data), static_cast<size_t>(Size));
+}
+
+void TTabStringsFile::SetText(const std::string& s) { SetTextBuf(s.c_str()); }
+
+std::string TTabStringsFile::Get(int32_t i) const {
+    CheckLineIndex(i);
+    uint32_t start = 0, length = 0;
+    GetLineExtent(i, start, length);
+    return std::string(reinterpret_cast<const char*>(Data) + start, length);
+}
+
+void TTabStringsFile::Put(int32_t i, const std::string& s) {
+    CheckLineIndex(i);
+    CheckWritable();
+    uint32_t start = 0, oldLength = 0;
+    GetLineExtent(i, start, oldLength);
+    const int64_t diff64 = static_cast<int64_t>(s.size()) - oldLength;
+    if (diff64 > INT32_MAX) Resize(-1);  // refused as a size out of range
+    const auto diff = static_cast<int32_t>(diff64);
+    if (diff > 0)
+        InsertBytes(start, diff, 0);
+    else if (diff < 0)
+        DeleteBytes(start, static_cast<uint32_t>(-diff));
+    if (!s.empty()) std::memcpy(Data + start, s.data(), s.size());
+    for (size_t k = static_cast<size_t>(i) + 1; k < LineStarts.size(); ++k)
+        LineStarts[k] = static_cast<uint32_t>(static_cast<int64_t>(LineStarts[k]) + diff);
+}
+
+int32_t TTabStringsFile::Add(const std::string& s) {
+    CheckWritable();
+    const int64_t n = SeparatorLength;
+    const int64_t pos = static_cast<int64_t>(Size) + (LastLineTerminated ? 0 : n);
+    const int64_t newSize = pos + static_cast<int64_t>(s.size()) + n;
+    Resize(newSize > INT32_MAX ? -1 : static_cast<int32_t>(newSize));
+    if (!LastLineTerminated) std::memcpy(Data + pos - n, Separator, static_cast<size_t>(n));
+    if (!s.empty()) std::memcpy(Data + pos, s.data(), s.size());
+    std::memcpy(Data + pos + static_cast<int64_t>(s.size()), Separator, static_cast<size_t>(n));
+    LastLineTerminated = true;
+    LineStarts.push_back(static_cast<uint32_t>(pos));
+    return static_cast<int32_t>(LineStarts.size() - 1);
+}
+
+void TTabStringsFile::AddStrings(const std::vector<std::string>& strings) {
+    CheckWritable();
+    for (const std::string& s : strings) Add(s);
+}
+
+void TTabStringsFile::AddTabStrings(const ITabStringsPtr& other) {
+    CheckWritable();
+    if (!other) return;
+    const ITabStringsPtr keep = other;
+    // The count is taken once, so that adding a list to itself doubles it and ends.
+    const int32_t count = keep->GetCount();
+    for (int32_t i = 0; i < count; ++i) Add(keep->Get(i));
+}
+
+void TTabStringsFile::Clear() {
+    CheckWritable();
+    Resize(0);
+    LineStarts.clear();
+    LastLineTerminated = true;
+}
+
+void TTabStringsFile::Delete(int32_t i) {
+    CheckLineIndex(i);
+    CheckWritable();
+    uint32_t start = 0, length = 0;
+    GetLineSpan(i, start, length);
+    DeleteBytes(start, length);
+    const auto idx = static_cast<size_t>(i);
+    if (idx + 1 == LineStarts.size()) LastLineTerminated = true;
+    LineStarts.erase(LineStarts.begin() + static_cast<std::ptrdiff_t>(idx));
+    for (size_t k = idx; k < LineStarts.size(); ++k) LineStarts[k] -= length;
+}
+
+bool TTabStringsFile::Equals(const ITabStringsPtr& other) const {
+    if (!other) return false;
+    const int32_t count = GetCount();
+    if (other->GetCount() != count) return false;
+    for (int32_t i = 0; i < count; ++i) {
+        if (Get(i) != other->Get(i)) return false;
+    }
+    return true;
+}
+
+void TTabStringsFile::Exchange(int32_t a, int32_t b) {
+    CheckLineIndex(a);
+    CheckLineIndex(b);
+    CheckWritable();
+    const std::string textA = Get(a);
+    const std::string textB = Get(b);
+    Put(a, textB);
+    try {
+        Put(b, textA);
+    } catch (...) {
+        // Line b could not take its new text: give line a its own back rather than
+        // leave one line doubled and the other lost.
+        try {
+            Put(a, textA);
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+std::unique_ptr<char[]> TTabStringsFile::GetTextBuf() const {
+    auto buf = std::make_unique<char[]>(static_cast<size_t>(Size) + 1);  // value-initialised: zeros
+    if (Size > 0) std::memcpy(buf.get(), Data, static_cast<size_t>(Size));
+    return buf;
+}
+
+int32_t TTabStringsFile::IndexOf(const std::string& s) const {
+    const int32_t count = GetCount();
+    for (int32_t i = 0; i < count; ++i) {
+        uint32_t start = 0, length = 0;
+        GetLineExtent(i, start, length);
+        if (CompareTextIgnoreCase(std::string_view(reinterpret_cast<const char*>(Data) + start, length), s) == 0)
+            return i;
+    }
+    return -1;
+}
+
+int32_t TTabStringsFile::FindText(const std::string& t, int32_t startLine) const {
+    CheckLineIndex(startLine);
+    if (t.empty()) return -1;
+    const TBMSearch searcher(t);
+    const int32_t at = searcher.Search(Data, Size, static_cast<int32_t>(LineStarts[static_cast<size_t>(startLine)]));
+    return at < 0 ? -1 : LineOfOffset(static_cast<uint32_t>(at));
+}
+
+int32_t TTabStringsFile::LineOfOffset(uint32_t offset) const {
+    if (LineStarts.empty() || offset >= static_cast<uint32_t>(Size)) return -1;
+    const auto it = std::upper_bound(LineStarts.begin(), LineStarts.end(), offset);
+    return static_cast<int32_t>(it - LineStarts.begin()) - 1;
+}
+
+void TTabStringsFile::Insert(int32_t i, const std::string& s) {
+    CheckWritable();
+    const auto count = static_cast<uint32_t>(LineStarts.size());
+    if (static_cast<uint32_t>(i) == count) {
+        Add(s);
+        return;
+    }
+    CheckLineIndex(i);
+    const uint32_t start = LineStarts[static_cast<size_t>(i)];
+    const int64_t grow64 = static_cast<int64_t>(s.size()) + SeparatorLength;
+    if (grow64 > INT32_MAX) Resize(-1);
+    const auto grow = static_cast<int32_t>(grow64);
+    InsertBytes(start, grow, 0);
+    if (!s.empty()) std::memcpy(Data + start, s.data(), s.size());
+    std::memcpy(Data + start + s.size(), Separator, static_cast<size_t>(SeparatorLength));
+    const auto idx = static_cast<size_t>(i);
+    LineStarts.insert(LineStarts.begin() + static_cast<std::ptrdiff_t>(idx), start);
+    for (size_t k = idx + 1; k < LineStarts.size(); ++k) LineStarts[k] += static_cast<uint32_t>(grow);
+}
+
+void TTabStringsFile::LoadFromFile(const std::string& fileName) {
+    CheckWritable();
+    // Loading our own file would empty it before reading it: refuse it as the
+    // opening of a file that is in use.
+    struct stat mine {}, theirs {};
+    if (File.IsOpen() && ::stat(FileName.c_str(), &mine) == 0 && ::stat(fileName.c_str(), &theirs) == 0 &&
+        mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino)
+        ThrowStreamOpenError(fileName, EBUSY);
+    std::ifstream stream;
+    errno = 0;
+    stream.open(fileName, std::ios::in | std::ios::binary);
+    if (!stream.is_open()) ThrowStreamOpenError(fileName, errno != 0 ? errno : ENOENT);
+    LoadFromStream(stream);
+}
+
+void TTabStringsFile::LoadFromStream(std::istream& stream) {
+    CheckWritable();
+    Resize(0);
+    LineStarts.clear();
+    LastLineTerminated = true;
+    int32_t total = 0;
+    try {
+        for (;;) {
+            Resize(GrownSize(total, kStreamBlock));
+            stream.read(reinterpret_cast<char*>(Data) + total, kStreamBlock);
+            const auto got = static_cast<int32_t>(stream.gcount());
+            total += got;
+            if (got < kStreamBlock) break;
+        }
+        Resize(total);
+    } catch (...) {
+        // Keep what was read so far, and a line list that matches it.
+        try {
+            if (Size != total) Resize(total);
+        } catch (...) {
+        }
+        ScanLines();
+        throw;
+    }
+    ScanLines();
+}
+
+void TTabStringsFile::Move(int32_t curIndex, int32_t newIndex) {
+    if (curIndex == newIndex) return;
+    // Both indexes are checked before anything moves, so a bad NewIndex loses no line.
+    CheckLineIndex(curIndex);
+    CheckLineIndex(newIndex);
+    CheckWritable();
+    const std::string text = Get(curIndex);
+    Delete(curIndex);
+    try {
+        Insert(newIndex, text);
+    } catch (...) {
+        try {
+            Insert(curIndex, text);
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+void TTabStringsFile::SaveToFile(const std::string& fileName) const {
+    std::fstream stream;
+    errno = 0;
+    stream.open(fileName, std::ios::in | std::ios::out | std::ios::binary);  // existing file, not truncated
+    if (!stream.is_open()) ThrowStreamOpenError(fileName, errno != 0 ? errno : ENOENT);
+    errno = 0;
+    SaveToStream(stream);
+    stream.flush();
+    if (!stream.good()) {
+        const int err = errno != 0 ? errno : EIO;
+        throw ETabFileError(Format(A("Erreur [%X] à l'écriture de %s").c_str(), ErrorNumber(err), fileName.c_str()));
+    }
+}
+
+void TTabStringsFile::SaveToStream(std::ostream& stream) const {
+    const auto* text = reinterpret_cast<const char*>(Data);
+    int32_t done = 0;
+    while (done < Size) {
+        const int32_t block = std::min(kStreamBlock, Size - done);
+        stream.write(text + done, block);
+        if (!stream.good()) return;  // the stream took less than offered
+        done += block;
+    }
+}
+
+void TTabStringsFile::SetTextBuf(const char* p) {
+    CheckWritable();
+    if (p == nullptr) p = "";
+    const size_t length = std::strlen(p);
+    // A text that lies in our own view would move away with the remap: copy it first.
+    std::string own;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(p);
+    if (Data != nullptr && bytes >= Data && bytes < Data + Size) {
+        own.assign(p, length);
+        p = own.c_str();
+    }
+    Resize(length > static_cast<size_t>(INT32_MAX) ? -1 : static_cast<int32_t>(length));
+    if (length > 0) std::memcpy(Data, p, length);
+    ScanLines();
+}

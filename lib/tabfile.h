@@ -80,6 +80,7 @@ public:
     void CheckOpen() const;
     void MapView();
     void UnmapView();
+    void RemapView();
     void UpdateSize();
     void SetFileSize(int32_t newSize);
     void Resize(int32_t newSize);
@@ -89,7 +90,8 @@ public:
     static int32_t IfThenInt(bool flag, int32_t a, int32_t b) { return flag ? a : b; }
 
 protected:
-    platform::MappedFile File;   // handle, mapping and view
+    platform::MappedFile File;   // descriptor, writer's lock and view
+    std::string FileName;        // as given to Open or CreateNew, for the messages
     uint8_t* Data = nullptr;
     bool Writable = false;
     int32_t Size = 0;

@@ -1,3 +1,48 @@
-// POSIX file mapping under the dictionary store (being written).
+// POSIX file mapping under the dictionary store: one descriptor and at most one shared
+// view of the whole file. Every call that can fail returns 0 or the errno value it
+// failed with; the store words the messages.
 #pragma once
-namespace platform { class MappedFile {}; }
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+class MappedFile {
+public:
+    MappedFile() = default;
+    ~MappedFile();
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    // Opens an existing file. A writer takes an exclusive advisory lock on it, so a
+    // second writer of the same file (in this process or another) is refused with
+    // EWOULDBLOCK and heldByWriter set; readers take no lock and never block anyone.
+    int Open(const std::string& path, bool writable, bool& heldByWriter);
+    // Creates a file for reading and writing (locked like a writer); overwrite false
+    // refuses an existing file. An existing file is emptied only once the lock is held.
+    int Create(const std::string& path, bool overwrite, bool& heldByWriter);
+    void Close();
+    bool IsOpen() const { return Fd >= 0; }
+
+    int GetLength(int64_t& length) const;
+    // Grows with the blocks reserved up front, so that a full disk or a quota is
+    // reported here and never as a fault when the view is written later.
+    int SetLength(int64_t length);
+
+    // Maps the first `length` bytes (length > 0) as one shared view.
+    int Map(size_t length, bool writable, uint8_t*& data);
+    // Changes the length of the current view (length > 0), keeping the pages already
+    // mapped; the view may move.
+    int Remap(size_t length, uint8_t*& data);
+    void Unmap();
+    bool IsMapped() const { return View != nullptr; }
+
+private:
+    int Fd = -1;
+    void* View = nullptr;
+    size_t ViewLength = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,213 @@
+// The store under faults: a second writer, a file system that refuses to grow the
+// file, files too long for the store, and the byte layer's own limits.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <functional>
+#include <sstream>
+#include <string>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "cp1252.h"
+#include "tabfile.h"
+#include "test_tabfile_support.h"
+
+namespace {
+
+class TabFileFaults : public ScratchDir {};
+
+std::string Message(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+// --- Sharing ----------------------------------------------------------------------
+
+TEST_F(TabFileFaults, SecondWriterIsRefusedReadersAreNot) {
+    const std::string path = Write("dict.txt", "a\r\nb\r\n");
+    auto writer = TTabStringsFile::Create(path, true);
+
+    const std::string refusal = A("Erreur [B] à l'ouverture de ") + path +
+                                A(" : fichier déjà ouvert en écriture par un autre programme");
+    EXPECT_EQ(Message([&] { TTabStringsFile::Create(path, true); }), refusal);
+
+    // Another process is refused the same way.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int code = 1;
+        try {
+            TTabStringsFile::Create(path, true);
+            code = 2;
+        } catch (const ETabFileError& e) {
+            code = e.what() == refusal ? 0 : 3;
+        }
+        _exit(code);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    // Readers open alongside the writer and see its edits.
+    auto reader1 = TTabStringsFile::Create(path, false);
+    auto reader2 = TTabStringsFile::Create(path, false);
+    writer->Put(0, "A");
+    EXPECT_EQ(reader1->Get(0), "A");
+    EXPECT_EQ(reader2->GetCount(), 2);
+
+    // Once the writer is gone, the next one gets the file, readers or not.
+    writer.reset();
+    auto next = TTabStringsFile::Create(path, true);
+    EXPECT_EQ(next->Get(0), "A");
+}
+
+// --- A file system that refuses to grow the file -----------------------------------
+
+// Caps the size of files this process may write, with SIGXFSZ ignored so that the
+// refusal comes back as an error; restores both on leaving.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &Saved);
+        OldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lim = Saved;
+        lim.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lim);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &Saved);
+        std::signal(SIGXFSZ, OldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit Saved{};
+    void (*OldHandler)(int) = nullptr;
+};
+
+TEST_F(TabFileFaults, FailedGrowthLeavesTextLinesAndFileAsTheyWere) {
+    const std::string text = "one\r\ntwo\r\nthree";
+    const std::string path = Write("dict.txt", text);
+    auto t = TTabStringsFile::Create(path, true);
+    const std::string big(100, 'x');
+    std::istringstream stream(std::string(10000, 'y'));
+
+    const std::vector<std::pair<const char*, std::function<void()>>> growths = {
+        {"Add", [&] { t->Add(big); }},
+        {"Insert", [&] { t->Insert(0, big); }},
+        {"Insert in the middle", [&] { t->Insert(2, big); }},
+        {"Put", [&] { t->Put(1, big); }},
+        {"AddStrings", [&] { t->AddStrings({big}); }},
+        {"SetText", [&] { t->SetText(big); }},
+    };
+    for (const auto& [name, grow] : growths) {
+        SCOPED_TRACE(name);
+        std::string message;
+        {
+            FileSizeLimit limit(64);
+            message = Message(grow);
+        }
+        // EFBIG, with the lengths asked for and obtained.
+        EXPECT_EQ(message.rfind(A("Erreur [1B] au changement de taille de ") + path + " : ", 0), 0u) << message;
+        EXPECT_EQ(t->GetText(), text);
+        EXPECT_EQ(t->GetCount(), 3);
+        EXPECT_EQ(t->Get(2), "three");
+        EXPECT_EQ(Read(path), text);
+    }
+
+    // A stream that outgrows the limit keeps what fitted, with lines that match it.
+    {
+        FileSizeLimit limit(6000);
+        EXPECT_THROW(t->LoadFromStream(stream), ETabFileError);
+    }
+    EXPECT_EQ(t->GetText(), Read(path));
+    EXPECT_EQ(t->GetSize(), 4096);
+    EXPECT_EQ(t->GetCount(), 1);
+
+    // Once the limit is gone, the list works on.
+    t->SetText(text);
+    EXPECT_EQ(t->Add("four"), 3);
+    EXPECT_EQ(Read(path), text + "\r\nfour\r\n");
+}
+
+TEST_F(TabFileFaults, ExchangeThatCannotGrowChangesNothing) {
+    const std::string text = "s\r\n" + std::string(40, 'L') + "\r\n";
+    const std::string path = Write("dict.txt", text);
+    auto t = TTabStringsFile::Create(path, true);
+    // Swapping needs no growth overall, but moving the long line first does.
+    std::string message;
+    {
+        FileSizeLimit limit(static_cast<rlim_t>(text.size()));
+        message = Message([&] { t->Exchange(0, 1); });
+    }
+    EXPECT_NE(message, "(no error)");
+    EXPECT_EQ(Read(path), text);
+    EXPECT_EQ(t->Get(0), "s");
+}
+
+TEST_F(TabFileFaults, FileTooLongForTheStoreIsRefusedUntouched) {
+    const std::string path = Path("huge.txt");
+    {
+        std::ofstream(path, std::ios::binary) << "x";
+    }
+    ASSERT_EQ(truncate(path.c_str(), (off_t{1} << 31) + 10), 0);  // sparse: no blocks
+    for (bool writable : {false, true}) {
+        EXPECT_EQ(Message([&] { TTabStringsFile::Create(path, writable); }),
+                  A("Erreur [1B] à l'ouverture de ") + path + A(" : fichier trop volumineux"));
+    }
+    EXPECT_EQ(std::filesystem::file_size(path), (uintmax_t{1} << 31) + 10);
+}
+
+// --- The byte layer ---------------------------------------------------------------
+
+TEST_F(TabFileFaults, ByteLayerLimits) {
+    const std::string path = Write("bytes.bin", "");
+    TInternalTabFile f;
+    EXPECT_EQ(Message([&] { f.MapView(); }), "Fichier non ouvert");
+
+    f.Open(path, true);
+    EXPECT_EQ(f.GetSize(), 0);
+    EXPECT_EQ(f.GetData(), nullptr);
+    f.AppendBytes(3, 0);
+    ASSERT_NE(f.GetData(), nullptr);
+    EXPECT_EQ(Read(path), std::string(3, '\0'));
+
+    f.InsertBytes(3, 2, 'e');  // at Size: appends
+    f.InsertBytes(0, 1, 's');
+    EXPECT_EQ(Read(path), std::string("s\0\0\0ee", 6));
+    EXPECT_EQ(Message([&] { f.InsertBytes(7, 1, 'x'); }), "Indice 7 hors limites");
+    EXPECT_EQ(Message([&] { f.DeleteBytes(6, 1); }), "Indice 6 hors limites");
+
+    f.DeleteBytes(4, 100);  // stops at the end
+    EXPECT_EQ(Read(path), std::string("s\0\0\0", 4));
+    f.DeleteBytes(0, 4);
+    EXPECT_EQ(f.GetSize(), 0);
+    EXPECT_EQ(f.GetData(), nullptr);
+
+    f.Close();
+    f.Open(path, false);
+    EXPECT_EQ(Message([&] { f.Resize(0); }), "Impossible de changer la taille d'un tableau en lecture seule");
+
+    TInternalTabFile created;
+    const std::string fresh = Path("fresh.bin");
+    created.CreateNew(fresh, 5, false);
+    EXPECT_EQ(created.GetSize(), 5);
+    EXPECT_EQ(Read(fresh), std::string(5, '\0'));
+    TInternalTabFile again;
+    EXPECT_EQ(Message([&] { again.CreateNew(fresh, 1, true); }).rfind(A("Erreur [B] à là création de "), 0), 0u);
+    created.Close();
+    EXPECT_EQ(Message([&] { again.CreateNew(fresh, 1, false); }), A("Erreur [11] à là création de ") + fresh);
+    again.CreateNew(fresh, 2, true);
+    EXPECT_EQ(Read(fresh), std::string(2, '\0'));
+}
+
+}  // namespace
