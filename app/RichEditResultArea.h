@@ -1,0 +1,74 @@
+// The result area of the main window (RichEdit1): a read-only rich-text widget behind
+// the searches' output operations. Its line semantics are those of RecordingResultArea.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include <QTextCursor>
+#include <QTextEdit>
+
+#include "ResultArea.h"
+#include "RtfWriter.h"
+
+class RichEditResultArea : public QTextEdit, public IResultArea {
+    Q_OBJECT
+public:
+    // 64 MB of text by default; Qt itself sets no limit.
+    static constexpr std::size_t kDefaultMaxChars = std::size_t{64} << 20;
+
+    // Read-only, Arial 16 px, light ivory background, vertical scroll bar always shown.
+    // The window sets the object name and the geometry.
+    explicit RichEditResultArea(QWidget* parent = nullptr);
+
+    // IResultArea. Texts are Windows-1252; CR LF pairs break lines.
+    void Clear() override;
+    bool AddLine(const std::string& s) override;
+    void WriteRun(const std::string& t) override;
+    void ReplaceLine(int32_t i, const std::string& s) override;  // throws std::out_of_range
+    void DeleteLine(int32_t i) override;                          // throws std::out_of_range
+    int32_t LineCount() const override;
+    void SetStyle(unsigned style) override { style_ = style; }
+    void SetColor(uint32_t bgr) override { color_ = bgr; }
+    // Repaint is suspended from the first BeginUpdate to the matching last EndUpdate;
+    // an EndUpdate with no open block does nothing.
+    void BeginUpdate() override;
+    void EndUpdate() override;
+    // Ends every open update block (after a search failed inside one).
+    void EndAllUpdates();
+
+    // Text limit in characters (a line break counts 2); AddLine refuses text past it.
+    void SetMaxChars(std::size_t maxChars) { maxChars_ = maxChars; }
+    std::size_t MaxChars() const { return maxChars_; }
+    // Characters of the text, each line break counted as CR LF.
+    std::size_t TotalChars() const;
+    // True when the area holds no text at all.
+    bool IsEmpty() const;
+    int UpdateDepth() const { return updateDepth_; }
+    unsigned Style() const { return style_; }
+    uint32_t Color() const { return color_; }
+
+    // The whole text as Windows-1252, lines joined by CR LF.
+    std::string PlainText() const;
+    // Line I's text (also the uncounted empty last line); throws std::out_of_range.
+    std::string Line(int32_t i) const;
+    // Line I's runs, neighbours with the same style and colour merged.
+    StyledLine Runs(int32_t i) const;
+    // Every line with its runs, for the RTF writer.
+    StyledText Lines() const;
+
+    // After a search: scrolls back to the first line and puts the caret before the first
+    // character (the insertion point for further output is not moved).
+    void ScrollToTop();
+
+private:
+    void Insert(const std::string& t);
+    QTextCharFormat CurrentFormat() const;
+
+    QTextCursor caret_;  // insertion point of WriteRun
+    unsigned style_ = fsNone;
+    uint32_t color_ = rcBlack;
+    int updateDepth_ = 0;
+    std::size_t maxChars_ = kDefaultMaxChars;
+};

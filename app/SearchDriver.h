@@ -1,0 +1,114 @@
+// The plain logic behind the main window's search button, history, footer, saving and
+// the hand-over to the updater. Texts are Windows-1252 byte strings; the window shows
+// the messages with ShowMessageBox and handles the dialogs and the focus itself.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <QString>
+
+#include "ResultArea.h"
+#include "ResultList.h"
+
+class RichEditResultArea;
+
+// The program's name and version as shown in the footer and the captions.
+inline constexpr const char* kProgramTitle = "Lexorama v4.2";
+// The maker's web host (footer, and the default server host of the program).
+inline constexpr const char* kMakerHost = "www.lexorama.fr";
+// The most texts the search history keeps.
+constexpr int kHistoryMax = 20;
+
+// ---- Search request -----------------------------------------------------------------
+
+// Drops blanks and control characters (bytes up to 0x20) at both ends.
+std::string TrimInput(const std::string& s);
+
+// Checks the (trimmed) search text for the search mode. On refusal returns false and
+// sets message to the text of the warning box, whose caption is the action button's
+// caption (flags MB_ICONEXCLAMATION):
+//   empty text:   "La zone de saisie est vide, \r\n" + caption + " impossible"
+//   illegal char: "Caractère illégal dans la zone de saisie, \r\n" + caption + " impossible"
+// After folding the accents, only ', - and A-Z are legal, plus a final "+" in mode 2;
+// mode 4 (masks) accepts any non-empty text.
+bool CheckInput(int searchMode, const std::string& text, const std::string& caption,
+                std::string& message);
+
+// Lower-cases the letters A-Z only; every other byte is kept.
+std::string LowerAZ(const std::string& s);
+
+// Puts search text s (lower-cased A-Z here) at the front of the history items (newest
+// first): an older item equal to it without regard to case is removed, at most 20
+// items are kept. scratch is the shared ResultList: it is cleared, and set unsorted
+// when the history held another item, as the searches expect.
+void UpdateHistory(std::vector<std::string>& items, ResultList& scratch, const std::string& s);
+
+// The search footer in one update block: an empty line, then
+// "Recherche générée par " (style and colour in force), "Lexorama v4.2" in bold, " - ",
+// the maker's host in bold blue, and " - Temps écoulé : " + ElapsedTimeText(elapsedMs).
+// Style none and colour black are in force afterwards.
+void WriteFooter(IResultArea& area, uint32_t elapsedMs);
+
+// ---- Saving the results -------------------------------------------------------------
+
+enum class SaveFormat { PlainText = 0, Rtf = 1 };
+
+// The two filters, text first, as the file dialog takes them:
+// "Format texte (*.txt)" and "Format rtf (*.rtf)" joined by ";;".
+QString SaveFilter();
+// The filter of a format, as SaveFilter() holds it (to preselect or compare).
+QString SaveFilterName(SaveFormat format);
+// The format of the chosen filter: the text filter (index 0) gives plain text, the
+// second gives RTF, whatever the extension of the typed name.
+SaveFormat SaveFormatForFilter(int filterIndex);
+SaveFormat SaveFormatForFilter(const QString& selectedFilter);
+// The default extension "txt".
+inline constexpr const char* kSaveDefaultExtension = "txt";
+// The proposed file name: the search text with the characters file names may not hold
+// replaced by "_".
+std::string ProposedSaveName(const std::string& searchText);
+// A name typed without an extension gets the default one (".txt").
+QString CompleteSaveName(const QString& name);
+
+// The question before replacing an existing file (flags MB_ICONEXCLAMATION | MB_YESNO |
+// MB_DEFBUTTON2 = 308; go on only on IDYES).
+inline constexpr int kOverwriteFlags = 308;
+std::string OverwriteCaption();                       // "Fichier existant"
+std::string OverwriteQuestion(const std::string& name); // "Le fichier " + name + ...
+
+// Writes the whole result area to path in the format, replacing the file safely
+// (see WriteFileReplacing). Throws std::runtime_error with a French message.
+void SaveResults(const QString& path, SaveFormat format, const RichEditResultArea& area);
+
+// ---- Word editor entry ----------------------------------------------------------------
+
+enum class EditorInput { Ignore, Refused, Accepted };
+// The search text (not trimmed) for the word editor: Ignore when empty; Refused with
+// the message (caption EditorEntryCaption(), flags 48) when, after folding the
+// accents, it holds anything but ', - and A-Z; else Accepted, and editedWord is the
+// text lower-cased (A-Z only).
+EditorInput CheckEditorInput(const std::string& text, std::string& message,
+                             std::string& editedWord);
+std::string EditorEntryCaption();  // "Inscrire - Corriger un mot"
+// The main window's caption after the editor: " Lexorama v4.2 - " + (lineCount - 1) + " mots."
+std::string CaptionAfterEdit(int32_t lineCount);
+
+// ---- Updater hand-over ----------------------------------------------------------------
+
+// The launch token the updater checks as its first argument.
+inline constexpr const char* kLaunchToken = "ViaMainShell";
+// Starts the updater detached in the current folder with the arguments "ViaMainShell"
+// and version. The program is "Relexo" beside the running program, else found on the
+// PATH. False when it cannot be started.
+bool StartUpdater(const std::string& version);
+// The updater's program name.
+inline constexpr const char* kUpdaterProgram = "Relexo";
+// For tests: the folder searched first instead of the running program's folder, and
+// the program name instead of "Relexo" (so that no process of the updater's name runs
+// while other tests look for one). Empty texts restore the defaults.
+void SetUpdaterLookup(const QString& folder, const QString& program);
+// The failure message: caption "Erreur", flags 48.
+std::string UpdaterErrorCaption();
+std::string UpdaterErrorText();  // "Impossible de lancer RELEXO.EXE,\r\nMise à jour impossible"
