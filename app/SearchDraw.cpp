@@ -1,1 +1,686 @@
-// (being written)
+#include "SearchDraw.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+#include "ElapsedTime.h"
+#include "Global.h"
+#include "collate.h"
+#include "cp1252.h"
+
+// How the search works
+//
+// Phase 1 walks the bit patterns from 2^MinLen - 1 to 2^n - 1 only to count the
+// letter subsets of an allowed size for the gauge: the distinct combinations
+// themselves never need to be listed up front. Every combination is a sub-multiset
+// of the draw, so they are counted from the letter multiplicities and generated in
+// the list's order by a walk over the distinct letters (shortest prefix first, then
+// ascending letters, which is the byte order of keys made of A-Z, the order in which
+// the case-blind comparison ranks them too). Each combination is identified by a
+// canonical mask over the draw's sorted letters: of a run of equal letters it uses
+// the lowest positions, so equal combinations share one mask.
+//
+// Phase 2 reads the dictionary once: every field of a line that lies between two TABs
+// and is a combination (sorted letters of the draw, of an allowed length) files the
+// line under that combination. The walk over the combinations then prints, in order,
+// the words of those that have lines. This is what looking each combination up as
+// "TAB key TAB" in the text gives, without one text search per combination.
+//
+// The window stays live: the stop flag is read at every step (it can only change
+// inside ProcessMessages, on this thread), but the window's events, the gauge and the
+// labels are served only when a few milliseconds have passed since the last time,
+// since painting them for each of millions of steps would cost far more than the
+// search. The gauge and the labels always end on the values of the last step.
+
+namespace {
+
+constexpr uint32_t kPumpIntervalMs = 5;
+constexpr int kMaxLetters = 25;  // the search box's limit
+
+// The whole number of a length box (blanks before it allowed, 32 bits); any other text
+// is refused with the conversion error's message.
+int32_t LengthBoxValue(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    const std::size_t digits = i;
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > int64_t{INT32_MAX} + 1) break;
+    }
+    if (i == digits || i != text.size() || (negative ? -value < INT32_MIN : value > INT32_MAX))
+        throw std::invalid_argument("'" + text + A("' n'est pas une valeur entière correcte"));
+    return static_cast<int32_t>(negative ? -value : value);
+}
+
+// The draw's letters as runs of equal letters.
+struct Letters {
+    std::string text;            // sorted A-Z
+    int n = 0;
+    int distinct = 0;
+    char value[kMaxLetters]{};   // letter of each run, ascending
+    int count[kMaxLetters]{};    // its multiplicity
+    int start[kMaxLetters]{};    // its first position in text (bit index of the mask)
+    int suffix[kMaxLetters + 1]{};  // letters in runs j and after
+    int8_t runOf[26]{};          // run of a letter A-Z, -1 when the draw has none
+
+    explicit Letters(std::string key) : text(std::move(key)), n(static_cast<int>(text.size()))
+    {
+        std::fill(std::begin(runOf), std::end(runOf), int8_t{-1});
+        for (int i = 0; i < n; ++i) {
+            if (i == 0 || text[i] != text[i - 1]) {
+                value[distinct] = text[i];
+                start[distinct] = i;
+                runOf[text[i] - 'A'] = static_cast<int8_t>(distinct);
+                ++distinct;
+            }
+            ++count[distinct - 1];
+        }
+        for (int j = distinct - 1; j >= 0; --j) suffix[j] = suffix[j + 1] + count[j];
+    }
+
+    // Distinct combinations of minLen to maxLen letters.
+    int64_t CountDistinct(int minLen, int maxLen) const
+    {
+        std::vector<int64_t> ways(static_cast<std::size_t>(n) + 1, 0);
+        ways[0] = 1;
+        int reach = 0;
+        for (int j = 0; j < distinct; ++j) {
+            reach += count[j];
+            for (int len = reach; len >= 1; --len)
+                for (int k = 1; k <= count[j] && k <= len; ++k) ways[len] += ways[len - k];
+        }
+        int64_t total = 0;
+        for (int len = std::max(minLen, 0); len <= std::min(maxLen, n); ++len) total += ways[len];
+        return total;
+    }
+
+    // The canonical mask of FIELD when it is a combination of minLen to maxLen letters,
+    // else 0.
+    uint32_t MaskOf(std::string_view field, int minLen, int maxLen) const
+    {
+        const auto len = static_cast<int>(field.size());
+        if (len < minLen || len > maxLen) return 0;
+        uint32_t mask = 0;
+        char previous = 0;
+        int inRun = 0;
+        for (const char c : field) {
+            if (c < 'A' || c > 'Z' || c < previous) return 0;
+            inRun = c == previous ? inRun + 1 : 0;
+            previous = c;
+            const int run = runOf[c - 'A'];
+            if (run < 0 || inRun >= count[run]) return 0;
+            mask |= uint32_t{1} << (start[run] + inRun);
+        }
+        return mask;
+    }
+};
+
+// Calls visit(mask, key) for every distinct combination of minLen to maxLen letters in
+// byte order of the keys, until visit returns false; false when it was stopped so.
+template <class Visit>
+class ComboWalk {
+public:
+    ComboWalk(const Letters& letters, int minLen, int maxLen, Visit& visit)
+        : l_(letters), minLen_(minLen), maxLen_(maxLen), visit_(visit)
+    {
+    }
+
+    bool Run()
+    {
+        key_.clear();
+        mask_ = 0;
+        std::fill(std::begin(used_), std::end(used_), 0);
+        return Walk(0);
+    }
+
+private:
+    bool Walk(int from)
+    {
+        const int len = static_cast<int>(key_.size());
+        if (len >= minLen_ && !visit_(mask_, std::string_view(key_))) return false;
+        if (len == maxLen_) return true;
+        for (int j = from; j < l_.distinct; ++j) {
+            const int left = l_.count[j] - used_[j];
+            if (left == 0) continue;
+            // Letters of later runs are all unused, so no later run reaches further.
+            if (len + left + l_.suffix[j + 1] < minLen_) break;
+            const uint32_t bit = uint32_t{1} << (l_.start[j] + used_[j]);
+            mask_ |= bit;
+            ++used_[j];
+            key_.push_back(l_.value[j]);
+            const bool go_on = Walk(j);
+            key_.pop_back();
+            --used_[j];
+            mask_ &= ~bit;
+            if (!go_on) return false;
+        }
+        return true;
+    }
+
+    const Letters& l_;
+    const int minLen_;
+    const int maxLen_;
+    Visit& visit_;
+    std::string key_;
+    uint32_t mask_ = 0;
+    int used_[kMaxLetters]{};
+};
+
+template <class Visit>
+bool WalkCombos(const Letters& letters, int minLen, int maxLen, Visit& visit)
+{
+    return ComboWalk<Visit>(letters, minLen, maxLen, visit).Run();
+}
+
+// Open addressing from a combination's mask (never 0) to a dense slot number.
+class MaskSlots {
+public:
+    MaskSlots() : keys_(1024, 0), slots_(1024, 0) {}
+
+    // The slot of MASK, a new one when it has none yet.
+    uint32_t Insert(uint32_t mask)
+    {
+        std::size_t i = Home(mask);
+        while (keys_[i] != 0) {
+            if (keys_[i] == mask) return slots_[i];
+            i = (i + 1) & (keys_.size() - 1);
+        }
+        keys_[i] = mask;
+        slots_[i] = count_;
+        if (++count_ * 2 > keys_.size()) Grow();
+        return count_ - 1;
+    }
+
+    // The slot of MASK, or -1.
+    int64_t Find(uint32_t mask) const
+    {
+        std::size_t i = Home(mask);
+        while (keys_[i] != 0) {
+            if (keys_[i] == mask) return slots_[i];
+            i = (i + 1) & (keys_.size() - 1);
+        }
+        return -1;
+    }
+
+    uint32_t Count() const { return count_; }
+
+private:
+    std::size_t Home(uint32_t mask) const
+    {
+        return static_cast<std::size_t>((uint64_t{mask} * 0x9E3779B97F4A7C15ull) >> 32) & (keys_.size() - 1);
+    }
+
+    void Grow()
+    {
+        std::vector<uint32_t> keys(keys_.size() * 2, 0), slots(keys_.size() * 2, 0);
+        keys.swap(keys_);
+        slots.swap(slots_);
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            if (keys[k] == 0) continue;
+            std::size_t i = Home(keys[k]);
+            while (keys_[i] != 0) i = (i + 1) & (keys_.size() - 1);
+            keys_[i] = keys[k];
+            slots_[i] = slots[k];
+        }
+    }
+
+    std::vector<uint32_t> keys_;
+    std::vector<uint32_t> slots_;
+    uint32_t count_ = 0;
+};
+
+// The dictionary lines filed under the combinations their fields spell, in line order
+// within each combination.
+class LineIndex {
+public:
+    // Reads the whole dictionary; calls tick() every few thousand lines and gives up
+    // (returning false) when it returns false.
+    template <class Tick>
+    bool Build(const ITabStrings& dictionary, const Letters& letters, int minLen, int maxLen, Tick&& tick)
+    {
+        struct Hit {
+            uint32_t slot;
+            uint32_t ref;   // offset into the mapped text, or index into copies_
+            uint32_t length;
+        };
+        std::vector<Hit> hits;
+        // Files LINE under every combination that one of its fields between two TABs
+        // spells, once per combination; REF finds the line again. True when filed.
+        auto fileLine = [&](std::string_view line, uint32_t ref) {
+            const std::size_t before = hits.size();
+            const char* const end = line.data() + line.size();
+            const char* tab = static_cast<const char*>(std::memchr(line.data(), '\t', line.size()));
+            while (tab != nullptr) {
+                const char* next = static_cast<const char*>(std::memchr(tab + 1, '\t', static_cast<std::size_t>(end - tab - 1)));
+                if (next == nullptr) break;
+                const uint32_t mask = letters.MaskOf(std::string_view(tab + 1, static_cast<std::size_t>(next - tab - 1)), minLen, maxLen);
+                if (mask != 0) {
+                    const uint32_t slot = slots_.Insert(mask);
+                    bool seen = false;
+                    for (std::size_t k = before; k < hits.size(); ++k) seen = seen || hits[k].slot == slot;
+                    if (!seen) hits.push_back({slot, ref, static_cast<uint32_t>(line.size())});
+                }
+                tab = next;
+            }
+            return hits.size() > before;
+        };
+
+        if (const auto* file = dynamic_cast<const TTabStringsFile*>(&dictionary); file != nullptr) {
+            // Straight over the mapped text, lines cut exactly as the store cuts them.
+            text_ = reinterpret_cast<const char*>(file->GetData());
+            const auto size = static_cast<std::size_t>(file->GetSize());
+            const char* sep = "\r\n";
+            std::size_t sepLen = 2;
+            if (file->GetLineBreakStyle() == TLineBreakStyle::CR) sep = "\r", sepLen = 1;
+            if (file->GetLineBreakStyle() == TLineBreakStyle::LF) sep = "\n", sepLen = 1;
+            std::size_t pos = 0;
+            uint32_t lines = 0;
+            while (pos < size) {
+                if ((++lines & 4095) == 0 && !tick()) return false;
+                std::size_t from = pos, lineEnd = size;
+                while (from < size) {
+                    const void* hit = std::memchr(text_ + from, sep[0], size - from);
+                    if (hit == nullptr) break;
+                    from = static_cast<std::size_t>(static_cast<const char*>(hit) - text_);
+                    if (from + sepLen <= size && std::memcmp(text_ + from, sep, sepLen) == 0) {
+                        lineEnd = from;
+                        break;
+                    }
+                    ++from;
+                }
+                fileLine(std::string_view(text_ + pos, lineEnd - pos), static_cast<uint32_t>(pos));
+                pos = lineEnd == size ? size : lineEnd + sepLen;
+            }
+        } else {
+            const int32_t count = dictionary.GetCount();
+            for (int32_t i = 0; i < count; ++i) {
+                if (((i + 1) & 4095) == 0 && !tick()) return false;
+                std::string line = dictionary.Get(i);
+                if (fileLine(line, static_cast<uint32_t>(copies_.size()))) copies_.push_back(std::move(line));
+            }
+        }
+
+        // Group the hits by slot, keeping line order.
+        first_.assign(static_cast<std::size_t>(slots_.Count()) + 1, 0);
+        for (const Hit& h : hits) ++first_[h.slot + 1];
+        for (std::size_t s = 1; s < first_.size(); ++s) first_[s] += first_[s - 1];
+        lines_.resize(hits.size());
+        std::vector<uint32_t> fill(first_.begin(), first_.end() - 1);
+        for (const Hit& h : hits) lines_[fill[h.slot]++] = {h.ref, h.length};
+        return true;
+    }
+
+    // The lines of MASK's combination (empty when it has none).
+    std::size_t Lines(uint32_t mask, std::size_t& begin) const
+    {
+        const int64_t slot = slots_.Find(mask);
+        if (slot < 0) return 0;
+        begin = first_[static_cast<std::size_t>(slot)];
+        return first_[static_cast<std::size_t>(slot) + 1] - begin;
+    }
+
+    std::string Line(std::size_t k) const
+    {
+        const Ref& r = lines_[k];
+        return text_ != nullptr ? std::string(text_ + r.at, r.length) : copies_[r.at];
+    }
+
+private:
+    struct Ref {
+        uint32_t at;
+        uint32_t length;
+    };
+    MaskSlots slots_;
+    std::vector<uint32_t> first_;
+    std::vector<Ref> lines_;
+    const char* text_ = nullptr;         // the mapped text, when read straight
+    std::vector<std::string> copies_;    // else copies of the lines that matter
+};
+
+// The events, the gauge and the labels, served every few milliseconds.
+class Pump {
+public:
+    Pump(IDrawPanel& panel, uint32_t start) : panel_(panel), start_(start), last_(TickCount() - kPumpIntervalMs) {}
+
+    bool Due()
+    {
+        const uint32_t now = TickCount();
+        if (now - last_ < kPumpIntervalMs) return false;
+        last_ = now;
+        return true;
+    }
+
+    // Shows PROGRESS on the gauge and the elapsed time, as the end of a step does.
+    void Show(int64_t progress)
+    {
+        panel_.SetTimeLabel(ElapsedTimeText(TickCount() - start_));
+        panel_.SetGaugeProgress(progress);
+        panel_.SetGaugeText(std::to_string(progress));
+    }
+
+    // Lets the window run; true when the user asked to stop.
+    bool Stopped()
+    {
+        panel_.ProcessMessages();
+        return StopRequested;
+    }
+
+private:
+    IDrawPanel& panel_;
+    uint32_t start_;
+    uint32_t last_;
+};
+
+std::string RestWord(int32_t restLen)
+{
+    return restLen > 1 ? " restent " : " reste ";
+}
+
+}  // namespace
+
+void SearchDraw(const ITabStrings& dictionary, const std::string& text, const DrawOptions& options,
+                ResultList& results, IResultArea& area, IDrawPanel& panel, DrawStats* stats)
+{
+    DrawStats local;
+    DrawStats& st = stats != nullptr ? *stats : local;
+    st = DrawStats{};
+
+    const uint32_t start = TickCount();
+    panel.SetTirageLabel("");
+    panel.SetNMotsLabel("");
+    panel.SetTimeLabel("");
+    const std::string key = AnagramKey(text);
+    const auto n = static_cast<int32_t>(key.size());
+    if (n < 3) {
+        area.AddLine("\r\n");
+        area.AddLine(std::string(72, ' ') + A("Il faut au moins 3 lettres."));
+        return;
+    }
+    if (n > kMaxLetters)
+        throw std::invalid_argument(A("Le tirage ne peut pas dépasser 25 lettres."));
+
+    int32_t minLen = LengthBoxValue(panel.MinLengthText());
+    int32_t maxLen = LengthBoxValue(panel.MaxLengthText());
+    if (minLen < 2) minLen = 2;
+    if (maxLen < minLen) {
+        maxLen = minLen;
+        panel.SetMaxLengthText(std::to_string(maxLen));
+    }
+    if (maxLen > n) maxLen = n;
+    const int64_t nComb = CountCombinationsInRange(minLen, maxLen, n);
+    const Letters letters(key);
+
+    // Heading.
+    area.AddLine(" ");
+    area.SetStyle(fsBold | fsItalic | fsUnderline);
+    area.WriteRun(A("Tirages à partir de"));
+    area.SetStyle(fsBold | fsItalic);
+    area.SetColor(rcRed);
+    area.WriteRun(" " + std::to_string(n) + " ");
+    area.SetStyle(fsBold | fsItalic | fsUnderline);
+    area.SetColor(rcBlack);
+    area.WriteRun("lettres :");
+    area.SetStyle(fsBold | fsItalic);
+    area.SetColor(rcBlue);
+    area.WriteRun("   " + key);
+    area.AddLine("\r\n");
+    area.SetStyle(fsBold | fsItalic);
+    area.WriteCount(nComb);
+    area.WriteRun(" combinaisons possibles.");
+    area.AddLine("");
+
+    // Phase 1: the subsets of an allowed size, counted for the gauge; the distinct
+    // combinations follow from the letters' multiplicities.
+    panel.ShowPanel(true);
+    panel.SetGaugeColor(rcRed);
+    panel.SetGaugeMin(1);
+    panel.SetGaugeMax(nComb);
+    panel.SetGaugeProgress(0);
+    panel.SetGaugeText("0");
+    panel.SetTirageLabel("Elaboration de " + std::to_string(nComb) + " combinaisons parmi les " +
+                         std::to_string(CountSubsetsOfTwoOrMore(n)) +
+                         A(" combinaisons possibles, tri et élimination des doublons"));
+    area.BeginUpdate();
+    Pump pump(panel, start);
+    int64_t added = 0;
+    if (minLen <= n) {
+        const uint32_t high = (uint32_t{1} << n) - 1;
+        uint32_t m = (uint32_t{1} << minLen) - 1;
+        // Patterns go by aligned blocks of 1024 between looks at the clock; nothing can
+        // set the stop flag inside a block, since only the window's events set it. In a
+        // whole block the low ten bits run through every value, so its count of allowed
+        // patterns depends only on the ones above them.
+        constexpr int kBlockBits = 10;
+        constexpr uint32_t kBlock = uint32_t{1} << kBlockBits;
+        int64_t perBlock[kMaxLetters + 1] = {};
+        for (int above = 0; above <= n; ++above)
+            for (uint32_t low = 0; low < kBlock; ++low) {
+                const int ones = above + std::popcount(low);
+                perBlock[above] += ones >= minLen && ones <= maxLen;
+            }
+        for (;;) {
+            if (pump.Due()) {
+                pump.Show(added);
+                if (pump.Stopped()) {
+                    st.stopped = true;
+                    return;
+                }
+            } else if (StopRequested) {
+                st.stopped = true;
+                return;
+            }
+            const uint32_t blockEnd = m | (kBlock - 1);
+            const uint32_t last = std::min(blockEnd, high);
+            if ((m & (kBlock - 1)) == 0 && last == blockEnd) {
+                added += perBlock[std::popcount(m >> kBlockBits)];
+            } else {
+                for (uint32_t p = m;; ++p) {
+                    const int ones = std::popcount(p);
+                    added += ones >= minLen && ones <= maxLen;
+                    if (p == last) break;
+                }
+            }
+            if (last == high) break;
+            m = last + 1;
+        }
+        pump.Show(added);
+    }
+    const int64_t distinct = letters.CountDistinct(minLen, maxLen);
+    st.combinations = distinct;
+    st.combinationsMs = TickCount() - start;
+
+    area.EndUpdate();
+    area.SetStyle(fsBold | fsItalic);
+    area.WriteCount(distinct);
+    area.WriteRun(" combinaisons sans doublons.");
+    area.SetStyle(fsNone);
+    area.AddLine("\r\n\r\n");
+    panel.RepaintResults();
+
+    // Phase 2: the words of each combination, in the chosen order.
+    const uint32_t phase2Start = TickCount();
+    ResultList words;
+    words.SetSorted(true);
+    area.BeginUpdate();
+    panel.SetGaugeMin(0);
+    panel.SetGaugeMax(distinct);
+    panel.SetGaugeProgress(0);
+    panel.SetGaugeText("0");
+    panel.SetTirageLabel("Recherche des mots parmi les " + std::to_string(distinct) + " combinaisons sans doublons");
+    panel.SetNMotsLabel(A("0 combinaisons valides - 0 mots trouvés"));
+    int64_t valid = 0;
+    int64_t found = 0;
+    int64_t done = 0;  // combinations done, the gauge's value
+    bool countsShown = true;
+    auto showCounts = [&] {
+        if (countsShown) return;
+        panel.SetNMotsLabel(std::to_string(valid) + " combinaisons valides - " + std::to_string(found) + A(" mots trouvés"));
+        countsShown = true;
+    };
+    // One look at the clock: serve the window when due; true when the search must end.
+    auto serve = [&] {
+        if (pump.Due()) {
+            showCounts();
+            pump.Show(done);
+            return pump.Stopped();
+        }
+        return StopRequested;
+    };
+
+    // Entries for the alphabetical listing, handed to the result list at the end.
+    std::vector<std::string> listed;
+
+    LineIndex index;
+    if (distinct > 0 && !index.Build(dictionary, letters, minLen, maxLen, [&] { return !serve(); })) {
+        st.stopped = true;
+        return;
+    }
+
+    TMot mot;
+    bool stopped = false;
+    bool lookAtClock = false;  // after output, which takes time
+    auto visit = [&](uint32_t mask, std::string_view combo) {
+        if (((done & 255) == 0 || lookAtClock) ? serve() : StopRequested) {
+            stopped = true;
+            return false;
+        }
+        lookAtClock = false;
+        std::size_t first = 0;
+        const std::size_t lineCount = index.Lines(mask, first);
+        if (lineCount > 0) {
+            words.Clear();
+            for (std::size_t k = first; k < first + lineCount; ++k) {
+                if (serve()) {
+                    stopped = true;
+                    return false;
+                }
+                ParseDictLine(index.Line(k), mot);
+                if (!mot.Code.empty() && mot.Code[0] == 'W' && !options.properNouns) continue;
+                words.Add(options.withAnalysis ? mot.Word + " : " + CategoryText(mot.Code, mot.Lemma) : mot.Word);
+            }
+            // The search for this combination ends with one more look for its key.
+            if (serve()) {
+                stopped = true;
+                return false;
+            }
+            if (words.Count() > 0) {
+                ++valid;
+                found += words.Count();
+                countsShown = false;
+                if (options.alphabetical) {
+                    listed.insert(listed.end(), words.Items().begin(), words.Items().end());
+                } else {
+                    const std::string k(combo);
+                    const std::string rest = RemoveLetters(key, k);
+                    const auto restLen = static_cast<int32_t>(rest.size());
+                    area.SetStyle(fsUnderline);
+                    area.SetColor(rcBlack);
+                    area.WriteRun(std::to_string(k.size()) + " lettres :");
+                    area.SetStyle(fsNone);
+                    area.WriteRun(" ");
+                    area.SetColor(rcBlue);
+                    area.WriteRun(k);
+                    area.SetColor(rcBlack);
+                    area.WriteRun(RestWord(restLen));
+                    area.WriteCount(restLen);
+                    area.WriteRun(" lettre");
+                    if (restLen > 0) {
+                        area.WriteRun(restLen > 1 ? "s : " : " : ");
+                        area.SetColor(rcBlue);
+                        area.WriteRun(rest);
+                        area.SetColor(rcBlack);
+                    }
+                    for (const std::string& w : words.Items()) area.AddLine(w);
+                    area.AddLine("\r\n");
+                }
+            }
+            lookAtClock = true;
+        }
+        ++done;
+        return true;
+    };
+    if (options.longestFirst) {
+        for (int32_t len = maxLen; len >= minLen && !stopped; --len) WalkCombos(letters, len, len, visit);
+    } else if (options.shortestFirst) {
+        for (int32_t len = minLen; len <= maxLen && !stopped; ++len) WalkCombos(letters, len, len, visit);
+    } else if (distinct > 0) {
+        WalkCombos(letters, minLen, maxLen, visit);
+    }
+    if (stopped) {
+        // The alphabetical entries found so far are neither printed nor kept: ordering
+        // them for a list nobody reads would delay the stop.
+        st.stopped = true;
+        return;
+    }
+    if (distinct > 0) {
+        showCounts();
+        pump.Show(done);
+    }
+
+    // End of phase 2.
+    area.SetStyle(fsNone);
+    if (options.alphabetical) {
+        if (results.Sorted()) {
+            // A sorted list keeps the first of entries equal but for case; adding them
+            // sorted (stably) keeps the same ones and spares it inserting in the middle.
+            std::stable_sort(listed.begin(), listed.end(), [](const std::string& a, const std::string& b) {
+                return CompareTextIgnoreCase(a, b) < 0;
+            });
+        }
+        for (const std::string& e : listed) results.Add(e);
+        listed = {};
+        results.Sort();
+        for (int32_t i = 0; i < results.Count(); ++i) {
+            const std::string& e = results[i];
+            std::string w = e;
+            if (options.withAnalysis) {
+                const std::size_t colon = e.find(':');
+                w = colon == std::string::npos ? e : e.substr(0, colon == 0 ? 0 : colon - 1);
+            }
+            const std::string k = AnagramKey(w);
+            const std::string rest = RemoveLetters(key, k);
+            const auto restLen = static_cast<int32_t>(rest.size());
+            area.WriteRun(e + " : ");
+            area.WriteCount(static_cast<int64_t>(w.size()));
+            area.WriteRun(" lettres : ");
+            area.SetColor(rcBlue);
+            area.WriteRun(k);
+            area.SetColor(rcBlack);
+            area.WriteRun(RestWord(restLen));
+            area.WriteCount(restLen);
+            area.WriteRun(restLen > 1 ? " lettres : " : restLen == 1 ? " lettre : " : " lettre");
+            area.SetColor(rcBlue);
+            area.WriteRun(rest);
+            area.SetColor(rcBlack);
+            area.AddLine("");
+        }
+    }
+    st.words = found;
+    st.lookupMs = TickCount() - phase2Start;
+
+    // Summary, in the line kept for it under the heading.
+    area.EndUpdate();
+    area.ReplaceLine(5, "");
+    area.SetStyle(fsBold | fsItalic);
+    area.WriteCount(valid);
+    area.WriteRun(valid <= 1 ? " combinaison exploitable - " : " combinaisons exploitables - ");
+    area.WriteCount(found);
+    area.WriteRun(found <= 1 ? " mot de " : " mots de ");
+    area.SetColor(rcRed);
+    area.WriteRun(panel.MinLengthText());
+    area.SetColor(rcBlack);
+    area.WriteRun(A(" à "));
+    area.SetColor(rcRed);
+    area.WriteRun(panel.MaxLengthText());
+    area.SetColor(rcBlack);
+    area.WriteRun(" lettres");
+    panel.ShowPanel(false);
+}

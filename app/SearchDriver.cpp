@@ -18,9 +18,12 @@
 
 namespace {
 
+// Letters A-Z, apostrophe and hyphen, and the ligatures Œ and Æ: folding keeps them as
+// they are, and refusing them would make words such as cœur or sœur unsearchable.
 bool IsWordChar(char c)
 {
-    return c == '\'' || c == '-' || (c >= 'A' && c <= 'Z');
+    const auto b = static_cast<unsigned char>(c);
+    return c == '\'' || c == '-' || (c >= 'A' && c <= 'Z') || b == 0x8C || b == 0xC6;
 }
 
 QString& UpdaterFolder()

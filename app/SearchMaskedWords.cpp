@@ -1,1 +1,91 @@
-// (being written)
+// Mode "Mots masqués": the words that match a mask of letters, "*" and "?", within the
+// length limits.
+#include <string>
+#include <string_view>
+
+#include "Global.h"
+#include "Searches.h"
+#include "WildMatch.h"
+#include "cp1252.h"
+
+void SearchMaskedWords(SearchContext& ctx)
+{
+    const ITabStrings& dict = ctx.dictionary;
+    const SearchOptions& opt = ctx.options;
+    ResultList& list = ctx.results;
+    IResultArea& area = ctx.area;
+
+    const std::string mask = MaskFromText(opt.text);
+    if (mask.size() < 2) {
+        area.AddLine("\r\n");
+        area.AddLine(std::string(56, ' ') + A("Il faut au moins une chaîne de deux caractères."));
+        return;
+    }
+    if (AnagramKey(mask).empty()) {
+        area.AddLine("\r\n");
+        area.AddLine(std::string(64, ' ') + A("Il faut au moins une lettre dans le mot."));
+        return;
+    }
+    area.AddLine(" ");
+    area.SetStyle(fsBold | fsItalic | fsUnderline);
+    area.WriteRun(A("Recherche des mots contenant :"));
+    area.SetStyle(fsBold | fsItalic);
+    area.SetColor(rcBlue);
+    area.WriteRun("  " + mask);
+    area.SetColor(rcBlack);
+    area.WriteRun(" : ");
+
+    if (!opt.withAnalysis) list.SetSorted(true);
+
+    const TWildMatcher matcher(mask);
+    const std::size_t minLen = opt.minLength < 0 ? 0 : static_cast<std::size_t>(opt.minLength);
+    const std::size_t maxLen = opt.maxLength < 0 ? 0 : static_cast<std::size_t>(opt.maxLength);
+    // A mask ending in "?" lists only words exactly as long as the mask, stars or not.
+    const std::size_t exactLength = mask.back() == '?' ? mask.size() : 0;
+
+    {
+        ResultBatch batch(list);
+        const int32_t lineCount = dict.GetCount();
+        std::string line;
+        std::string folded;
+        TMot mot;
+        for (int32_t i = 0; i < lineCount; ++i) {
+            line = dict.Get(i);
+            const std::size_t tab = line.find('\t');
+            const std::size_t length = tab == std::string::npos ? 0 : tab;
+            if (length < minLen || length > maxLen) continue;
+            if (exactLength != 0 && length != exactLength) continue;
+            folded = FoldAccentsUpper(std::string_view(line).substr(0, length));
+            if (!matcher.Matches(folded)) continue;
+            ParseDictLine(line, mot);
+            if (IsProperNoun(mot) && !opt.properNouns) continue;
+            std::string entry = mot.Word + " : (" + std::to_string(mot.Word.size()) + " lettres)";
+            if (opt.withAnalysis) entry += " : " + CategoryText(mot.Code, mot.Lemma);
+            list.Add(entry);
+        }
+        batch.Finish();
+    }
+
+    const int32_t found = list.Count();
+    area.SetStyle(fsBold | fsItalic);
+    area.WriteCount(found);
+    area.WriteRun(found < 2 ? A(" mot trouvé.") : A(" mots trouvés."));
+    area.SetStyle(fsNone);
+    area.AddLine("\r\n");
+
+    UpdateBlock block(area);
+    if (found == 0) return;
+    const int32_t firstLine = area.LineCount();
+    if (found >= 5000) {
+        area.AddLine(TooManyWordsMessage());
+        return;
+    }
+    list.SetSorted(false);
+    if (opt.longestFirst)
+        list.CustomSort(CompareLongestFirst);
+    else if (opt.shortestFirst)
+        list.CustomSort(CompareShortestFirst);
+    else if (opt.withAnalysis)
+        list.Sort();
+    ListEntries(area, list, firstLine, true);
+}

@@ -1,1 +1,189 @@
-// (being written)
+// Mode "Mot": the entries of the typed word (pass 1), then the words that contain it
+// (pass 2, from three characters on).
+#include <string>
+
+#include "Global.h"
+#include "Searches.h"
+#include "cp1252.h"
+
+std::string TooManyWordsMessage()
+{
+    return A("Trop de mots à afficher, affinez votre recherche.");
+}
+
+bool IsProperNoun(const TMot& mot)
+{
+    return !mot.Code.empty() && mot.Code[0] == 'W';
+}
+
+void ListEntries(IResultArea& area, const ResultList& list, int32_t firstLine, bool deleteOverflow)
+{
+    for (int32_t i = 0; i < list.Count(); ++i) {
+        if (area.AddLine(list[i])) continue;
+        // The first entry stays; the cap message goes below it. When not even the first
+        // entry got in, the message takes its place.
+        const int32_t messageLine = area.LineCount() > firstLine ? firstLine + 1 : firstLine;
+        area.ReplaceLine(messageLine, TooManyWordsMessage());
+        const int32_t last = area.LineCount() - 1;
+        if (deleteOverflow) {
+            for (int32_t k = last; k > messageLine; --k) area.DeleteLine(k);
+        } else {
+            for (int32_t k = messageLine + 1; k <= last; ++k) area.ReplaceLine(k, std::string());
+        }
+        // Listing on would put words after the message and fill the area again.
+        return;
+    }
+}
+
+ResultBatch::ResultBatch(ResultList& list) : list_(list), resort_(list.Sorted())
+{
+    if (resort_) list_.SetSorted(false);
+}
+
+ResultBatch::~ResultBatch()
+{
+    try {
+        Finish();
+    } catch (...) {
+        // Only reached while another error leaves the search; that one is reported.
+    }
+}
+
+void ResultBatch::Finish()
+{
+    if (!resort_) return;
+    resort_ = false;
+    list_.SetSorted(true);
+}
+
+namespace {
+
+std::string WordEntry(const TMot& mot, bool withAnalysis)
+{
+    if (!withAnalysis) return mot.Word;
+    return mot.Word + " : " + CategoryText(mot.Code, mot.Lemma);
+}
+
+std::string ContainingWordEntry(const TMot& mot, bool withAnalysis)
+{
+    std::string entry = mot.Word + " : (" + std::to_string(mot.Word.size()) + " lettres)";
+    if (withAnalysis) entry += " : " + CategoryText(mot.Code, mot.Lemma);
+    return entry;
+}
+
+}  // namespace
+
+void SearchWord(SearchContext& ctx)
+{
+    const ITabStrings& dict = ctx.dictionary;
+    const SearchOptions& opt = ctx.options;
+    ResultList& list = ctx.results;
+    IResultArea& area = ctx.area;
+    const std::string& text = opt.text;
+    const std::size_t n = text.size();
+    const int32_t lineCount = dict.GetCount();
+
+    // With analysis the list stays as the driver left it.
+    if (!opt.withAnalysis) list.SetSorted(true);
+
+    area.AddLine(" ");
+    area.SetStyle(fsBold | fsItalic | fsUnderline);
+    area.WriteRun(A("Mot recherché :"));
+    area.SetStyle(fsBold | fsItalic);
+    area.SetColor(rcBlue);
+    area.WriteRun("  " + text);
+    area.SetColor(rcBlack);
+    area.WriteRun(" : " + std::to_string(n) + (n >= 2 ? " lettres" : " lettre"));
+
+    // Pass 1: the lines whose form is exactly the text.
+    TMot mot;
+    {
+        ResultBatch batch(list);
+        const std::string pattern = text + '\t';
+        for (int32_t i = 0; i < lineCount; ++i) {
+            i = dict.FindText(pattern, i);
+            if (i < 0) break;
+            ParseDictLine(dict.Get(i), mot);
+            if (IsProperNoun(mot) && !opt.properNouns) continue;
+            if (mot.Word == text) list.Add(WordEntry(mot, opt.withAnalysis));
+        }
+        batch.Finish();
+    }
+    list.Sort();
+
+    if (list.Count() == 0) {
+        area.SetStyle(fsNone);
+        area.AddLine(" ");
+        area.AddLine(A("Mot inconnu du dictionnaire"));
+    }
+    area.SetColor(rcBlack);
+    area.WriteRun(" : ");
+    area.WriteCount(list.Count());
+    area.WriteRun(list.Count() < 2 ? " occurrence" : " occurences");
+
+    area.SetStyle(fsNone);
+    area.AddLine("\r\n");
+    for (int32_t i = 0; i < list.Count(); ++i) area.AddLine(list[i]);
+    list.Clear();
+
+    UpdateBlock block(area);
+    if (n >= 3) {
+        // Pass 2: the other words that contain the text.
+        {
+            ResultBatch batch(list);
+            for (int32_t j = 0; j < lineCount; ++j) {
+                j = dict.FindText(text, j);
+                if (j < 0) break;
+                ParseDictLine(dict.Get(j), mot);
+                if (IsProperNoun(mot) && !opt.properNouns) continue;
+                if (mot.Word != text && mot.Word.find(text) != std::string::npos)
+                    list.Add(ContainingWordEntry(mot, opt.withAnalysis));
+            }
+            batch.Finish();
+        }
+        const int32_t found = list.Count();
+        if (found > 0) {
+            area.AddLine("\r\n");
+            area.SetStyle(fsBold | fsItalic);
+            area.SetColor(rcBlue);
+            area.WriteRun(text);
+            area.SetStyle(fsBold | fsItalic);
+            area.SetColor(rcBlack);
+            area.WriteRun(A(" apparaît aussi dans "));
+            if (found >= 2) {
+                area.WriteCount(found);
+                area.WriteRun(" mots ");
+            }
+            area.SetColor(rcBlack);
+            area.WriteRun(" : ");
+            area.SetStyle(fsNone);
+            area.AddLine("\r\n");
+            const int32_t firstLine = area.LineCount();
+            if (found >= 5000) {
+                area.AddLine(TooManyWordsMessage());
+            } else {
+                list.SetSorted(false);
+                if (opt.longestFirst)
+                    list.CustomSort(CompareLongestFirst);
+                else if (opt.shortestFirst)
+                    list.CustomSort(CompareShortestFirst);
+                else if (opt.withAnalysis)
+                    list.Sort();
+                // Words alone in alphabetical order were collected sorted.
+                ListEntries(area, list, firstLine, false);
+            }
+        } else {
+            area.AddLine("\r\n");
+            area.SetStyle(fsBold | fsItalic);
+            area.SetColor(rcBlue);
+            area.WriteRun(text);
+            area.SetStyle(fsBold | fsItalic);
+            area.SetColor(rcBlack);
+            area.WriteRun(A(" n'apparaît dans aucun mot"));
+        }
+    } else {
+        area.SetStyle(fsNone);
+        area.AddLine("\r\n");
+        area.AddLine(A("Pas de recherche pour les mots de moins de trois lettres"));
+    }
+}

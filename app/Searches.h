@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "Global.h"
 #include "ResultArea.h"
 #include "ResultList.h"
 #include "tabfile.h"
@@ -33,3 +34,44 @@ void SearchMaskedWords(SearchContext& ctx);
 
 // The cap message of long lists.
 std::string TooManyWordsMessage();
+
+// Helpers shared by the searches.
+
+// A proper noun's code begins with "W". A line without a code is not one: the search
+// lists it like any other word rather than stopping on it.
+bool IsProperNoun(const TMot& mot);
+
+// Lists the entries of `list`, one line each, from line `firstLine` of the area. When
+// the area refuses a line (its text limit is reached), the listing stops: the line
+// after the first entry shows the cap message, and the entry lines below it are
+// blanked (the lines stay) or, with deleteOverflow, removed.
+void ListEntries(IResultArea& area, const ResultList& list, int32_t firstLine, bool deleteOverflow);
+
+// Fills a list with many entries at a time. A sorted list takes them unsorted and is
+// sorted once when the batch ends: the same entries, in the same order, as adding them
+// one by one, without moving the list's tail at every insertion.
+class ResultBatch {
+public:
+    explicit ResultBatch(ResultList& list);
+    ~ResultBatch();
+    ResultBatch(const ResultBatch&) = delete;
+    ResultBatch& operator=(const ResultBatch&) = delete;
+    // Sorts a sorted list again; the batch adds nothing more afterwards.
+    void Finish();
+
+private:
+    ResultList& list_;
+    bool resort_;
+};
+
+// Holds the area's update block for a scope, so that it is closed on every way out.
+class UpdateBlock {
+public:
+    explicit UpdateBlock(IResultArea& area) : area_(area) { area_.BeginUpdate(); }
+    ~UpdateBlock() { area_.EndUpdate(); }
+    UpdateBlock(const UpdateBlock&) = delete;
+    UpdateBlock& operator=(const UpdateBlock&) = delete;
+
+private:
+    IResultArea& area_;
+};

@@ -1,1 +1,60 @@
-// (being written)
+#include "WildMatch.h"
+
+#include "Global.h"
+
+std::string MaskFromText(std::string_view text)
+{
+    std::string mask = FoldAccentsUpper(text);
+    for (char& c : mask) {
+        const bool letter = c >= 'A' && c <= 'Z';
+        if (!letter && c != '*' && c != '?') c = '?';
+    }
+    return mask;
+}
+
+TWildMatcher::TWildMatcher(std::string_view mask)
+{
+    mask_.reserve(mask.size());
+    for (const char c : mask) {
+        if (c == '*') {
+            hasStar_ = true;
+            if (!mask_.empty() && mask_.back() == '*') continue;
+        } else {
+            ++minLength_;
+        }
+        mask_ += c;
+    }
+}
+
+// Greedy scan with one backtrack point: on a mismatch the last "*" seen absorbs one
+// more character and the scan resumes just after it. Earlier stars never need to be
+// revisited, so the cost is at most word length times mask length, and linear for the
+// usual masks, whatever the number of stars.
+bool TWildMatcher::Matches(std::string_view word) const
+{
+    if (word.size() < minLength_) return false;
+    if (!hasStar_ && word.size() != minLength_) return false;
+
+    const std::size_t m = mask_.size();
+    const std::size_t n = word.size();
+    std::size_t p = 0;                          // position in the mask
+    std::size_t w = 0;                          // position in the word
+    std::size_t star = std::string::npos;       // mask position of the last "*"
+    std::size_t resume = 0;                     // word position that star's run ends at
+    while (w < n) {
+        if (p < m && mask_[p] == '*') {
+            star = p++;
+            resume = w;
+        } else if (p < m && (mask_[p] == '?' || mask_[p] == word[w])) {
+            ++p;
+            ++w;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            w = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < m && mask_[p] == '*') ++p;
+    return p == m;
+}

@@ -1,0 +1,28 @@
+// Whole-word wild-card matching for the masked-word search: "*" stands for any run of
+// characters (the empty run included), "?" for exactly one character, and every other
+// mask character for itself.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// The mask of a typed text: folded to upper case without accents, every character
+// other than "*", "?" and the letters A to Z turned into "?". Same length as the text.
+std::string MaskFromText(std::string_view text);
+
+class TWildMatcher {
+public:
+    explicit TWildMatcher(std::string_view mask);
+
+    // True when the mask covers the whole of word. Comparison is byte for byte, so both
+    // sides are expected in the folded upper-case form.
+    bool Matches(std::string_view word) const;
+
+    const std::string& Mask() const { return mask_; }
+
+private:
+    std::string mask_;         // runs of "*" collapsed to one
+    std::size_t minLength_ = 0;  // characters that are not "*"
+    bool hasStar_ = false;
+};

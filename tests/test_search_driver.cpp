@@ -60,7 +60,8 @@ TEST(SearchInput, RefusalMessagesPerMode)
     EXPECT_FALSE(CheckInput(1, "chien+", "Chercher Mot", msg));
     EXPECT_EQ(msg, illegal + "Chercher Mot impossible");
 
-    for (const std::string& ok : {A("été"), A("aujourd'hui"), A("porte-clés"), std::string("Chat")})
+    for (const std::string& ok : {A("été"), A("aujourd'hui"), A("porte-clés"), std::string("Chat"),
+                                   A("cœur"), A("Æsope")})
         EXPECT_TRUE(CheckInput(1, ok, "Chercher Mot", msg)) << ok;
     for (const char* bad : {"chat2", "2", "le chat", "ch*t"})
         EXPECT_FALSE(CheckInput(3, bad, "Conjuguer Verbe", msg)) << bad;

@@ -1,0 +1,812 @@
+#include "LexoMain.h"
+
+#include <algorithm>
+#include <exception>
+#include <limits>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QShortcut>
+#include <QTimer>
+#include <QToolButton>
+
+#include "CoolGauge.h"
+#include "ElapsedTime.h"
+#include "Global.h"
+#include "MainSettings.h"
+#include "ResultList.h"
+#include "RichEditResultArea.h"
+#include "SearchDriver.h"
+#include "Searches.h"
+#include "UpDown.h"
+#include "cp1252.h"
+#include "gui/GuiSupport.h"
+#include "gui/uMyMessageBox.h"
+#include "tabfile.h"
+
+namespace LexoMain {
+int SearchMode = 1;
+std::unique_ptr<::ResultList> ResultList;
+}  // namespace LexoMain
+
+using LexoMain::SearchMode;
+
+namespace {
+
+// The dictionary file and its version mark, looked for in the current folder.
+constexpr const char* kDictionaryName = "LEXOTOT.TXT";
+constexpr const char* kRepairVersion = "LEX00000";
+// The contact addresses that end the window's caption: the maker's when a dictionary
+// is open, the product's when none could be opened.
+constexpr const char* kMakerMail = "contact@lexorama.fr";
+constexpr const char* kProductMail = "lexorama@lexorama.fr";
+constexpr int kResultListCapacity = 5500;
+constexpr int kSearchBoxMaxChars = 25;
+
+// Runs a function when the scope ends, however it ends.
+template <typename F>
+class ScopeExit {
+public:
+    explicit ScopeExit(F f) : f_(std::move(f)) {}
+    ~ScopeExit() { f_(); }
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+
+private:
+    F f_;
+};
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// The hint of a control: its tool tip, and what a screen reader announces for it.
+void SetHint(QWidget* w, const QString& hint) {
+    w->setToolTip(hint);
+    w->setAccessibleName(hint);
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, int x, int y, int w, int h,
+                        const char* caption, const char* hint) {
+    auto* b = new QPushButton(U(caption), parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(x, y, w, h);
+    b->setFont(gui::ArialFont(16, true));
+    b->setAutoDefault(false);
+    if (hint != nullptr) SetHint(b, U(hint));
+    else b->setAccessibleName(U(caption));
+    return b;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, const char* caption,
+                  const QFont& font) {
+    auto* l = new QLabel(U(caption), parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setFont(font);
+    l->move(x, y);
+    l->adjustSize();  // labels size themselves to their text
+    return l;
+}
+
+QRadioButton* MakeRadio(QWidget* parent, const char* name, int x, int y, int w, int h,
+                        const char* caption, const char* hint) {
+    auto* r = new QRadioButton(U(caption), parent);
+    r->setObjectName(QString::fromLatin1(name));
+    r->setGeometry(x, y, w, h);
+    r->setFont(gui::ArialFont(13, true));
+    SetHint(r, U(hint));
+    return r;
+}
+
+QFrame* MakePanel(QWidget* parent, const char* name, int x, int y, int w, int h, bool bevel) {
+    auto* p = new QFrame(parent);
+    p->setObjectName(QString::fromLatin1(name));
+    p->setGeometry(x, y, w, h);
+    if (bevel) {
+        p->setFrameShape(QFrame::Panel);
+        p->setFrameShadow(QFrame::Raised);
+        p->setLineWidth(1);
+    } else {
+        p->setFrameShape(QFrame::NoFrame);
+    }
+    return p;
+}
+
+// Light ivory input fields; the length boxes also write in red.
+void SetFieldColours(QWidget* w, bool redText) {
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Base, gui::BgrColor(gui::clLightIvory));
+    if (redText) pal.setColor(QPalette::Text, gui::BgrColor(gui::clRed));
+    w->setPalette(pal);
+}
+
+// The glyph of the history's clear button: a short list struck out in red.
+QIcon ClearListIcon() {
+    QPixmap pm(18, 18);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(QPen(QColor(64, 64, 64), 2));
+    for (int y : {4, 9, 14}) p.drawLine(2, y, 15, y);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(208, 0, 0), 3, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(4, 3, 14, 15);
+    p.drawLine(14, 3, 4, 15);
+    return QIcon(pm);
+}
+
+// The number typed in a length box; false when the box holds none (empty while the
+// user retypes it, or a text that is no number).
+bool BoxNumber(const QLineEdit* box, int& value) {
+    bool ok = false;
+    const int v = box->text().toInt(&ok, 10);
+    if (ok) value = v;
+    return ok;
+}
+
+int ToGaugeValue(int64_t v) {
+    return static_cast<int>(std::clamp<int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+std::vector<std::string> ComboItems(const QComboBox* combo) {
+    std::vector<std::string> items;
+    items.reserve(static_cast<std::size_t>(combo->count()));
+    for (int i = 0; i < combo->count(); ++i) items.push_back(gui::FromQt(combo->itemText(i)));
+    return items;
+}
+
+}  // namespace
+
+TfMain::TfMain(QWidget* parent) : QWidget(parent) {
+    LaunchUpdater = [](const std::string& version) { return StartUpdater(version); };
+    BuildComponents();
+    Guarded([this] { FormCreate(); });
+}
+
+TfMain::~TfMain() = default;
+
+void TfMain::Guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        gui::ReportException(e.what());
+    }
+}
+
+// ---- Layout ---------------------------------------------------------------------------
+
+void TfMain::BuildComponents() {
+    setObjectName(QStringLiteral("fMain"));
+    // Fixed single border with the system menu and the minimise button only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(824, 564);
+    setFont(gui::ArialFont(11));
+
+    const QFont bold13 = gui::ArialFont(13, true);
+    const QFont bold16 = gui::ArialFont(16, true);
+
+    // Top panel: the five modes, the information and saving buttons, the options.
+    pnlBtn = MakePanel(this, "pnlBtn", 4, 4, 816, 84, true);
+    btnMot = MakeButton(pnlBtn, "btnMot", 8, 8, 120, 25, "Mot",
+                        "Recherche - Inscription - Correction - Suppression d'un mot");
+    btnAna = MakeButton(pnlBtn, "btnAna", 143, 8, 120, 25, "Anagramme", "Recherche d'anagramme");
+    btnCon = MakeButton(pnlBtn, "btnCon", 279, 8, 120, 25, "Conjugaison", "Conjugaison d'un verbe");
+    btnMasque = MakeButton(pnlBtn, "btnMasque", 414, 8, 120, 25, "Mots masqués",
+                           "Recherche de mots masqués");
+    btnTirage = MakeButton(pnlBtn, "btnTirage", 550, 8, 120, 25, "Tirage",
+                           "Tirage à partir des lettres données");
+    int tag = 1;
+    for (QPushButton* b : {btnMot, btnAna, btnCon, btnMasque, btnTirage}) {
+        b->setProperty("tag", tag++);
+        connect(b, &QPushButton::clicked, this, [this, b] { Guarded([this, b] { btnMot2Click(b); }); });
+    }
+    btnInfos = MakeButton(pnlBtn, "btnInfos", 686, 8, 120, 25, "Infos / MaJ",
+                          "Informations et mise à jour");
+    connect(btnInfos, &QPushButton::clicked, this, [this] { Guarded([this] { btnInfosClick(); }); });
+    btnSauve = MakeButton(pnlBtn, "btnSauve", 686, 48, 120, 25, "Sauvegarder",
+                          "Sauvegarder le résultat de la recherche");
+    connect(btnSauve, &QPushButton::clicked, this, [this] { Guarded([this] { btnSauveClick(); }); });
+
+    pnlTri = MakePanel(pnlBtn, "pnlTri", 8, 34, 617, 26, false);
+    Label1 = MakeLabel(pnlTri, "Label1", 0, 3, "Classement :", bold13);
+    rbAlpha = MakeRadio(pnlTri, "rbAlpha", 87, 4, 106, 17, "Alphabétique",
+                        "Type de classement de la recherche");
+    rbLong = MakeRadio(pnlTri, "rbLong", 213, 4, 188, 17, "Du plus long au plus court",
+                       "Type de classement de la recherche");
+    rbCourt = MakeRadio(pnlTri, "rbCourt", 423, 4, 188, 17, "Du plus court au plus long",
+                        "Type de classement de la recherche");
+    rbAlpha->setChecked(true);
+
+    pnlListe = MakePanel(pnlBtn, "pnlListe", 8, 57, 417, 25, false);
+    Label2 = MakeLabel(pnlListe, "Label2", 0, 3, "Affichage :", bold13);
+    rbMotSeul = MakeRadio(pnlListe, "rbMotSeul", 87, 4, 113, 17, "Mots seuls",
+                          "Type d'affichage de la recherche");
+    rbMotAnalyse = MakeRadio(pnlListe, "rbMotAnalyse", 213, 4, 203, 17,
+                             "Mots multiples avec analyse", "Type d'affichage de la recherche");
+    rbMotSeul->setChecked(true);
+
+    cbNP = new QCheckBox(U("Inclure les noms propres"), pnlBtn);
+    cbNP->setObjectName(QStringLiteral("cbNP"));
+    cbNP->setGeometry(432, 60, 201, 17);
+    cbNP->setFont(bold13);
+    SetHint(cbNP, U("Inclusion des noms propres dans la recherche"));
+
+    // Lower panel: the search line and the result area.
+    pnlAffiche = MakePanel(this, "pnlAffiche", 4, 91, 816, 470, true);
+
+    cboChercheMot = new QComboBox(pnlAffiche);
+    cboChercheMot->setObjectName(QStringLiteral("cboChercheMot"));
+    cboChercheMot->setEditable(true);
+    // The history is kept by the search request itself, never by the box.
+    cboChercheMot->setInsertPolicy(QComboBox::NoInsert);
+    cboChercheMot->setDuplicatesEnabled(true);
+    cboChercheMot->setGeometry(8, 8, 200, 27);
+    cboChercheMot->setFont(bold16);
+    cboChercheMot->lineEdit()->setMaxLength(kSearchBoxMaxChars);
+    SetHint(cboChercheMot, U("Ecrire le mot recherché"));
+    SetHint(cboChercheMot->lineEdit(), U("Ecrire le mot recherché"));
+    cboChercheMot->installEventFilter(this);
+    cboChercheMot->lineEdit()->installEventFilter(this);
+    connect(cboChercheMot, &QComboBox::editTextChanged, this,
+            [this] { Guarded([this] { edChercheMotChange(); }); });
+
+    btnClearcbo = new QToolButton(pnlAffiche);
+    btnClearcbo->setObjectName(QStringLiteral("btnClearcbo"));
+    btnClearcbo->setGeometry(212, 8, 29, 29);
+    btnClearcbo->setIcon(ClearListIcon());
+    btnClearcbo->setIconSize(QSize(18, 18));
+    SetHint(btnClearcbo, U("Effacer la liste des recherches"));
+    connect(btnClearcbo, &QToolButton::clicked, this, [this] { Guarded([this] { btnClearcboClick(); }); });
+
+    lblL1 = MakeLabel(pnlAffiche, "lblL1", 245, 13, "de", bold13);
+    const auto makeLengthBox = [&](const char* name, int x, const char* hint) {
+        auto* e = new QLineEdit(QStringLiteral("0"), pnlAffiche);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setGeometry(x, 9, 24, 27);
+        e->setFont(bold16);
+        e->setMaxLength(2);
+        SetFieldColours(e, true);
+        SetHint(e, U(hint));
+        return e;
+    };
+    const auto makeSpinner = [&](const char* name, int x, QLineEdit* buddy, const char* hint) {
+        auto* u = new TUpDown(pnlAffiche);
+        u->setObjectName(QString::fromLatin1(name));
+        u->setGeometry(x, 9, 15, 27);
+        u->SetMin(0);
+        u->SetMax(99);
+        u->SetAssociate(buddy);
+        u->setAccessibleName(U(hint));
+        return u;
+    };
+    edtMinL = makeLengthBox("edtMinL", 263, "Longueur minimale des mots dans la recherche");
+    UpDown1 = makeSpinner("UpDown1", 287, edtMinL, "Longueur minimale des mots dans la recherche");
+    lblL2 = MakeLabel(pnlAffiche, "lblL2", 305, 13, "à", bold13);
+    edtMaxL = makeLengthBox("edtMaxL", 315, "Longueur maximale des mots dans la recherche");
+    UpDown2 = makeSpinner("UpDown2", 339, edtMaxL, "Longueur maximale des mots dans la recherche");
+    lblL3 = MakeLabel(pnlAffiche, "lblL3", 357, 13, "lettres", bold13);
+    connect(edtMinL, &QLineEdit::textChanged, this, [this] { Guarded([this] { edtMinLChange(); }); });
+    for (QWidget* w : std::initializer_list<QWidget*>{lblL1, edtMinL, UpDown1, lblL2, edtMaxL, UpDown2, lblL3})
+        w->hide();
+
+    btnAction = MakeButton(pnlAffiche, "btnAction", 401, 8, 200, 29, "Chercher Mot",
+                           "Exécuter l'action sélectionnée");
+    connect(btnAction, &QPushButton::clicked, this, [this] { Guarded([this] { btnActionClick(); }); });
+    btnInscrip = MakeButton(pnlAffiche, "btnInscrip", 606, 8, 200, 29, "Inscrire - Corriger un mot",
+                            "Inscrire - Corriger - Supprimer un mot");
+    connect(btnInscrip, &QPushButton::clicked, this, [this] { Guarded([this] { btnInscripClick(); }); });
+
+    RichEdit1 = new RichEditResultArea(pnlAffiche);
+    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
+    RichEdit1->setGeometry(8, 45, 800, 418);
+    RichEdit1->setAccessibleName(U("Résultat de la recherche"));
+
+    // The letter draw's progress panel, over the result area.
+    pnlTirage = MakePanel(pnlAffiche, "pnlTirage", 223, 232, 371, 201, true);
+    pnlTirage->setAutoFillBackground(true);
+    pnlTirageInterne = MakePanel(pnlTirage, "pnlTirageInterne", 8, 8, 358, 185, true);
+    lblTirage = new QLabel(pnlTirageInterne);
+    lblTirage->setObjectName(QStringLiteral("lblTirage"));
+    lblTirage->setGeometry(29, 16, 300, 51);
+    lblTirage->setFont(bold13);
+    lblTirage->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblTirage->setWordWrap(true);
+    cgGauge = new TCoolGauge(pnlTirageInterne);
+    cgGauge->setObjectName(QStringLiteral("cgGauge"));
+    cgGauge->setGeometry(29, 74, 300, 20);
+    cgGauge->SetStyle(sSolid);
+    cgGauge->SetText("%d%%");
+    cgGauge->setFont(bold13);
+    cgGauge->setAccessibleName(U("Progression"));
+    lblNMots = new QLabel(pnlTirageInterne);
+    lblNMots->setObjectName(QStringLiteral("lblNMots"));
+    lblNMots->setGeometry(29, 100, 300, 17);
+    lblNMots->setFont(bold13);
+    lblNMots->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblTime = new QLabel(QStringLiteral("00:00:00:000"), pnlTirageInterne);
+    lblTime->setObjectName(QStringLiteral("lblTime"));
+    lblTime->setGeometry(141, 122, 75, 16);
+    lblTime->setFont(bold13);
+    btnArreter = MakeButton(pnlTirageInterne, "btnArreter", 139, 145, 80, 29, "Arrêter", nullptr);
+    connect(btnArreter, &QPushButton::clicked, this, [this] { Guarded([this] { btnArreterClick(); }); });
+    pnlTirage->raise();
+    pnlTirage->hide();
+
+    // Key preview: F1 works wherever the focus is in the window.
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::WindowShortcut);
+    connect(help, &QShortcut::activated, this, [this] { Guarded([this] { FormKeyDown(Qt::Key_F1); }); });
+
+    // Centred on the desktop; a stored position replaces this when the settings are read.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect desk = screen->availableGeometry();
+        move(desk.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+// ---- Creation -------------------------------------------------------------------------
+
+void TfMain::FormCreate() {
+    LexoMain::ResultList = std::make_unique<::ResultList>(kResultListCapacity);
+
+    // The length boxes take digits only.
+    const QRegularExpression digits(QStringLiteral("[0-9]*"));
+    edtMinL->setValidator(new QRegularExpressionValidator(digits, edtMinL));
+    edtMaxL->setValidator(new QRegularExpressionValidator(digits, edtMaxL));
+
+    for (QWidget* w : {static_cast<QWidget*>(pnlBtn), static_cast<QWidget*>(pnlAffiche),
+                       static_cast<QWidget*>(pnlTirageInterne)}) {
+        gui::SetBackground(w, gui::clSilver);
+        // Disabled captions in the system's grey text colour, which stays readable on
+        // silver (the style's own disabled grey nearly vanishes there).
+        QPalette pal = w->palette();
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            pal.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
+        w->setPalette(pal);
+    }
+    SetFieldColours(cboChercheMot, false);
+    gui::SetBackground(RichEdit1, gui::clLightIvory);
+
+    UpDown1->SetMin(2);
+    UpDown2->SetMin(2);
+    SearchMode = 1;
+
+    setWindowTitle(gui::ToQt(" Lexorama v4.2   ~   "));
+
+    if (QFileInfo::exists(QString::fromLatin1(kDictionaryName))) {
+        OpenDictionary();
+        return;
+    }
+    const std::string n = kDictionaryName;
+    EnterUnusableState("Dictionnaire absent",
+                       n + " absent.\r\n" + A("Le fichier ") + n + A(" n'a pas été trouvé.") +
+                           "\r\nVous ne pourrez pas exploiter Lexorama.",
+                       "Fichier " + n + " absent, vous ne pouvez pas exploiter Lexorama.");
+}
+
+void TfMain::OpenDictionary() {
+    const std::string n = kDictionaryName;
+    // Any earlier holder lets go first: the file admits one writer at a time.
+    Dictionary.reset();
+    std::string caption;
+    try {
+        ITabStringsPtr dict = TTabStringsFile::Create(n, true);
+        // The count shown is the one before any repair.
+        caption = std::to_string(dict->GetCount() - 1) + " mots   ~   " + kMakerMail;
+        const std::string line0 = dict->Get(0);
+        DictionaryVersion = line0.size() > 44 ? line0.substr(44, 9) : std::string();
+        if (DictionaryVersion.compare(0, 3, "LEX") != 0) {
+            // Every merged dictionary lies between two version lines; a file without
+            // them gets the neutral version, so that any server version counts as newer.
+            DictionaryVersion = kRepairVersion;
+            dict->Insert(0, VersionLine(kRepairVersion));
+            dict->Add(VersionLine(kRepairVersion));
+        }
+        Dictionary = std::move(dict);
+    } catch (const std::exception& e) {
+        // A file that exists but cannot be used (read-only, held by another writer, no
+        // line at all): no search may run against it, so the window works as without one.
+        Dictionary.reset();
+        EnterUnusableState("Dictionnaire inutilisable",
+                           n + " inutilisable.\r\n" + e.what() +
+                               "\r\nVous ne pourrez pas exploiter Lexorama.",
+                           "Fichier " + n + " inutilisable, vous ne pouvez pas exploiter Lexorama.");
+        return;
+    }
+    dictionaryUsable_ = true;
+    setWindowTitle(windowTitle() + gui::ToQt(caption));
+    ReadSettings();
+    ApplyMode();
+}
+
+void TfMain::EnterUnusableState(const std::string& caption, const std::string& text,
+                                const std::string& notice) {
+    dictionaryUsable_ = false;
+    setWindowTitle(windowTitle() + gui::ToQt(kProductMail));
+    ShowMessageBox(caption, text, MB_ICONEXCLAMATION);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             btnMot, btnAna, btnCon, btnMasque, btnTirage, btnAction, btnInscrip, btnSauve,
+             btnClearcbo, cboChercheMot, Label1, rbAlpha, rbLong, rbCourt, Label2, rbMotSeul,
+             rbMotAnalyse, cbNP})
+        w->setEnabled(false);
+    raise();
+    RichEdit1->Clear();
+    RichEdit1->AddLine("\r\n\r\n\r\n");
+    RichEdit1->AddLine(" ");
+    RichEdit1->AddLine(std::string(41, ' ') + notice);
+    RichEdit1->AddLine(std::string(40, ' ') + std::string(55, '_'));
+}
+
+void TfMain::ReadSettings() {
+    TMainSettings s;
+    const TSettingsLoadResult r = s.Load(TMainSettings::ReadPath());
+    if (r.Found) {
+        if (s.HasPosition) move(s.Left, s.Top);
+        cbNP->setChecked(s.ProperNouns);
+        SearchMode = s.Mode;
+        edtMinL->setText(gui::ToQt(s.MinLength));
+        edtMaxL->setText(gui::ToQt(s.MaxLength));
+        int v = 0;
+        if (BoxNumber(edtMinL, v)) UpDown1->SetPosition(v);
+        if (BoxNumber(edtMaxL, v)) UpDown2->SetPosition(v);
+        (s.SortOrder == 0 ? rbAlpha : s.SortOrder == 1 ? rbLong : rbCourt)->setChecked(true);
+        (s.DisplayMode == 0 ? rbMotSeul : rbMotAnalyse)->setChecked(true);
+        for (const std::string& item : s.HistoryItems()) cboChercheMot->addItem(gui::ToQt(item));
+        if (cboChercheMot->count() > 0) cboChercheMot->setCurrentIndex(0);
+    }
+    // What could not be read keeps its initial value; the user learns what was lost.
+    if (!r.Problems.empty())
+        ShowMessageBox(TMainSettings::LoadProblemCaption(), r.ProblemsText(), MB_ICONEXCLAMATION);
+}
+
+// ---- Mode panel and length rule -----------------------------------------------------------
+
+void TfMain::btnMot2Click(QAbstractButton* sender) {
+    // The draw reads the mode's controls while it runs: the mode stays until it ends.
+    if (searchRunning_ || sender == nullptr) return;
+    SearchMode = sender->property("tag").toInt();
+    ApplyMode();
+}
+
+void TfMain::ApplyMode() {
+    const std::initializer_list<QWidget*> lengthControls{lblL1, edtMinL, UpDown1, lblL2,
+                                                         edtMaxL, UpDown2, lblL3};
+    for (QWidget* w : lengthControls) w->hide();
+    switch (SearchMode) {
+        case 1: btnAction->setText(U("Chercher Mot")); break;
+        case 2: btnAction->setText(U("Chercher Anagrammes")); break;
+        case 3: btnAction->setText(U("Conjuguer Verbe")); break;
+        case 4: btnAction->setText(U("Chercher Mots masqués")); break;
+        case 5: btnAction->setText(U("Chercher Tirage")); break;
+        default: break;
+    }
+    if (SearchMode != 1 && SearchMode != 2 && SearchMode != 3) {
+        for (QWidget* w : lengthControls) w->show();
+        edChercheMotChange();
+    }
+    btnInscrip->setVisible(SearchMode == 1);
+    pnlTri->setVisible(SearchMode != 2 && SearchMode != 3);
+    pnlListe->setVisible(SearchMode != 3);
+    cbNP->setVisible(SearchMode != 3);
+}
+
+void TfMain::edChercheMotChange() {
+    btnClearcbo->setEnabled(dictionaryUsable_ && cboChercheMot->count() > 0);
+    const int len = static_cast<int>(cboChercheMot->currentText().size());
+    if (len <= 1) return;
+    int number = 0;
+    if (SearchMode == 4) {
+        edtMinL->setText(QString::number(len));
+        UpDown1->SetMin(len);
+        UpDown1->SetMax(25);
+        UpDown2->SetMax(25);
+    } else if (SearchMode > 4) {
+        UpDown1->SetMin(2);
+        // A box the user is retyping holds no number: it is left alone.
+        if (BoxNumber(edtMinL, number) && len < number) edtMinL->setText(QString::number(len));
+        UpDown1->SetMax(len);
+        UpDown2->SetMax(len);
+        if (BoxNumber(edtMaxL, number) && len < number) edtMaxL->setText(QString::number(UpDown2->Max()));
+        edtMaxL->repaint();
+    } else {
+        return;
+    }
+    edtMinL->repaint();
+}
+
+void TfMain::edtMinLChange() {
+    int minimum = 0;
+    // An emptied box (the user is typing a new number) changes nothing yet.
+    if (!BoxNumber(edtMinL, minimum)) return;
+    UpDown2->SetMin(minimum);
+    int maximum = 0;
+    if (BoxNumber(edtMaxL, maximum) && maximum < minimum) edtMaxL->setText(edtMinL->text());
+    edtMaxL->repaint();
+}
+
+// ---- Search request -----------------------------------------------------------------------
+
+// While a search runs, the window may process events (the letter draw does, so that its
+// stop button works). Everything that would start another search, change the mode or
+// free what the running search uses is refused meanwhile: the search button and Enter,
+// the mode buttons, the word editor, the information window, saving and clearing; a
+// close request stops the draw and closes the window once the search has returned.
+void TfMain::btnActionClick() {
+    if (searchRunning_) return;
+    const std::string text = TrimInput(gui::FromQt(cboChercheMot->currentText()));
+    cboChercheMot->setEditText(gui::ToQt(text));
+    const std::string caption = gui::FromQt(btnAction->text());
+    std::string message;
+    if (!CheckInput(SearchMode, text, caption, message)) {
+        ShowMessageBox(caption, message, MB_ICONEXCLAMATION);
+        cboChercheMot->setFocus();
+        return;
+    }
+    // Never a search against no dictionary (the search controls are then disabled).
+    if (!dictionaryUsable_ || !Dictionary || !LexoMain::ResultList) return;
+
+    const uint32_t start = TickCount();
+    searchRunning_ = true;
+    {
+        gui::HourglassCursor hourglass;
+        const ScopeExit done([this] {
+            // A search that fails leaves no update block open and no draw panel shown.
+            while (RichEdit1->UpdateDepth() > 0) RichEdit1->EndUpdate();
+            pnlTirage->hide();
+            StopRequested = false;
+            searchRunning_ = false;
+            if (closePending_) QTimer::singleShot(0, this, &QWidget::close);
+        });
+
+        RichEdit1->Clear();
+
+        std::vector<std::string> items = ComboItems(cboChercheMot);
+        const std::string s = LowerAZ(text);
+        UpdateHistory(items, *LexoMain::ResultList, s);
+        {
+            const QSignalBlocker block(cboChercheMot);
+            cboChercheMot->clear();
+            for (const std::string& item : items) cboChercheMot->addItem(gui::ToQt(item));
+        }
+        cboChercheMot->setEditText(gui::ToQt(s));
+        btnClearcbo->setEnabled(cboChercheMot->count() > 0);
+
+        RunSearch();
+
+        WriteFooter(*RichEdit1, TickCount() - start);
+        RichEdit1->ScrollToTop();
+        if (!RichEdit1->IsEmpty()) RichEdit1->setFocus();
+    }
+    gui::Beep();
+}
+
+void TfMain::RunSearch() {
+    // The search holds its own reference, whatever happens to the global meanwhile.
+    const ITabStringsPtr dictionary = Dictionary;
+    const std::string text = gui::FromQt(cboChercheMot->currentText());
+    ::ResultList& results = *LexoMain::ResultList;
+
+    if (SearchMode == 5) {
+        DrawOptions draw;
+        draw.alphabetical = rbAlpha->isChecked();
+        draw.longestFirst = rbLong->isChecked();
+        draw.shortestFirst = rbCourt->isChecked();
+        draw.withAnalysis = rbMotAnalyse->isChecked();
+        draw.properNouns = cbNP->isChecked();
+        StopRequested = false;
+        SearchDraw(*dictionary, text, draw, results, *RichEdit1, *this);
+        pnlTirage->hide();
+        StopRequested = false;
+        return;
+    }
+    if (SearchMode < 1 || SearchMode > 4) return;
+
+    SearchOptions options;
+    options.text = text;
+    options.withAnalysis = rbMotAnalyse->isChecked();
+    options.longestFirst = rbLong->isChecked();
+    options.shortestFirst = rbCourt->isChecked();
+    options.properNouns = cbNP->isChecked();
+    if (SearchMode == 4) {
+        // The masked words are bounded by the two length boxes.
+        if (!BoxNumber(edtMinL, options.minLength) || !BoxNumber(edtMaxL, options.maxLength))
+            throw std::invalid_argument(
+                A("Les longueurs minimale et maximale doivent être des nombres."));
+    }
+    SearchContext ctx{*dictionary, options, results, *RichEdit1};
+    switch (SearchMode) {
+        case 1: SearchWord(ctx); break;
+        case 2: SearchAnagrams(ctx); break;
+        case 3: ConjugateVerb(ctx); break;
+        case 4: SearchMaskedWords(ctx); break;
+        default: break;
+    }
+}
+
+bool TfMain::edChercheMotKeyPress(int key) {
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        Guarded([this] { btnActionClick(); });
+        return true;
+    }
+    return key == Qt::Key_Escape;
+}
+
+void TfMain::FormKeyDown(int key) {
+    // The general help window is shown modally from here once it is plugged in.
+    if (key == Qt::Key_F1 && OpenGeneralHelp) OpenGeneralHelp();
+}
+
+void TfMain::btnArreterClick() {
+    // The draw stops inside one of its update blocks and leaves it open; a second click
+    // before it has stopped must not close a block it does not hold.
+    if (StopRequested) return;
+    StopRequested = true;
+    RichEdit1->EndUpdate();
+}
+
+void TfMain::btnClearcboClick() {
+    if (searchRunning_) return;
+    if (ShowMessageBox(A("Effacer la liste des recherches"),
+                       A("Etes vous certain de vouloir effacer la liste des recherches ?"),
+                       MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON2) != IDYES)
+        return;
+    cboChercheMot->clear();
+    cboChercheMot->setEditText(QString());
+    btnClearcbo->setEnabled(false);
+    RichEdit1->Clear();
+}
+
+// ---- Saving, word editor, updater -----------------------------------------------------
+
+void TfMain::btnSauveClick() {
+    if (searchRunning_ || RichEdit1->IsEmpty()) return;
+    QFileDialog dialog(this);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The overwrite question is the program's own, below.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(SaveFilter().split(QStringLiteral(";;")));
+    dialog.selectNameFilter(SaveFilterName(SaveFormat::PlainText));
+    dialog.setDefaultSuffix(QString::fromLatin1(kSaveDefaultExtension));
+    dialog.selectFile(gui::ToQt(ProposedSaveName(gui::FromQt(cboChercheMot->currentText()))));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+
+    const QString path = CompleteSaveName(dialog.selectedFiles().constFirst());
+    const SaveFormat format = SaveFormatForFilter(dialog.selectedNameFilter());
+    if (QFileInfo::exists(path) &&
+        ShowMessageBox(OverwriteCaption(), OverwriteQuestion(gui::FromQt(QDir::toNativeSeparators(path))),
+                       kOverwriteFlags) != IDYES)
+        return;
+    SaveResults(path, format, *RichEdit1);
+}
+
+void TfMain::btnInscripClick() {
+    if (searchRunning_ || !dictionaryUsable_) return;
+    if (!QFileInfo::exists(QString::fromLatin1(kDictionaryName))) return;
+    std::string message;
+    std::string edited;
+    switch (CheckEditorInput(gui::FromQt(cboChercheMot->currentText()), message, edited)) {
+        case EditorInput::Ignore: return;
+        case EditorInput::Refused:
+            ShowMessageBox(EditorEntryCaption(), message, MB_ICONEXCLAMATION);
+            cboChercheMot->setFocus();
+            return;
+        case EditorInput::Accepted: break;
+    }
+    EditedWord = edited;
+    // The word editor window opens here, modally, once it is plugged in; without it
+    // there is nothing to search again.
+    if (!OpenWordEditor || !OpenWordEditor()) return;
+    AfterWordEditor();
+}
+
+void TfMain::AfterWordEditor() {
+    // Every change of the editor is already in the file: the count is the new one.
+    if (Dictionary) setWindowTitle(gui::ToQt(CaptionAfterEdit(Dictionary->GetCount())));
+    cboChercheMot->setEditText(gui::ToQt(EditedWord));
+    SearchMode = 1;
+    btnActionClick();
+}
+
+void TfMain::btnInfosClick() {
+    if (searchRunning_) return;
+    // The information window opens here, modally, once it is plugged in.
+    const std::string version = OpenInformationWindow ? OpenInformationWindow() : std::string();
+    if (version.empty()) return;
+    if (!LaunchUpdater || !LaunchUpdater(version)) {
+        ShowMessageBox(UpdaterErrorCaption(), UpdaterErrorText(), MB_ICONEXCLAMATION);
+        return;
+    }
+    // The updater rewrites the dictionary: closing lets the file go.
+    close();
+}
+
+// ---- Closing --------------------------------------------------------------------------
+
+QString TfMain::SettingsPath() const {
+    const std::string folder =
+        settingsFolder_.isEmpty() ? TMainSettings::ProgramFolder() : gui::FromQt(settingsFolder_);
+    return gui::ToQt(TMainSettings::WritePath(folder));
+}
+
+void TfMain::WriteSettings() {
+    TMainSettings s;
+    s.Left = x();
+    s.Top = y();
+    s.ProperNouns = cbNP->isChecked();
+    s.Mode = SearchMode;
+    s.LastSearch = gui::FromQt(cboChercheMot->currentText());
+    s.SortOrder = rbAlpha->isChecked() ? 0 : rbLong->isChecked() ? 1 : 2;
+    s.DisplayMode = rbMotSeul->isChecked() ? 0 : 1;
+    s.MinLength = gui::FromQt(edtMinL->text());
+    s.MaxLength = gui::FromQt(edtMaxL->text());
+    s.SetHistory(ComboItems(cboChercheMot));
+    s.SaveOrWarn(gui::FromQt(SettingsPath()));
+}
+
+void TfMain::closeEvent(QCloseEvent* event) {
+    if (searchRunning_) {
+        // The draw still uses the dictionary and the lists: stop it, and close once it
+        // has returned.
+        StopRequested = true;
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    closePending_ = false;
+    Guarded([this] { WriteSettings(); });
+    Dictionary.reset();
+    dictionaryUsable_ = false;
+    if (LexoMain::ResultList) {
+        LexoMain::ResultList->Clear();
+        LexoMain::ResultList.reset();
+    }
+    event->accept();
+}
+
+bool TfMain::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == cboChercheMot || watched == cboChercheMot->lineEdit()) &&
+        event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
+            return edChercheMotKeyPress(key);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- What the letter draw shows on this window ------------------------------------------
+
+std::string TfMain::MinLengthText() const { return gui::FromQt(edtMinL->text()); }
+std::string TfMain::MaxLengthText() const { return gui::FromQt(edtMaxL->text()); }
+void TfMain::SetMaxLengthText(const std::string& s) { edtMaxL->setText(gui::ToQt(s)); }
+void TfMain::ShowPanel(bool visible) { pnlTirage->setVisible(visible); }
+void TfMain::SetGaugeColor(uint32_t bgr) { cgGauge->SetForeColor1(bgr); }
+void TfMain::SetGaugeMin(int64_t v) { cgGauge->SetMinValue(ToGaugeValue(v)); }
+void TfMain::SetGaugeMax(int64_t v) { cgGauge->SetMaxValue(ToGaugeValue(v)); }
+void TfMain::SetGaugeProgress(int64_t v) { cgGauge->SetProgress(ToGaugeValue(v)); }
+void TfMain::SetGaugeText(const std::string& s) { cgGauge->SetText(s); }
+void TfMain::SetTirageLabel(const std::string& s) { lblTirage->setText(gui::ToQt(s)); }
+void TfMain::SetNMotsLabel(const std::string& s) { lblNMots->setText(gui::ToQt(s)); }
+void TfMain::SetTimeLabel(const std::string& s) { lblTime->setText(gui::ToQt(s)); }
+void TfMain::RepaintResults() { RichEdit1->viewport()->repaint(); }
+void TfMain::ProcessMessages() { QCoreApplication::processEvents(); }

@@ -1,0 +1,490 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <memory>
+#include <random>
+#include <stdexcept>
+
+#include "ElapsedTime.h"
+#include "Global.h"
+#include "SearchDraw.h"
+#include "collate.h"
+#include "test_searches_support.h"
+
+namespace {
+
+// The window's side of the draw, remembered; its event loop can press "Arrêter".
+class TestPanel : public IDrawPanel {
+public:
+    std::string minText = "2";
+    std::string maxText = "25";
+    std::vector<std::string> maxWrites;
+    bool visible = false;
+    int shows = 0;
+    uint32_t gaugeColor = 0;
+    int64_t gaugeMin = 0, gaugeMax = 100, progress = 0, phase1Progress = -1;
+    std::string gaugeText, tirage, nmots, time;
+    int repaints = 0;
+    int pumps = 0;
+    int stopAtPump = 0;                  // sets StopRequested at this pump (0: never)
+    std::function<void()> onPump;
+
+    std::string MinLengthText() const override { return minText; }
+    std::string MaxLengthText() const override { return maxText; }
+    void SetMaxLengthText(const std::string& s) override
+    {
+        maxText = s;
+        maxWrites.push_back(s);
+    }
+    void ShowPanel(bool v) override
+    {
+        visible = v;
+        shows += v;
+    }
+    void SetGaugeColor(uint32_t c) override { gaugeColor = c; }
+    void SetGaugeMin(int64_t v) override
+    {
+        if (v == 0) phase1Progress = progress;  // phase 2 starts
+        gaugeMin = v;
+    }
+    void SetGaugeMax(int64_t v) override { gaugeMax = v; }
+    void SetGaugeProgress(int64_t v) override { progress = v; }
+    void SetGaugeText(const std::string& s) override { gaugeText = s; }
+    void SetTirageLabel(const std::string& s) override { tirage = s; }
+    void SetNMotsLabel(const std::string& s) override { nmots = s; }
+    void SetTimeLabel(const std::string& s) override { time = s; }
+    void RepaintResults() override { ++repaints; }
+    void ProcessMessages() override
+    {
+        ++pumps;
+        if (stopAtPump != 0 && pumps >= stopAtPump) StopRequested = true;
+        if (onPump) onPump();
+    }
+};
+
+// The same dictionary behind another ITabStrings, whose text the search cannot map.
+class ForwardingStrings : public ITabStrings {
+public:
+    explicit ForwardingStrings(ITabStringsPtr d) : d_(std::move(d)) {}
+    int32_t GetSize() const override { return d_->GetSize(); }
+    std::string GetText() const override { return d_->GetText(); }
+    void SetText(const std::string& s) override { d_->SetText(s); }
+    std::string Get(int32_t i) const override { return d_->Get(i); }
+    void Put(int32_t i, const std::string& s) override { d_->Put(i, s); }
+    int32_t GetCount() const override { return d_->GetCount(); }
+    int32_t Add(const std::string& s) override { return d_->Add(s); }
+    void AddStrings(const std::vector<std::string>& s) override { d_->AddStrings(s); }
+    void AddTabStrings(const ITabStringsPtr& o) override { d_->AddTabStrings(o); }
+    void Clear() override { d_->Clear(); }
+    void Delete(int32_t i) override { d_->Delete(i); }
+    bool Equals(const ITabStringsPtr& o) const override { return d_->Equals(o); }
+    void Exchange(int32_t a, int32_t b) override { d_->Exchange(a, b); }
+    std::unique_ptr<char[]> GetTextBuf() const override { return d_->GetTextBuf(); }
+    int32_t IndexOf(const std::string& s) const override { return d_->IndexOf(s); }
+    int32_t FindText(const std::string& t, int32_t l) const override { return d_->FindText(t, l); }
+    int32_t LineOfOffset(uint32_t o) const override { return d_->LineOfOffset(o); }
+    void Insert(int32_t i, const std::string& s) override { d_->Insert(i, s); }
+    void LoadFromFile(const std::string& f) override { d_->LoadFromFile(f); }
+    void LoadFromStream(std::istream& s) override { d_->LoadFromStream(s); }
+    void Move(int32_t c, int32_t n) override { d_->Move(c, n); }
+    void SaveToFile(const std::string& f) const override { d_->SaveToFile(f); }
+    void SaveToStream(std::ostream& s) const override { d_->SaveToStream(s); }
+    void SetTextBuf(const char* p) override { d_->SetTextBuf(p); }
+
+private:
+    ITabStringsPtr d_;
+};
+
+DrawOptions Alpha() { return {true, false, false, false, false}; }
+DrawOptions Longest() { return {false, true, false, false, false}; }
+DrawOptions Shortest() { return {false, false, true, false, false}; }
+
+class SearchDrawTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Every look at the clock is 10 ms later: each step serves the window.
+        SetTickSource([this] { return tick_ += 10; });
+        StopRequested = false;
+    }
+    void TearDown() override
+    {
+        SetTickSource({});
+        StopRequested = false;
+    }
+
+    SearchRun& Draw(const ITabStrings& dict, const std::string& utf8Text, const DrawOptions& o)
+    {
+        run_ = std::make_unique<SearchRun>(utf8Text);
+        run_->list.SetSorted(true);
+        SearchDraw(dict, run_->options.text, o, run_->list, run_->area, panel_);
+        return *run_;
+    }
+
+    // The block keys, in printed order, each with its entries.
+    std::vector<std::pair<std::string, std::vector<std::string>>> Blocks() const
+    {
+        std::vector<std::pair<std::string, std::vector<std::string>>> blocks;
+        const auto& area = run_->area;
+        for (int32_t i = 7; i < area.LineCount(); ++i) {
+            const auto runs = area.Runs(i);
+            if (!runs.empty() && runs[0].style == fsUnderline) {
+                blocks.push_back({runs[2].text, {}});
+            } else if (!area.Line(i).empty()) {
+                blocks.back().second.push_back(area.Line(i));
+            }
+        }
+        return blocks;
+    }
+
+    uint32_t tick_ = 0;
+    TestPanel panel_;
+    std::unique_ptr<SearchRun> run_;
+};
+
+// The distinct combinations as the step-by-step method of digit strings and a sorted
+// string list gives them, in the chosen order.
+std::vector<std::string> ListedCombos(const std::string& letters, int minLen, int maxLen, int order)
+{
+    const auto n = static_cast<int32_t>(letters.size());
+    ResultList combos(0);
+    combos.SetSorted(true);
+    for (int32_t m = BinStrToInt(std::string(static_cast<std::size_t>(minLen), '1'));
+         m <= BinStrToInt(std::string(static_cast<std::size_t>(n), '1')); ++m) {
+        std::string bits = IntToBinStr(m);
+        const int32_t ones = CountOnes(bits);
+        if (ones < minLen || ones > maxLen) continue;
+        bits = PadLeftWith(bits, '0', n);
+        std::string combo;
+        for (int32_t i = 0; i < n; ++i)
+            if (bits[static_cast<std::size_t>(i)] == '1') combo += letters[static_cast<std::size_t>(i)];
+        combos.Add(combo);
+    }
+    combos.SetSorted(false);
+    if (order == 1) combos.CustomSort(CompareLongestFirst);
+    if (order == 2) combos.CustomSort(CompareShortestFirst);
+    return combos.Items();
+}
+
+// ---------------------------------------------------------------------------------
+
+TEST_F(SearchDrawTest, FewerThanThreeLettersPrintsOnlyTheNotice)
+{
+    DictFixture dict(DictFixture::Framed({DictLine("ah", "0", "I")}));
+    panel_.minText = "";  // never read: the draw is refused first
+    for (const char* text : {"ah", "a-h", "l'a"}) {
+        Draw(*dict, text, Alpha());
+        EXPECT_EQ(run_->area.Text(), "\r\n\r\n" + std::string(72, ' ') + "Il faut au moins 3 lettres.\r\n") << text;
+        EXPECT_EQ(panel_.shows, 0);
+    }
+}
+
+TEST_F(SearchDrawTest, LengthBoxesAndLimits)
+{
+    DictFixture dict(DictFixture::Framed({DictLine("ah", "0", "I"), DictLine("tach", "0", "N11")}));
+
+    panel_.minText = "";
+    SearchRun run("chat");
+    EXPECT_THROW(SearchDraw(*dict, run.options.text, Alpha(), run.list, run.area, panel_), std::invalid_argument);
+    EXPECT_EQ(run.area.Text(), "");
+    panel_.minText = "2";
+    panel_.maxText = "x3";
+    EXPECT_THROW(SearchDraw(*dict, run.options.text, Alpha(), run.list, run.area, panel_), std::invalid_argument);
+    panel_.maxText = "99999999999";
+    EXPECT_THROW(SearchDraw(*dict, run.options.text, Alpha(), run.list, run.area, panel_), std::invalid_argument);
+    // More letters than the search box holds would overflow the bit patterns.
+    panel_.maxText = "25";
+    EXPECT_THROW(SearchDraw(*dict, std::string(26, 'a'), Alpha(), run.list, run.area, panel_), std::invalid_argument);
+    EXPECT_EQ(run.area.Text(), "");
+
+    // A minimum below 2 counts as 2 but the summary shows the box.
+    panel_.minText = "0";
+    panel_.maxText = "25";
+    Draw(*dict, "chat", Longest());
+    EXPECT_EQ(run_->Line(3), "11 combinaisons possibles.");
+    EXPECT_EQ(run_->Line(5), "2 combinaisons exploitables - 2 mots de 0 à 25 lettres");
+    EXPECT_TRUE(panel_.maxWrites.empty());
+
+    // A maximum below the minimum is raised to it, in the box too.
+    panel_.minText = "3";
+    panel_.maxText = "1";
+    Draw(*dict, "chat", Longest());
+    EXPECT_EQ(panel_.maxWrites, std::vector<std::string>{"3"});
+    EXPECT_EQ(run_->Line(3), "4 combinaisons possibles.");
+}
+
+TEST_F(SearchDrawTest, CountsOfRepeatedLetters)
+{
+    DictFixture dict(DictFixture::Framed({DictLine("baa", "0", "N11")}));
+    panel_.maxText = "3";
+    Draw(*dict, "aabc", Alpha());
+    EXPECT_EQ(run_->Line(3), "10 combinaisons possibles.");
+    EXPECT_EQ(run_->Line(4), "7 combinaisons sans doublons.");
+    EXPECT_EQ(panel_.tirage, "Recherche des mots parmi les 7 combinaisons sans doublons");
+    EXPECT_EQ(panel_.gaugeMax, 7);
+    EXPECT_EQ(panel_.progress, 7);
+    EXPECT_EQ(panel_.gaugeText, "7");
+
+    // Four different letters, 2 to 4: 11 of 11.
+    panel_.maxText = "4";
+    std::string phase1Label;
+    panel_.onPump = [&] { if (phase1Label.empty()) phase1Label = panel_.tirage; };
+    Draw(*dict, "chat", Alpha());
+    EXPECT_EQ(phase1Label, A("Elaboration de 11 combinaisons parmi les 11 combinaisons possibles, tri et élimination des doublons"));
+    EXPECT_EQ(run_->Line(4), "11 combinaisons sans doublons.");
+
+    // Twelve letters, 3 to 9: the gauge counts up to exactly NComb, by blocks.
+    panel_.minText = "3";
+    panel_.maxText = "9";
+    std::vector<int64_t> seen;
+    panel_.onPump = [&] { if (panel_.gaugeMin == 1) seen.push_back(panel_.progress); };
+    Draw(*dict, "incomparable", Alpha());
+    const int64_t nComb = CountCombinationsInRange(3, 9, 12);
+    EXPECT_EQ(run_->Line(3), std::to_string(nComb) + " combinaisons possibles.");
+    ASSERT_GT(seen.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_LT(seen.back(), nComb);
+    EXPECT_EQ(panel_.phase1Progress, nComb);
+    int64_t expectedDistinct = 0;
+    for (const auto& c : ListedCombos(AnagramKey("incomparable"), 2, 12, 0))
+        expectedDistinct += c.size() >= 3 && c.size() <= 9;
+    EXPECT_EQ(run_->Line(4), std::to_string(expectedDistinct) + " combinaisons sans doublons.");
+}
+
+TEST_F(SearchDrawTest, NoCombinationAtAll)
+{
+    DictFixture dict(DictFixture::Framed({DictLine("chat", "0", "N11")}));
+    panel_.minText = "9";
+    Draw(*dict, "chat", Alpha());
+    EXPECT_EQ(run_->Line(3), "0 combinaisons possibles.");
+    EXPECT_EQ(run_->Line(4), "0 combinaisons sans doublons.");
+    EXPECT_EQ(run_->Line(5), "0 combinaison exploitable - 0 mot de 9 à 25 lettres");
+    EXPECT_EQ(run_->area.LineCount(), 7);
+    EXPECT_FALSE(panel_.visible);
+}
+
+TEST_F(SearchDrawTest, CombinationOrdersMatchTheSortedStringList)
+{
+    const std::string letters = "AABCDDE";
+    // Every combination is a word, so every one prints a block.
+    std::vector<std::string> lines;
+    for (const std::string& c : ListedCombos(letters, 2, 7, 0)) {
+        std::string w = c;
+        std::transform(w.begin(), w.end(), w.begin(), [](char ch) { return static_cast<char>(ch - 'A' + 'a'); });
+        lines.push_back(DictLine(w, "0", "N11"));
+    }
+    std::shuffle(lines.begin(), lines.end(), std::mt19937(7));
+    DictFixture dict(DictFixture::Framed(lines));
+
+    for (const auto& [minL, maxL] : {std::pair{2, 7}, std::pair{3, 5}, std::pair{0, 2}}) {
+        panel_.minText = std::to_string(minL);
+        panel_.maxText = std::to_string(maxL);
+        const int lo = std::max(minL, 2);
+        const auto alpha = ListedCombos(letters, lo, maxL, 0);
+        for (int order : {1, 2}) {
+            Draw(*dict, "aabcdde", order == 1 ? Longest() : Shortest());
+            std::vector<std::string> keys;
+            for (const auto& b : Blocks()) keys.push_back(b.first);
+            EXPECT_EQ(keys, ListedCombos(letters, lo, maxL, order)) << minL << "-" << maxL << " order " << order;
+            EXPECT_EQ(run_->Line(4), std::to_string(alpha.size()) + " combinaisons sans doublons.");
+        }
+        // The case-blind order of the list is the byte order on such keys.
+        EXPECT_TRUE(std::is_sorted(alpha.begin(), alpha.end()));
+    }
+}
+
+TEST_F(SearchDrawTest, GoldenOutputInEachOrder)
+{
+    DictFixture dict(DictFixture::Framed({
+        DictLine("tac", "0", "N11"),
+        DictLine("Tach", "0", "W"),  // a proper noun
+        DictLine("ah", "0", "I"),
+        DictLine("act", "0", "N11"),
+        DictLine("Tac", "0", "N11"),  // equal to "tac" but for case: dropped
+        DictLine("chat", "0", "N11"),
+        DictLine("the", "0", "N11"),
+    }));
+    panel_.maxText = "4";
+    const std::string head =
+        "[- K] \n"
+        "[biu K]Tirages à partir de[bi R] 4 [biu K]lettres :[bi B]   ACHT\n"
+        "\n"
+        "[bi R]11[bi K] combinaisons possibles.\n"
+        "[bi R]11[bi K] combinaisons sans doublons.\n";
+    const std::string blocks4 =
+        "[u K]4 lettres :[- K] [- B]ACHT[- K] reste [- R]0[- K] lettre\n"
+        "[- K]chat\n"
+        "\n";
+    const std::string blocks3 =
+        "[u K]3 lettres :[- K] [- B]ACT[- K] reste [- R]1[- K] lettre : [- B]H\n"
+        "[- K]act\n"
+        "[- K]tac\n"
+        "\n";
+    const std::string blocks2 =
+        "[u K]2 lettres :[- K] [- B]AH[- K] restent [- R]2[- K] lettres : [- B]CT\n"
+        "[- K]ah\n"
+        "\n";
+    const std::string summary =
+        "[bi R]3[bi K] combinaisons exploitables - [bi R]4[bi K] mots de [bi R]2[bi K] à [bi R]4[bi K] lettres\n"
+        "\n";
+
+    EXPECT_EQ(Draw(*dict, "chat", Longest()).Dump(), head + summary + blocks4 + blocks3 + blocks2 + "\n");
+    EXPECT_EQ(Draw(*dict, "chat", Shortest()).Dump(), head + summary + blocks2 + blocks3 + blocks4 + "\n");
+    EXPECT_EQ(run_->area.UpdateDepth(), 0);
+    EXPECT_EQ(panel_.nmots, A("3 combinaisons valides - 4 mots trouvés"));
+    EXPECT_FALSE(panel_.visible);
+    EXPECT_EQ(panel_.repaints, 2);
+
+    // The alphabetical listing: the number after an entry is the word's own length.
+    EXPECT_EQ(Draw(*dict, "chat", Alpha()).Dump(),
+              head + summary +
+                  "[- K]act : [- R]3[- K] lettres : [- B]ACT[- K] reste [- R]1[- K] lettre : [- B]H\n"
+                  "[- K]ah : [- R]2[- K] lettres : [- B]AH[- K] restent [- R]2[- K] lettres : [- B]CT\n"
+                  "[- K]chat : [- R]4[- K] lettres : [- B]ACHT[- K] reste [- R]0[- K] lettre\n"
+                  "[- K]tac : [- R]3[- K] lettres : [- B]ACT[- K] reste [- R]1[- K] lettre : [- B]H\n"
+                  "\n");
+    EXPECT_EQ(run_->list.Items(), (std::vector<std::string>{"act", "ah", "chat", "tac"}));
+
+    // Proper nouns on request; with analysis every line is an entry of its own.
+    DrawOptions o = Alpha();
+    o.properNouns = true;
+    o.withAnalysis = true;
+    Draw(*dict, "chat", o);
+    EXPECT_EQ(run_->list.Count(), 5);  // "Tac" and "tac" have the same analysis
+    const std::string tach = "Tach : " + cp1252::ToUtf8(CategoryText("W", "Tach")) + " : 4 lettres : ACHT reste 0 lettre";
+    EXPECT_NE(run_->area.Text().find(A(tach)), std::string::npos);
+}
+
+TEST_F(SearchDrawTest, SingularSummaryAndTheLastLine)
+{
+    // The only word is on the file's last line, without a closing version line.
+    DictFixture dict({VersionLine("LEX00000"), DictLine("the", "0", "N11"), DictLine("chat", "0", "N11")});
+    Draw(*dict, "chat", Longest());
+    EXPECT_EQ(run_->Line(5), "1 combinaison exploitable - 1 mot de 2 à 25 lettres");
+    EXPECT_EQ(run_->Line(8), "chat");
+}
+
+TEST_F(SearchDrawTest, LineBreakStylesAndTabbedFields)
+{
+    // A lemma written like a key also answers the combination, as text search would.
+    for (const char* brk : {"\r\n", "\n", "\r"}) {
+        DictFixture dict(DictFixture::Framed({"ha\tAH\tAH\t*I", "abc\tACT\tABC\t*N11", DictLine("chat", "0", "N11")}),
+                         false, brk);
+        Draw(*dict, "chat", Shortest());
+        const auto blocks = Blocks();
+        ASSERT_EQ(blocks.size(), 3u);
+        EXPECT_EQ(blocks[0], (std::pair<std::string, std::vector<std::string>>{"AH", {"ha"}}));
+        EXPECT_EQ(blocks[1], (std::pair<std::string, std::vector<std::string>>{"ACT", {"abc"}}));
+    }
+}
+
+TEST_F(SearchDrawTest, StopInPhaseOneLeavesTheHeading)
+{
+    DictFixture dict(DictFixture::Framed({DictLine("chat", "0", "N11")}));
+    panel_.stopAtPump = 1;
+    Draw(*dict, "chat", Longest());
+    EXPECT_EQ(run_->area.LineCount(), 4);
+    EXPECT_EQ(run_->Line(3), "11 combinaisons possibles.");
+    EXPECT_EQ(run_->area.UpdateDepth(), 1);  // the stop button's handler ends it
+    EXPECT_TRUE(panel_.visible);             // the driver hides it
+}
+
+TEST_F(SearchDrawTest, StopInPhaseTwoKeepsTheBlocksSoFar)
+{
+    std::vector<std::string> lines;
+    for (const char* w : {"chat", "tac", "ah", "ta", "cat"}) lines.push_back(DictLine(w, "0", "N11"));
+    DictFixture dict(DictFixture::Framed(lines));
+
+    // Stop right after the first block.
+    int blocksAtStop = -1;
+    panel_.onPump = [&] {
+        if (blocksAtStop < 0 && run_->area.LineCount() > 8) {
+            StopRequested = true;
+            blocksAtStop = run_->area.LineCount();
+        }
+    };
+    Draw(*dict, "chat", Longest());
+    ASSERT_GT(blocksAtStop, 0);
+    EXPECT_EQ(run_->area.LineCount(), blocksAtStop);
+    EXPECT_EQ(run_->Line(8), "chat");
+    EXPECT_EQ(run_->Line(5), "");  // no summary
+    EXPECT_EQ(run_->area.UpdateDepth(), 1);
+
+    // In the alphabetical order nothing of phase 2 is printed or kept.
+    StopRequested = false;
+    panel_.onPump = [&] {
+        if (run_->area.LineCount() > 0 && panel_.nmots.rfind("1 ", 0) == 0) StopRequested = true;
+    };
+    Draw(*dict, "chat", Alpha());
+    EXPECT_TRUE(StopRequested);
+    EXPECT_EQ(run_->area.LineCount(), 7);
+    EXPECT_EQ(run_->list.Count(), 0);
+}
+
+TEST_F(SearchDrawTest, SameWordsInEveryOrderAsTheTextSearchFindsThem)
+{
+    // A random dictionary over few letters, with homographs, case twins, proper nouns and
+    // a few lemmas that look like keys.
+    std::mt19937 rng(12345);
+    const std::string pool = "aabceeilnorstu";
+    std::vector<std::string> lines;
+    for (int i = 0; i < 3000; ++i) {
+        std::string w;
+        const int len = 2 + static_cast<int>(rng() % 7);
+        for (int k = 0; k < len; ++k) w += pool[rng() % pool.size()];
+        if (rng() % 10 == 0) w[0] = static_cast<char>(w[0] - 'a' + 'A');
+        const std::string code = rng() % 8 == 0 ? "W" : "N11";
+        const std::string lemma = rng() % 50 == 0 ? AnagramKey(w.substr(1)) : "0";
+        lines.push_back(DictLine(w, lemma, code));
+    }
+    DictFixture dict(DictFixture::Framed(lines));
+    const std::string draw = "ornstaleeci";
+    const std::string letters = AnagramKey(draw);
+    panel_.minText = "3";
+    panel_.maxText = "8";
+
+    // What looking each combination up as "TAB key TAB" gives.
+    std::map<std::string, std::vector<std::string>> expected;
+    for (const std::string& k : ListedCombos(letters, 3, 8, 0)) {
+        ResultList words;
+        words.SetSorted(true);
+        for (int32_t i = dict->FindText("\t" + k + "\t", 0); i >= 0;) {
+            TMot mot;
+            ParseDictLine(dict->Get(i), mot);
+            if (mot.Code.empty() || mot.Code[0] != 'W') words.Add(mot.Word);
+            if (++i > dict->GetCount() - 1) break;
+            i = dict->FindText("\t" + k + "\t", i);
+        }
+        if (words.Count() > 0) expected[k] = words.Items();
+    }
+    ASSERT_GT(expected.size(), 20u);
+
+    // Read straight from the mapped text, and line by line through the interface.
+    const ForwardingStrings forwarded(dict.Ptr());
+    const std::vector<const ITabStrings*> sources = {&*dict, &forwarded};
+    for (const ITabStrings* source : sources) {
+        for (const DrawOptions& o : {Longest(), Shortest()}) {
+            Draw(*source, draw, o);
+            const auto blocks = Blocks();
+            std::map<std::string, std::vector<std::string>> got(blocks.begin(), blocks.end());
+            EXPECT_EQ(got.size(), blocks.size());
+            EXPECT_EQ(got, expected);
+        }
+    }
+    std::vector<std::string> all;
+    for (const auto& [k, words] : expected) all.insert(all.end(), words.begin(), words.end());
+    ResultList sorted;
+    sorted.SetSorted(true);
+    for (const auto& w : all) sorted.Add(w);
+    Draw(*dict, draw, Alpha());
+    EXPECT_EQ(run_->list.Items(), sorted.Items());
+
+    // The list left unsorted by the driver keeps every entry, sorted.
+    run_ = std::make_unique<SearchRun>(draw);
+    SearchDraw(*dict, run_->options.text, Alpha(), run_->list, run_->area, panel_);
+    EXPECT_EQ(static_cast<std::size_t>(run_->list.Count()), all.size());
+}
+
+}  // namespace
