@@ -73,10 +73,10 @@ void TInternalTabFile::Open(const std::string& fileName, bool writable) {
     Close();
     Writable = writable;
     FileName = fileName;
-    bool heldByWriter = false;
-    if (const int err = File.Open(fileName, writable, heldByWriter); err != 0) {
-        if (heldByWriter)
-            throw ETabFileError(Format(A("Erreur [%X] à l'ouverture de %s : fichier déjà ouvert en écriture par un autre programme").c_str(),
+    bool heldByOther = false;
+    if (const int err = File.Open(fileName, writable, heldByOther); err != 0) {
+        if (heldByOther)
+            throw ETabFileError(Format(A("Erreur [%X] à l'ouverture de %s : fichier déjà ouvert par un autre programme").c_str(),
                                        ErrorNumber(err), fileName.c_str()));
         throw ETabFileError(Format(A("Erreur [%X] à l'ouverture de %s").c_str(), ErrorNumber(err), fileName.c_str()));
     }
@@ -102,10 +102,10 @@ void TInternalTabFile::CreateNew(const std::string& fileName, int32_t initialSiz
     Close();
     Writable = true;
     FileName = fileName;
-    bool heldByWriter = false;
-    if (const int err = File.Create(fileName, overwrite, heldByWriter); err != 0) {
-        if (heldByWriter)
-            throw ETabFileError(Format(A("Erreur [%X] à là création de %s : fichier déjà ouvert en écriture par un autre programme").c_str(),
+    bool heldByOther = false;
+    if (const int err = File.Create(fileName, overwrite, heldByOther); err != 0) {
+        if (heldByOther)
+            throw ETabFileError(Format(A("Erreur [%X] à là création de %s : fichier déjà ouvert par un autre programme").c_str(),
                                        ErrorNumber(err), fileName.c_str()));
         throw ETabFileError(Format(A("Erreur [%X] à là création de %s").c_str(), ErrorNumber(err), fileName.c_str()));
     }

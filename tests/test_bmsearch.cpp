@@ -83,6 +83,29 @@ TEST(BMSearch, AgreesWithAPlainSearch) {
     }
 }
 
+// Texts of some thousands of bytes, where the search skips along unchecked far from the
+// end of the buffer and checks every shift near it; patterns short and long (past the
+// 255 cap), with matches anywhere, the very end included.
+TEST(BMSearch, AgreesWithAPlainSearchOverLongTexts) {
+    std::mt19937 rng(1234);
+    for (int round = 0; round < 400; ++round) {
+        const int letters = 2 + static_cast<int>(rng() % 20);
+        std::string text(800 + rng() % 4000, 'a');
+        for (auto& c : text) c = static_cast<char>('a' + rng() % letters);
+        const size_t m = round % 4 == 0 ? 250 + rng() % 150 : 1 + rng() % 12;
+        std::string pattern(m, 'a');
+        for (auto& c : pattern) c = static_cast<char>('a' + rng() % letters);
+        if (round % 3 == 0) {
+            const size_t at = round % 2 == 0 ? text.size() - m : rng() % (text.size() - m + 1);
+            text.replace(at, m, pattern);
+        }
+        const auto start = static_cast<int32_t>(rng() % text.size());
+        ASSERT_EQ(Find(pattern, text, start), Naive(pattern, text, start))
+            << "round " << round << " pattern " << pattern << " start " << start;
+        ASSERT_EQ(Find(pattern, text, 0), Naive(pattern, text, 0)) << "round " << round;
+    }
+}
+
 TEST(BMSearch, SharedSearcherIsReusable) {
     const IBMSearchPtr s = TBMSearch::Create("\tNIE\t");
     const std::string text = "nie\tein\tNIE\t*V\r\nnie\tnie\tEIN\t*V";

@@ -252,6 +252,18 @@ private slots:
         QTest::newRow("Ok") << 1 << "btnOk" << 1;
     }
 
+    void buttonCaptions() {
+        TfrmMessageBox box;
+        QCOMPARE(box.btnYes->text(), QString::fromUtf8("Oui"));
+        QCOMPARE(box.btnNO->text(), QString::fromUtf8("Non"));
+        QCOMPARE(box.btnAbort->text(), QString::fromUtf8("Arrêter"));
+        QCOMPARE(box.btnRetry->text(), QString::fromUtf8("Réessayer"));
+        QCOMPARE(box.btnOk->text(), QString::fromUtf8("Ok"));
+        QCOMPARE(box.btnCancel->text(), QString::fromUtf8("Annuler"));
+        QCOMPARE(box.btniGNORE->text(), QString::fromUtf8("Ignorer"));
+        QVERIFY(box.btnOk->font().bold());
+    }
+
     void everyButtonsResult() {
         QFETCH(int, flags);
         QFETCH(QString, button);

@@ -30,13 +30,15 @@ std::string Message(const std::function<void()>& f) {
 
 // --- Sharing ----------------------------------------------------------------------
 
-TEST_F(TabFileFaults, SecondWriterIsRefusedReadersAreNot) {
+TEST_F(TabFileFaults, AWriterExcludesEveryOtherOpenerReadersShare) {
     const std::string path = Write("dict.txt", "a\r\nb\r\n");
     auto writer = TTabStringsFile::Create(path, true);
 
     const std::string refusal = A("Erreur [B] à l'ouverture de ") + path +
-                                A(" : fichier déjà ouvert en écriture par un autre programme");
+                                A(" : fichier déjà ouvert par un autre programme");
     EXPECT_EQ(Message([&] { TTabStringsFile::Create(path, true); }), refusal);
+    // A reader would map a file that the writer may shrink under it.
+    EXPECT_EQ(Message([&] { TTabStringsFile::Create(path, false); }), refusal);
 
     // Another process is refused the same way.
     const pid_t child = fork();
@@ -56,15 +58,19 @@ TEST_F(TabFileFaults, SecondWriterIsRefusedReadersAreNot) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
 
-    // Readers open alongside the writer and see its edits.
+    // Plain reads of the file outside the store are never blocked.
+    writer->Put(0, "A");
+    EXPECT_EQ(Read(path), "A\r\nb\r\n");
+
+    // Once the writer is gone, readers share the file and keep writers out.
+    writer.reset();
     auto reader1 = TTabStringsFile::Create(path, false);
     auto reader2 = TTabStringsFile::Create(path, false);
-    writer->Put(0, "A");
     EXPECT_EQ(reader1->Get(0), "A");
     EXPECT_EQ(reader2->GetCount(), 2);
-
-    // Once the writer is gone, the next one gets the file, readers or not.
-    writer.reset();
+    EXPECT_EQ(Message([&] { TTabStringsFile::Create(path, true); }), refusal);
+    reader1.reset();
+    reader2.reset();
     auto next = TTabStringsFile::Create(path, true);
     EXPECT_EQ(next->Get(0), "A");
 }

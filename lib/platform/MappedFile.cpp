@@ -16,12 +16,13 @@ namespace platform {
 
 namespace {
 
-// Takes the writer's lock on fd; 0, or the errno of the refusal.
-int LockForWriting(int fd, bool& heldByWriter) {
-    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+// Takes a writer's (exclusive) or a reader's (shared) lock on fd; 0, or the errno of
+// the refusal.
+int Lock(int fd, bool exclusive, bool& heldByOther) {
+    while (flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
         if (errno == EINTR) continue;
         const int err = errno;
-        heldByWriter = (err == EWOULDBLOCK);
+        heldByOther = (err == EWOULDBLOCK);
         return err;
     }
     return 0;
@@ -39,9 +40,9 @@ int OpenRetrying(const char* path, int flags, mode_t mode) {
 
 MappedFile::~MappedFile() { Close(); }
 
-int MappedFile::Open(const std::string& path, bool writable, bool& heldByWriter) {
+int MappedFile::Open(const std::string& path, bool writable, bool& heldByOther) {
     Close();
-    heldByWriter = false;
+    heldByOther = false;
     const int fd = OpenRetrying(path.c_str(), writable ? O_RDWR : O_RDONLY, 0);
     if (fd < 0) return errno;
     struct stat st {};
@@ -50,25 +51,22 @@ int MappedFile::Open(const std::string& path, bool writable, bool& heldByWriter)
         ::close(fd);
         return err;
     }
-    if (writable) {
-        const int err = LockForWriting(fd, heldByWriter);
-        if (err != 0) {
-            ::close(fd);
-            return err;
-        }
+    if (const int err = Lock(fd, writable, heldByOther); err != 0) {
+        ::close(fd);
+        return err;
     }
     Fd = fd;
     return 0;
 }
 
-int MappedFile::Create(const std::string& path, bool overwrite, bool& heldByWriter) {
+int MappedFile::Create(const std::string& path, bool overwrite, bool& heldByOther) {
     Close();
-    heldByWriter = false;
+    heldByOther = false;
     // No O_TRUNC: a file held by another writer must not be emptied before the lock
     // tells us so.
     const int fd = OpenRetrying(path.c_str(), O_RDWR | O_CREAT | (overwrite ? 0 : O_EXCL), 0666);
     if (fd < 0) return errno;
-    int err = LockForWriting(fd, heldByWriter);
+    int err = Lock(fd, true, heldByOther);
     if (err == 0 && ftruncate(fd, 0) != 0) err = errno;
     if (err != 0) {
         ::close(fd);

@@ -16,13 +16,15 @@ public:
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
 
-    // Opens an existing file. A writer takes an exclusive advisory lock on it, so a
-    // second writer of the same file (in this process or another) is refused with
-    // EWOULDBLOCK and heldByWriter set; readers take no lock and never block anyone.
-    int Open(const std::string& path, bool writable, bool& heldByWriter);
+    // Opens an existing file. A writer takes an exclusive advisory lock and a reader a
+    // shared one, so that the file is never mapped by a writer and by anyone else at
+    // once (a writer that shrinks a file under another process's view would make that
+    // process crash). A refused lock gives EWOULDBLOCK with heldByOther set. Programs
+    // that read the file without this layer are never blocked.
+    int Open(const std::string& path, bool writable, bool& heldByOther);
     // Creates a file for reading and writing (locked like a writer); overwrite false
     // refuses an existing file. An existing file is emptied only once the lock is held.
-    int Create(const std::string& path, bool overwrite, bool& heldByWriter);
+    int Create(const std::string& path, bool overwrite, bool& heldByOther);
     void Close();
     bool IsOpen() const { return Fd >= 0; }
 
