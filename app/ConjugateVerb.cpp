@@ -97,12 +97,7 @@ void ConjugateVerb(SearchContext& ctx)
         }
     }
 
-    area.AddLine(" ");
-    area.SetStyle(fsBold | fsItalic | fsUnderline);
-    area.WriteRun(A("Conjugaison du verbe :"));
-    area.SetStyle(fsBold | fsItalic);
-    area.SetColor(rcBlue);
-    area.WriteRun('\t' + infinitive);
+    WriteHeading(area, A("Conjugaison du verbe :"), '\t' + infinitive);
     area.AddLine("\r\n");
     area.SetColor(rcBlack);
     area.SetStyle(fsNone);

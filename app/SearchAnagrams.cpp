@@ -37,6 +37,17 @@ void WriteAnagramCount(IResultArea& area, int32_t count)
     area.WriteRun(count >= 2 ? " anagrammes." : " anagramme.");
 }
 
+// "Anagrammes de :", the key as shown and "recherchés", after the line `opening`; the
+// style is left bold and italic, black.
+void WriteAnagramHeading(IResultArea& area, const std::string& opening, const std::string& shownKey)
+{
+    WriteHeading(area, A("Anagrammes de :"), shownKey, opening);
+    area.SetStyle(fsBold | fsItalic | fsUnderline);
+    area.SetColor(rcBlack);
+    area.WriteRun(A("recherchés"));
+    area.SetStyle(fsBold | fsItalic);
+}
+
 void ListAll(IResultArea& area, const ResultList& list)
 {
     for (int32_t i = 0; i < list.Count(); ++i) area.AddLine(list[i]);
@@ -57,16 +68,7 @@ void SearchAnagrams(SearchContext& ctx)
 
     UpdateBlock block(area);
     const std::size_t n = key.size();
-    area.AddLine(" ");
-    area.SetStyle(fsBold | fsItalic | fsUnderline);
-    area.WriteRun(A("Anagrammes de :"));
-    area.SetStyle(fsBold | fsItalic);
-    area.SetColor(rcBlue);
-    area.WriteRun("  " + key + "  ");
-    area.SetStyle(fsBold | fsItalic | fsUnderline);
-    area.SetColor(rcBlack);
-    area.WriteRun(A("recherchés"));
-    area.SetStyle(fsBold | fsItalic);
+    WriteAnagramHeading(area, " ", "  " + key + "  ");
     area.WriteRun("  : " + std::to_string(n) + (n >= 2 ? " lettres" : " lettre"));
 
     CollectAnagrams(ctx, key);
@@ -86,16 +88,7 @@ void SearchAnagrams(SearchContext& ctx)
         list.Clear();
         CollectAnagrams(ctx, AnagramKey(key + letter));
         if (list.Count() == 0) continue;
-        area.AddLine("\r\n");
-        area.SetStyle(fsBold | fsItalic | fsUnderline);
-        area.WriteRun(A("Anagrammes de :"));
-        area.SetStyle(fsBold | fsItalic);
-        area.SetColor(rcBlue);
-        area.WriteRun("  " + key + " + " + letter + "  ");
-        area.SetStyle(fsBold | fsItalic | fsUnderline);
-        area.SetColor(rcBlack);
-        area.WriteRun(A("recherchés"));
-        area.SetStyle(fsBold | fsItalic);
+        WriteAnagramHeading(area, "\r\n", "  " + key + " + " + letter + "  ");
         area.WriteRun(" : ");
         WriteAnagramCount(area, list.Count());
         area.SetStyle(fsNone);

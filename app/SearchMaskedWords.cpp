@@ -26,12 +26,7 @@ void SearchMaskedWords(SearchContext& ctx)
         area.AddLine(std::string(64, ' ') + A("Il faut au moins une lettre dans le mot."));
         return;
     }
-    area.AddLine(" ");
-    area.SetStyle(fsBold | fsItalic | fsUnderline);
-    area.WriteRun(A("Recherche des mots contenant :"));
-    area.SetStyle(fsBold | fsItalic);
-    area.SetColor(rcBlue);
-    area.WriteRun("  " + mask);
+    WriteHeading(area, A("Recherche des mots contenant :"), "  " + mask);
     area.SetColor(rcBlack);
     area.WriteRun(" : ");
 
@@ -75,17 +70,5 @@ void SearchMaskedWords(SearchContext& ctx)
 
     UpdateBlock block(area);
     if (found == 0) return;
-    const int32_t firstLine = area.LineCount();
-    if (found >= 5000) {
-        area.AddLine(TooManyWordsMessage());
-        return;
-    }
-    list.SetSorted(false);
-    if (opt.longestFirst)
-        list.CustomSort(CompareLongestFirst);
-    else if (opt.shortestFirst)
-        list.CustomSort(CompareShortestFirst);
-    else if (opt.withAnalysis)
-        list.Sort();
-    ListEntries(area, list, firstLine, true);
+    PrintWordList(area, list, opt, true);
 }

@@ -35,6 +35,34 @@ void ListEntries(IResultArea& area, const ResultList& list, int32_t firstLine, b
     }
 }
 
+void WriteHeading(IResultArea& area, const std::string& title, const std::string& searched, const std::string& opening)
+{
+    area.AddLine(opening);
+    area.SetStyle(fsBold | fsItalic | fsUnderline);
+    area.WriteRun(title);
+    area.SetStyle(fsBold | fsItalic);
+    area.SetColor(rcBlue);
+    area.WriteRun(searched);
+}
+
+void PrintWordList(IResultArea& area, ResultList& list, const SearchOptions& options, bool deleteOverflow)
+{
+    const int32_t firstLine = area.LineCount();
+    if (list.Count() >= 5000) {
+        area.AddLine(TooManyWordsMessage());
+        return;
+    }
+    list.SetSorted(false);
+    if (options.longestFirst)
+        list.CustomSort(CompareLongestFirst);
+    else if (options.shortestFirst)
+        list.CustomSort(CompareShortestFirst);
+    else if (options.withAnalysis)
+        list.Sort();
+    // Words alone in alphabetical order were collected sorted.
+    ListEntries(area, list, firstLine, deleteOverflow);
+}
+
 ResultBatch::ResultBatch(ResultList& list) : list_(list), resort_(list.Sorted())
 {
     if (resort_) list_.SetSorted(false);
@@ -64,6 +92,17 @@ std::string WordEntry(const TMot& mot, bool withAnalysis)
     return mot.Word + " : " + CategoryText(mot.Code, mot.Lemma);
 }
 
+// A line of pass 2's result: the text in bold italic blue, then `tail` in bold italic black.
+void WriteTextThen(IResultArea& area, const std::string& text, const std::string& tail)
+{
+    area.AddLine("\r\n");
+    area.SetStyle(fsBold | fsItalic);
+    area.SetColor(rcBlue);
+    area.WriteRun(text);
+    area.SetColor(rcBlack);
+    area.WriteRun(tail);
+}
+
 std::string ContainingWordEntry(const TMot& mot, bool withAnalysis)
 {
     std::string entry = mot.Word + " : (" + std::to_string(mot.Word.size()) + " lettres)";
@@ -86,12 +125,7 @@ void SearchWord(SearchContext& ctx)
     // With analysis the list stays as the driver left it.
     if (!opt.withAnalysis) list.SetSorted(true);
 
-    area.AddLine(" ");
-    area.SetStyle(fsBold | fsItalic | fsUnderline);
-    area.WriteRun(A("Mot recherché :"));
-    area.SetStyle(fsBold | fsItalic);
-    area.SetColor(rcBlue);
-    area.WriteRun("  " + text);
+    WriteHeading(area, A("Mot recherché :"), "  " + text);
     area.SetColor(rcBlack);
     area.WriteRun(" : " + std::to_string(n) + (n >= 2 ? " lettres" : " lettre"));
 
@@ -143,13 +177,7 @@ void SearchWord(SearchContext& ctx)
         }
         const int32_t found = list.Count();
         if (found > 0) {
-            area.AddLine("\r\n");
-            area.SetStyle(fsBold | fsItalic);
-            area.SetColor(rcBlue);
-            area.WriteRun(text);
-            area.SetStyle(fsBold | fsItalic);
-            area.SetColor(rcBlack);
-            area.WriteRun(A(" apparaît aussi dans "));
+            WriteTextThen(area, text, A(" apparaît aussi dans "));
             if (found >= 2) {
                 area.WriteCount(found);
                 area.WriteRun(" mots ");
@@ -158,28 +186,9 @@ void SearchWord(SearchContext& ctx)
             area.WriteRun(" : ");
             area.SetStyle(fsNone);
             area.AddLine("\r\n");
-            const int32_t firstLine = area.LineCount();
-            if (found >= 5000) {
-                area.AddLine(TooManyWordsMessage());
-            } else {
-                list.SetSorted(false);
-                if (opt.longestFirst)
-                    list.CustomSort(CompareLongestFirst);
-                else if (opt.shortestFirst)
-                    list.CustomSort(CompareShortestFirst);
-                else if (opt.withAnalysis)
-                    list.Sort();
-                // Words alone in alphabetical order were collected sorted.
-                ListEntries(area, list, firstLine, false);
-            }
+            PrintWordList(area, list, opt, false);
         } else {
-            area.AddLine("\r\n");
-            area.SetStyle(fsBold | fsItalic);
-            area.SetColor(rcBlue);
-            area.WriteRun(text);
-            area.SetStyle(fsBold | fsItalic);
-            area.SetColor(rcBlack);
-            area.WriteRun(A(" n'apparaît dans aucun mot"));
+            WriteTextThen(area, text, A(" n'apparaît dans aucun mot"));
         }
     } else {
         area.SetStyle(fsNone);

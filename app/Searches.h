@@ -41,6 +41,18 @@ std::string TooManyWordsMessage();
 // lists it like any other word rather than stopping on it.
 bool IsProperNoun(const TMot& mot);
 
+// The start of a search's heading: the line `opening`, the title in bold, italic and
+// underline, then the searched text in bold and italic blue. The caller writes the rest
+// of the heading line.
+void WriteHeading(IResultArea& area, const std::string& title, const std::string& searched,
+                  const std::string& opening = " ");
+
+// Prints a word list under its heading, from the area's next line: the cap message alone
+// when the list holds 5000 entries or more; otherwise the list, made unsorted and put in
+// the order that the options ask (longest or shortest first, else alphabetical), one
+// entry a line (see ListEntries for a full area).
+void PrintWordList(IResultArea& area, ResultList& list, const SearchOptions& options, bool deleteOverflow);
+
 // Lists the entries of `list`, one line each, from line `firstLine` of the area. When
 // the area refuses a line (its text limit is reached), the listing stops: the line
 // after the first entry shows the cap message, and the entry lines below it are

@@ -113,3 +113,12 @@ TEST(ResultList, CompareLengthOrderingsByBytesOnEqualLength)
     EXPECT_GT(CompareShortestFirst(l, 0, 1), 0);
     EXPECT_EQ(CompareLongestFirst(l, 0, 2), 0);  // ZEBRE : on both sides
 }
+
+TEST(ResultList, LengthOrderingsCompareHighBytesAsUnsigned)
+{
+    // Œ (byte $8C) stays outside A-Z after folding and sorts after every plain letter.
+    ResultList l = Unsorted({"œuf : (3 lettres)", "zoo : (3 lettres)", "été : (3 lettres)"});
+    l.CustomSort(CompareLongestFirst);
+    EXPECT_EQ(Utf8Items(l), (std::vector<std::string>{"été : (3 lettres)", "zoo : (3 lettres)", "œuf : (3 lettres)"}));
+    EXPECT_LT(CompareShortestFirst(l, 1, 2), 0);
+}

@@ -140,3 +140,15 @@ TEST(ConjugateVerb, NoVerbFormAndAStaleListBefore)
     aimant.Run(*dict, ConjugateVerb);
     EXPECT_EQ(aimant.Line(1), "Conjugaison du verbe :\taimer");
 }
+
+TEST(ConjugateVerb, VerbLineWithoutLemmaIsPassedOver)
+{
+    // The first line names no verb; the next line of the same form does.
+    DictFixture dict(DictFixture::Framed({"vire\t\tEIRV\t*V111", DictLineUtf8("vire", "virer", "V113"),
+                                          DictLineUtf8("vires", "virer", "V112")}));
+    SearchRun run("vire");
+    run.Run(*dict, ConjugateVerb);
+    EXPECT_EQ(run.Line(1), "Conjugaison du verbe :\tvirer");
+    EXPECT_EQ(run.Line(4), "\ttu vires");
+    EXPECT_EQ(run.Line(5), "\til vire");
+}

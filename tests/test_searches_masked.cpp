@@ -39,16 +39,6 @@ std::vector<std::string> Lines(const SearchRun& run, int from, int to)
     return out;
 }
 
-std::vector<std::string> ManyWords(int count)
-{
-    std::vector<std::string> lines;
-    for (int i = 0; i < count; ++i) {
-        std::string suffix{char('a' + i / 676), char('a' + i / 26 % 26), char('a' + i % 26)};
-        lines.push_back(DictLineUtf8("qzq" + suffix, "0", "N11"));
-    }
-    return DictFixture::Framed(lines);
-}
-
 }  // namespace
 
 TEST(WildMatch, StarsQuestionMarksAndLetters)
@@ -179,14 +169,14 @@ TEST(SearchMaskedWords, OneNoneAndRefusedMasks)
 TEST(SearchMaskedWords, ListsUpTo4999WordsAndCapsAt5000)
 {
     {
-        DictFixture dict(ManyWords(4999));
+        DictFixture dict(QzqWords(4999));
         SearchRun run("qzq*");
         run.Run(*dict, SearchMaskedWords);
         EXPECT_EQ(run.area.LineCount(), 3 + 4999);
         EXPECT_EQ(run.Line(3 + 4998), "qzqhkg : (6 lettres)");
     }
     {
-        DictFixture dict(ManyWords(5000));
+        DictFixture dict(QzqWords(5000));
         SearchRun run("qzq*");
         run.Run(*dict, SearchMaskedWords);
         EXPECT_EQ(run.Line(1), "Recherche des mots contenant :  QZQ* : 5000 mots trouvés.");
@@ -197,7 +187,7 @@ TEST(SearchMaskedWords, ListsUpTo4999WordsAndCapsAt5000)
 
 TEST(SearchMaskedWords, FullAreaDeletesTheLinesAfterTheCapMessage)
 {
-    DictFixture dict(ManyWords(10));
+    DictFixture dict(QzqWords(10));
     SearchRun probe("qzq*");
     probe.Run(*dict, SearchMaskedWords);
     const std::string text = probe.area.Text();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "DictFixture.h"
 #include "RecordingResultArea.h"
@@ -13,6 +14,18 @@
 inline std::string DictLineUtf8(const std::string& word, const std::string& lemma, const std::string& code)
 {
     return DictLine(A(word), A(lemma), code);
+}
+
+// A framed dictionary of `count` distinct words "qzq" + three letters, "qzqaaa" first,
+// all holding the text "qzq": enough words for the caps of the listings.
+inline std::vector<std::string> QzqWords(int count)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < count; ++i) {
+        std::string suffix{char('a' + i / 676), char('a' + i / 26 % 26), char('a' + i % 26)};
+        lines.push_back(DictLineUtf8("qzq" + suffix, "0", "N11"));
+    }
+    return DictFixture::Framed(lines);
 }
 
 // One search's inputs and outputs.

@@ -22,17 +22,6 @@ std::vector<std::string> CatDictionary()
     });
 }
 
-// count distinct words "<prefix><3 letters>" holding the text "qzq".
-std::vector<std::string> ManyWords(int count)
-{
-    std::vector<std::string> lines;
-    for (int i = 0; i < count; ++i) {
-        std::string suffix{char('a' + i / 676), char('a' + i / 26 % 26), char('a' + i % 26)};
-        lines.push_back(DictLineUtf8("qzq" + suffix, "0", "N11"));
-    }
-    return DictFixture::Framed(lines);
-}
-
 }  // namespace
 
 TEST(SearchWord, ListsTheWordThenTheWordsContainingIt)
@@ -179,7 +168,7 @@ TEST(SearchWord, LengthOrderings)
 TEST(SearchWord, ListsUpTo4999WordsAndCapsAt5000)
 {
     {
-        DictFixture dict(ManyWords(4999));
+        DictFixture dict(QzqWords(4999));
         SearchRun run("qzq");
         run.Run(*dict, SearchWord);
         EXPECT_EQ(run.Line(7), "qzq apparaît aussi dans 4999 mots  : ");
@@ -188,7 +177,7 @@ TEST(SearchWord, ListsUpTo4999WordsAndCapsAt5000)
         EXPECT_EQ(run.area.LineCount(), 9 + 4999);
     }
     {
-        DictFixture dict(ManyWords(5000));
+        DictFixture dict(QzqWords(5000));
         SearchRun run("qzq");
         run.Run(*dict, SearchWord);
         const std::vector<RecordingResultArea::Run> count{{"qzq", fsBold | fsItalic, rcBlue},
@@ -204,7 +193,7 @@ TEST(SearchWord, ListsUpTo4999WordsAndCapsAt5000)
 
 TEST(SearchWord, FullAreaPutsTheCapMessageUnderTheFirstWordAndBlanksTheRest)
 {
-    DictFixture dict(ManyWords(10));
+    DictFixture dict(QzqWords(10));
     SearchRun probe("qzq");
     probe.Run(*dict, SearchWord);
     // Room for the heading and four entries, not for the fifth.
