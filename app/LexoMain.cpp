@@ -456,11 +456,20 @@ void TfMain::EnterUnusableState(const std::string& caption, const std::string& t
     RichEdit1->AddLine(std::string(40, ' ') + std::string(55, '_'));
 }
 
+// A damaged record, or one written under another screen layout, must not put the
+// window where nobody can see it: such a position is ignored and the window stays
+// centred.
+bool TfMain::PositionIsVisible(const QPoint& topLeft) const {
+    const QRect wanted(topLeft, size());
+    const QScreen* screen = QGuiApplication::screenAt(wanted.center());
+    return screen && screen->availableGeometry().contains(wanted.center());
+}
+
 void TfMain::ReadSettings() {
     TMainSettings s;
     const TSettingsLoadResult r = s.Load(TMainSettings::ReadPath());
     if (r.Found) {
-        if (s.HasPosition) move(s.Left, s.Top);
+        if (s.HasPosition && PositionIsVisible(QPoint(s.Left, s.Top))) move(s.Left, s.Top);
         cbNP->setChecked(s.ProperNouns);
         SearchMode = s.Mode;
         edtMinL->setText(gui::ToQt(s.MinLength));
@@ -688,11 +697,15 @@ void TfMain::btnSauveClick() {
     dialog.setNameFilters(SaveFilter().split(QStringLiteral(";;")));
     dialog.selectNameFilter(SaveFilterName(SaveFormat::PlainText));
     dialog.setDefaultSuffix(QString::fromLatin1(kSaveDefaultExtension));
+    // A name typed without an extension takes that of the format chosen.
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(QString::fromLatin1(SaveExtension(SaveFormatForFilter(filter))));
+    });
     dialog.selectFile(gui::ToQt(ProposedSaveName(gui::FromQt(cboChercheMot->currentText()))));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
 
-    const QString path = CompleteSaveName(dialog.selectedFiles().constFirst());
     const SaveFormat format = SaveFormatForFilter(dialog.selectedNameFilter());
+    const QString path = CompleteSaveName(dialog.selectedFiles().constFirst(), format);
     if (QFileInfo::exists(path) &&
         ShowMessageBox(OverwriteCaption(), OverwriteQuestion(gui::FromQt(QDir::toNativeSeparators(path))),
                        kOverwriteFlags) != IDYES)

@@ -152,6 +152,7 @@ private:
     void EnterUnusableState(const std::string& caption, const std::string& text,
                             const std::string& notice);
     void ReadSettings();
+    bool PositionIsVisible(const QPoint& topLeft) const;
     void WriteSettings();
     void RunSearch();
     void AfterWordEditor();

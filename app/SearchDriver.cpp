@@ -152,10 +152,15 @@ std::string ProposedSaveName(const std::string& searchText)
     return SanitizeFileName(searchText);
 }
 
-QString CompleteSaveName(const QString& name)
+const char* SaveExtension(SaveFormat format)
+{
+    return format == SaveFormat::Rtf ? "rtf" : kSaveDefaultExtension;
+}
+
+QString CompleteSaveName(const QString& name, SaveFormat format)
 {
     if (name.isEmpty() || !QFileInfo(name).suffix().isEmpty()) return name;
-    return name + QStringLiteral(".") + QString::fromLatin1(kSaveDefaultExtension);
+    return name + QStringLiteral(".") + QString::fromLatin1(SaveExtension(format));
 }
 
 std::string OverwriteCaption()

@@ -69,8 +69,10 @@ inline constexpr const char* kSaveDefaultExtension = "txt";
 // The proposed file name: the search text with the characters file names may not hold
 // replaced by "_".
 std::string ProposedSaveName(const std::string& searchText);
-// A name typed without an extension gets the default one (".txt").
-QString CompleteSaveName(const QString& name);
+// The extension a name typed without one receives: that of the chosen format, so that
+// RTF never lands in a ".txt" file by default.
+const char* SaveExtension(SaveFormat format);
+QString CompleteSaveName(const QString& name, SaveFormat format);
 
 // The question before replacing an existing file (flags MB_ICONEXCLAMATION | MB_YESNO |
 // MB_DEFBUTTON2 = 308; go on only on IDYES).

@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <memory>
 #include <string>
@@ -376,6 +378,23 @@ private slots:
             QCOMPARE(w->edtMinL->text(), QStringLiteral("0"));
             QCOMPARE(History(*w), std::vector<std::string>{"chat"});
             QCOMPARE(MessageBoxTesting::Log().size(), std::size_t{1});
+            MessageBoxTesting::ClearLog();
+        }
+
+        // A stored position is used when the window can be seen there, and ignored when
+        // it would put the window off every screen.
+        {
+            const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+            TMainSettings placed;
+            placed.HasPosition = true;
+            placed.Left = screen.left() + 10;
+            placed.Top = screen.top() + 10;
+            QVERIFY(placed.Save(gui::FromQt(Path("LEXORAMA.INI"))));
+            QCOMPARE(NewWindow()->pos(), QPoint(placed.Left, placed.Top));
+            placed.Left = screen.right() + 5000;
+            placed.Top = screen.bottom() + 5000;
+            QVERIFY(placed.Save(gui::FromQt(Path("LEXORAMA.INI"))));
+            QVERIFY(NewWindow()->pos() != QPoint(placed.Left, placed.Top));
             MessageBoxTesting::ClearLog();
         }
 

@@ -144,8 +144,9 @@ TEST(SaveResults, FilterNameAndQuestion)
     EXPECT_EQ(SaveFormatForFilter(QString("Format rtf (*.rtf)")), SaveFormat::Rtf);
     EXPECT_EQ(SaveFormatForFilter(QString("Format texte (*.txt)")), SaveFormat::PlainText);
     EXPECT_EQ(ProposedSaveName("a/b:c"), "a_b_c");
-    EXPECT_EQ(CompleteSaveName("chat"), "chat.txt");
-    EXPECT_EQ(CompleteSaveName("chat.rtf"), "chat.rtf");
+    EXPECT_EQ(CompleteSaveName("chat", SaveFormat::PlainText), "chat.txt");
+    EXPECT_EQ(CompleteSaveName("chat", SaveFormat::Rtf), "chat.rtf");
+    EXPECT_EQ(CompleteSaveName("chat.rtf", SaveFormat::PlainText), "chat.rtf");
     EXPECT_EQ(OverwriteCaption(), "Fichier existant");
     EXPECT_EQ(OverwriteQuestion("/tmp/x.txt"),
               A("Le fichier /tmp/x.txt\r\nexiste déjà.\r\nVoulez vous le remplacer ?"));
