@@ -147,7 +147,7 @@ int main(int argc, char** argv)
             const double latency = stats.stopped ? Millis(t1 - panel.pressed) : -1;
             worstLatency = std::max(worstLatency, latency);
             std::printf("  %s press at %4d ms: %s, returned after %7.2f ms\n", OrderName(o), afterMs,
-                        !stats.stopped ? "finished first" : stats.combinationsMs == 0 ? "phase 1" : "phase 2",
+                        !stats.stopped ? "finished first" : stats.combinations == 0 ? "phase 1" : "phase 2",
                         latency);
         }
     }

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
 #include <map>
 #include <memory>
 #include <random>
+#include <set>
 #include <stdexcept>
 
 #include "ElapsedTime.h"
@@ -485,6 +487,486 @@ TEST_F(SearchDrawTest, SameWordsInEveryOrderAsTheTextSearchFindsThem)
     run_ = std::make_unique<SearchRun>(draw);
     SearchDraw(*dict, run_->options.text, Alpha(), run_->list, run_->area, panel_);
     EXPECT_EQ(static_cast<std::size_t>(run_->list.Count()), all.size());
+}
+
+
+// ---------------------------------------------------------------------------------
+// The whole output against the draw done step by step as described: digit strings, a
+// sorted list of combinations, one text search per combination (no shortcut).
+
+// The window side with a gauge that applies its setters' rules, so that two runs that
+// set it differently often can be compared on what it ends up showing.
+class ModelPanel : public IDrawPanel {
+public:
+    std::string minText = "2", maxText = "25";
+    std::vector<std::string> maxWrites;
+    bool visible = false;
+    uint32_t color = 0xFF0000;
+    int gaugeMin = 0, gaugeMax = 100, progress = 0;
+    std::string gaugeText = "%d%%", tirage, nmots, time;
+    int repaints = 0;
+    std::function<void()> onPump;
+
+    std::string MinLengthText() const override { return minText; }
+    std::string MaxLengthText() const override { return maxText; }
+    void SetMaxLengthText(const std::string& s) override
+    {
+        maxText = s;
+        maxWrites.push_back(s);
+    }
+    void ShowPanel(bool v) override { visible = v; }
+    void SetGaugeColor(uint32_t c) override { color = c; }
+    void SetGaugeMin(int64_t v64) override
+    {
+        const int v = static_cast<int>(v64);
+        if (v == gaugeMin) return;
+        if (v < gaugeMax) gaugeMin = v;
+        if (progress < v) progress = v;
+    }
+    void SetGaugeMax(int64_t v64) override
+    {
+        const int v = static_cast<int>(v64);
+        if (v == gaugeMax) return;
+        if (v > gaugeMin) gaugeMax = v;
+        if (progress > v) progress = v;
+    }
+    void SetGaugeProgress(int64_t v64) override
+    {
+        const int v = static_cast<int>(v64);
+        if (v >= gaugeMin && v <= gaugeMax) progress = v;
+    }
+    void SetGaugeText(const std::string& s) override { gaugeText = s; }
+    void SetTirageLabel(const std::string& s) override { tirage = s; }
+    void SetNMotsLabel(const std::string& s) override { nmots = s; }
+    void SetTimeLabel(const std::string& s) override { time = s; }
+    void RepaintResults() override { ++repaints; }
+    void ProcessMessages() override
+    {
+        if (onPump) onPump();
+    }
+
+    std::string State() const
+    {
+        std::string maxes;
+        for (const auto& m : maxWrites) maxes += m + ",";
+        return "visible=" + std::to_string(visible) + " color=" + std::to_string(color) +
+               " gauge=" + std::to_string(gaugeMin) + ".." + std::to_string(gaugeMax) + "@" +
+               std::to_string(progress) + " text=" + gaugeText + " tirage=" + cp1252::ToUtf8(tirage) +
+               " nmots=" + cp1252::ToUtf8(nmots) + " time=" + time + " max=" + maxText + " writes=" + maxes +
+               " repaints=" + std::to_string(repaints);
+    }
+};
+
+void RefProcess(IDrawPanel& panel, bool& stopped)
+{
+    panel.ProcessMessages();
+    stopped = StopRequested;
+}
+
+void RefBlockOrEntryTail(IResultArea& area, const std::string& key, const std::string& rest)
+{
+    const auto restLen = static_cast<int32_t>(rest.size());
+    area.SetColor(rcBlue);
+    area.WriteRun(key);
+    area.SetColor(rcBlack);
+    area.WriteRun(" reste");
+    if (restLen > 1) area.WriteRun("nt");
+    area.WriteRun(" ");
+    area.SetColor(rcRed);
+    area.WriteRun(std::to_string(restLen));
+    area.SetColor(rcBlack);
+    area.WriteRun(" lettre");
+}
+
+void ReferenceDraw(const ITabStrings& dict, const std::string& text, const DrawOptions& o, ResultList& results,
+                   IResultArea& area, IDrawPanel& panel)
+{
+    bool stopped = false;
+    ResultList combos(0);
+    ResultList words(0);
+    const uint32_t start = TickCount();
+    panel.SetTirageLabel("");
+    panel.SetNMotsLabel("");
+    panel.SetTimeLabel("");
+    const std::string letters = AnagramKey(text);
+    const auto n = static_cast<int32_t>(letters.size());
+    if (n < 3) {
+        area.AddLine("\r\n");
+        area.AddLine(std::string(72, ' ') + A("Il faut au moins 3 lettres."));
+        return;
+    }
+    int32_t minLen = std::stoi(panel.MinLengthText());
+    int32_t maxLen = std::stoi(panel.MaxLengthText());
+    if (minLen < 2) minLen = 2;
+    if (maxLen < minLen) {
+        maxLen = minLen;
+        panel.SetMaxLengthText(std::to_string(maxLen));
+    }
+    if (maxLen > n) maxLen = n;
+    const int32_t nComb = CountCombinationsInRange(minLen, maxLen, n);
+
+    area.AddLine(" ");
+    area.SetStyle(fsBold | fsItalic | fsUnderline);
+    area.SetColor(rcBlack);
+    area.WriteRun(A("Tirages à partir de"));
+    area.SetStyle(fsBold | fsItalic);
+    area.SetColor(rcRed);
+    area.WriteRun(" " + std::to_string(n) + " ");
+    area.SetStyle(fsBold | fsItalic | fsUnderline);
+    area.SetColor(rcBlack);
+    area.WriteRun("lettres :");
+    area.SetStyle(fsBold | fsItalic);
+    area.SetColor(rcBlue);
+    area.WriteRun("   " + letters);
+    area.AddLine("\r\n");
+    area.SetStyle(fsBold | fsItalic);
+    area.SetColor(rcRed);
+    area.WriteRun(std::to_string(nComb));
+    area.SetColor(rcBlack);
+    area.WriteRun(" combinaisons possibles.");
+    area.AddLine("");
+
+    combos.SetSorted(true);
+    panel.ShowPanel(true);
+    panel.SetGaugeColor(rcRed);
+    panel.SetGaugeMin(1);
+    panel.SetGaugeMax(nComb);
+    panel.SetGaugeProgress(0);
+    panel.SetGaugeText("0");
+    panel.SetTirageLabel("Elaboration de " + std::to_string(nComb) + " combinaisons parmi les " +
+                         std::to_string(CountSubsetsOfTwoOrMore(n)) +
+                         A(" combinaisons possibles, tri et élimination des doublons"));
+    area.BeginUpdate();
+    int32_t added = 0;
+    // A minimum beyond 31 letters would wrap the 32-bit pattern; beyond n there is none.
+    if (minLen <= n) {
+        const int32_t high = BinStrToInt(std::string(static_cast<std::size_t>(n), '1'));
+        for (int32_t m = BinStrToInt(std::string(static_cast<std::size_t>(minLen), '1')); m <= high; ++m) {
+            RefProcess(panel, stopped);
+            if (stopped) return;
+            std::string bits = IntToBinStr(m);
+            const int32_t ones = CountOnes(bits);
+            if (minLen <= ones && ones <= maxLen) {
+                bits = PadLeftWith(bits, '0', n);
+                std::string combination;
+                for (int32_t i = 0; i < n; ++i)
+                    if (bits[static_cast<std::size_t>(i)] == '1') combination += letters[static_cast<std::size_t>(i)];
+                combos.Add(combination);
+                ++added;
+            }
+            panel.SetGaugeProgress(added);
+            panel.SetGaugeText(std::to_string(added));
+            panel.SetTimeLabel(ElapsedTimeText(TickCount() - start));
+        }
+    }
+
+    area.EndUpdate();
+    area.SetStyle(fsBold | fsItalic);
+    area.SetColor(rcRed);
+    area.WriteRun(std::to_string(combos.Count()));
+    area.SetColor(rcBlack);
+    area.WriteRun(" combinaisons sans doublons.");
+    area.SetStyle(fsNone);
+    area.AddLine("\r\n\r\n");
+    panel.RepaintResults();
+    combos.SetSorted(false);
+    if (o.longestFirst) {
+        combos.CustomSort(CompareLongestFirst);
+    } else if (o.shortestFirst) {
+        combos.CustomSort(CompareShortestFirst);
+    }
+
+    words.SetSorted(true);
+    area.BeginUpdate();
+    panel.SetGaugeMin(0);
+    panel.SetGaugeMax(combos.Count());
+    panel.SetGaugeProgress(0);
+    panel.SetGaugeText("0");
+    panel.SetTirageLabel("Recherche des mots parmi les " + std::to_string(combos.Count()) +
+                         " combinaisons sans doublons");
+    panel.SetNMotsLabel(A("0 combinaisons valides - 0 mots trouvés"));
+    int32_t valid = 0, found = 0;
+    for (int32_t p = 0; p <= combos.Count() - 1; ++p) {
+        const std::string k = combos[p];
+        RefProcess(panel, stopped);
+        if (stopped) return;
+        words.Clear();
+        int32_t i = dict.GetCount() > 0 ? dict.FindText("\t" + k, 0) : -1;
+        if (i != -1) {
+            for (;;) {
+                RefProcess(panel, stopped);
+                if (stopped) return;
+                i = dict.FindText("\t" + k + "\t", i);
+                if (i == -1) break;
+                TMot mot;
+                ParseDictLine(dict.Get(i), mot);
+                if (!(mot.Code.rfind("W", 0) == 0 && !o.properNouns))
+                    words.Add(o.withAnalysis ? mot.Word + " : " + CategoryText(mot.Code, mot.Lemma) : mot.Word);
+                ++i;
+                if (i > dict.GetCount() - 1) break;
+            }
+        }
+        if (words.Count() > 0) {
+            ++valid;
+            found += words.Count();
+            panel.SetNMotsLabel(std::to_string(valid) + " combinaisons valides - " + std::to_string(found) +
+                                A(" mots trouvés"));
+            if (o.alphabetical) {
+                for (int32_t w = 0; w < words.Count(); ++w) results.Add(words[w]);
+            } else {
+                const std::string rest = RemoveLetters(letters, k);
+                const auto restLen = static_cast<int32_t>(rest.size());
+                area.SetStyle(fsUnderline);
+                area.SetColor(rcBlack);
+                area.WriteRun(std::to_string(k.size()) + " lettres :");
+                area.SetStyle(fsNone);
+                area.WriteRun(" ");
+                RefBlockOrEntryTail(area, k, rest);
+                if (restLen > 0) {
+                    if (restLen > 1) area.WriteRun("s");
+                    area.WriteRun(" : ");
+                    area.SetColor(rcBlue);
+                    area.WriteRun(rest);
+                    area.SetColor(rcBlack);
+                }
+                for (int32_t w = 0; w < words.Count(); ++w) area.AddLine(words[w]);
+                area.AddLine("\r\n");
+            }
+        }
+        panel.SetTimeLabel(ElapsedTimeText(TickCount() - start));
+        panel.SetGaugeProgress(p + 1);
+        panel.SetGaugeText(std::to_string(p + 1));
+    }
+
+    area.SetStyle(fsNone);
+    if (o.alphabetical) {
+        results.Sort();
+        for (int32_t e = 0; e < results.Count(); ++e) {
+            const std::string& entry = results[e];
+            std::string w = entry;
+            if (o.withAnalysis) w = entry.substr(0, entry.find(':') - 1);
+            const std::string key = AnagramKey(w);
+            const std::string rest = RemoveLetters(letters, key);
+            const auto restLen = static_cast<int32_t>(rest.size());
+            area.SetColor(rcBlack);
+            area.WriteRun(entry + " : ");
+            area.SetColor(rcRed);
+            area.WriteRun(std::to_string(w.size()));
+            area.SetColor(rcBlack);
+            area.WriteRun(" lettres : ");
+            RefBlockOrEntryTail(area, key, rest);
+            if (restLen > 1) area.WriteRun("s");
+            if (restLen > 0) area.WriteRun(" : ");
+            area.SetColor(rcBlue);
+            area.WriteRun(rest);
+            area.SetColor(rcBlack);
+            area.AddLine("");
+        }
+    }
+
+    area.EndUpdate();
+    area.ReplaceLine(5, "");
+    area.SetStyle(fsBold | fsItalic);
+    area.SetColor(rcRed);
+    area.WriteRun(std::to_string(valid));
+    area.SetColor(rcBlack);
+    area.WriteRun(valid <= 1 ? " combinaison exploitable - " : " combinaisons exploitables - ");
+    area.SetColor(rcRed);
+    area.WriteRun(std::to_string(found));
+    area.SetColor(rcBlack);
+    area.WriteRun(found <= 1 ? " mot de " : " mots de ");
+    area.SetColor(rcRed);
+    area.WriteRun(panel.MinLengthText());
+    area.SetColor(rcBlack);
+    area.WriteRun(A(" à "));
+    area.SetColor(rcRed);
+    area.WriteRun(panel.MaxLengthText());
+    area.SetColor(rcBlack);
+    area.WriteRun(" lettres");
+    panel.ShowPanel(false);
+}
+
+// A random small dictionary over few letters: accents (folded in keys, or dropped from
+// them when on a capital), apostrophes, hyphens, capitals and case twins, proper nouns,
+// homographs, empty codes and lemmas spelled like keys.
+std::vector<std::string> RandomDictLines(std::mt19937& rng)
+{
+    const std::vector<std::string> pool = {"a", "a", "e", "e", "r", "s", "t", "i", "n", "l", "o", "u",
+                                           "é", "è", "à", "ô", "ç", "'", "-", "z"};
+    const std::vector<std::string> codes = {"N11", "N12", "V1", "J21", "W", "W1", "I", ""};
+    std::vector<std::string> lines;
+    const int count = 20 + static_cast<int>(rng() % 150);
+    for (int i = 0; i < count; ++i) {
+        std::string w;
+        const int len = 1 + static_cast<int>(rng() % 7);
+        for (int k = 0; k < len; ++k) w += pool[rng() % pool.size()];
+        std::string word = A(w);
+        switch (rng() % 12) {
+            case 0: word[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(word[0]))); break;
+            case 1: word = A("É") + word; break;
+            default: break;
+        }
+        const std::string code = codes[rng() % codes.size()];
+        std::string lemma = "0";
+        if (rng() % 10 == 0) lemma = AnagramKey(word.substr(word.size() / 2));
+        if (rng() % 15 == 0) lemma = AnagramKey(word);  // the line spells its key twice
+        lines.push_back(DictLine(word, lemma, code));
+        if (rng() % 25 == 0) lines.push_back(word + "\t" + AnagramKey(word));           // cut short
+        if (rng() % 25 == 0) lines.push_back(word + "\t\t" + AnagramKey(word) + "\t"); // empty fields
+        if (rng() % 8 == 0) lines.push_back(DictLine(word, "0", codes[rng() % codes.size()]));  // homograph
+        if (rng() % 10 == 0) {  // a twin differing by case only
+            std::string twin = word;
+            for (char& c : twin) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            lines.push_back(DictLine(twin, "0", "N11"));
+        }
+    }
+    std::shuffle(lines.begin(), lines.end(), rng);
+    return lines;
+}
+
+std::string RandomDraw(std::mt19937& rng)
+{
+    const std::vector<std::string> pool = {"a", "a", "e", "e", "r", "s", "t", "i", "n", "l", "o",
+                                           "u", "é", "è", "à", "ô", "ç", "'", "-", "É"};
+    std::string d;
+    const int len = static_cast<int>(rng() % 12);
+    for (int k = 0; k < len; ++k) d += pool[rng() % pool.size()];
+    return A(d);
+}
+
+struct Outcome {
+    std::string dump;
+    std::vector<std::string> list;
+    bool listSorted = false;
+    int depth = 0;
+    int blocks = 0;
+    unsigned style = 0;
+    uint32_t color = 0;
+    std::string panel;
+    bool stopped = false;
+    bool operator==(const Outcome&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Outcome& o)
+{
+    os << o.dump << "\nlist:";
+    for (const auto& e : o.list) os << " [" << cp1252::ToUtf8(e) << "]";
+    return os << "\nsorted=" << o.listSorted << " depth=" << o.depth << " blocks=" << o.blocks
+              << " style=" << o.style << " color=" << o.color << " stopped=" << o.stopped << "\n"
+              << o.panel;
+}
+
+Outcome Snapshot(const SearchRun& run, const ModelPanel& panel)
+{
+    return {run.Dump(), run.list.Items(), run.list.Sorted(), run.area.UpdateDepth(), run.area.UpdateBlocks(),
+            run.area.Style(), run.area.Color(), panel.State(), StopRequested};
+}
+
+TEST(SearchDrawProperty, WholeOutputMatchesTheStepByStepDraw)
+{
+    uint32_t tick = 1000;
+    SetTickSource([&] { return tick; });  // a still clock: the time label reads the same
+    StopRequested = false;
+    std::mt19937 rng(20261208);
+    const std::vector<std::string> minTexts = {"0", "1", "2", "2", "3", "4", "5", "9", "31", "40"};
+    const std::vector<std::string> maxTexts = {"0", "1", "2", "3", "4", "6", "8", "25", "25", "40"};
+    ModelPanel refPanel, drawPanel;  // the gauge carries over from one draw to the next
+    int compared = 0, withWords = 0;
+    for (int d = 0; d < 40; ++d) {
+        const char* breaks[] = {"\r\n", "\n", "\r"};
+        DictFixture dict(DictFixture::Framed(RandomDictLines(rng)), false, breaks[rng() % 3]);
+        const ForwardingStrings forwarded(dict.Ptr());
+        for (int t = 0; t < 20; ++t) {
+            const std::string draw = RandomDraw(rng);
+            DrawOptions o;
+            const int order = static_cast<int>(rng() % 3);
+            o.alphabetical = order == 0;
+            o.longestFirst = order == 1;
+            o.shortestFirst = order == 2;
+            o.withAnalysis = rng() % 2 == 0;
+            o.properNouns = rng() % 2 == 0;
+            refPanel.minText = drawPanel.minText = minTexts[rng() % minTexts.size()];
+            refPanel.maxText = drawPanel.maxText = maxTexts[rng() % maxTexts.size()];
+            refPanel.maxWrites.clear();
+            drawPanel.maxWrites.clear();
+            const bool sortedList = rng() % 2 == 0;  // as the driver's history left it
+
+            SearchRun ref(""), got("");
+            ref.list.SetSorted(sortedList);
+            got.list.SetSorted(sortedList);
+            ReferenceDraw(*dict, draw, o, ref.list, ref.area, refPanel);
+            const ITabStrings& source = rng() % 4 == 0 ? static_cast<const ITabStrings&>(forwarded) : *dict;
+            SearchDraw(source, draw, o, got.list, got.area, drawPanel);
+            const Outcome want = Snapshot(ref, refPanel);
+            ASSERT_EQ(Snapshot(got, drawPanel), want)
+                << "draw [" << cp1252::ToUtf8(draw) << "] order " << order << " analysis " << o.withAnalysis
+                << " proper " << o.properNouns << " limits " << refPanel.minText << "/" << refPanel.maxText;
+            ++compared;
+            withWords += ref.area.LineCount() > 8;
+        }
+    }
+    EXPECT_GT(withWords, compared / 4);
+    SetTickSource({});
+}
+
+TEST(SearchDrawProperty, AStopLeavesWhatTheStepByStepDrawShowsAtSomeStop)
+{
+    // Every look at the clock is later: the optimised draw serves the window at each step.
+    uint32_t tick = 0;
+    SetTickSource([&] { return tick += 10; });
+    std::mt19937 rng(77);
+    int checked = 0;
+    for (int d = 0; d < 6; ++d) {
+        DictFixture dict(DictFixture::Framed(RandomDictLines(rng)));
+        for (int t = 0; t < 8; ++t) {
+            std::string draw = RandomDraw(rng);
+            if (AnagramKey(draw).size() < 4) draw += A("arte");
+            DrawOptions o;
+            const int order = static_cast<int>(rng() % 3);
+            o.alphabetical = order == 0;
+            o.longestFirst = order == 1;
+            o.shortestFirst = order == 2;
+            o.properNouns = rng() % 2 == 0;
+
+            // Every state the step-by-step draw can be stopped in (the labels, gauge and
+            // time go on between the window's turns, so only the result area counts).
+            std::set<std::string> states;
+            {
+                SearchRun ref("");
+                ModelPanel panel;
+                panel.onPump = [&] { states.insert(ref.Dump() + "/" + std::to_string(ref.area.UpdateDepth())); };
+                StopRequested = false;
+                ReferenceDraw(*dict, draw, o, ref.list, ref.area, panel);
+            }
+            // The optimised draw's turns, then a stop at one of them.
+            int pumps = 0;
+            {
+                SearchRun run("");
+                ModelPanel panel;
+                panel.onPump = [&] { ++pumps; };
+                StopRequested = false;
+                SearchDraw(*dict, draw, o, run.list, run.area, panel);
+            }
+            ASSERT_GT(pumps, 0);
+            for (int at : {1, 1 + static_cast<int>(rng() % static_cast<uint32_t>(pumps)), pumps}) {
+                SearchRun run("");
+                ModelPanel panel;
+                int seen = 0;
+                panel.onPump = [&] { if (++seen == at) StopRequested = true; };
+                StopRequested = false;
+                SearchDraw(*dict, draw, o, run.list, run.area, panel);
+                EXPECT_TRUE(StopRequested);
+                EXPECT_TRUE(panel.visible);
+                EXPECT_EQ(run.list.Count(), 0);
+                EXPECT_EQ(states.count(run.Dump() + "/" + std::to_string(run.area.UpdateDepth())), 1u)
+                    << "stop at turn " << at << " of " << pumps << "\n" << run.Dump();
+                ++checked;
+            }
+        }
+    }
+    EXPECT_GT(checked, 100);
+    StopRequested = false;
+    SetTickSource({});
 }
 
 }  // namespace
