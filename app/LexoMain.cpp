@@ -40,6 +40,7 @@
 #include "Searches.h"
 #include "UpDown.h"
 #include "cp1252.h"
+#include "gui/Controls.h"
 #include "gui/GuiSupport.h"
 #include "gui/uMyMessageBox.h"
 #include "tabfile.h"
@@ -76,67 +77,13 @@ private:
     F f_;
 };
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-// The hint of a control: its tool tip, and what a screen reader announces for it.
-void SetHint(QWidget* w, const QString& hint) {
-    w->setToolTip(hint);
-    w->setAccessibleName(hint);
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, int x, int y, int w, int h,
-                        const char* caption, const char* hint) {
-    auto* b = new QPushButton(U(caption), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(x, y, w, h);
-    b->setFont(gui::ArialFont(16, true));
-    b->setAutoDefault(false);
-    if (hint != nullptr) SetHint(b, U(hint));
-    else b->setAccessibleName(U(caption));
-    return b;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, const char* caption,
-                  const QFont& font) {
-    auto* l = new QLabel(U(caption), parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setFont(font);
-    l->move(x, y);
-    l->adjustSize();  // labels size themselves to their text
-    return l;
-}
-
-QRadioButton* MakeRadio(QWidget* parent, const char* name, int x, int y, int w, int h,
-                        const char* caption, const char* hint) {
-    auto* r = new QRadioButton(U(caption), parent);
-    r->setObjectName(QString::fromLatin1(name));
-    r->setGeometry(x, y, w, h);
-    r->setFont(gui::ArialFont(13, true));
-    SetHint(r, U(hint));
-    return r;
-}
-
-QFrame* MakePanel(QWidget* parent, const char* name, int x, int y, int w, int h, bool bevel) {
-    auto* p = new QFrame(parent);
-    p->setObjectName(QString::fromLatin1(name));
-    p->setGeometry(x, y, w, h);
-    if (bevel) {
-        p->setFrameShape(QFrame::Panel);
-        p->setFrameShadow(QFrame::Raised);
-        p->setLineWidth(1);
-    } else {
-        p->setFrameShape(QFrame::NoFrame);
-    }
-    return p;
-}
-
-// Light ivory input fields; the length boxes also write in red.
-void SetFieldColours(QWidget* w, bool redText) {
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Base, gui::BgrColor(gui::clLightIvory));
-    if (redText) pal.setColor(QPalette::Text, gui::BgrColor(gui::clRed));
-    w->setPalette(pal);
-}
+using gui::MakeButton;
+using gui::MakeLabel;
+using gui::MakePanel;
+using gui::MakeRadio;
+using gui::SetFieldColours;
+using gui::SetHint;
+using gui::U;
 
 // The glyph of the history's clear button: a short list struck out in red.
 QIcon ClearListIcon() {
