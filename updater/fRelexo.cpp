@@ -1,6 +1,10 @@
 #include "fRelexo.h"
 
+#include <cstdio>
+
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QThread>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
@@ -13,11 +17,14 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
+#include "Global.h"
 #include "Led.h"
+#include "cp1252.h"
+#include "net/HttpCli.h"
 #include "SpecialFolder.h"
 #include "gui/Controls.h"
 #include "gui/GuiSupport.h"
-#include "uMyMessageBox.h"
+#include "gui/uMyMessageBox.h"
 
 using gui::U;
 
@@ -66,8 +73,22 @@ private:
 
 }  // namespace
 
-TfrmRelexo::TfrmRelexo(QWidget* parent) : QDialog(parent) {
+TfrmRelexo::TfrmRelexo(QWidget* parent)
+    : QDialog(parent), HttpCli1(std::make_unique<THttpCli>()), HttpCli2(std::make_unique<THttpCli>()) {
     BuildComponents();
+    for (THttpCli* http : {HttpCli1.get(), HttpCli2.get()}) {
+        // The blocking requests keep the window painted; closing it is refused meanwhile
+        // and its buttons are covered, so nothing re-enters the update.
+        http->OnWait = [] { gui::ProcessMessages(); };
+        http->Terminating = [] { return QCoreApplication::closingDown(); };
+    }
+    HttpCli1->OnRequestDone = [this](THttpRequest, uint16_t errCode) { HttpCli1RequestDone(errCode); };
+    // The whole package fits under the unpacked-size limit; a server that sends more
+    // leaves a truncated archive, which the extraction refuses.
+    HttpCli1->MaxReceive = static_cast<std::size_t>(kMaxPackageBytes) + 1;
+    StartDictionaryProgram = [](std::string& failureText) {
+        return RelaunchLexorama(gui::FromQt(QCoreApplication::applicationDirPath()), failureText);
+    };
 }
 
 TfrmRelexo::~TfrmRelexo() = default;
@@ -300,5 +321,200 @@ void TfrmRelexo::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    QDialog::closeEvent(event);
+    // Not QDialog's own handling, which would take the close for an Escape.
+    event->accept();
+}
+
+// ---- The update -----------------------------------------------------------------------
+
+void TfrmRelexo::SetLabel(QLabel* label, const std::string& caption) {
+    label->setText(gui::ToQt(caption));
+    label->adjustSize();
+}
+
+void TfrmRelexo::btnOuiClick() {
+    // Step 0: the progress view covers the confirmation, whose buttons and keys are off
+    // from now on.
+    pnlOuiNon->setEnabled(false);
+    pnlAction->show();
+    pnlAction->raise();
+    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    cursorSet_ = true;
+    SetLamp(ledTeleCharge, kRunning);
+    const bool sendAllowed = cbEnvoi->isChecked();
+    try {
+        // Without a documents folder there is no place for LEXTRANS.TXT: an empty path
+        // makes its writing fail (with its message) instead of landing in the root.
+        const std::string documents = GetSpecialFolderPath(CSIDL_PERSONAL);
+        paths_ = MakeUpdatePaths(UpdateVersion, GetTempFolder(), documents);
+        if (documents.empty()) paths_.TransferPath.clear();
+        pathsSet_ = true;
+        RunUpdate(sendAllowed);
+    } catch (const EUpdateError& e) {
+        ShowMessageBox(e.Caption(), e.what(), MB_ICONEXCLAMATION);
+    } catch (const std::exception& e) {
+        // Whatever else went wrong, the user hears of it and gets the dictionary program
+        // back; the merge never leaves a half-written dictionary behind.
+        ShowMessageBox("Erreur", A("La mise à jour n'a pas pu aboutir :") + "\r\n" + e.what(),
+                       MB_ICONEXCLAMATION);
+    }
+    // Step 9.
+    if (merge_) {
+        try {
+            merge_->Release();
+        } catch (const std::exception&) {
+            // The files are closed when the object goes, below.
+        }
+        merge_.reset();
+    }
+    Clean();
+}
+
+void TfrmRelexo::RunUpdate(bool sendAllowed) {
+    Download();
+    if (RequestError != 0) return;
+
+    // Step 2: extraction.
+    SetLamp(ledDezip, kRunning);
+    ExtractPackage(paths_);
+    SetLamp(ledDezip, kDone);
+
+    // Step 3: the user's lines, sorted.
+    merge_ = std::make_unique<TDictionaryMerge>(paths_);
+    merge_->OpenFiles();
+    SetLamp(ledTri, kRunning);
+    SetLabel(lblTri, SortCaption(merge_->SortDictionary()));
+    SetLamp(ledTri, kDone);
+
+    // Step 4: the lines the update calls erroneous.
+    SetLamp(ledLexoDel, kRunning);
+    if (const int32_t k = merge_->RemoveDeletedLines()) SetLabel(lblLexoDel, RemovedCaption(k));
+    SetLamp(ledLexoDel, kDone);
+
+    // Step 5: the update's new lines, and the new dictionary with its version lines.
+    SetLamp(ledNouveauxMots, kRunning);
+    if (const int32_t k = merge_->AddNewLines()) SetLabel(lblNouveauxMots, AddedCaption(k));
+    merge_->WriteDictionary();
+    SetLamp(ledNouveauxMots, kDone);
+
+    // Step 6: the user's own words.
+    SetLamp(ledVosMots, kRunning);
+    if (const int32_t k = merge_->FindOwnWords()) {
+        SetLabel(lblVosMots, OwnWordsCaption(k));
+        lblTransfert->setEnabled(true);
+        lblTransfert2->setEnabled(true);
+        if (sendAllowed) lblZip->setEnabled(true);
+    }
+    SetLamp(ledVosMots, kDone);
+    if (merge_->OwnWords().empty()) return;
+
+    // Step 7: LEXTRANS.TXT; a failure is told and the update goes on.
+    SetLamp(ledTransfert, kRunning);
+    if (merge_->WriteTransferFile(sendAllowed)) SetLamp(ledTransfert, kDone);
+    else ShowMessageBox("Erreur", TransferErrorText(), MB_ICONEXCLAMATION);
+
+    // Step 8: the upload.
+    if (sendAllowed) Upload();
+}
+
+void TfrmRelexo::HttpCli1RequestDone(uint16_t errCode) {
+    RequestError = errCode;
+}
+
+void TfrmRelexo::Download() {
+    // Step 1: the package, into the temporary folder.
+    RequestError = 0;
+    THttpCli& http = *HttpCli1;
+    http.URL = "http://" + MakerServer() + "/protec/relexo/load_zip.php3?FICHIER=" + paths_.ZipName;
+    FILE* file = std::fopen(paths_.ZipPath.c_str(), "wb");
+    if (file == nullptr)
+        throw EUpdateError("Erreur", A("Impossible de créer le fichier ") + paths_.ZipPath);
+    std::string body;
+    http.RcvdStream = &body;
+    try {
+        http.Head();
+        http.Get();
+    } catch (const EHttpException&) {
+        if (RequestError == 0) RequestError = http.StatusCode();
+    } catch (...) {
+        http.RcvdStream = nullptr;
+        std::fclose(file);
+        throw;
+    }
+    http.RcvdStream = nullptr;
+    const bool written = std::fwrite(body.data(), 1, body.size(), file) == body.size();
+    const bool closed = std::fclose(file) == 0;
+    if (RequestError != 0) {
+        ShowMessageBox("Erreur", DownloadErrorText(RequestError, http.ReasonPhrase()), MB_ICONEXCLAMATION);
+        return;
+    }
+    if (!written || !closed)
+        throw EUpdateError("Erreur", A("Impossible d'écrire le fichier ") + paths_.ZipPath);
+    http.Close();
+    SetLamp(ledTeleCharge, kDone);
+}
+
+void TfrmRelexo::Upload() {
+    SetLamp(ledZip, kRunning);
+    const std::string words = merge_->WordsText();
+    SentTextLength = words.size();
+    const std::string body = UploadBody(words);
+    RequestError = 0;
+    std::string reply;
+    uint16_t errCode = 0;
+    THttpCli& http = *HttpCli2;
+    http.SendStream = &body;
+    http.RcvdStream = &reply;
+    http.OnRequestDone = [&errCode](THttpRequest, uint16_t code) { errCode = code; };
+    http.URL = "http://" + MakerServer() + "/protec/relexo/traitement.php3";
+    try {
+        http.Post();
+    } catch (const EHttpException&) {
+        if (RequestError == 0) RequestError = http.StatusCode();
+    } catch (...) {
+        http.SendStream = nullptr;
+        http.RcvdStream = nullptr;
+        http.OnRequestDone = nullptr;
+        throw;
+    }
+    http.SendStream = nullptr;
+    http.RcvdStream = nullptr;
+    http.OnRequestDone = nullptr;
+    HttpCli2RequestDone(errCode, reply);
+    SetLamp(ledZip, kDone);
+}
+
+void TfrmRelexo::HttpCli2RequestDone(uint16_t errCode, const std::string& reply) {
+    const std::string text = UploadReplyError(errCode, HttpCli2->StatusCode(), HttpCli2->ReasonPhrase(),
+                                              reply.size(), SentTextLength);
+    if (!text.empty()) ShowMessageBox("Erreur", text, MB_ICONEXCLAMATION);
+}
+
+// ---- End of every run -----------------------------------------------------------------
+
+void TfrmRelexo::Clean() {
+    SetLamp(ledNet, kRunning);
+    if (pathsSet_) {
+        try {
+            DeleteTemporaryFiles(paths_);
+        } catch (const std::exception&) {
+            // A temporary file that cannot be deleted stays; the relaunch goes on.
+        }
+    }
+    SetLamp(ledNet, kDone);
+    QThread::msleep(500);  // no events meanwhile: the green lamp shows, then the beep
+    gui::Beep(0);
+    btnNonClick();
+}
+
+void TfrmRelexo::btnNonClick() {
+    std::string failure;
+    if (StartDictionaryProgram && !StartDictionaryProgram(failure) && !failure.empty())
+        ShowMessageBox("Erreur", failure, MB_ICONEXCLAMATION);
+    CloseAllowed = true;
+    if (cursorSet_) {
+        QGuiApplication::restoreOverrideCursor();
+        cursorSet_ = false;
+    }
+    close();
 }

@@ -5,11 +5,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include <QDialog>
 
+#include "core/Update.h"
+
 class QCheckBox;
+class THttpCli;
 class QCloseEvent;
 class QFrame;
 class QLabel;
@@ -83,12 +87,20 @@ public:
     // can stand in for them.
     // The help window (F1), shown modally.
     std::function<void()> OpenHelp;
-    // Starts the dictionary program once this process has ended; false when it cannot be
-    // started at all.
-    std::function<bool()> StartDictionaryProgram;
+    // Starts the dictionary program once this process has ended; false, with the text to
+    // show, when it cannot be started.
+    std::function<bool(std::string& failureText)> StartDictionaryProgram;
 
     // The window caption's contact address.
     static const char* ContactAddress();
+
+    // The two HTTP clients: the package download and the upload of the own words.
+    std::unique_ptr<THttpCli> HttpCli1;
+    std::unique_ptr<THttpCli> HttpCli2;
+    // Request-done handlers: the socket error of the request (0 when the exchange was
+    // completed). The upload's reply is checked once its request has ended.
+    void HttpCli1RequestDone(uint16_t errCode);
+    void HttpCli2RequestDone(uint16_t errCode, const std::string& reply);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -103,6 +115,17 @@ private:
     void BuildComponents();
     void FillExplanation();
     void Guarded(const std::function<void()>& handler);
+    // Steps 1 to 8 of the update; failures that end it are thrown.
+    void RunUpdate(bool sendAllowed);
+    void Download();
+    void Upload();
+    void SetLabel(QLabel* label, const std::string& caption);
+
     bool shown_ = false;
-    bool closing_ = false;
+    bool cursorSet_ = false;     // the hourglass shows since "Oui"
+    int32_t RequestError = 0;    // error of the current request: status or socket error
+    std::size_t SentTextLength = 0;
+    TUpdatePaths paths_;
+    bool pathsSet_ = false;
+    std::unique_ptr<TDictionaryMerge> merge_;
 };
