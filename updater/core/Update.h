@@ -121,9 +121,6 @@ public:
     // Step 9: closes the files and forgets the lists.
     void Release();
 
-    // The merged lines (between the version lines) once step 5 has run.
-    const std::vector<std::string>& MergedLines() const;
-
 private:
     struct TState;
     std::unique_ptr<TState> state_;

@@ -1,0 +1,275 @@
+// Steps 3 to 7 of the update: the merge of the update into the user's dictionary and
+// the search for the user's own words.
+//
+// The lists are ordered and de-duplicated by the shared case-insensitive comparison
+// (lib/collate). That comparison is costly, so the merge works on whole sorted lists
+// (a sorted run is recognised in one pass, two sorted lists meet in one pass) rather
+// than inserting lines one by one: on the dictionaries the program writes, which are
+// already sorted but for the lines the word editor appended, it costs a few
+// comparisons per line.
+#include <algorithm>
+#include <cerrno>
+#include <string_view>
+#include <system_error>
+#include <utility>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "Global.h"
+#include "ReplacingFile.h"
+#include "Update.h"
+#include "UpdateText.h"
+#include "collate.h"
+#include "cp1252.h"
+#include "tabfile.h"
+
+namespace {
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool Less(const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; }
+
+// Sorts `lines` by the comparison and keeps, of lines equal under it, the first one.
+void SortUnique(std::vector<std::string>& lines) {
+    const std::size_t n = lines.size();
+    if (n < 2) return;
+    // The sorted run at the start, noting which lines equal their predecessor.
+    std::vector<bool> repeat(n, false);
+    std::size_t run = 1;
+    for (; run < n; ++run) {
+        const int c = CompareTextIgnoreCase(lines[run - 1], lines[run]);
+        if (c > 0) break;
+        repeat[run] = c == 0;
+    }
+    if (run == n) {
+        std::size_t out = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            if (!repeat[i]) lines[out++] = std::move(lines[i]);
+        lines.resize(out);
+        return;
+    }
+    // The rest is sorted on its own and merged in; both sorts are stable and the merge
+    // puts the run's lines first among equals, so the first in the file stays first.
+    const auto mid = lines.begin() + static_cast<std::ptrdiff_t>(run);
+    std::stable_sort(mid, lines.end(), Less);
+    std::inplace_merge(lines.begin(), mid, lines.end(), Less);
+    const auto end = std::unique(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
+        return CompareTextIgnoreCase(a, b) == 0;
+    });
+    lines.erase(end, lines.end());
+}
+
+// The lines of a plain text file; CR, LF and CR LF all end a line, and a break at the
+// very end opens no further line.
+std::vector<std::string> ReadTextLines(const std::string& path) {
+    const ITabStringsPtr file = TTabStringsFile::Create(path, false);
+    const std::string text = file->GetText();
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.emplace_back(text, start, i - start);
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.emplace_back(text, start);
+    return lines;
+}
+
+// The lines of an open dictionary file, version lines left out wherever they stand.
+std::vector<std::string> WordLines(const ITabStrings& file) {
+    const int32_t count = file.GetCount();
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(count) + 10000);
+    for (int32_t i = 0; i < count; ++i) {
+        std::string line = file.Get(i);
+        if (!IsVersionLine(line)) lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+[[noreturn]] void ThrowMissing(const std::string& name) {
+    throw EUpdateError("Dictionnaire absent", name + " absent.\r\n" + A("Le fichier ") + name +
+                                                  A(" n'a pas été trouvé.") +
+                                                  A("\r\nLa mise à jour n'est pas possible."));
+}
+
+ITabStringsPtr OpenForReading(const std::string& path) {
+    try {
+        return TTabStringsFile::Create(path, false);
+    } catch (const ETabFileError& e) {
+        throw EUpdateError("Erreur", e.what() + A("\r\nLa mise à jour n'est pas possible."));
+    }
+}
+
+}  // namespace
+
+struct TDictionaryMerge::TState {
+    TUpdatePaths Paths;
+    ITabStringsPtr MergedDictionary;
+    ITabStringsPtr UpdateDictionary;
+    std::vector<std::string> WordList;  // the merged lines, sorted, no duplicates
+    std::vector<std::string> OwnWords;
+};
+
+TDictionaryMerge::TDictionaryMerge(TUpdatePaths paths) : state_(std::make_unique<TState>()) {
+    state_->Paths = std::move(paths);
+}
+
+TDictionaryMerge::~TDictionaryMerge() = default;
+
+void TDictionaryMerge::OpenFiles() {
+    TState& s = *state_;
+    if (!Exists(s.Paths.DictionaryPath)) ThrowMissing(s.Paths.DictionaryPath);
+    s.MergedDictionary = OpenForReading(s.Paths.DictionaryPath);
+    if (!Exists(s.Paths.UpdateTextPath)) {
+        s.MergedDictionary.reset();
+        ThrowMissing(s.Paths.UpdateTextPath);
+    }
+    try {
+        s.UpdateDictionary = OpenForReading(s.Paths.UpdateTextPath);
+    } catch (...) {
+        s.MergedDictionary.reset();
+        throw;
+    }
+}
+
+int32_t TDictionaryMerge::SortDictionary() {
+    TState& s = *state_;
+    s.WordList = WordLines(*s.MergedDictionary);
+    s.MergedDictionary.reset();
+    SortUnique(s.WordList);
+    return static_cast<int32_t>(s.WordList.size());
+}
+
+int32_t TDictionaryMerge::RemoveDeletedLines() {
+    TState& s = *state_;
+    if (!Exists(s.Paths.DeleteListPath)) return 0;
+    std::vector<std::string> deleteList;
+    try {
+        deleteList = ReadTextLines(s.Paths.DeleteListPath);
+    } catch (const ETabFileError& e) {
+        throw EUpdateError("Erreur", e.what() + A("\r\nLa mise à jour n'est pas possible."));
+    }
+    SortUnique(deleteList);
+    // Both lists are sorted without duplicates: one walk through both finds the pairs.
+    std::vector<bool> gone(s.WordList.size(), false);
+    int32_t removed = 0;
+    std::size_t w = 0;
+    for (const std::string& d : deleteList) {
+        while (w < s.WordList.size() && CompareTextIgnoreCase(s.WordList[w], d) < 0) ++w;
+        if (w == s.WordList.size()) break;
+        if (CompareTextIgnoreCase(s.WordList[w], d) == 0) {
+            gone[w++] = true;
+            ++removed;
+        }
+    }
+    if (removed > 0) {
+        std::size_t out = 0;
+        for (std::size_t i = 0; i < s.WordList.size(); ++i)
+            if (!gone[i]) s.WordList[out++] = std::move(s.WordList[i]);
+        s.WordList.resize(out);
+    }
+    return removed;
+}
+
+int32_t TDictionaryMerge::AddNewLines() {
+    TState& s = *state_;
+    // The update's lines in its order, sorted; of equal ones the first stays, as when
+    // they are added one by one.
+    std::vector<std::string> update = WordLines(*s.UpdateDictionary);
+    SortUnique(update);
+    std::vector<std::string> added;
+    std::size_t w = 0;
+    for (std::string& u : update) {
+        int c = -1;
+        while (w < s.WordList.size() && (c = CompareTextIgnoreCase(s.WordList[w], u)) < 0) ++w;
+        if (w == s.WordList.size() || c != 0) added.push_back(std::move(u));
+    }
+    std::vector<std::string> merged;
+    merged.reserve(s.WordList.size() + added.size());
+    std::merge(std::make_move_iterator(s.WordList.begin()), std::make_move_iterator(s.WordList.end()),
+               std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()),
+               std::back_inserter(merged), Less);
+    s.WordList = std::move(merged);
+    return static_cast<int32_t>(added.size());
+}
+
+void TDictionaryMerge::WriteDictionary() {
+    TState& s = *state_;
+    const std::string version = VersionLine(s.Paths.UpdateVersion);
+    std::size_t size = 2 * (version.size() + 2);
+    for (const std::string& line : s.WordList) size += line.size() + 2;
+    std::string text;
+    text.reserve(size);
+    text += version + "\r\n";
+    for (const std::string& line : s.WordList) {
+        text += line;
+        text += "\r\n";
+    }
+    text += version + "\r\n";
+    try {
+        TReplacingFile file(s.Paths.DictionaryPath, true);
+        file.Write(text);
+        file.Commit();
+    } catch (const std::system_error& e) {
+        throw EUpdateError("Erreur", WriteErrorText(s.Paths.DictionaryPath, e.code().value()) +
+                                         A("\r\nVotre dictionnaire n'a pas été modifié."));
+    }
+}
+
+int32_t TDictionaryMerge::FindOwnWords() {
+    TState& s = *state_;
+    s.OwnWords.clear();
+    const ITabStrings& update = *s.UpdateDictionary;
+    const bool searchable = update.GetCount() > 0;
+    int32_t last = 0;
+    for (const std::string& w : s.WordList) {
+        const int32_t r = searchable ? update.FindText(w, last) : -1;
+        if (r >= 0)
+            last = r;
+        else
+            s.OwnWords.push_back(w);
+    }
+    return static_cast<int32_t>(s.OwnWords.size());
+}
+
+const std::vector<std::string>& TDictionaryMerge::OwnWords() const { return state_->OwnWords; }
+
+std::string TDictionaryMerge::WordsText() const {
+    std::string text;
+    for (const std::string& w : state_->OwnWords) text += w + "\r\n";
+    return text;
+}
+
+bool TDictionaryMerge::WriteTransferFile(bool sendAllowed) {
+    const TState& s = *state_;
+    if (s.OwnWords.empty()) return true;
+    std::string text = WordsText();
+    if (!sendAllowed) {
+        text += "\r\n\r\n";
+        text += A("Conformément à votre souhait, ces mots n'ont pas été envoyés à Lexorama.\r\n");
+        text += A("Pensez à envoyer ce fichier à  ") + kMakerMail +
+                A("  pour participer à l'enrichissement du dictionnaire.\r\n");
+    }
+    try {
+        TReplacingFile file(s.Paths.TransferPath, true);
+        file.Write(text);
+        file.Commit();
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
+
+void TDictionaryMerge::Release() {
+    TState& s = *state_;
+    s.MergedDictionary.reset();
+    s.UpdateDictionary.reset();
+    std::vector<std::string>().swap(s.WordList);
+    std::vector<std::string>().swap(s.OwnWords);
+}

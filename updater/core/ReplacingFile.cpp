@@ -1,0 +1,130 @@
+#include "ReplacingFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <string_view>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+[[noreturn]] void ThrowErrno(int err, const std::string& what) {
+    throw std::system_error(err, std::generic_category(), what);
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t cut = path.rfind('/');
+    if (cut == std::string::npos) return ".";
+    if (cut == 0) return "/";
+    return path.substr(0, cut);
+}
+
+// The mode a new file gets from open(): 0666 less the process's umask.
+mode_t DefaultFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// A name beside the target that nothing else uses yet: the target's name with a
+// suffix made of this process's id and a counter.
+std::string SiblingName(const std::string& target) {
+    static std::atomic<unsigned> counter{0};
+    return target + ".new" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+}
+
+void SyncFolder(const std::string& folder) {
+    const int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd < 0) return;
+    ::fsync(dfd);  // the rename itself reaches the disk; a failure here loses nothing
+    ::close(dfd);
+}
+
+}  // namespace
+
+TReplacingFile::TReplacingFile(const std::string& path, bool followLink) : target_(path) {
+    struct stat st {};
+    if (followLink && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(path.c_str(), resolved) != nullptr) target_ = resolved;
+    }
+    folder_ = FolderOf(target_);
+
+    // A file without a name first: should the process die while writing, nothing is
+    // left behind. Giving it a name later goes through /proc.
+    if (::access("/proc/self/fd", X_OK) == 0)
+        fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd_ < 0) {
+        // File systems without anonymous files: a named one, removed on failure.
+        for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+            tempName_ = SiblingName(target_);
+            fd_ = ::open(tempName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+            if (fd_ < 0 && errno != EEXIST) break;
+        }
+        if (fd_ < 0) {
+            const int err = errno;
+            tempName_.clear();
+            ThrowErrno(err, target_);
+        }
+    }
+    // The replacement keeps the permissions of the file it replaces.
+    const mode_t mode = ::stat(target_.c_str(), &st) == 0 ? (st.st_mode & 07777) : DefaultFileMode();
+    ::fchmod(fd_, mode);
+}
+
+TReplacingFile::~TReplacingFile() { Discard(); }
+
+void TReplacingFile::Discard() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!tempName_.empty()) ::unlink(tempName_.c_str());
+    tempName_.clear();
+}
+
+void TReplacingFile::Write(const char* data, std::size_t size) {
+    if (fd_ < 0) ThrowErrno(EBADF, target_);
+    while (size > 0) {
+        const ssize_t n = ::write(fd_, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ThrowErrno(errno, target_);
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+void TReplacingFile::Commit() {
+    if (fd_ < 0) ThrowErrno(EBADF, target_);
+    try {
+        if (::fsync(fd_) != 0) ThrowErrno(errno, target_);
+        if (tempName_.empty()) {
+            const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+            for (int attempt = 0; attempt < 100; ++attempt) {
+                std::string name = SiblingName(target_);
+                if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                    tempName_ = std::move(name);
+                    break;
+                }
+                if (errno != EEXIST) ThrowErrno(errno, target_);
+            }
+            if (tempName_.empty()) ThrowErrno(EEXIST, target_);
+        }
+        if (::close(fd_) != 0) {
+            fd_ = -1;
+            ThrowErrno(errno, target_);
+        }
+        fd_ = -1;
+        if (::rename(tempName_.c_str(), target_.c_str()) != 0) ThrowErrno(errno, target_);
+    } catch (...) {
+        Discard();
+        throw;
+    }
+    tempName_.clear();
+    SyncFolder(folder_);
+}

@@ -1,0 +1,91 @@
+// The update's small pieces: paths, step labels, messages, the upload body and the
+// check of its reply, the removal of the temporary files.
+#include "Update.h"
+
+#include <cstdio>
+
+#include <unistd.h>
+
+#include "Global.h"
+#include "UpdateText.h"
+#include "cp1252.h"
+
+bool IsVersionLine(std::string_view line) {
+    constexpr std::size_t kTildes = 43;
+    if (line.size() != 2 * kTildes + 10) return false;
+    if (line[kTildes] != ' ' || line[kTildes + 9] != ' ') return false;
+    for (std::size_t i = 0; i < kTildes; ++i)
+        if (line[i] != '~' || line[kTildes + 10 + i] != '~') return false;
+    return true;
+}
+
+std::string WriteErrorText(const std::string& name, int err) {
+    char code[16];
+    std::snprintf(code, sizeof code, "%X", static_cast<unsigned>(err));
+    return A("Erreur [") + code + A("] à l'écriture de ") + name;
+}
+
+TUpdatePaths MakeUpdatePaths(const std::string& updateVersion, const std::string& tempFolder,
+                             const std::string& documentsFolder) {
+    TUpdatePaths p;
+    p.UpdateVersion = updateVersion;
+    p.TempFolder = tempFolder;
+    if (p.TempFolder.empty() || p.TempFolder.back() != '/') p.TempFolder += '/';
+    p.ZipName = updateVersion + ".ZIP";
+    p.ZipPath = p.TempFolder + p.ZipName;
+    p.UpdateTextPath = p.TempFolder + updateVersion + ".TXT";
+    p.DeleteListPath = p.TempFolder + "LEXODEL.TXT";
+    p.TransferPath = documentsFolder + "/LEXTRANS.TXT";
+    p.DictionaryPath = "LEXOTOT.TXT";
+    return p;
+}
+
+namespace {
+
+// "prefix : k mot", with an "s" from 2 on.
+std::string CountCaption(const char* prefix, int32_t count) {
+    return A(prefix) + " : " + std::to_string(count) + " mot" + (count > 1 ? "s" : "");
+}
+
+}  // namespace
+
+std::string SortCaption(int32_t count) {
+    return A("Tri alphabétique de votre dictionnaire : ") + std::to_string(count) + " mots valides";
+}
+
+std::string RemovedCaption(int32_t count) {
+    return CountCaption("Suppression des mots érronés de votre dictionnaire", count);
+}
+
+std::string AddedCaption(int32_t count) {
+    return CountCaption("Recherche des nouveaux mots dans la mise à jour", count);
+}
+
+std::string OwnWordsCaption(int32_t count) {
+    return CountCaption("Recherche des nouveaux mots dans votre dictionnaire", count);
+}
+
+std::string TransferErrorText() { return A("Echec de l'écriture de LEXTRANS.TXT"); }
+
+std::string DownloadErrorText(int32_t requestError, const std::string& reasonPhrase) {
+    const std::string detail = requestError < 10004 ? reasonPhrase : SocketErrorText(requestError);
+    return detail + "  -  " + std::to_string(requestError);
+}
+
+std::string UploadBody(const std::string& wordsText) { return "AJOUTER=" + wordsText; }
+
+std::string UploadReplyError(uint16_t errCode, int statusCode, const std::string& reasonPhrase,
+                             std::size_t replyLength, std::size_t sentTextLength) {
+    if (errCode != 0) return std::to_string(errCode) + " : " + SocketErrorText(errCode);
+    if (statusCode != 200 && statusCode != 0) return reasonPhrase + " : " + std::to_string(statusCode);
+    if (replyLength != sentTextLength)
+        return A("Erreur lors de l'écriture sur le serveur : E ") + std::to_string(sentTextLength) + " - R " +
+               std::to_string(replyLength);
+    return {};
+}
+
+void DeleteTemporaryFiles(const TUpdatePaths& paths) {
+    // A file that cannot be removed stays where it is; nothing depends on its going.
+    for (const std::string* path : {&paths.ZipPath, &paths.UpdateTextPath, &paths.DeleteListPath, &paths.ZipName})
+        ::unlink(path->c_str());
+}
