@@ -19,6 +19,7 @@
 
 #include "Global.h"
 #include "Led.h"
+#include "UpdateText.h"
 #include "cp1252.h"
 #include "net/HttpCli.h"
 #include "SpecialFolder.h"
@@ -94,7 +95,7 @@ TfrmRelexo::TfrmRelexo(QWidget* parent)
 TfrmRelexo::~TfrmRelexo() = default;
 
 const char* TfrmRelexo::ContactAddress() {
-    return "contact@lexorama.fr";
+    return kMakerMail;
 }
 
 void TfrmRelexo::Guarded(const std::function<void()>& handler) {
