@@ -1,0 +1,395 @@
+// Whole runs of the real updater, offscreen, against the test web server on loopback:
+// started in a temporary folder as the dictionary program starts it, it downloads a real
+// package built here, merges, writes LEXTRANS.TXT, uploads and starts the dictionary
+// program again. A preloaded autopilot presses its buttons and records what it shows.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zip.h>
+
+#include "Global.h"
+#include "TestServer.h"
+#include "collate.h"
+#include "cp1252.h"
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const fs::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& l : lines) text += l + "\r\n";
+    return text;
+}
+
+// Sorted by the program's comparison, without lines equal under it (the first stays).
+std::vector<std::string> Sorted(std::vector<std::string> lines) {
+    std::stable_sort(lines.begin(), lines.end(),
+                     [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; });
+    lines.erase(std::unique(lines.begin(), lines.end(),
+                            [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) == 0; }),
+                lines.end());
+    return lines;
+}
+
+// A dictionary line for word number i of a family: form, lemma, key, marker and code.
+std::string WordLine(const std::string& family, int i) {
+    std::string form = family;
+    for (int n = i; n > 0 || form.size() == family.size(); n /= 26) form += static_cast<char>('a' + n % 26);
+    std::string key = FoldAccentsUpper(form);
+    std::sort(key.begin(), key.end());
+    return form + "\t0\t" + key + "\t*N11";
+}
+
+std::string Package(const std::map<std::string, std::string>& entries) {
+    const fs::path path = fs::temp_directory_path() / ("relexo-zip-" + std::to_string(::getpid()) + ".zip");
+    int err = 0;
+    zip_t* zip = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
+    if (zip == nullptr) throw std::runtime_error("zip_open");
+    for (const auto& [name, bytes] : entries) {
+        zip_source_t* src = zip_source_buffer(zip, bytes.data(), bytes.size(), 0);
+        zip_file_add(zip, name.c_str(), src, ZIP_FL_OVERWRITE);
+    }
+    zip_close(zip);
+    std::string out = ReadAll(path);
+    fs::remove(path);
+    return out;
+}
+
+// What one update run starts from and what it must end with.
+struct UpdateData {
+    std::string oldVersion = "LEX26120", newVersion = "LEX26130";
+    std::string dictionary;              // the user's file
+    std::string updateText, deleteList;  // the package's two files
+    std::vector<std::string> merged;     // the merged lines, between the version lines
+    std::vector<std::string> ownWords;   // what LEXTRANS.TXT and the upload hold
+
+    std::string MergedFile() const {
+        return VersionLine(newVersion) + "\r\n" + Lines(merged) + VersionLine(newVersion) + "\r\n";
+    }
+    std::string Zip() const {
+        return Package({{newVersion + ".TXT", updateText}, {"sub/LEXODEL.TXT", deleteList}});
+    }
+};
+
+// common lines shared by both sides, some only in the update, some only in the user's
+// file (own words), some in the user's file and in the delete list; the user's file
+// also has a case variant of an update line, a duplicate, and a word the word editor
+// appended after the closing version line.
+UpdateData MakeData(int common) {
+    UpdateData d;
+    std::vector<std::string> update, user, deleted, own;
+    for (int i = 0; i < common; ++i) update.push_back(WordLine("mot", i));
+    for (int i = 0; i < common / 10; ++i) update.push_back(WordLine(i % 2 ? "nouv" : "\xE9lan", i));
+    for (int i = 0; i < common; ++i)
+        if (i % 17 != 3) user.push_back(WordLine("mot", i));  // the user lacks a few
+    for (int i = 0; i < common / 50 + 2; ++i) own.push_back(WordLine("perso", i));
+    own.push_back(WordLine("\xC9t\xE9", 7));                   // accented capital
+    for (int i = 0; i < common / 100 + 2; ++i) deleted.push_back(WordLine("faux", i));
+    user.insert(user.end(), own.begin(), own.end());
+    user.insert(user.end(), deleted.begin(), deleted.end());
+    user.push_back(WordLine("mot", 5));  // a duplicate
+    std::string variant = WordLine("mot", 8);
+    variant[0] = 'M';  // the user's form of an update line: kept, and an own word
+    std::replace(user.begin(), user.end(), WordLine("mot", 8), variant);
+    const std::string editorWord = WordLine("zinzin", 1);
+
+    std::vector<std::string> userFile = user;
+    std::reverse(userFile.begin(), userFile.end());  // the merge sorts
+    d.dictionary = VersionLine(d.oldVersion) + "\r\n" + Lines(userFile) + VersionLine(d.oldVersion) + "\r\n" +
+                   editorWord + "\r\n";
+    const std::vector<std::string> updateSorted = Sorted(update);
+    d.updateText = VersionLine(d.newVersion) + "\n" + [&] {
+        std::string t;
+        for (const auto& l : updateSorted) t += l + "\n";
+        return t;
+    }() + VersionLine(d.newVersion) + "\n";
+    d.deleteList = Lines(deleted) + "inconnu\t0\tCINNNOU\t*N11\r\n";  // one line the user lacks
+
+    std::vector<std::string> all = user;
+    all.push_back(editorWord);
+    all = Sorted(all);
+    std::erase_if(all, [&](const std::string& l) { return std::find(deleted.begin(), deleted.end(), l) != deleted.end(); });
+    all.insert(all.end(), update.begin(), update.end());
+    d.merged = Sorted(all);  // the user's forms stay: they come first
+    for (const auto& l : d.merged)
+        if (!std::binary_search(updateSorted.begin(), updateSorted.end(), l,
+                                [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; }) ||
+            l == variant)
+            d.ownWords.push_back(l);
+    return d;
+}
+
+// One run's folders: the dictionary's folder, the temporary folder, a home with its
+// documents folder, and the autopilot's log.
+class UpdaterRun {
+public:
+    UpdaterRun() {
+        std::string tmpl = (fs::temp_directory_path() / "relexo-run-XXXXXX").string();
+        root_ = ::mkdtemp(tmpl.data());
+        for (const char* d : {"work", "tmp", "home/Documents", "config", "runtime"}) fs::create_directories(root_ / d);
+        ::chmod((root_ / "runtime").c_str(), 0700);
+        WriteAll(root_ / "config" / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n");
+    }
+    ~UpdaterRun() {
+        for (pid_t pid : Pids("Lexorama")) ::kill(pid, SIGKILL);
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+
+    fs::path Work() const { return root_ / "work"; }
+    fs::path Tmp() const { return root_ / "tmp"; }
+    fs::path Documents() const { return root_ / "home" / "Documents"; }
+    std::string Log() const { return ReadAll(root_ / "autopilot.log"); }
+
+    // Starts the updater in the dictionary's folder the way the dictionary program does.
+    void Start(const std::string& version, const std::string& script = "btnOui") {
+        std::map<std::string, std::string> env;
+        for (char** e = environ; *e != nullptr; ++e) {
+            const std::string kv = *e;
+            env[kv.substr(0, kv.find('='))] = kv.substr(kv.find('=') + 1);
+        }
+        env["QT_QPA_PLATFORM"] = "offscreen";
+        env["LD_PRELOAD"] = LEXO_AUTOPILOT;
+        env["LEXO_AUTOPILOT_LOG"] = (root_ / "autopilot.log").string();
+        env["LEXO_AUTOPILOT_Relexo"] = script;
+        env["HOME"] = (root_ / "home").string();
+        env["XDG_CONFIG_HOME"] = (root_ / "config").string();
+        env["XDG_RUNTIME_DIR"] = (root_ / "runtime").string();
+        env["TMPDIR"] = Tmp().string();
+        std::vector<std::string> vars;
+        for (const auto& [k, v] : env) vars.push_back(k + "=" + v);
+        std::vector<char*> envp;
+        for (auto& v : vars) envp.push_back(v.data());
+        envp.push_back(nullptr);
+        std::vector<std::string> args = {RELEXO, "ViaMainShell", version};
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addchdir_np(&actions, Work().c_str());
+        ASSERT_EQ(::posix_spawn(&pid_, RELEXO, &actions, nullptr, argv.data(), envp.data()), 0);
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    pid_t Pid() const { return pid_; }
+
+    // Waits for the updater's end; false when it is still there after the time given.
+    bool WaitEnd(std::chrono::milliseconds limit = 60s) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < deadline) {
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = 0;
+                exitCode_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                return true;
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return false;
+    }
+    void Kill() {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = 0;
+    }
+    int ExitCode() const { return exitCode_; }
+
+    // The processes of a program that the autopilot saw start.
+    std::vector<pid_t> Pids(const std::string& app) const {
+        std::vector<pid_t> pids;
+        std::istringstream in(Log());
+        std::string event, name;
+        for (std::string line; std::getline(in, line);) {
+            std::istringstream fields(line);
+            pid_t pid = 0;
+            if (fields >> event >> name >> pid && event == "start" && name == app) pids.push_back(pid);
+        }
+        return pids;
+    }
+    // Waits for the dictionary program to start again in the dictionary's folder.
+    bool LexoramaCameBack(std::chrono::milliseconds limit = 20s) const {
+        const std::string expected = "start Lexorama ";
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < deadline) {
+            const std::string log = Log();
+            const auto at = log.find(expected);
+            if (at != std::string::npos) {
+                const std::string line = log.substr(at, log.find('\n', at) - at);
+                return line.size() > Work().string().size() &&
+                       line.compare(line.size() - Work().string().size(), std::string::npos, Work().string()) == 0;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        return false;
+    }
+    // The message boxes the updater showed, "caption|text" in UTF-8.
+    std::vector<std::string> Boxes() const {
+        std::vector<std::string> boxes;
+        std::istringstream in(Log());
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("box ", 0) == 0) boxes.push_back(line.substr(4));
+        return boxes;
+    }
+    // The updater window's closing record: its labels and lamps as "name=value".
+    std::string Closed() const {
+        const std::string log = Log();
+        const auto at = log.find("closed frmRelexo");
+        return at == std::string::npos ? std::string() : log.substr(at, log.find('\n', at) - at);
+    }
+    std::set<std::string> Files(const fs::path& folder) const {
+        std::set<std::string> names;
+        for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+        return names;
+    }
+
+private:
+    fs::path root_;
+    pid_t pid_ = 0;
+    int exitCode_ = -1;
+};
+
+// A loopback port that nothing listens on.
+int ClosedPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr {};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    ::close(fd);
+    return ntohs(addr.sin_port);
+}
+
+std::string U8(const std::string& ansi) {
+    return cp1252::ToUtf8(ansi);
+}
+
+}  // namespace
+
+// The whole road of an update, checked file by file and byte by byte.
+TEST(UpdateCycle, DownloadMergeOwnWordsUploadAndRelaunch) {
+    const UpdateData d = MakeData(3000);
+    TestServer server;
+    server.Put(d.newVersion + ".ZIP", d.Zip());
+    UpdaterRun run;
+    WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
+    WriteAll(run.Tmp() / "LEXODEL.TXT", "stale\r\n");  // left by an earlier run: not used
+
+    run.Start(d.newVersion);
+    ASSERT_TRUE(run.WaitEnd());
+    EXPECT_EQ(run.ExitCode(), 0);
+    EXPECT_TRUE(run.LexoramaCameBack()) << run.Log();
+
+    const std::string merged = ReadAll(run.Work() / "LEXOTOT.TXT");
+    EXPECT_EQ(merged, d.MergedFile());
+    if (getenv("DUMP")) { WriteAll("/tmp/upd_actual.txt", merged); WriteAll("/tmp/upd_expected.txt", d.MergedFile()); WriteAll("/tmp/upd_dict.txt", d.dictionary); WriteAll("/tmp/upd_update.txt", d.updateText); }
+    EXPECT_EQ(ReadAll(run.Documents() / "LEXTRANS.TXT"), Lines(d.ownWords));
+    EXPECT_EQ(server.Read("posted.bin"), "AJOUTER=" + Lines(d.ownWords));
+    EXPECT_EQ(run.Boxes(), std::vector<std::string>()) << run.Log();
+
+    const std::string query = "/protec/relexo/load_zip.php3?FICHIER=" + d.newVersion + ".ZIP HTTP/1.0\r\n";
+    const std::string log = server.Log();
+    EXPECT_EQ(log.find("HEAD " + query), 0u) << log;
+    EXPECT_NE(log.find("GET " + query), std::string::npos);
+    EXPECT_NE(log.find("POST /protec/relexo/traitement.php3 HTTP/1.0\r\n"), std::string::npos);
+    EXPECT_NE(log.find("Content-Type: application/x-www-form-urlencoded\r\n"), std::string::npos);
+
+    EXPECT_EQ(run.Files(run.Tmp()), std::set<std::string>());
+    EXPECT_EQ(run.Files(run.Work()), std::set<std::string>{"LEXOTOT.TXT"});
+
+    // Every lamp green, the counts in their labels, the own-words rows enabled.
+    const std::string closed = run.Closed();
+    for (const char* led : {"ledTeleCharge", "ledDezip", "ledTri", "ledLexoDel", "ledNouveauxMots", "ledVosMots",
+                            "ledTransfert", "ledZip", "ledNet"})
+        EXPECT_NE(closed.find(std::string(" ") + led + "=termin\xC3\xA9"), std::string::npos) << led << "\n" << closed;
+    const int userLines = static_cast<int>(std::count(d.dictionary.begin(), d.dictionary.end(), '\n')) - 3;
+    EXPECT_NE(closed.find("lblTri=Tri alphab\xC3\xA9tique de votre dictionnaire : " + std::to_string(userLines) +
+                          " mots valides+"),
+              std::string::npos)
+        << closed;
+    EXPECT_NE(closed.find("lblLexoDel=Suppression des mots \xC3\xA9rron\xC3\xA9s de votre dictionnaire : 32 mots+"),
+              std::string::npos)
+        << closed;
+    EXPECT_NE(closed.find("lblVosMots=Recherche des nouveaux mots dans votre dictionnaire : " +
+                          std::to_string(d.ownWords.size()) + " mots+"),
+              std::string::npos);
+    EXPECT_NE(closed.find("lblTransfert2=" + run.Documents().string() + "+"), std::string::npos);
+    EXPECT_NE(closed.find("lblZip=Envoi des mots trouv\xC3\xA9s \xC3\xA0 Lexorama+"), std::string::npos);
+}
+
+// Failures before the merge: the box tells what happened, the dictionary stays as it
+// was, the temporary files go and the dictionary program comes back.
+TEST(UpdateCycle, DownloadAndArchiveFailuresLeaveTheDictionaryAlone) {
+    const UpdateData d = MakeData(300);
+    struct Case {
+        const char* what;
+        std::string zip;            // served as the package; empty: none
+        bool reachable;
+        std::string expectedBox;    // UTF-8; empty: only the caption is checked
+    };
+    const Case cases[] = {
+        {"404", "", true, "Erreur|File not found  -  404"},
+        {"unreachable", "", false, "Erreur|" + U8(SocketErrorText(10061)) + "  -  10061"},
+        {"corrupt", "PK\x03\x04 this is no archive", true, ""},
+        {"no update text", Package({{"LEXODEL.TXT", d.deleteList}}), true, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestServer server;
+        if (!c.zip.empty()) server.Put(d.newVersion + ".ZIP", c.zip);
+        if (!c.reachable) ::setenv("LEXORAMA_SERVER", ("127.0.0.1:" + std::to_string(ClosedPort())).c_str(), 1);
+        UpdaterRun run;
+        WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
+        run.Start(d.newVersion);
+        ASSERT_TRUE(run.WaitEnd());
+        EXPECT_TRUE(run.LexoramaCameBack()) << run.Log();
+        const auto boxes = run.Boxes();
+        ASSERT_EQ(boxes.size(), 1u) << run.Log();
+        if (!c.expectedBox.empty()) {
+            EXPECT_EQ(boxes[0], c.expectedBox);
+        } else {
+            EXPECT_EQ(boxes[0].rfind("Erreur|", 0), 0u) << boxes[0];
+        }
+        EXPECT_EQ(ReadAll(run.Work() / "LEXOTOT.TXT"), d.dictionary);
+        EXPECT_EQ(run.Files(run.Tmp()), std::set<std::string>());
+        EXPECT_EQ(run.Files(run.Work()), std::set<std::string>{"LEXOTOT.TXT"});
+        EXPECT_FALSE(fs::exists(run.Documents() / "LEXTRANS.TXT"));
+        if (c.what == std::string("404")) {
+            EXPECT_EQ(server.Log().find("GET "), std::string::npos);
+        }
+    }
+}
