@@ -47,8 +47,11 @@ void SortUnique(std::vector<std::string>& lines) {
     }
     if (run == n) {
         std::size_t out = 0;
-        for (std::size_t i = 0; i < n; ++i)
-            if (!repeat[i]) lines[out++] = std::move(lines[i]);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (repeat[i]) continue;
+            if (out != i) lines[out] = std::move(lines[i]);
+            ++out;
+        }
         lines.resize(out);
         return;
     }
@@ -170,8 +173,11 @@ int32_t TDictionaryMerge::RemoveDeletedLines() {
     }
     if (removed > 0) {
         std::size_t out = 0;
-        for (std::size_t i = 0; i < s.WordList.size(); ++i)
-            if (!gone[i]) s.WordList[out++] = std::move(s.WordList[i]);
+        for (std::size_t i = 0; i < s.WordList.size(); ++i) {
+            if (gone[i]) continue;
+            if (out != i) s.WordList[out] = std::move(s.WordList[i]);
+            ++out;
+        }
         s.WordList.resize(out);
     }
     return removed;
