@@ -104,7 +104,7 @@ TEST(UpdateMerge, DictionariesWithoutWordsOrWithoutVersionLines) {
 // The merge's lists against the rule they implement, applied literally: lines added one
 // by one to a sorted list (binary search, the first of equal lines stays), removed one
 // by one, the update's lines added one by one; on random lines with case variants, in
-// no order.
+// no order, then sorted with lines appended as the word editor does.
 TEST(UpdateMerge, SameResultAsAddingLinesOneByOne) {
     std::mt19937 rng(2026);
     const std::vector<std::string> syllables = {"ba", "Be", A("bé"), "co", "CO", A("cô"), "-", "'", "ra", "ri", " "};
@@ -113,44 +113,50 @@ TEST(UpdateMerge, SameResultAsAddingLinesOneByOne) {
         for (int n = 1 + static_cast<int>(rng() % 4); n > 0; --n) w += syllables[rng() % syllables.size()];
         return w + "\t0\tX\t*N11";
     };
-    std::vector<std::string> user, update, deletes;
-    for (int i = 0; i < 1500; ++i) user.push_back(word());
+    auto less = [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; };
+    std::vector<std::string> shuffled, update, deletes;
+    for (int i = 0; i < 1500; ++i) shuffled.push_back(word());
     for (int i = 0; i < 1500; ++i) update.push_back(word());
     for (int i = 0; i < 300; ++i) deletes.push_back(word());
+    std::vector<std::string> appended = shuffled;
+    std::stable_sort(appended.begin(), appended.end(), less);
+    for (int i = 0; i < 20; ++i) appended.push_back(word());
 
-    auto less = [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; };
-    std::vector<std::string> model;
-    auto add = [&](const std::string& line) {
-        const auto at = std::lower_bound(model.begin(), model.end(), line, less);
-        if (at == model.end() || CompareTextIgnoreCase(*at, line) != 0) model.insert(at, line);
-    };
-    for (const auto& l : user) add(l);
-    const auto sorted = static_cast<int32_t>(model.size());
-    std::vector<std::string> deleteList;
-    std::swap(model, deleteList);
-    for (const auto& l : deletes) add(l);
-    std::swap(model, deleteList);
-    int32_t removed = 0;
-    for (const auto& d : deleteList) {
-        const auto at = std::lower_bound(model.begin(), model.end(), d, less);
-        if (at != model.end() && CompareTextIgnoreCase(*at, d) == 0) {
-            model.erase(at);
-            ++removed;
+    for (const auto& user : {shuffled, appended}) {
+        std::vector<std::string> model;
+        auto add = [&](const std::string& line) {
+            const auto at = std::lower_bound(model.begin(), model.end(), line, less);
+            if (at == model.end() || CompareTextIgnoreCase(*at, line) != 0) model.insert(at, line);
+        };
+        for (const auto& l : user) add(l);
+        const auto sorted = static_cast<int32_t>(model.size());
+        std::vector<std::string> deleteList;
+        std::swap(model, deleteList);
+        for (const auto& l : deletes) add(l);
+        std::swap(model, deleteList);
+        int32_t removed = 0;
+        for (const auto& d : deleteList) {
+            const auto at = std::lower_bound(model.begin(), model.end(), d, less);
+            if (at != model.end() && CompareTextIgnoreCase(*at, d) == 0) {
+                model.erase(at);
+                ++removed;
+            }
         }
-    }
-    const auto before = static_cast<int32_t>(model.size());
-    for (const auto& l : update) add(l);
-    const auto added = static_cast<int32_t>(model.size()) - before;
+        const auto before = static_cast<int32_t>(model.size());
+        for (const auto& l : update) add(l);
+        const auto added = static_cast<int32_t>(model.size()) - before;
 
-    UpdateFixture f;
-    const TUpdatePaths& p = f.Paths();
-    f.Write(p.DictionaryPath, UpdateFixture::Lines(user));
-    f.Write(p.UpdateTextPath, UpdateFixture::Lines(DictFixture::Framed(update, "LEX27010")));
-    f.Write(p.DeleteListPath, UpdateFixture::Lines(deletes, "\n"));
-    TDictionaryMerge merge(p);
-    const std::vector<int32_t> counts = Merge(merge);
-    EXPECT_EQ(std::vector<int32_t>(counts.begin(), counts.end() - 1), (std::vector<int32_t>{sorted, removed, added}));
-    EXPECT_EQ(f.Read(p.DictionaryPath), UpdateFixture::Lines(DictFixture::Framed(model, "LEX27010")));
+        UpdateFixture f;
+        const TUpdatePaths& p = f.Paths();
+        f.Write(p.DictionaryPath, UpdateFixture::Lines(user));
+        f.Write(p.UpdateTextPath, UpdateFixture::Lines(DictFixture::Framed(update, "LEX27010")));
+        f.Write(p.DeleteListPath, UpdateFixture::Lines(deletes, "\n"));
+        TDictionaryMerge merge(p);
+        const std::vector<int32_t> counts = Merge(merge);
+        EXPECT_EQ(std::vector<int32_t>(counts.begin(), counts.end() - 1),
+                  (std::vector<int32_t>{sorted, removed, added}));
+        EXPECT_EQ(f.Read(p.DictionaryPath), UpdateFixture::Lines(DictFixture::Framed(model, "LEX27010")));
+    }
 }
 
 // Failures before the rewrite leave the dictionary as it was and nothing beside it.
