@@ -1,7 +1,7 @@
 // The update's merge at full size: a 730,000-line update text, packed in a real ZIP,
 // merged into a 730,000-line dictionary. The dictionary is the update's previous
 // version: 1% of the update's lines are new to it, it holds 1,000 lines that the
-// update's delete list removes, and 300 words of the user's own, 100 of them appended
+// update's delete list removes, and about 300 words of the user's own, 100 of them appended
 // after its closing version line as the word editor does. A second run merges the
 // same update into the same lines shuffled (a dictionary in no order at all).
 // Prints figures; never fails.
@@ -99,18 +99,17 @@ int main(int argc, char** argv) {
         if (i % 100 == 7) continue;  // new in the update
         user.push_back(lines[i]);
         if (i % 700 == 3) {
-            deleted.push_back(lines[i]);
-            user.push_back(lines[i] + "x");  // the erroneous line the update corrects
-            deleted.back() += "x";
+            // An erroneous line that the update's delete list removes.
+            deleted.push_back(lines[i] + "x");
+            user.push_back(deleted.back());
         }
+        // One of the user's own words.
+        if (i % 3600 == 11) user.push_back(lines[i] + "q");
     }
-    for (int i = 0; i < 300; ++i) {
-        const std::string own = "qwerty" + std::to_string(i) + "\tqwerty\tEQRTWY\t*N11";
-        if (i < 200)
-            user.insert(user.begin() + static_cast<std::ptrdiff_t>(i) * 3000, own);
-        else
-            appended.push_back(own);
-    }
+    // The file as the last merge wrote it: in the comparison's order.
+    std::stable_sort(user.begin(), user.end(),
+                     [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; });
+    for (int i = 0; i < 100; ++i) appended.push_back("qwerty" + std::to_string(i) + "\tqwerty\tEQRTWY\t*N11");
     const std::string oldVersion = VersionLine("LEX26120");
     std::string dictionary = oldVersion + "\r\n" + Join(user) + oldVersion + "\r\n" + Join(appended);
     const std::string update = versionLine + "\r\n" + Join(lines) + versionLine + "\r\n";

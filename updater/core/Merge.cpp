@@ -201,20 +201,23 @@ int32_t TDictionaryMerge::AddNewLines() {
     // they are added one by one.
     std::vector<std::string> update = WordLines(*s.UpdateDictionary);
     SortUnique(update);
-    std::vector<std::string> added;
+    // One walk through both sorted lists places every new line.
+    std::vector<std::string> merged;
+    merged.reserve(s.WordList.size() + update.size() / 16);
+    int32_t added = 0;
     std::size_t w = 0;
     for (std::string& u : update) {
-        int c = -1;
-        while (w < s.WordList.size() && (c = CompareTextIgnoreCase(s.WordList[w], u)) < 0) ++w;
-        if (w == s.WordList.size() || c != 0) added.push_back(std::move(u));
+        int c = 1;
+        while (w < s.WordList.size() && (c = CompareTextIgnoreCase(s.WordList[w], u)) < 0)
+            merged.push_back(std::move(s.WordList[w++]));
+        if (w == s.WordList.size() || c != 0) {
+            merged.push_back(std::move(u));
+            ++added;
+        }
     }
-    std::vector<std::string> merged;
-    merged.reserve(s.WordList.size() + added.size());
-    std::merge(std::make_move_iterator(s.WordList.begin()), std::make_move_iterator(s.WordList.end()),
-               std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()),
-               std::back_inserter(merged), Less);
+    for (; w < s.WordList.size(); ++w) merged.push_back(std::move(s.WordList[w]));
     s.WordList = std::move(merged);
-    return static_cast<int32_t>(added.size());
+    return added;
 }
 
 void TDictionaryMerge::WriteDictionary() {
