@@ -37,30 +37,43 @@ bool Less(const std::string& a, const std::string& b) { return CompareTextIgnore
 void SortUnique(std::vector<std::string>& lines) {
     const std::size_t n = lines.size();
     if (n < 2) return;
-    // The sorted run at the start, noting which lines equal their predecessor.
-    std::vector<bool> repeat(n, false);
-    std::size_t run = 1;
-    for (; run < n; ++run) {
-        const int c = CompareTextIgnoreCase(lines[run - 1], lines[run]);
+    // The sorted run at the start, without the lines equal to their predecessor.
+    std::vector<std::string> run;
+    run.reserve(n);
+    run.push_back(std::move(lines[0]));
+    std::size_t i = 1;
+    for (; i < n; ++i) {
+        const int c = CompareTextIgnoreCase(run.back(), lines[i]);
         if (c > 0) break;
-        repeat[run] = c == 0;
+        if (c < 0) run.push_back(std::move(lines[i]));
     }
-    if (run == n) {
-        std::size_t out = 0;
-        for (std::size_t i = 0; i < n; ++i)
-            if (!repeat[i]) lines[out++] = std::move(lines[i]);
-        lines.resize(out);
-        return;
+    // The rest, sorted on its own; the sort is stable, so of equal lines the first in
+    // the file comes first and stays.
+    std::vector<std::string> rest(std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(i)),
+                                  std::make_move_iterator(lines.end()));
+    std::stable_sort(rest.begin(), rest.end(), Less);
+    rest.erase(std::unique(rest.begin(), rest.end(),
+                           [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) == 0; }),
+               rest.end());
+    // The two meet; a line of the rest equal to one of the run goes, the run's being
+    // earlier in the file. A few lines (the word editor's, appended to a sorted file)
+    // find their place by binary search rather than by a walk through the whole run.
+    lines.clear();
+    std::size_t r = 0;
+    const bool few = rest.size() * 32 < run.size();
+    for (std::string& line : rest) {
+        int c = 1;
+        if (few) {
+            const auto at = std::lower_bound(run.begin() + static_cast<std::ptrdiff_t>(r), run.end(), line, Less);
+            for (auto it = run.begin() + static_cast<std::ptrdiff_t>(r); it != at; ++it) lines.push_back(std::move(*it));
+            r = static_cast<std::size_t>(at - run.begin());
+            if (r < run.size()) c = CompareTextIgnoreCase(run[r], line);
+        } else {
+            while (r < run.size() && (c = CompareTextIgnoreCase(run[r], line)) < 0) lines.push_back(std::move(run[r++]));
+        }
+        if (r == run.size() || c != 0) lines.push_back(std::move(line));
     }
-    // The rest is sorted on its own and merged in; both sorts are stable and the merge
-    // puts the run's lines first among equals, so the first in the file stays first.
-    const auto mid = lines.begin() + static_cast<std::ptrdiff_t>(run);
-    std::stable_sort(mid, lines.end(), Less);
-    std::inplace_merge(lines.begin(), mid, lines.end(), Less);
-    const auto end = std::unique(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
-        return CompareTextIgnoreCase(a, b) == 0;
-    });
-    lines.erase(end, lines.end());
+    for (; r < run.size(); ++r) lines.push_back(std::move(run[r]));
 }
 
 // The lines of a plain text file; CR, LF and CR LF all end a line, and a break at the
@@ -156,22 +169,27 @@ int32_t TDictionaryMerge::RemoveDeletedLines() {
         throw EUpdateError("Erreur", e.what() + A("\r\nLa mise à jour n'est pas possible."));
     }
     SortUnique(deleteList);
-    // Both lists are sorted without duplicates: one walk through both finds the pairs.
+    // Both lists are sorted without duplicates: each line of the delete list is looked
+    // for by binary search, from where the previous one was.
     std::vector<bool> gone(s.WordList.size(), false);
     int32_t removed = 0;
-    std::size_t w = 0;
+    auto from = s.WordList.begin();
     for (const std::string& d : deleteList) {
-        while (w < s.WordList.size() && CompareTextIgnoreCase(s.WordList[w], d) < 0) ++w;
-        if (w == s.WordList.size()) break;
-        if (CompareTextIgnoreCase(s.WordList[w], d) == 0) {
-            gone[w++] = true;
+        from = std::lower_bound(from, s.WordList.end(), d, Less);
+        if (from == s.WordList.end()) break;
+        if (CompareTextIgnoreCase(*from, d) == 0) {
+            gone[static_cast<std::size_t>(from - s.WordList.begin())] = true;
             ++removed;
+            ++from;
         }
     }
     if (removed > 0) {
         std::size_t out = 0;
-        for (std::size_t i = 0; i < s.WordList.size(); ++i)
-            if (!gone[i]) s.WordList[out++] = std::move(s.WordList[i]);
+        for (std::size_t i = 0; i < s.WordList.size(); ++i) {
+            if (gone[i]) continue;
+            if (out != i) s.WordList[out] = std::move(s.WordList[i]);
+            ++out;
+        }
         s.WordList.resize(out);
     }
     return removed;
@@ -183,20 +201,23 @@ int32_t TDictionaryMerge::AddNewLines() {
     // they are added one by one.
     std::vector<std::string> update = WordLines(*s.UpdateDictionary);
     SortUnique(update);
-    std::vector<std::string> added;
+    // One walk through both sorted lists places every new line.
+    std::vector<std::string> merged;
+    merged.reserve(s.WordList.size() + update.size() / 16);
+    int32_t added = 0;
     std::size_t w = 0;
     for (std::string& u : update) {
-        int c = -1;
-        while (w < s.WordList.size() && (c = CompareTextIgnoreCase(s.WordList[w], u)) < 0) ++w;
-        if (w == s.WordList.size() || c != 0) added.push_back(std::move(u));
+        int c = 1;
+        while (w < s.WordList.size() && (c = CompareTextIgnoreCase(s.WordList[w], u)) < 0)
+            merged.push_back(std::move(s.WordList[w++]));
+        if (w == s.WordList.size() || c != 0) {
+            merged.push_back(std::move(u));
+            ++added;
+        }
     }
-    std::vector<std::string> merged;
-    merged.reserve(s.WordList.size() + added.size());
-    std::merge(std::make_move_iterator(s.WordList.begin()), std::make_move_iterator(s.WordList.end()),
-               std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()),
-               std::back_inserter(merged), Less);
+    for (; w < s.WordList.size(); ++w) merged.push_back(std::move(s.WordList[w]));
     s.WordList = std::move(merged);
-    return static_cast<int32_t>(added.size());
+    return added;
 }
 
 void TDictionaryMerge::WriteDictionary() {

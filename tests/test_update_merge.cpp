@@ -1,0 +1,218 @@
+// The merge of an update into the user's dictionary, the own words and LEXTRANS.TXT,
+// on real files.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <random>
+#include <sys/resource.h>
+
+#include "DictFixture.h"
+#include "Global.h"
+#include "UpdateFixture.h"
+#include "collate.h"
+#include "cp1252.h"
+
+namespace {
+
+std::string L(const char* word, const char* code = "N21") { return DictLine(word, "0", code); }
+
+// Runs steps 3 to 6 and returns the four counts.
+std::vector<int32_t> Merge(TDictionaryMerge& merge) {
+    merge.OpenFiles();
+    std::vector<int32_t> counts;
+    counts.push_back(merge.SortDictionary());
+    counts.push_back(merge.RemoveDeletedLines());
+    counts.push_back(merge.AddNewLines());
+    merge.WriteDictionary();
+    counts.push_back(merge.FindOwnWords());
+    return counts;
+}
+
+TEST(UpdateMerge, WholeUpdateOfADictionaryTheWordEditorChanged) {
+    UpdateFixture f;
+    const TUpdatePaths& p = f.Paths();
+    const std::string oldVersion = VersionLine("LEX26120");
+    const std::string newVersion = VersionLine("LEX27010");
+    // The user's file, LF line breaks: unordered, a case duplicate, an empty line, and a
+    // word the editor appended after the closing version line.
+    f.Write(p.DictionaryPath,
+            UpdateFixture::Lines({oldVersion, L("poire"), L("abricot", "N11"), L("Banane"), L("cerise"),
+                                  L("CERISE"), L("fraise"), L("kiwi", "N11"), "", "oire\t0\tEIOPR\t*N21",
+                                  L("zeste", "N11"), oldVersion, L("mangue")},
+                                 "\n"));
+    // The update: "zeste" out of the server's order, "banane" in another case, "datte" twice.
+    f.Write(p.UpdateTextPath,
+            UpdateFixture::Lines({newVersion, L("zeste", "N11"), L("abricot", "N11"), L("banane"), L("cerise"),
+                                  L("datte"), L("datte"), L("figue"), L("poire"), L("pomme"), newVersion}));
+    // The delete list, CR line breaks: a line in another case, and one the user lacks.
+    f.Write(p.DeleteListPath, UpdateFixture::Lines({"FRAISE\t0\tAEFIRS\t*N21", L("groseille")}, "\r"));
+
+    TDictionaryMerge merge(p);
+    EXPECT_EQ(Merge(merge), (std::vector<int32_t>{10, 1, 3, 5}));
+    EXPECT_EQ(f.Read(p.DictionaryPath),
+              UpdateFixture::Lines({newVersion, "", L("abricot", "N11"), L("Banane"), L("cerise"), L("datte"),
+                                    L("figue"), L("kiwi", "N11"), L("mangue"), "oire\t0\tEIOPR\t*N21", L("poire"),
+                                    L("pomme"), L("zeste", "N11"), newVersion}));
+
+    // Own words: the user's form of "banane", the words the update lacks, "zeste" that
+    // the update holds only before the previous hit; not "oire", part of "poire".
+    const std::string words = UpdateFixture::Lines({"", L("Banane"), L("kiwi", "N11"), L("mangue"), L("zeste", "N11")});
+    EXPECT_EQ(merge.WordsText(), words);
+    EXPECT_EQ(UploadBody(merge.WordsText()), "AJOUTER=" + words);
+
+    ASSERT_TRUE(merge.WriteTransferFile(true));
+    EXPECT_EQ(f.Read(p.TransferPath), words);
+    ASSERT_TRUE(merge.WriteTransferFile(false));
+    EXPECT_EQ(f.Read(p.TransferPath),
+              words + "\r\n\r\n" +
+                  A("Conformément à votre souhait, ces mots n'ont pas été envoyés à Lexorama.\r\n"
+                    "Pensez à envoyer ce fichier à  contact@lexorama.fr  pour participer à l'enrichissement "
+                    "du dictionnaire.\r\n"));
+    merge.Release();
+    EXPECT_EQ(UpdateFixture::Names(f.Root()), (std::vector<std::string>{"LEXOTOT.TXT", "docs", "tmp"}));
+
+    EXPECT_EQ(SortCaption(0), A("Tri alphabétique de votre dictionnaire : 0 mots valides"));
+    EXPECT_EQ(RemovedCaption(1), A("Suppression des mots érronés de votre dictionnaire : 1 mot"));
+    EXPECT_EQ(AddedCaption(2), A("Recherche des nouveaux mots dans la mise à jour : 2 mots"));
+    EXPECT_EQ(OwnWordsCaption(5), A("Recherche des nouveaux mots dans votre dictionnaire : 5 mots"));
+}
+
+// A dictionary holding only its version lines takes the update whole; one without any
+// keeps its first and last words; with no own word LEXTRANS.TXT is left alone.
+TEST(UpdateMerge, DictionariesWithoutWordsOrWithoutVersionLines) {
+    const std::string newVersion = VersionLine("LEX27010");
+    const std::vector<std::string> update = {L("abricot", "N11"), L("cerise"), L("poire")};
+    std::vector<std::string> framed = update;
+    framed.insert(framed.begin(), newVersion);
+    framed.push_back(newVersion);
+    for (const bool noWords : {true, false}) {
+        UpdateFixture f;
+        const TUpdatePaths& p = f.Paths();
+        f.Write(p.DictionaryPath, noWords ? UpdateFixture::Lines({VersionLine("LEX26120"), VersionLine("LEX26120")})
+                                          : UpdateFixture::Lines({L("poire"), L("abricot", "N11")}));
+        f.Write(p.UpdateTextPath, UpdateFixture::Lines(framed));
+        f.Write(p.TransferPath, "earlier");
+        TDictionaryMerge merge(p);
+        EXPECT_EQ(Merge(merge), (std::vector<int32_t>{noWords ? 0 : 2, 0, noWords ? 3 : 1, 0}));
+        EXPECT_EQ(f.Read(p.DictionaryPath), UpdateFixture::Lines(framed));
+        EXPECT_TRUE(merge.WriteTransferFile(false));
+        EXPECT_EQ(f.Read(p.TransferPath), "earlier");
+    }
+}
+
+// The merge's lists against the rule they implement, applied literally: lines added one
+// by one to a sorted list (binary search, the first of equal lines stays), removed one
+// by one, the update's lines added one by one; on random lines with case variants, in
+// no order, then sorted with lines appended as the word editor does.
+TEST(UpdateMerge, SameResultAsAddingLinesOneByOne) {
+    std::mt19937 rng(2026);
+    const std::vector<std::string> syllables = {"ba", "Be", A("bé"), "co", "CO", A("cô"), "-", "'", "ra", "ri", " "};
+    auto word = [&] {
+        std::string w;
+        for (int n = 1 + static_cast<int>(rng() % 4); n > 0; --n) w += syllables[rng() % syllables.size()];
+        return w + "\t0\tX\t*N11";
+    };
+    auto less = [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; };
+    std::vector<std::string> shuffled, update, deletes;
+    for (int i = 0; i < 1500; ++i) shuffled.push_back(word());
+    for (int i = 0; i < 1500; ++i) update.push_back(word());
+    for (int i = 0; i < 300; ++i) deletes.push_back(word());
+    std::vector<std::string> appended = shuffled;
+    std::stable_sort(appended.begin(), appended.end(), less);
+    for (int i = 0; i < 20; ++i) appended.push_back(word());
+
+    for (const auto& user : {shuffled, appended}) {
+        std::vector<std::string> model;
+        auto add = [&](const std::string& line) {
+            const auto at = std::lower_bound(model.begin(), model.end(), line, less);
+            if (at == model.end() || CompareTextIgnoreCase(*at, line) != 0) model.insert(at, line);
+        };
+        for (const auto& l : user) add(l);
+        const auto sorted = static_cast<int32_t>(model.size());
+        std::vector<std::string> deleteList;
+        std::swap(model, deleteList);
+        for (const auto& l : deletes) add(l);
+        std::swap(model, deleteList);
+        int32_t removed = 0;
+        for (const auto& d : deleteList) {
+            const auto at = std::lower_bound(model.begin(), model.end(), d, less);
+            if (at != model.end() && CompareTextIgnoreCase(*at, d) == 0) {
+                model.erase(at);
+                ++removed;
+            }
+        }
+        const auto before = static_cast<int32_t>(model.size());
+        for (const auto& l : update) add(l);
+        const auto added = static_cast<int32_t>(model.size()) - before;
+
+        UpdateFixture f;
+        const TUpdatePaths& p = f.Paths();
+        f.Write(p.DictionaryPath, UpdateFixture::Lines(user));
+        f.Write(p.UpdateTextPath, UpdateFixture::Lines(DictFixture::Framed(update, "LEX27010")));
+        f.Write(p.DeleteListPath, UpdateFixture::Lines(deletes, "\n"));
+        TDictionaryMerge merge(p);
+        const std::vector<int32_t> counts = Merge(merge);
+        EXPECT_EQ(std::vector<int32_t>(counts.begin(), counts.end() - 1),
+                  (std::vector<int32_t>{sorted, removed, added}));
+        EXPECT_EQ(f.Read(p.DictionaryPath), UpdateFixture::Lines(DictFixture::Framed(model, "LEX27010")));
+    }
+}
+
+// Failures before the rewrite leave the dictionary as it was and nothing beside it.
+TEST(UpdateMerge, FailuresLeaveTheDictionaryAsItWas) {
+    UpdateFixture f;
+    const TUpdatePaths& p = f.Paths();
+    auto expectFailure = [&](const std::string& caption, const std::string& text, auto&& step) {
+        try {
+            step();
+            ADD_FAILURE() << "no failure: " << text;
+        } catch (const EUpdateError& e) {
+            EXPECT_EQ(e.Caption(), caption);
+            EXPECT_EQ(std::string(e.what()).substr(0, text.size()), text);
+        }
+    };
+    auto missing = [](const std::string& name) {
+        return name + " absent.\r\n" + A("Le fichier ") + name + A(" n'a pas été trouvé.\r\nLa mise à jour n'est pas possible.");
+    };
+    expectFailure("Dictionnaire absent", missing(p.DictionaryPath), [&] { TDictionaryMerge(p).OpenFiles(); });
+
+    const std::string dictionary = UpdateFixture::Lines(DictFixture::Framed({L("poire")}, "LEX26120"));
+    f.Write(p.DictionaryPath, dictionary);
+    expectFailure("Dictionnaire absent", missing(p.UpdateTextPath), [&] { TDictionaryMerge(p).OpenFiles(); });
+
+    f.Write(p.UpdateTextPath, UpdateFixture::Lines(DictFixture::Framed({L("abricot", "N11"), L("poire")})));
+    {
+        // Another program writing to the dictionary: the merge does not start.
+        const ITabStringsPtr writer = TTabStringsFile::Create(p.DictionaryPath, true);
+        expectFailure("Erreur", "", [&] { TDictionaryMerge(p).OpenFiles(); });
+    }
+
+    // A rewrite that runs out of room (the file size limit stands for a full disk).
+    TDictionaryMerge merge(p);
+    merge.OpenFiles();
+    merge.SortDictionary();
+    merge.AddNewLines();
+    rlimit saved {};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    setrlimit(RLIMIT_FSIZE, &small);
+    expectFailure("Erreur", A("Erreur [1B] à l'écriture de ") + p.DictionaryPath, [&] { merge.WriteDictionary(); });
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(f.Read(p.DictionaryPath), dictionary);
+    EXPECT_EQ(UpdateFixture::Names(f.Root()), (std::vector<std::string>{"LEXOTOT.TXT", "docs", "tmp"}));
+
+    // No documents folder: LEXTRANS.TXT cannot be written, and says so.
+    TUpdatePaths nowhere = p;
+    nowhere.TransferPath = (f.Root() / "none" / "LEXTRANS.TXT").string();
+    f.Write(p.DictionaryPath, UpdateFixture::Lines({L("kiwi", "N11")}));
+    TDictionaryMerge own(nowhere);
+    EXPECT_EQ(Merge(own).back(), 1);
+    EXPECT_FALSE(own.WriteTransferFile(true));
+    EXPECT_EQ(TransferErrorText(), A("Echec de l'écriture de LEXTRANS.TXT"));
+}
+
+}  // namespace
