@@ -316,7 +316,6 @@ TEST(UpdateCycle, DownloadMergeOwnWordsUploadAndRelaunch) {
 
     const std::string merged = ReadAll(run.Work() / "LEXOTOT.TXT");
     EXPECT_EQ(merged, d.MergedFile());
-    if (getenv("DUMP")) { WriteAll("/tmp/upd_actual.txt", merged); WriteAll("/tmp/upd_expected.txt", d.MergedFile()); WriteAll("/tmp/upd_dict.txt", d.dictionary); WriteAll("/tmp/upd_update.txt", d.updateText); }
     EXPECT_EQ(ReadAll(run.Documents() / "LEXTRANS.TXT"), Lines(d.ownWords));
     EXPECT_EQ(server.Read("posted.bin"), "AJOUTER=" + Lines(d.ownWords));
     EXPECT_EQ(run.Boxes(), std::vector<std::string>()) << run.Log();
@@ -359,13 +358,13 @@ TEST(UpdateCycle, DownloadAndArchiveFailuresLeaveTheDictionaryAlone) {
         const char* what;
         std::string zip;            // served as the package; empty: none
         bool reachable;
-        std::string expectedBox;    // UTF-8; empty: only the caption is checked
+        std::string expectedBox;    // UTF-8: the whole box, or its caption and "|"
     };
     const Case cases[] = {
-        {"404", "", true, "Erreur|File not found  -  404"},
+        {"404", "", true, "Erreur|Not Found  -  404"},
         {"unreachable", "", false, "Erreur|" + U8(SocketErrorText(10061)) + "  -  10061"},
-        {"corrupt", "PK\x03\x04 this is no archive", true, ""},
-        {"no update text", Package({{"LEXODEL.TXT", d.deleteList}}), true, ""},
+        {"corrupt", "PK\x03\x04 this is no archive", true, "Erreur|"},
+        {"no update text", Package({{"LEXODEL.TXT", d.deleteList}}), true, "Dictionnaire absent|"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -379,10 +378,10 @@ TEST(UpdateCycle, DownloadAndArchiveFailuresLeaveTheDictionaryAlone) {
         EXPECT_TRUE(run.LexoramaCameBack()) << run.Log();
         const auto boxes = run.Boxes();
         ASSERT_EQ(boxes.size(), 1u) << run.Log();
-        if (!c.expectedBox.empty()) {
-            EXPECT_EQ(boxes[0], c.expectedBox);
+        if (c.expectedBox.back() == '|') {
+            EXPECT_EQ(boxes[0].rfind(c.expectedBox, 0), 0u) << boxes[0];
         } else {
-            EXPECT_EQ(boxes[0].rfind("Erreur|", 0), 0u) << boxes[0];
+            EXPECT_EQ(boxes[0], c.expectedBox);
         }
         EXPECT_EQ(ReadAll(run.Work() / "LEXOTOT.TXT"), d.dictionary);
         EXPECT_EQ(run.Files(run.Tmp()), std::set<std::string>());
@@ -392,4 +391,77 @@ TEST(UpdateCycle, DownloadAndArchiveFailuresLeaveTheDictionaryAlone) {
             EXPECT_EQ(server.Log().find("GET "), std::string::npos);
         }
     }
+}
+
+// A reply of the wrong length is told; the merge stays done and LEXTRANS.TXT written.
+TEST(UpdateCycle, UploadAnsweredWithAWrongLength) {
+    const UpdateData d = MakeData(300);
+    TestServer server({"--post-extra", "3"});
+    server.Put(d.newVersion + ".ZIP", d.Zip());
+    UpdaterRun run;
+    WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
+    run.Start(d.newVersion);
+    ASSERT_TRUE(run.WaitEnd());
+    EXPECT_TRUE(run.LexoramaCameBack()) << run.Log();
+    const std::size_t sent = Lines(d.ownWords).size();
+    EXPECT_EQ(run.Boxes(), std::vector<std::string>{"Erreur|Erreur lors de l'\xC3\xA9" "criture sur le serveur : E " +
+                                                     std::to_string(sent) + " - R " + std::to_string(sent + 3)});
+    EXPECT_EQ(ReadAll(run.Work() / "LEXOTOT.TXT"), d.MergedFile());
+    EXPECT_EQ(ReadAll(run.Documents() / "LEXTRANS.TXT"), Lines(d.ownWords));
+    EXPECT_NE(run.Closed().find(" ledZip=termin\xC3\xA9"), std::string::npos);
+}
+
+// Killed at any moment of the merge, the updater leaves the old dictionary or the new
+// one, whole, and nothing beside it.
+TEST(UpdateCycle, AKillDuringTheMergeLeavesTheOldOrTheNewDictionary) {
+    const UpdateData d = MakeData(100000);
+    const std::string merged = d.MergedFile();
+    TestServer server;
+    server.Put(d.newVersion + ".ZIP", d.Zip());
+    const auto fileSize = [](const fs::path& p) {
+        std::error_code ec;
+        const auto n = fs::file_size(p, ec);
+        return ec ? std::uintmax_t{0} : n;
+    };
+    // Starts a run and returns once the update text is out of the package: the merge
+    // starts then.
+    const auto startMerge = [&](UpdaterRun& run) {
+        WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
+        run.Start(d.newVersion);
+        const fs::path text = run.Tmp() / (d.newVersion + ".TXT");
+        const auto deadline = std::chrono::steady_clock::now() + 30s;
+        while (!fs::exists(text) && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+        return fs::exists(text);
+    };
+
+    // A whole run first, to learn how long the merge takes until the new dictionary is
+    // in place on this machine.
+    std::chrono::microseconds merge{};
+    {
+        UpdaterRun run;
+        ASSERT_TRUE(startMerge(run)) << run.Log();
+        const auto start = std::chrono::steady_clock::now();
+        const fs::path dict = run.Work() / "LEXOTOT.TXT";
+        while (fileSize(dict) != merged.size() && std::chrono::steady_clock::now() < start + 60s)
+            std::this_thread::sleep_for(200us);
+        merge = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+        ASSERT_TRUE(run.WaitEnd());
+        EXPECT_EQ(ReadAll(dict), merged);
+    }
+    // Then kills spread over that time, most of them near its end, where the new text is
+    // written and takes the dictionary's name.
+    int sawOld = 0, sawNew = 0;
+    for (const int percent : {30, 70, 90, 97, 100, 103, 110}) {
+        SCOPED_TRACE(percent);
+        UpdaterRun run;
+        ASSERT_TRUE(startMerge(run)) << run.Log();
+        std::this_thread::sleep_for(merge * percent / 100);
+        run.Kill();
+        const std::string now = ReadAll(run.Work() / "LEXOTOT.TXT");
+        EXPECT_TRUE(now == d.dictionary || now == merged) << "a mix of " << now.size() << " bytes";
+        (now == d.dictionary ? sawOld : sawNew) += 1;
+        EXPECT_EQ(run.Files(run.Work()), std::set<std::string>{"LEXOTOT.TXT"});
+    }
+    std::printf("merge until the new dictionary: %lld ms; kills left the old dictionary %d times, the new one %d\n",
+                static_cast<long long>(merge.count() / 1000), sawOld, sawNew);
 }
