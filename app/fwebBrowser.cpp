@@ -1,7 +1,5 @@
 #include "fwebBrowser.h"
 
-#include <cstdio>
-
 #include <QDesktopServices>
 #include <QEvent>
 #include <QFile>
@@ -101,7 +99,8 @@ void TfrmWeb::ReportOnce(const std::string& caption, const std::string& text) {
 }
 
 void TfrmWeb::FormClose() {
-    if (!WebPagePath.empty()) std::remove(WebPagePath.c_str());
+    // A file only: whatever else stands under that name is not ours.
+    if (!WebPagePath.empty()) QFile::remove(QFile::decodeName(WebPagePath.c_str()));
 }
 
 void TfrmWeb::FormResize() {
