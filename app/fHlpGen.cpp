@@ -51,7 +51,7 @@ QStringList TfrmHlpGen::HelpText() {
             "- tabulation : la zone de saisie, avec la liste des dernières recherches.",
             "  Les flèches haut et bas parcourent cette liste. La saisie compte au plus 25 caractères.",
             "",
-            "- tabulation : le bouton Effacer la liste des recherches, présent quand la liste n'est pas vide.",
+            "- tabulation : le bouton Effacer la liste des recherches, inactif quand la liste vient d'être vidée.",
             "  Retour demande une confirmation : Oui efface la liste, la saisie et le résultat ; Non ne change rien.",
             "",
             "- tabulation : en mots masqués et en tirage seulement, les deux cases de longueur des mots,",

@@ -5,7 +5,9 @@
 #include <memory>
 #include <vector>
 
+#include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QFontMetrics>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -19,6 +21,7 @@
 #include <QtTest>
 
 #include "EmbeddedPage.h"
+#include "LexoMain.h"
 #include "Global.h"
 #include "fHlpGen.h"
 #include "fHlpInfos.h"
@@ -71,6 +74,7 @@ private slots:
     void keyboardClosesAsTheTextSays();
     void generalHelpQuotesTheDrawCounts();
     void descriptionPageIsLeftWithFourTabs();
+    void mainWindowFollowsTheGeneralHelp();
     void webWindowWritesShowsAndRemovesItsPage();
     void webWindowReportsAnUnwritablePageOncePerOpening();
 
@@ -195,6 +199,56 @@ void TestHelpWindows::descriptionPageIsLeftWithFourTabs() {
     }
     QCOMPARE(presses, 4);
     QCOMPARE(QApplication::focusWidget(), next);
+}
+
+void TestHelpWindows::mainWindowFollowsTheGeneralHelp() {
+    QTemporaryDir dir;
+    QVERIFY(QFile::copy(QStringLiteral(LEXO_SAMPLE_DICT), dir.filePath(QStringLiteral("LEXOTOT.TXT"))));
+    const QString oldCwd = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    {
+        TfMain w;
+        w.SetSettingsFolder(dir.path());
+        ShowAndFocus(w);
+
+        // F1 opens the general help modally; Escape in its text closes it.
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* help = qobject_cast<gui::THelpWindow*>(QApplication::activeModalWidget());
+            if (help == nullptr || help->objectName() != QStringLiteral("frmHlpGen")) return;
+            seen = true;
+            QTest::keyClick(help->Memo1, Qt::Key_Escape);
+        });
+        QTest::keyClick(&w, Qt::Key_F1);
+        QVERIFY(seen);
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
+
+        // The Tab order the text walks through, from the search box, in the word mode.
+        const QStringList described{
+            QStringLiteral("cboChercheMot"), QStringLiteral("btnClearcbo"), QStringLiteral("btnAction"), QStringLiteral("btnInscrip"),
+            QStringLiteral("RichEdit1"),     QStringLiteral("btnMot"),    QStringLiteral("btnAna"),
+            QStringLiteral("btnCon"),        QStringLiteral("btnMasque"), QStringLiteral("btnTirage"),
+            QStringLiteral("btnInfos"),      QStringLiteral("btnSauve"),  QStringLiteral("rbAlpha"),
+            QStringLiteral("rbMotSeul"),     QStringLiteral("cbNP")};
+        const auto focused = [] {
+            QWidget* f = QApplication::focusWidget();
+            if (qobject_cast<QLineEdit*>(f) != nullptr && qobject_cast<QComboBox*>(f->parentWidget()) != nullptr)
+                f = f->parentWidget();
+            return f != nullptr ? f->objectName() : QString();
+        };
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.cboChercheMot->setFocus();
+        QStringList walked{focused()};
+        for (int i = 0; i < 30 && QApplication::focusWidget() != nullptr; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (focused() == walked.first()) break;
+            walked << focused();
+        }
+        QCOMPARE(walked.join(QLatin1Char(' ')), described.join(QLatin1Char(' ')));
+        w.close();
+    }
+    QDir::setCurrent(oldCwd);
 }
 
 void TestHelpWindows::webWindowWritesShowsAndRemovesItsPage() {
