@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include "Global.h"
+#include "GuiTestHelpers.h"
 #include "Launch.h"
 #include "Led.h"
 #include "SpecialFolder.h"
@@ -369,6 +370,22 @@ TEST(RelexoWindow, ClosingRulesAndKeys) {
         EXPECT_EQ(r.w.ledTeleCharge->OnColor, TfrmRelexo::kRunning);
         EXPECT_EQ(r.w.ledNet->OnColor, TfrmRelexo::kDone);
         EXPECT_FALSE(fs::exists(folders.Root() / "tmp" / ".ZIP"));
+    }
+    {
+        // F1 opens the updater's help window modally; "Ok" returns to the confirmation.
+        TfrmRelexo w;
+        w.show();
+        QApplication::setActiveWindow(&w);
+        QString helpTitle;
+        QTimer::singleShot(0, [&helpTitle] {
+            if (QWidget* modal = QApplication::activeModalWidget()) helpTitle = modal->objectName();
+        });
+        const auto clicked = AnswerNextModal(QStringLiteral("btnOk"));
+        QTest::keyClick(w.cbEnvoi, Qt::Key_F1);
+        EXPECT_TRUE(*clicked);
+        EXPECT_EQ(helpTitle, QStringLiteral("frmHlpUp"));
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(w.pnlOuiNon->isVisible());
     }
     {
         // A relaunch that fails is told once, and the window closes all the same.

@@ -19,6 +19,7 @@
 
 #include "Global.h"
 #include "Led.h"
+#include "fHlpUp.h"
 #include "UpdateText.h"
 #include "cp1252.h"
 #include "net/HttpCli.h"
@@ -87,6 +88,10 @@ TfrmRelexo::TfrmRelexo(QWidget* parent)
     // The whole package fits under the unpacked-size limit; a server that sends more
     // leaves a truncated archive, which the extraction refuses.
     HttpCli1->MaxReceive = static_cast<std::size_t>(kMaxPackageBytes) + 1;
+    OpenHelp = [this] {
+        TfrmHlpUp help(this);
+        help.exec();
+    };
     StartDictionaryProgram = [](std::string& failureText) {
         return RelaunchLexorama(gui::FromQt(QCoreApplication::applicationDirPath()), failureText);
     };
