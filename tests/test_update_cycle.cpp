@@ -20,6 +20,7 @@
 #include <netinet/in.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -176,6 +177,9 @@ public:
 
     // Starts the updater in the dictionary's folder the way the dictionary program does.
     void Start(const std::string& version, const std::string& script = "btnOui") {
+        StartWith({"ViaMainShell", version}, script);
+    }
+    void StartWith(const std::vector<std::string>& arguments, const std::string& script) {
         std::map<std::string, std::string> env;
         for (char** e = environ; *e != nullptr; ++e) {
             const std::string kv = *e;
@@ -194,13 +198,18 @@ public:
         std::vector<char*> envp;
         for (auto& v : vars) envp.push_back(v.data());
         envp.push_back(nullptr);
-        std::vector<std::string> args = {RELEXO, "ViaMainShell", version};
+        std::vector<std::string> args = {RELEXO};
+        args.insert(args.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addchdir_np(&actions, Work().c_str());
+        // The programs' own output goes to a file of the run, not into the test's.
+        const std::string output = (root_ / "output.txt").string();
+        posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
         ASSERT_EQ(::posix_spawn(&pid_, RELEXO, &actions, nullptr, argv.data(), envp.data()), 0);
         posix_spawn_file_actions_destroy(&actions);
     }
@@ -348,6 +357,29 @@ TEST(UpdateCycle, DownloadMergeOwnWordsUploadAndRelaunch) {
               std::string::npos);
     EXPECT_NE(closed.find("lblTransfert2=" + run.Documents().string() + "+"), std::string::npos);
     EXPECT_NE(closed.find("lblZip=Envoi des mots trouv\xC3\xA9s \xC3\xA0 Lexorama+"), std::string::npos);
+}
+
+// Started any other way than by the dictionary program, the updater says so in the
+// platform's box and ends with 0, touching nothing.
+TEST(UpdateCycle, WithoutTheLaunchTokenTheUpdaterRefusesToRun) {
+    TestServer server;
+    const std::string dictionary = VersionLine("LEX26120") + "\r\nmot\t0\tMOT\t*N11\r\n";
+    for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"viamainshell", "LEX26130"},
+                                                 {"ViaMainShel", "LEX26130"}}) {
+        UpdaterRun run;
+        WriteAll(run.Work() / "LEXOTOT.TXT", dictionary);
+        run.StartWith(args, "btnOui");
+        ASSERT_TRUE(run.WaitEnd(20s)) << run.Log();
+        EXPECT_EQ(run.ExitCode(), 0);
+        const std::string log = run.Log();
+        EXPECT_NE(log.find("sysbox Mise \xC3\xA0 jour du dictionnaire|Ce programme ne fonctionne pas de mani\xC3\xA8re autonome.\n"),
+                  std::string::npos)
+            << log;
+        EXPECT_EQ(log.find("frmRelexo"), std::string::npos);
+        EXPECT_EQ(run.Pids("Lexorama"), std::vector<pid_t>());
+        EXPECT_EQ(ReadAll(run.Work() / "LEXOTOT.TXT"), dictionary);
+        EXPECT_EQ(server.Log(), "");
+    }
 }
 
 // Failures before the merge: the box tells what happened, the dictionary stays as it
