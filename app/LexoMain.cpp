@@ -41,6 +41,7 @@
 #include "UpDown.h"
 #include "cp1252.h"
 #include "fHlpGen.h"
+#include "fInfos.h"
 #include "gui/Controls.h"
 #include "gui/GuiSupport.h"
 #include "gui/uMyMessageBox.h"
@@ -125,6 +126,7 @@ std::vector<std::string> ComboItems(const QComboBox* combo) {
 TfMain::TfMain(QWidget* parent) : QWidget(parent) {
     LaunchUpdater = [](const std::string& version) { return StartUpdater(version); };
     OpenGeneralHelp = [this] { TfrmHlpGen(this).exec(); };
+    OpenInformationWindow = [this] { TfrmInfos infos(this); infos.exec(); return infos.ServerVersion; };
     BuildComponents();
     Guarded([this] { FormCreate(); });
 }

@@ -114,22 +114,9 @@ TEST(HttpClient, RequestsGoOutExactlyAndRepliesComeBack) {
 // relative locations alike) and only the final body kept; a sixth hop fails the request
 // rather than hand the redirection page over as the reply.
 TEST(HttpClient, FollowsFiveRedirectionsAndNoMore) {
-    {
-        TestServer server({"--redirects", "5"});
-        server.Put("LEXVERS.TXT", "LEX00013");
-        THttpCli cli;
-        std::string body;
-        cli.RcvdStream = &body;
-        cli.URL = server.Url(kVersionPath);
-        Outcome out = Send(cli, httpGET);
-        EXPECT_FALSE(out.thrown);
-        EXPECT_EQ(body, "LEX00013");
-        const std::string log = server.Log();
-        EXPECT_NE(log.find("GET /hop/5" + kVersionPath + " HTTP/1.0\r\n" + kHeaders + "Host: " + server.Host() +
-                           "\r\n\r\n"), std::string::npos) << log;
-    }
-    {
-        TestServer server({"--redirects", "6"});
+    for (const int hops : {5, 6}) {
+        SCOPED_TRACE(hops);
+        TestServer server({"--redirects", std::to_string(hops)});
         server.Put("LEXVERS.TXT", "LEX00013");
         THttpCli cli;
         std::string body;
@@ -137,11 +124,19 @@ TEST(HttpClient, FollowsFiveRedirectionsAndNoMore) {
         cli.URL = server.Url(kVersionPath);
         Outcome out = Send(cli, httpGET);
         EXPECT_EQ(out.done, (std::vector<std::pair<THttpRequest, uint16_t>>{{httpGET, 0}}));
-        ASSERT_TRUE(out.thrown);
-        EXPECT_EQ(*out.thrown, 302);
-        EXPECT_EQ(out.reason, "Too many redirections");
-        EXPECT_EQ(body, "");
-        EXPECT_EQ(server.Log().find("/hop/6/"), std::string::npos);  // a sixth hop is never asked for
+        const std::string log = server.Log();
+        EXPECT_NE(log.find("GET /hop/5" + kVersionPath + " HTTP/1.0\r\n" + kHeaders + "Host: " + server.Host() +
+                           "\r\n\r\n"), std::string::npos) << log;
+        EXPECT_EQ(log.find("/hop/6/"), std::string::npos);  // a sixth hop is never asked for
+        if (hops == 5) {
+            EXPECT_FALSE(out.thrown);
+            EXPECT_EQ(body, "LEX00013");
+        } else {
+            ASSERT_TRUE(out.thrown);
+            EXPECT_EQ(*out.thrown, 302);
+            EXPECT_EQ(out.reason, "Too many redirections");
+            EXPECT_EQ(body, "");
+        }
     }
 }
 
@@ -160,8 +155,6 @@ TEST(HttpClient, FailuresEndTheRequestWithTheirCode) {
     };
     const std::string longLabel(70, 'a');  // over 63 characters: refused before any lookup
     const std::vector<Case> cases = {
-        {"404 on HEAD", {"--head-status", "404"}, httpHEAD, 0, 404, true, "Not Found", ""},
-        {"500", {"--status", "500"}, httpGET, 0, 500, true, "Internal Server Error", ""},
         {"401 is no failure", {"--status", "401"}, httpGET, 0, 401, false, "", ""},
         {"missing file", {}, httpGET, 0, 404, true, "Not Found", "/protec/relexo/load_zip.php3?FICHIER=NONE.ZIP"},
         {"host not found", {}, httpHEAD, 11001, 404, true, "Host not found", "http://" + longLabel + ".invalid/x"},
@@ -220,10 +213,4 @@ TEST(HttpClient, EndlessReplyIsCappedOrTimedOut) {
     Outcome ended = Send(cli, httpGET);
     EXPECT_EQ(ended.done, (std::vector<std::pair<THttpRequest, uint16_t>>{{httpGET, 10004}}));
     EXPECT_TRUE(ended.thrown);
-}
-
-TEST(HttpClient, ErrorTextTakesSocketTextOrReasonPhrase) {
-    EXPECT_EQ(RequestErrorText(11001, "ignored"), "Host not found  -  11001");
-    EXPECT_EQ(RequestErrorText(404, "Not Found"), "Not Found  -  404");
-    EXPECT_EQ(RequestErrorText(302, ""), "  -  302");
 }
