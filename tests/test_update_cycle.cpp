@@ -161,7 +161,9 @@ public:
         WriteAll(root_ / "config" / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n");
     }
     ~UpdaterRun() {
-        for (pid_t pid : Pids("Lexorama")) ::kill(pid, SIGKILL);
+        // The programs the run started and that have not ended, checked by name first.
+        for (const char* app : {"Relexo", "Lexorama"})
+            for (pid_t pid : Running(app)) ::kill(pid, SIGKILL);
         if (pid_ > 0) {
             ::kill(pid_, SIGKILL);
             ::waitpid(pid_, nullptr, 0);
@@ -180,6 +182,15 @@ public:
         StartWith({"ViaMainShell", version}, script);
     }
     void StartWith(const std::vector<std::string>& arguments, const std::string& script) {
+        Spawn(RELEXO, arguments, {{"Relexo", script}});
+    }
+    // Starts the dictionary program in the dictionary's folder, with the autopilot's
+    // scripts for it and for the updater it will start.
+    void StartLexorama(const std::string& script, const std::string& updaterScript) {
+        Spawn(LEXORAMA, {}, {{"Lexorama", script}, {"Relexo", updaterScript}});
+    }
+    void Spawn(const char* program, const std::vector<std::string>& arguments,
+               const std::map<std::string, std::string>& scripts) {
         std::map<std::string, std::string> env;
         for (char** e = environ; *e != nullptr; ++e) {
             const std::string kv = *e;
@@ -188,7 +199,7 @@ public:
         env["QT_QPA_PLATFORM"] = "offscreen";
         env["LD_PRELOAD"] = LEXO_AUTOPILOT;
         env["LEXO_AUTOPILOT_LOG"] = (root_ / "autopilot.log").string();
-        env["LEXO_AUTOPILOT_Relexo"] = script;
+        for (const auto& [app, script] : scripts) env["LEXO_AUTOPILOT_" + app] = script;
         env["HOME"] = (root_ / "home").string();
         env["XDG_CONFIG_HOME"] = (root_ / "config").string();
         env["XDG_RUNTIME_DIR"] = (root_ / "runtime").string();
@@ -198,7 +209,7 @@ public:
         std::vector<char*> envp;
         for (auto& v : vars) envp.push_back(v.data());
         envp.push_back(nullptr);
-        std::vector<std::string> args = {RELEXO};
+        std::vector<std::string> args = {program};
         args.insert(args.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
@@ -210,7 +221,7 @@ public:
         const std::string output = (root_ / "output.txt").string();
         posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        ASSERT_EQ(::posix_spawn(&pid_, RELEXO, &actions, nullptr, argv.data(), envp.data()), 0);
+        ASSERT_EQ(::posix_spawn(&pid_, program, &actions, nullptr, argv.data(), envp.data()), 0);
         posix_spawn_file_actions_destroy(&actions);
     }
     pid_t Pid() const { return pid_; }
@@ -236,17 +247,27 @@ public:
     }
     int ExitCode() const { return exitCode_; }
 
-    // The processes of a program that the autopilot saw start.
-    std::vector<pid_t> Pids(const std::string& app) const {
+    // The processes of a program that the autopilot saw start (event "start") or end.
+    std::vector<pid_t> Pids(const std::string& app, const std::string& what = "start") const {
         std::vector<pid_t> pids;
         std::istringstream in(Log());
         std::string event, name;
         for (std::string line; std::getline(in, line);) {
             std::istringstream fields(line);
             pid_t pid = 0;
-            if (fields >> event >> name >> pid && event == "start" && name == app) pids.push_back(pid);
+            if (fields >> event >> name >> pid && event == what && name == app) pids.push_back(pid);
         }
         return pids;
+    }
+    // Those still running under their name.
+    std::vector<pid_t> Running(const std::string& app) const {
+        std::vector<pid_t> running;
+        const std::vector<pid_t> ended = Pids(app, "exit");
+        for (pid_t pid : Pids(app))
+            if (std::find(ended.begin(), ended.end(), pid) == ended.end() &&
+                ReadAll("/proc/" + std::to_string(pid) + "/comm") == app + "\n")
+                running.push_back(pid);
+        return running;
     }
     // Waits for the dictionary program to start again in the dictionary's folder.
     bool LexoramaCameBack(std::chrono::milliseconds limit = 20s) const {
@@ -254,7 +275,8 @@ public:
         const auto deadline = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < deadline) {
             const std::string log = Log();
-            const auto at = log.find(expected);
+            const auto updaterEnd = log.find("exit Relexo");
+            const auto at = updaterEnd == std::string::npos ? updaterEnd : log.find(expected, updaterEnd);
             if (at != std::string::npos) {
                 const std::string line = log.substr(at, log.find('\n', at) - at);
                 return line.size() > Work().string().size() &&
@@ -309,29 +331,35 @@ std::string U8(const std::string& ansi) {
 
 }  // namespace
 
-// The whole road of an update, checked file by file and byte by byte.
+// The whole road of an update, from the dictionary program's version check to its
+// start again, checked file by file and byte by byte.
 TEST(UpdateCycle, DownloadMergeOwnWordsUploadAndRelaunch) {
     const UpdateData d = MakeData(3000);
     TestServer server;
+    server.Put("LEXVERS.TXT", d.newVersion);
     server.Put(d.newVersion + ".ZIP", d.Zip());
     UpdaterRun run;
     WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
     WriteAll(run.Tmp() / "LEXODEL.TXT", "stale\r\n");  // left by an earlier run: not used
 
-    run.Start(d.newVersion);
-    ASSERT_TRUE(run.WaitEnd());
+    // "Infos / MaJ", the version check, "Oui" to the newer version; then "Oui" in the updater.
+    run.StartLexorama("btnInfos,btnLexoUpdate,btnYes", "btnOui");
+    ASSERT_TRUE(run.WaitEnd());  // the dictionary program closes to hand over
     EXPECT_EQ(run.ExitCode(), 0);
-    EXPECT_TRUE(run.LexoramaCameBack()) << run.Log();
+    EXPECT_TRUE(run.LexoramaCameBack(60s)) << run.Log();
+    EXPECT_EQ(run.Running("Lexorama").size(), 1u);
+    EXPECT_NE(run.Log().find("box Nouvelle version du dictionnaire|"), std::string::npos) << run.Log();
 
     const std::string merged = ReadAll(run.Work() / "LEXOTOT.TXT");
     EXPECT_EQ(merged, d.MergedFile());
     EXPECT_EQ(ReadAll(run.Documents() / "LEXTRANS.TXT"), Lines(d.ownWords));
     EXPECT_EQ(server.Read("posted.bin"), "AJOUTER=" + Lines(d.ownWords));
-    EXPECT_EQ(run.Boxes(), std::vector<std::string>()) << run.Log();
+    EXPECT_EQ(run.Boxes().size(), 1u) << run.Log();  // the dictionary program's question only
 
     const std::string query = "/protec/relexo/load_zip.php3?FICHIER=" + d.newVersion + ".ZIP HTTP/1.0\r\n";
     const std::string log = server.Log();
-    EXPECT_EQ(log.find("HEAD " + query), 0u) << log;
+    EXPECT_EQ(log.find("HEAD /protec/relexo/LEXVERS.TXT HTTP/1.0\r\n"), 0u) << log;
+    EXPECT_NE(log.find("HEAD " + query), std::string::npos) << log;
     EXPECT_NE(log.find("GET " + query), std::string::npos);
     EXPECT_NE(log.find("POST /protec/relexo/traitement.php3 HTTP/1.0\r\n"), std::string::npos);
     EXPECT_NE(log.find("Content-Type: application/x-www-form-urlencoded\r\n"), std::string::npos);

@@ -21,7 +21,7 @@
 //                                    first button
 //   closed <window> <name>=<text>... a window closing: its labels' texts and its lamps'
 //                                    states (accessible descriptions)
-//   exit <App>
+//   exit <App> <pid>
 #include <cstdio>
 #include <cstdlib>
 
@@ -71,7 +71,9 @@ public:
         auto* timer = new QTimer(this);
         connect(timer, &QTimer::timeout, this, &Pilot::Tick);
         timer->start(30);
-        connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { Log(QStringLiteral("exit ") + app_); });
+        connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { 
+            Log(QStringLiteral("exit ") + app_ + QLatin1Char(' ') + QString::number(QCoreApplication::applicationPid()));
+        });
     }
 
 protected:
