@@ -525,3 +525,31 @@ TEST(UpdateCycle, AKillDuringTheMergeLeavesTheOldOrTheNewDictionary) {
     std::printf("merge until the new dictionary: %lld ms; kills left the old dictionary %d times, the new one %d\n",
                 static_cast<long long>(merge.count() / 1000), sawOld, sawNew);
 }
+
+// Not run by the suite (it only prints): a whole update of dictionary size, from the
+// updater's start to the new dictionary in place and to its end, download included.
+//   build/tests/test_update_cycle --gtest_also_run_disabled_tests --gtest_filter='*Timing*'
+TEST(UpdateCycle, DISABLED_TimingOfAWholeDictionary) {
+    const UpdateData d = MakeData(760000);
+    const std::string merged = d.MergedFile();
+    TestServer server;
+    server.Put(d.newVersion + ".ZIP", d.Zip());
+    UpdaterRun run;
+    WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
+    const auto start = std::chrono::steady_clock::now();
+    run.Start(d.newVersion);
+    const fs::path dict = run.Work() / "LEXOTOT.TXT";
+    std::error_code ec;
+    while (fs::file_size(dict, ec) != merged.size() && std::chrono::steady_clock::now() < start + 120s)
+        std::this_thread::sleep_for(1ms);
+    const auto inPlace = std::chrono::steady_clock::now();
+    ASSERT_TRUE(run.WaitEnd(120s));
+    const auto end = std::chrono::steady_clock::now();
+    const auto ms = [&](auto t) { return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(t - start).count()); };
+    std::printf("update of %zu lines into %zu: new dictionary of %zu lines in place after %lld ms, updater ended after %lld ms "
+                "(its end waits 500 ms before the beep)\n",
+                static_cast<std::size_t>(std::count(d.updateText.begin(), d.updateText.end(), '\n')),
+                static_cast<std::size_t>(std::count(d.dictionary.begin(), d.dictionary.end(), '\n')),
+                d.merged.size() + 2, ms(inPlace), ms(end));
+    EXPECT_EQ(ReadAll(dict), merged);
+}
