@@ -39,8 +39,9 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "test_relexo_window";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: Qt's input devices do not survive the end of static objects.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // A temporary folder made the user's documents folder (through the XDG user folders),

@@ -34,7 +34,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
-#include <QSet>
 #include <QStringList>
 #include <QTextEdit>
 #include <QTimer>
@@ -84,8 +83,8 @@ protected:
                 // Recorded once the close has gone through (a refused close changes nothing).
                 QPointer<QWidget> guard(w);
                 QTimer::singleShot(0, this, [this, guard] {
-                    if (guard && !guard->isVisible() && !recorded_.contains(guard.data())) {
-                        recorded_.insert(guard.data());
+                    if (guard && !guard->isVisible() && !guard->property("autopilotRecorded").toBool()) {
+                        guard->setProperty("autopilotRecorded", true);
                         RecordClosed(guard);
                     }
                 });
@@ -110,7 +109,7 @@ private:
     void Tick() {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal != nullptr && modal->isVisible() && modal->objectName() == QLatin1String("frmMessageBox")) {
-            if (answered_.contains(modal)) return;
+            if (modal->property("autopilotAnswered").toBool()) return;
             auto* memo = modal->findChild<QTextEdit*>(QStringLiteral("MemoBox"));
             Log(QStringLiteral("box ") + modal->windowTitle() + QLatin1Char('|') +
                 OneLine(memo != nullptr ? memo->toPlainText() : QString()));
@@ -119,13 +118,13 @@ private:
             if (answer != nullptr) steps_.removeFirst();
             else answer = FindButton(modal, QStringLiteral("btnOk"));
             if (answer == nullptr) return;
-            answered_.insert(modal);
+            modal->setProperty("autopilotAnswered", true);
             Click(answer);
             return;
         }
         if (auto* box = qobject_cast<QMessageBox*>(modal); box != nullptr && box->isVisible()) {
-            if (answered_.contains(box) || box->buttons().isEmpty()) return;
-            answered_.insert(box);
+            if (box->property("autopilotAnswered").toBool() || box->buttons().isEmpty()) return;
+            box->setProperty("autopilotAnswered", true);
             Log(QStringLiteral("sysbox ") + box->windowTitle() + QLatin1Char('|') + OneLine(box->text()));
             Click(box->buttons().first());
             return;
@@ -150,8 +149,6 @@ private:
 
     QString app_;
     QStringList steps_;
-    QSet<QWidget*> answered_;
-    QSet<QWidget*> recorded_;
 };
 
 void Start() {
