@@ -40,6 +40,7 @@
 #include "Searches.h"
 #include "UpDown.h"
 #include "cp1252.h"
+#include "fModif.h"
 #include "gui/Controls.h"
 #include "gui/GuiSupport.h"
 #include "gui/uMyMessageBox.h"
@@ -123,6 +124,7 @@ std::vector<std::string> ComboItems(const QComboBox* combo) {
 
 TfMain::TfMain(QWidget* parent) : QWidget(parent) {
     LaunchUpdater = [](const std::string& version) { return StartUpdater(version); };
+    OpenWordEditor = [this] { return TfrmModif::ShowModal(this); };
     BuildComponents();
     Guarded([this] { FormCreate(); });
 }

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "FileSizeLimit.h"
 #include "cp1252.h"
 #include "tabfile.h"
 #include "test_tabfile_support.h"
@@ -76,29 +77,6 @@ TEST_F(TabFileFaults, AWriterExcludesEveryOtherOpenerReadersShare) {
 }
 
 // --- A file system that refuses to grow the file -----------------------------------
-
-// Caps the size of files this process may write, with SIGXFSZ ignored so that the
-// refusal comes back as an error; restores both on leaving.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &Saved);
-        OldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lim = Saved;
-        lim.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &Saved);
-        std::signal(SIGXFSZ, OldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit Saved{};
-    void (*OldHandler)(int) = nullptr;
-};
 
 TEST_F(TabFileFaults, FailedGrowthLeavesTextLinesAndFileAsTheyWere) {
     const std::string text = "one\r\ntwo\r\nthree";
