@@ -279,8 +279,15 @@ void TfrmModif::BuildFormBoxes() {
 
 void TfrmModif::FormCreate() {
     setWindowTitle(U("Lexorama v4.2 - Inscrire - Modifier un mot"));
-    gui::SetBackground(Panel3, gui::clSilver);
-    gui::SetBackground(Panel12, gui::clSilver);
+    for (QWidget* w : {Panel3, Panel12}) {
+        gui::SetBackground(w, gui::clSilver);
+        // While a question is shown the controls are disabled: their texts in the
+        // system's grey stay readable on silver, where the style's own grey nearly vanishes.
+        QPalette pal = w->palette();
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            pal.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
+        w->setPalette(pal);
+    }
     gui::SetFieldColours(cbListe, false);
     gui::SetFieldColours(lbCarac, false);
 
@@ -292,7 +299,10 @@ void TfrmModif::FormCreate() {
 
     {
         const QSignalBlocker block(cbListe);
-        for (const std::string& item : LoadEntryItems(*Dictionary, EditedWord)) cbListe->addItem(gui::ToQt(item));
+        for (const std::string& item : LoadEntryItems(*Dictionary, EditedWord)) {
+            cbListe->addItem(gui::ToQt(item));
+            cbListe->setItemData(cbListe->count() - 1, QSize(0, 18), Qt::SizeHintRole);
+        }
         cbListe->setCurrentIndex(0);
     }
     cbListeChange();
@@ -362,7 +372,7 @@ void TfrmModif::ReadLeMot(TLeMot& r) const {
 
 void TfrmModif::ShowConfirmation(QFrame* panel, bool shown) {
     // Enabled before the panel goes, so that the focus can move back into the window.
-    for (QWidget* w : {static_cast<QWidget*>(Panel12), static_cast<QWidget*>(cbV), static_cast<QWidget*>(pnlV),
+    for (QWidget* w : {static_cast<QWidget*>(cbListe), static_cast<QWidget*>(cbV), static_cast<QWidget*>(pnlV),
                        static_cast<QWidget*>(pnlListe)})
         w->setEnabled(!shown);
     pnlCancel->setVisible(!shown);
