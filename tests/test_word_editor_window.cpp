@@ -83,6 +83,8 @@ void WhenEditorOpens(std::function<void(TfrmModif&)> act) {
         timer->stop();
         timer->deleteLater();
         act(*editor);
+        // Never left waiting: an editor that the actions did not close is closed here.
+        if (editor->isVisible()) editor->close();
     });
     timer->start();
 }
