@@ -41,6 +41,8 @@
 #include "UpDown.h"
 #include "cp1252.h"
 #include "fModif.h"
+#include "fHlpGen.h"
+#include "fHlpMod.h"
 #include "gui/Controls.h"
 #include "gui/GuiSupport.h"
 #include "gui/uMyMessageBox.h"
@@ -124,7 +126,11 @@ std::vector<std::string> ComboItems(const QComboBox* combo) {
 
 TfMain::TfMain(QWidget* parent) : QWidget(parent) {
     LaunchUpdater = [](const std::string& version) { return StartUpdater(version); };
-    OpenWordEditor = [this] { return TfrmModif::ShowModal(this); };
+    // The editor's help opens over the editor, the modal window of the moment.
+    OpenWordEditor = [this] {
+        return TfrmModif::ShowModal(this, [] { TfrmHlpMod(QApplication::activeModalWidget()).exec(); });
+    };
+    OpenGeneralHelp = [this] { TfrmHlpGen(this).exec(); };
     BuildComponents();
     Guarded([this] { FormCreate(); });
 }

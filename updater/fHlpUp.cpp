@@ -1,0 +1,61 @@
+#include "fHlpUp.h"
+
+// The updater's captions name version 4.0 of the family.
+TfrmHlpUp::TfrmHlpUp(QWidget* parent)
+    : gui::THelpWindow(parent, "frmHlpUp",
+                       "Lexorama v4.0 - Procédure de mise à jour du dictionnaire - Aide aux non-voyants",
+                       577, 351, HelpText()) {}
+
+QStringList TfrmHlpUp::HelpText() {
+    return gui::ComposeHelpText(
+        {},
+        {
+            "",
+            "La fenêtre présente deux panneaux :",
+            "",
+            "- le premier panneau explique ce qui va se passer.",
+            "  L'opération est entièrement automatique : votre dictionnaire n'est pas effacé,",
+            "  il est enrichi des nouveaux mots de la mise à jour et débarrassé des mots erronés.",
+            "  Les nouveaux mots trouvés dans votre dictionnaire sont copiés dans le fichier texte LEXTRANS.TXT,",
+            "  dans le dossier Mes Documents, et ces mêmes données peuvent être envoyées automatiquement",
+            "  au serveur de Lexorama.",
+            "  L'opération peut prendre quelques minutes sur des machines très lentes,",
+            "  et elle ne peut pas être interrompue une fois commencée.",
+            "",
+            "- le second panneau rappelle que l'opération peut être longue et qu'elle ne peut pas être interrompue.",
+            "  Il contient une case à cocher et deux boutons :",
+            "  - la case J'autorise Lexorama à envoyer des données au serveur, cochée par défaut,",
+            "    permet l'envoi des nouveaux mots au serveur ; décochée avec la barre d'espace, rien n'est envoyé ;",
+            "  - tabulation : le bouton OUI lance la procédure ;",
+            "  - tabulation : le bouton NON, bouton par défaut, qui ferme le programme de mise à jour",
+            "    et relance Lexorama. Escape équivaut à NON, comme retour quand le curseur n'est pas sur OUI.",
+            "",
+            "Après OUI, un panneau énumère chacune des étapes de la procédure,",
+            "et chaque étape est marquée dès qu'elle est terminée.",
+            "Ce panneau n'a pas de bouton et la procédure ne peut pas être interrompue.",
+            "Si un problème survient pendant une étape, un message s'affiche avec un seul bouton OK ;",
+            "le programme de mise à jour s'arrête ensuite et relance Lexorama.",
+            "Un bip annonce la fin ; le programme de mise à jour s'arrête alors de lui-même et relance Lexorama.",
+            "",
+            "Les différentes étapes de la mise à jour sont :",
+            "- le téléchargement de la mise à jour du dictionnaire ;",
+            "- la décompression du fichier téléchargé ;",
+            "- le tri alphabétique de votre dictionnaire ;",
+            "- la suppression des mots erronés de votre dictionnaire ;",
+            "- la recherche des nouveaux mots dans la mise à jour ;",
+            "- la recherche des nouveaux mots dans votre dictionnaire ;",
+            "- si de nouveaux mots ont été trouvés, leur copie dans LEXTRANS.TXT, dans Mes Documents ;",
+            "- l'envoi de ces mots au serveur, si vous l'avez autorisé ;",
+            "- l'effacement des fichiers temporaires.",
+            "",
+            "Le bip final annonce la fin de la procédure, et Lexorama est relancé.",
+            "",
+            "Vos données personnelles :",
+            "seules les lignes du dictionnaire sont envoyées, et une copie de ce qui a été envoyé",
+            "reste dans LEXTRANS.TXT. Le serveur ne peut pas vous identifier.",
+            "",
+            "Si vous n'avez pas autorisé l'envoi, vous pouvez envoyer le fichier LEXTRANS.TXT",
+            "par courrier électronique à l'adresse contact@lexorama.fr.",
+            "",
+        });
+}
