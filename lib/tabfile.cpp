@@ -11,6 +11,7 @@
 #include <istream>
 #include <langinfo.h>
 #include <ostream>
+#include <span>
 #include <string_view>
 
 #include "bmsearch.h"
@@ -388,24 +389,11 @@ void TTabStringsFile::Put(int32_t i, const std::string& s) {
 }
 
 int32_t TTabStringsFile::Add(const std::string& s) {
-    CheckWritable();
-    LineStarts.reserve(LineStarts.size() + 1);  // no allocation may fail once the file changed
-    const int64_t n = SeparatorLength;
-    const int64_t pos = static_cast<int64_t>(Size) + (LastLineTerminated ? 0 : n);
-    const int64_t newSize = pos + static_cast<int64_t>(s.size()) + n;
-    Resize(newSize > INT32_MAX ? -1 : static_cast<int32_t>(newSize));
-    if (!LastLineTerminated) std::memcpy(Data + pos - n, Separator, static_cast<size_t>(n));
-    if (!s.empty()) std::memcpy(Data + pos, s.data(), s.size());
-    std::memcpy(Data + pos + static_cast<int64_t>(s.size()), Separator, static_cast<size_t>(n));
-    LastLineTerminated = true;
-    LineStarts.push_back(static_cast<uint32_t>(pos));
+    AppendLines(std::span<const std::string>(&s, 1));
     return static_cast<int32_t>(LineStarts.size() - 1);
 }
 
-void TTabStringsFile::AddStrings(const std::vector<std::string>& strings) {
-    CheckWritable();
-    for (const std::string& s : strings) Add(s);
-}
+void TTabStringsFile::AddStrings(const std::vector<std::string>& strings) { AppendLines(strings); }
 
 void TTabStringsFile::AddTabStrings(const ITabStringsPtr& other) {
     CheckWritable();
@@ -413,7 +401,33 @@ void TTabStringsFile::AddTabStrings(const ITabStringsPtr& other) {
     const ITabStringsPtr keep = other;
     // The count is taken once, so that adding a list to itself doubles it and ends.
     const int32_t count = keep->GetCount();
-    for (int32_t i = 0; i < count; ++i) Add(keep->Get(i));
+    std::vector<std::string> texts;
+    texts.reserve(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) texts.push_back(keep->Get(i));
+    AppendLines(texts);
+}
+
+// The texts become new last lines, each ended by the separator, after a break that
+// ends an unterminated last line first. One resize for all of them: a refused one
+// adds none, rather than the first few.
+void TTabStringsFile::AppendLines(std::span<const std::string> texts) {
+    CheckWritable();
+    if (texts.empty()) return;
+    LineStarts.reserve(LineStarts.size() + texts.size());  // no allocation may fail once the file changed
+    const std::string_view separator(Separator, static_cast<size_t>(SeparatorLength));
+    const auto old = static_cast<uint32_t>(Size);
+    std::string bytes;
+    if (!LastLineTerminated) bytes += separator;
+    for (const std::string& s : texts) (bytes += s) += separator;
+    const int64_t newSize = static_cast<int64_t>(old) + static_cast<int64_t>(bytes.size());
+    Resize(newSize > INT32_MAX ? -1 : static_cast<int32_t>(newSize));
+    std::memcpy(Data + old, bytes.data(), bytes.size());
+    uint32_t pos = old + static_cast<uint32_t>(LastLineTerminated ? 0 : separator.size());
+    for (const std::string& s : texts) {
+        LineStarts.push_back(pos);
+        pos += static_cast<uint32_t>(s.size() + separator.size());
+    }
+    LastLineTerminated = true;
 }
 
 void TTabStringsFile::Clear() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -148,6 +149,7 @@ private:
     std::vector<std::string> LinesBetween(size_t lo, size_t hi) const;
     void RewriteLines(size_t lo, const std::vector<std::string>& texts, bool terminateLast);
     void ReplaceText(const char* p, size_t length);
+    void AppendLines(std::span<const std::string> texts);
     void RefuseOwnFile(const std::string& fileName) const;
 
     std::vector<uint32_t> LineStarts;

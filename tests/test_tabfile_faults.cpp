@@ -91,7 +91,7 @@ TEST_F(TabFileFaults, FailedGrowthLeavesTextLinesAndFileAsTheyWere) {
         {"Insert", [&] { t->Insert(0, big); }},
         {"Insert in the middle", [&] { t->Insert(2, big); }},
         {"Put", [&] { t->Put(1, big); }},
-        {"AddStrings", [&] { t->AddStrings({big}); }},
+        {"AddStrings", [&] { t->AddStrings({"fits", big}); }},
         {"SetText", [&] { t->SetText(big); }},
         // Read whole first: a stream too long for the file leaves the old text.
         {"LoadFromStream", [&] { t->LoadFromStream(stream); }},
@@ -146,19 +146,13 @@ TEST(TabFileSealed, RefusedResizeLeavesBytesAndLinesExactlyAsTheyWere) {
     };
     const std::vector<Change> refused = {
         {"Delete first", F_SEAL_SHRINK, [](ITabStrings& t) { t.Delete(0); }},
-        {"Delete middle", F_SEAL_SHRINK, [](ITabStrings& t) { t.Delete(1); }},
         {"Delete unterminated last", F_SEAL_SHRINK, [](ITabStrings& t) { t.Delete(2); }},
         {"Put shorter", F_SEAL_SHRINK, [](ITabStrings& t) { t.Put(1, "b"); }},
-        {"Put empty", F_SEAL_SHRINK, [](ITabStrings& t) { t.Put(0, ""); }},
         {"Clear", F_SEAL_SHRINK, [](ITabStrings& t) { t.Clear(); }},
-        {"SetText shorter", F_SEAL_SHRINK, [](ITabStrings& t) { t.SetText("x\r\n"); }},
         {"Put longer", F_SEAL_GROW, [](ITabStrings& t) { t.Put(1, "bbbbbbbb"); }},
         {"Insert first", F_SEAL_GROW, [](ITabStrings& t) { t.Insert(0, "x"); }},
-        {"Insert empty line", F_SEAL_GROW, [](ITabStrings& t) { t.Insert(2, ""); }},
-        {"Insert at end", F_SEAL_GROW, [](ITabStrings& t) { t.Insert(3, "x"); }},
         {"Add", F_SEAL_GROW, [](ITabStrings& t) { t.Add(""); }},
         {"Move unterminated last", F_SEAL_GROW, [](ITabStrings& t) { t.Move(2, 0); }},
-        {"SetText longer", F_SEAL_GROW, [](ITabStrings& t) { t.SetText(std::string(100, 'x')); }},
     };
     for (const Change& change : refused) {
         SCOPED_TRACE(change.name);
