@@ -256,6 +256,20 @@ void TInternalTabFile::DeleteBytes(uint32_t pos, uint32_t count) {
     }
 }
 
+// The `count` bytes at pos become `bytes`: one resize by the difference, then the
+// write, so a refused resize changes nothing. Returns the change of length.
+int32_t TInternalTabFile::ReplaceBytes(uint32_t pos, uint32_t count, std::string_view bytes) {
+    const int64_t diff64 = static_cast<int64_t>(bytes.size()) - count;
+    if (diff64 > INT32_MAX) Resize(-1);  // refused as a size out of range
+    const auto diff = static_cast<int32_t>(diff64);
+    if (diff > 0)
+        InsertBytes(pos + count, diff, 0);
+    else if (diff < 0)
+        DeleteBytes(pos, static_cast<uint32_t>(-diff));
+    if (!bytes.empty()) std::memcpy(Data + pos, bytes.data(), bytes.size());
+    return diff;
+}
+
 bool TInternalTabFile::RestoreLength(int32_t size) noexcept {
     try {
         if (Size != size) {
@@ -376,14 +390,7 @@ void TTabStringsFile::Put(int32_t i, const std::string& s) {
     CheckWritable();
     uint32_t start = 0, oldLength = 0;
     GetLineExtent(i, start, oldLength);
-    const int64_t diff64 = static_cast<int64_t>(s.size()) - oldLength;
-    if (diff64 > INT32_MAX) Resize(-1);  // refused as a size out of range
-    const auto diff = static_cast<int32_t>(diff64);
-    if (diff > 0)
-        InsertBytes(start, diff, 0);
-    else if (diff < 0)
-        DeleteBytes(start, static_cast<uint32_t>(-diff));
-    if (!s.empty()) std::memcpy(Data + start, s.data(), s.size());
+    const int32_t diff = ReplaceBytes(start, oldLength, s);
     for (size_t k = static_cast<size_t>(i) + 1; k < LineStarts.size(); ++k)
         LineStarts[k] = static_cast<uint32_t>(static_cast<int64_t>(LineStarts[k]) + diff);
 }
@@ -497,14 +504,7 @@ void TTabStringsFile::RewriteLines(size_t lo, const std::vector<std::string>& te
         bytes += texts[k];
         if (k + 1 < texts.size() || terminateLast) bytes += separator;
     }
-    const int64_t diff64 = static_cast<int64_t>(bytes.size()) - (end - start);
-    if (diff64 > INT32_MAX) Resize(-1);  // refused as a size out of range
-    const auto diff = static_cast<int32_t>(diff64);
-    if (diff > 0)
-        InsertBytes(end, diff, 0);
-    else if (diff < 0)
-        DeleteBytes(start, static_cast<uint32_t>(-diff));
-    if (!bytes.empty()) std::memcpy(Data + start, bytes.data(), bytes.size());
+    const int32_t diff = ReplaceBytes(start, end - start, bytes);
 
     uint32_t pos = start;
     for (size_t k = 0; k < texts.size(); ++k) {

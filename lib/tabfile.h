@@ -8,6 +8,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/MappedFile.h"
@@ -88,6 +89,7 @@ public:
     void InsertBytes(uint32_t pos, int32_t count, uint8_t fill);
     void AppendBytes(int32_t count, uint8_t fill);
     void DeleteBytes(uint32_t pos, uint32_t count);
+    int32_t ReplaceBytes(uint32_t pos, uint32_t count, std::string_view bytes);
     static int32_t IfThenInt(bool flag, int32_t a, int32_t b) { return flag ? a : b; }
 
 protected:
