@@ -178,16 +178,19 @@ void TInternalTabFile::SetFileSize(int32_t newSize) {
 
 // The view follows the file's new length. It is resized in place where it can be
 // (mremap), which keeps the pages already mapped: an edit near the start of a large
-// file then moves its bytes without faulting every page in again.
+// file then moves its bytes without faulting every page in again. When the new
+// length cannot be set or mapped, the file goes back to its old length, mapped: a
+// length without a view would leave the list reading through a null pointer.
 void TInternalTabFile::Resize(int32_t newSize) {
     CheckWritable();
+    const int32_t oldSize = Size;
     try {
         SetFileSize(newSize);
+        RemapView();
     } catch (...) {
-        RemapView();  // the file kept (or got back) its length: map it as it is
+        RestoreLength(oldSize);
         throw;
     }
-    RemapView();
 }
 
 void TInternalTabFile::RemapView() {
@@ -277,7 +280,7 @@ bool TInternalTabFile::RestoreLength(int32_t size) noexcept {
             SetFileSize(size);
         }
         if (Data == nullptr) MapView();
-        return Size == size && Data != nullptr;
+        return Size == size && (size == 0 || Data != nullptr);
     } catch (...) {
         return false;
     }

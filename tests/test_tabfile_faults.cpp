@@ -5,6 +5,7 @@
 #include <csignal>
 #include <functional>
 #include <sstream>
+#include <fstream>
 #include <string>
 
 #include <fcntl.h>
@@ -183,6 +184,45 @@ TEST(TabFileSealed, RefusedResizeLeavesBytesAndLinesExactlyAsTheyWere) {
     t->Move(0, 2);
     EXPECT_EQ(file.Bytes(), "s\r\nm\r\n" + std::string(40, 'L') + "\r\n");
     EXPECT_EQ(t->LineOfOffset(6), 2);
+}
+
+// The file took its new length but the view could not follow (address space used
+// up): the file goes back to its old length and view, and nothing is lost.
+TEST_F(TabFileFaults, ViewThatCannotGrowLeavesTheFileAsItWas) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "an address-space limit cannot be set under the address sanitizer";
+#endif
+    std::string text;
+    for (int k = 0; text.size() < 65536; ++k) text += "ligne " + std::to_string(k) + "\r\n";
+    const std::string path = Write("dict.txt", text);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        try {
+            auto t = TTabStringsFile::Create(path, true);
+            const std::string big(64 << 20, 'x');
+            // Room for small allocations, not for a view of 64 MB more.
+            std::ifstream statm("/proc/self/statm");
+            size_t pages = 0;
+            statm >> pages;
+            const rlim_t limit = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (16 << 20);
+            const rlimit lim{limit, limit};
+            if (setrlimit(RLIMIT_AS, &lim) != 0) _exit(10);
+            try {
+                t->Put(0, big);
+                _exit(11);
+            } catch (const ETabFileError&) {
+            }
+            const bool same = t->GetText() == text && Read(path) == text && t->Get(1) == "ligne 1";
+            _exit(same ? 0 : 12);
+        } catch (...) {
+            _exit(13);  // the list could not even be read back
+        }
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(TabFileFaults, FileTooLongForTheStoreIsRefusedUntouched) {
