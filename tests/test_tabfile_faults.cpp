@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fstream>
 #include <functional>
 #include <sstream>
-#include <fstream>
 #include <string>
 
 #include <fcntl.h>
