@@ -689,6 +689,16 @@ private slots:
         QVERIFY(AreaText(*w).find("Tirages ") != std::string::npos);
         QVERIFY(AreaText(*w).find("combinaisons exploitables") != std::string::npos);
         QVERIFY(AreaText(*w).find(A("Recherche générée par")) != std::string::npos);
+        // The panel's texts of a long draw on a large dictionary show whole in their boxes.
+        w->SetNMotsLabel(A("34708 combinaisons valides - 60298 mots trouvés"));
+        w->SetTimeLabel("00:00:00:26");
+        for (const QLabel* label : {w->lblNMots, w->lblTime})
+            QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width(),
+                     qPrintable(label->text()));
+        w->ShowPanel(true);
+        if (const QString shots = qEnvironmentVariable("LEXO_SHOT_DIR"); !shots.isEmpty())
+            QVERIFY(w->grab().save(shots + QStringLiteral("/main-draw-labels.png")));
+        w->ShowPanel(false);
 
         // The stop button: the heading stays, the footer follows, no block is left open.
         QTimer::singleShot(0, [&] { w->btnArreter->click(); w->btnArreter->click(); });
