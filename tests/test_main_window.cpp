@@ -471,6 +471,13 @@ private slots:
             if (e.description != nullptr) QCOMPARE(f.description, QString::fromUtf8(e.description));
             QCOMPARE(f.role, e.role);
         }
+        // The spinners' arrows (reached by the edits' Up and Down keys) say what they change.
+        QStringList arrows;
+        for (const QToolButton* b : w->UpDown1->findChildren<QToolButton*>())
+            arrows << QAccessible::queryAccessibleInterface(const_cast<QToolButton*>(b))->text(QAccessible::Name);
+        arrows.sort();
+        QCOMPARE(arrows, (QStringList{QStringLiteral("Augmenter : Longueur minimale des mots dans la recherche"),
+                                      QStringLiteral("Diminuer : Longueur minimale des mots dans la recherche")}));
         // The search box says what it holds as its value, not as its name.
         QAccessibleInterface* box = QAccessible::queryAccessibleInterface(w->cboChercheMot);
         QCOMPARE(box->text(QAccessible::Value), QStringLiteral("chien"));
