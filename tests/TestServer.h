@@ -1,0 +1,121 @@
+// A test's own web server: tests/http_server.py started on a free loopback port, in a
+// fresh folder of served files, stopped (and its folder removed) when the object goes.
+//
+//     TestServer server({"--head-status", "404"});
+//     server.Put("LEXVERS.TXT", "LEX00013");
+//     ... MakerServer() / URLs with server.Host() ...
+//     EXPECT_EQ(server.Log(), "HEAD /protec/relexo/LEXVERS.TXT HTTP/1.0\r\n...");
+//
+// While it lives, LEXORAMA_SERVER names it, so that code asking MakerServer() reaches it.
+#pragma once
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+#ifndef LEXO_HTTP_SERVER
+#error "LEXO_HTTP_SERVER must name tests/http_server.py (tests/CMakeLists.txt defines it)"
+#endif
+
+class TestServer {
+public:
+    explicit TestServer(const std::vector<std::string>& switches = {}) {
+        namespace fs = std::filesystem;
+        std::string tmpl = (fs::temp_directory_path() / "lexo-http-XXXXXX").string();
+        if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        dir_ = tmpl;
+        root_ = dir_ / "root";
+        fs::create_directory(root_);
+        const fs::path portFile = dir_ / "port";
+        logPath_ = dir_ / "requests.log";
+
+        std::vector<std::string> argv = {"python3", LEXO_HTTP_SERVER, "--root", root_.string(),
+                                         "--port-file", portFile.string(), "--log", logPath_.string(),
+                                         "--idle-exit", "120"};
+        argv.insert(argv.end(), switches.begin(), switches.end());
+        std::vector<char*> cargv;
+        for (auto& a : argv) cargv.push_back(a.data());
+        cargv.push_back(nullptr);
+        if (::posix_spawnp(&pid_, "python3", nullptr, nullptr, cargv.data(), environ) != 0) {
+            pid_ = 0;
+            Cleanup();
+            throw std::runtime_error("cannot start python3 " LEXO_HTTP_SERVER);
+        }
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (port_ == 0) {
+            std::ifstream in(portFile);
+            if (in >> port_ && port_ > 0) break;
+            port_ = 0;
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_ || std::chrono::steady_clock::now() > deadline) {
+                Stop();
+                Cleanup();
+                throw std::runtime_error("the test web server did not start");
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (const char* old = std::getenv("LEXORAMA_SERVER")) oldServer_ = old, hadServer_ = true;
+        ::setenv("LEXORAMA_SERVER", Host().c_str(), 1);
+    }
+
+    ~TestServer() {
+        if (hadServer_) ::setenv("LEXORAMA_SERVER", oldServer_.c_str(), 1);
+        else ::unsetenv("LEXORAMA_SERVER");
+        Stop();
+        Cleanup();
+    }
+
+    TestServer(const TestServer&) = delete;
+    TestServer& operator=(const TestServer&) = delete;
+
+    int Port() const { return port_; }
+    std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
+    std::string Url(const std::string& path) const { return "http://" + Host() + path; }
+    const std::filesystem::path& Root() const { return root_; }
+
+    // Writes a served file (LEXVERS.TXT, a ZIP package...) into the root.
+    void Put(const std::string& name, const std::string& bytes) const {
+        std::ofstream(root_ / name, std::ios::binary) << bytes;
+    }
+    // A file of the root as bytes ("posted.bin" holds the last POST body); empty when missing.
+    std::string Read(const std::string& name) const { return ReadFile(root_ / name); }
+    // Every request head received so far, byte for byte, in order.
+    std::string Log() const { return ReadFile(logPath_); }
+
+private:
+    static std::string ReadFile(const std::filesystem::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    void Stop() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = 0;
+    }
+    void Cleanup() {
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+
+    std::filesystem::path dir_, root_, logPath_;
+    pid_t pid_ = 0;
+    int port_ = 0;
+    std::string oldServer_;
+    bool hadServer_ = false;
+};
