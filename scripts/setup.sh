@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev
-          libgmp-dev libgtest-dev libgmock-dev libcurl4-openssl-dev libzip-dev
+          libgmp-dev libgtest-dev libgmock-dev libcurl4-openssl-dev libzip-dev python3
           fonts-liberation qt6-translations-l10n xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do

@@ -53,6 +53,7 @@ public:
 
 private:
     void Request(THttpRequest rq);
+    bool busy_ = false;
     int statusCode_ = 0;
     std::string reasonPhrase_;
 };

@@ -1,0 +1,342 @@
+#include "HttpCli.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+
+#include <curl/curl.h>
+
+#include "Global.h"
+
+EHttpException::EHttpException(const std::string& reason, int code)
+    : std::runtime_error(reason), ErrorCode(code) {}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr const char* kAccept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*";
+constexpr const char* kAgent = "Lexorama Update";
+constexpr int kMaxRedirections = 5;
+constexpr long kPollMs = 10;  // longest wait between two OnWait calls
+
+// The Windows Sockets numbers that the error texts and the callers know.
+constexpr uint16_t wsaEINTR = 10004, wsaEINVAL = 10022, wsaECONNABORTED = 10053,
+                   wsaECONNRESET = 10054, wsaENOBUFS = 10055, wsaETIMEDOUT = 10060,
+                   wsaECONNREFUSED = 10061, wsaHOST_NOT_FOUND = 11001;
+
+// A system socket error as the Windows Sockets number of the same failure; 0 if none.
+uint16_t WsaFromErrno(long err) {
+    switch (err) {
+        case EINTR: return 10004;
+        case EBADF: return 10009;
+        case EACCES: return 10013;
+        case EFAULT: return 10014;
+        case EINVAL: return 10022;
+        case EMFILE: return 10024;
+        case EAGAIN: return 10035;
+        case EINPROGRESS: return 10036;
+        case EALREADY: return 10037;
+        case ENOTSOCK: return 10038;
+        case EDESTADDRREQ: return 10039;
+        case EMSGSIZE: return 10040;
+        case EPROTOTYPE: return 10041;
+        case ENOPROTOOPT: return 10042;
+        case EPROTONOSUPPORT: return 10043;
+        case ESOCKTNOSUPPORT: return 10044;
+        case EOPNOTSUPP: return 10045;
+        case EPFNOSUPPORT: return 10046;
+        case EAFNOSUPPORT: return 10047;
+        case EADDRINUSE: return 10048;
+        case EADDRNOTAVAIL: return 10049;
+        case ENETDOWN: return 10050;
+        case ENETUNREACH: return 10051;
+        case ENETRESET: return 10052;
+        case ECONNABORTED: return 10053;
+        case ECONNRESET: return 10054;
+        case EPIPE: return 10054;  // the peer has gone: Windows says "reset" for it
+        case ENOBUFS: return 10055;
+        case EISCONN: return 10056;
+        case ENOTCONN: return 10057;
+        case ESHUTDOWN: return 10058;
+        case ETOOMANYREFS: return 10059;
+        case ETIMEDOUT: return 10060;
+        case ECONNREFUSED: return 10061;
+        case ELOOP: return 10062;
+        case ENAMETOOLONG: return 10063;
+        case EHOSTDOWN: return 10064;
+        case EHOSTUNREACH: return 10065;
+        default: return 0;
+    }
+}
+
+uint16_t WsaFromCurl(CURLcode code, long osErrno) {
+    const uint16_t fromErrno = WsaFromErrno(osErrno);
+    switch (code) {
+        case CURLE_COULDNT_RESOLVE_HOST: return wsaHOST_NOT_FOUND;
+        case CURLE_COULDNT_CONNECT: return fromErrno ? fromErrno : wsaECONNREFUSED;
+        case CURLE_OPERATION_TIMEDOUT: return wsaETIMEDOUT;
+        case CURLE_SEND_ERROR:
+        case CURLE_RECV_ERROR: return fromErrno ? fromErrno : wsaECONNRESET;
+        // The server closed the connection before the reply, or within its body.
+        case CURLE_GOT_NOTHING:
+        case CURLE_PARTIAL_FILE: return wsaECONNRESET;
+        case CURLE_URL_MALFORMAT:
+        case CURLE_UNSUPPORTED_PROTOCOL:
+        case CURLE_BAD_FUNCTION_ARGUMENT: return wsaEINVAL;
+        case CURLE_OUT_OF_MEMORY: return wsaENOBUFS;
+        // Anything else (a reply that is not HTTP, a TLS failure...) made us drop the line.
+        default: return wsaECONNABORTED;
+    }
+}
+
+struct CurlGlobal {
+    CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
+    ~CurlGlobal() { curl_global_cleanup(); }
+};
+
+struct EasyDeleter { void operator()(CURL* e) const { curl_easy_cleanup(e); } };
+struct MultiDeleter { void operator()(CURLM* m) const { curl_multi_cleanup(m); } };
+struct SlistDeleter { void operator()(curl_slist* l) const { curl_slist_free_all(l); } };
+struct UrlDeleter { void operator()(CURLU* u) const { curl_url_cleanup(u); } };
+using EasyPtr = std::unique_ptr<CURL, EasyDeleter>;
+using MultiPtr = std::unique_ptr<CURLM, MultiDeleter>;
+using SlistPtr = std::unique_ptr<curl_slist, SlistDeleter>;
+using UrlPtr = std::unique_ptr<CURLU, UrlDeleter>;
+
+// The Host header's value for a URL: the host, with ":port" only when the URL names a
+// port other than the scheme's own. Empty when the URL cannot be parsed.
+std::string HostHeaderOf(const std::string& url) {
+    UrlPtr u(curl_url());
+    if (!u || curl_url_set(u.get(), CURLUPART_URL, url.c_str(), CURLU_DEFAULT_SCHEME) != CURLUE_OK)
+        return {};
+    std::string result;
+    char* part = nullptr;
+    if (curl_url_get(u.get(), CURLUPART_HOST, &part, 0) == CURLUE_OK) {
+        result = part;
+        curl_free(part);
+    }
+    if (curl_url_get(u.get(), CURLUPART_PORT, &part, 0) == CURLUE_OK) {
+        const std::string port = part;
+        curl_free(part);
+        char* scheme = nullptr;
+        std::string defaultPort = "80";
+        if (curl_url_get(u.get(), CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK) {
+            if (std::string(scheme) == "https") defaultPort = "443";
+            curl_free(scheme);
+        }
+        if (port != defaultPort) result += ":" + port;
+    }
+    return result;
+}
+
+// One exchange: one request, one reply, no redirection followed.
+struct Exchange {
+    Exchange(THttpCli& c, std::string* b) : cli(c), body(b), bodyStart(b != nullptr ? b->size() : 0) {}
+    THttpCli& cli;
+    std::string* body;          // where the reply body goes (may be null)
+    std::size_t bodyStart = 0;  // its length before this exchange
+    bool capped = false;
+    int status = 0;
+    std::string reason;
+    Clock::time_point lastMove = Clock::now();
+    curl_off_t moved = 0;
+
+    static size_t OnBody(char* data, size_t size, size_t count, void* self) {
+        auto& x = *static_cast<Exchange*>(self);
+        const size_t n = size * count;
+        x.lastMove = Clock::now();
+        if (x.body == nullptr) return n;
+        size_t take = n;
+        if (x.cli.MaxReceive != 0) {
+            const size_t have = x.body->size() - x.bodyStart;
+            const size_t room = x.cli.MaxReceive > have ? x.cli.MaxReceive - have : 0;
+            if (take > room) take = room;
+        }
+        x.body->append(data, take);
+        if (take < n) {
+            x.capped = true;  // enough read: ending the transfer here is no failure
+            return 0;
+        }
+        return n;
+    }
+
+    static size_t OnHeader(char* data, size_t size, size_t count, void* self) {
+        auto& x = *static_cast<Exchange*>(self);
+        const size_t n = size * count;
+        x.lastMove = Clock::now();
+        // The status line of every reply (a 1xx one may come first): keep the last.
+        std::string line(data, n);
+        if (line.rfind("HTTP/", 0) == 0) {
+            while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+            const auto sp1 = line.find(' ');
+            const auto sp2 = sp1 == std::string::npos ? std::string::npos : line.find(' ', sp1 + 1);
+            x.reason = sp2 == std::string::npos ? std::string() : line.substr(sp2 + 1);
+        }
+        return n;
+    }
+
+    static int OnProgress(void* self, curl_off_t, curl_off_t dlnow, curl_off_t, curl_off_t ulnow) {
+        auto& x = *static_cast<Exchange*>(self);
+        if (dlnow + ulnow != x.moved) {
+            x.moved = dlnow + ulnow;
+            x.lastMove = Clock::now();
+        }
+        return 0;
+    }
+};
+
+}  // namespace
+
+THttpCli::THttpCli() {
+    static CurlGlobal global;
+}
+
+THttpCli::~THttpCli() = default;
+
+void THttpCli::Head() { Request(httpHEAD); }
+void THttpCli::Get() { Request(httpGET); }
+void THttpCli::Post() { Request(httpPOST); }
+
+// Every exchange ends with its connection closed (HTTP/1.0, and the connection cache
+// goes with the request), so there is nothing left open here.
+void THttpCli::Close() {}
+
+void THttpCli::Request(THttpRequest rq) {
+    if (busy_) throw std::logic_error("HTTP client: a request is already running");
+    struct Busy {
+        bool& flag;
+        explicit Busy(bool& f) : flag(f) { flag = true; }
+        ~Busy() { flag = false; }
+    } busy(busy_);
+
+    statusCode_ = 0;
+    reasonPhrase_.clear();
+    const Clock::time_point start = Clock::now();
+    std::string url = URL;
+    THttpRequest method = rq;
+    uint16_t error = 0;
+    bool tooManyRedirections = false;
+
+    for (int redirections = 0;; ++redirections) {
+        EasyPtr easy(curl_easy_init());
+        MultiPtr multi(curl_multi_init());
+        if (!easy || !multi) {
+            error = wsaENOBUFS;
+            break;
+        }
+        CURL* e = easy.get();
+        Exchange x(*this, method == httpHEAD ? nullptr : RcvdStream);
+
+        // The headers go out as Accept, User-Agent, Host, in this order and no others.
+        // libcurl puts a Host header of the list first of all, whatever its place, and
+        // "Host:" alone switches its own off: so Host rides on the User-Agent entry, the
+        // one line break between them written here.
+        curl_slist* raw = nullptr;
+        raw = curl_slist_append(raw, "Host:");
+        raw = curl_slist_append(raw, (std::string("Accept: ") + kAccept).c_str());
+        raw = curl_slist_append(raw, (std::string("User-Agent: ") + kAgent + "\r\nHost: " + HostHeaderOf(url)).c_str());
+        if (method == httpPOST) raw = curl_slist_append(raw, ("Content-Type: " + ContentTypePost).c_str());
+        raw = curl_slist_append(raw, "Expect:");
+        SlistPtr headers(raw);
+
+        curl_easy_setopt(e, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(e, CURLOPT_DEFAULT_PROTOCOL, "http");
+        curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+        curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
+        curl_easy_setopt(e, CURLOPT_PROXY, "");  // never a proxy, whatever the environment says
+        curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);  // followed below, with our own headers
+        curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Exchange::OnBody);
+        curl_easy_setopt(e, CURLOPT_WRITEDATA, &x);
+        curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &Exchange::OnHeader);
+        curl_easy_setopt(e, CURLOPT_HEADERDATA, &x);
+        curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &Exchange::OnProgress);
+        curl_easy_setopt(e, CURLOPT_XFERINFODATA, &x);
+        curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+        if (method == httpHEAD) {
+            curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+        } else if (method == httpPOST) {
+            static const std::string none;
+            const std::string& body = SendStream != nullptr ? *SendStream : none;
+            curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+            curl_easy_setopt(e, CURLOPT_POSTFIELDS, body.data());
+        } else {
+            curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
+        }
+
+        curl_multi_add_handle(multi.get(), e);
+        int running = 1;
+        while (true) {
+            curl_multi_perform(multi.get(), &running);
+            if (running == 0) break;
+            if (Terminating && Terminating()) {
+                error = wsaEINTR;
+                break;
+            }
+            const Clock::time_point now = Clock::now();
+            if (now - x.lastMove > std::chrono::milliseconds(TimeoutMs) ||
+                (TotalTimeoutMs > 0 && now - start > std::chrono::milliseconds(TotalTimeoutMs))) {
+                error = wsaETIMEDOUT;
+                break;
+            }
+            if (OnWait) OnWait();
+            curl_multi_poll(multi.get(), nullptr, 0, kPollMs, nullptr);
+        }
+        CURLcode result = CURLE_OK;
+        int left = 0;
+        while (CURLMsg* msg = curl_multi_info_read(multi.get(), &left))
+            if (msg->msg == CURLMSG_DONE) result = msg->data.result;
+        curl_multi_remove_handle(multi.get(), e);
+        if (error != 0) break;
+        if (result != CURLE_OK && !(result == CURLE_WRITE_ERROR && x.capped)) {
+            long osErrno = 0;
+            curl_easy_getinfo(e, CURLINFO_OS_ERRNO, &osErrno);
+            error = WsaFromCurl(result, osErrno);
+            break;
+        }
+
+        long status = 0;
+        curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &status);
+        statusCode_ = static_cast<int>(status);
+        reasonPhrase_ = x.reason;
+        char* location = nullptr;
+        curl_easy_getinfo(e, CURLINFO_REDIRECT_URL, &location);
+        const bool redirected = location != nullptr && *location != '\0' &&
+                                (status == 301 || status == 302 || status == 303 || status == 307 || status == 308);
+        if (!redirected) break;
+        if (x.body != nullptr) x.body->resize(x.bodyStart);  // the redirection's own page
+        if (redirections == kMaxRedirections) {
+            tooManyRedirections = true;
+            break;
+        }
+        url = location;
+        // A redirected POST is fetched with GET, except where the status says to repeat it.
+        if (method == httpPOST && status != 307 && status != 308) method = httpGET;
+    }
+
+    if (error != 0) {
+        // The failure goes to the request-done event; callers then see the request end
+        // with the client's exception, status 404.
+        statusCode_ = 404;
+        reasonPhrase_ = SocketErrorText(error);
+    } else if (tooManyRedirections) {
+        // An endless chain would otherwise hand over a redirection page as the reply.
+        reasonPhrase_ = "Too many redirections";
+    }
+    if (OnRequestDone) OnRequestDone(rq, error);
+    if (error != 0 || tooManyRedirections ||
+        (statusCode_ > 399 && statusCode_ != 401 && statusCode_ != 407))
+        throw EHttpException(reasonPhrase_, statusCode_);
+}
+
+std::string MakerServer() {
+    const char* env = std::getenv("LEXORAMA_SERVER");
+    return env != nullptr && *env != '\0' ? env : "www.lexorama.fr";
+}
+
+std::string RequestErrorText(int code, const std::string& reasonPhrase) {
+    return (code >= 10004 ? SocketErrorText(code) : reasonPhrase) + "  -  " + std::to_string(code);
+}
