@@ -44,6 +44,7 @@
 #include "fModif.h"
 #include "fHlpGen.h"
 #include "fHlpMod.h"
+#include "fInfos.h"
 #include "gui/Controls.h"
 #include "gui/GuiSupport.h"
 #include "gui/uMyMessageBox.h"
@@ -133,6 +134,7 @@ TfMain::TfMain(QWidget* parent) : QWidget(parent) {
         return TfrmModif::ShowModal(this, [] { TfrmHlpMod(QApplication::activeModalWidget()).exec(); });
     };
     OpenGeneralHelp = [this] { TfrmHlpGen(this).exec(); };
+    OpenInformationWindow = [this] { TfrmInfos infos(this); infos.exec(); return infos.ServerVersion; };
     BuildComponents();
     Guarded([this] { FormCreate(); });
 }

@@ -1,0 +1,234 @@
+// The information window's version check against the test web server, and the window
+// itself: its page, the hand-back of the newer version, clicks and closing during a check.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QTimer>
+
+#include "Global.h"
+#include "TestServer.h"
+#include "VersionCheck.h"
+#include "cp1252.h"
+#include "fInfos.h"
+#include "gui/uMyMessageBox.h"
+
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "test_infos";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool Exists(const std::string& path) { return std::ifstream(path).good(); }
+
+const std::string kHead = "HEAD /protec/relexo/LEXVERS.TXT HTTP/1.0\r\n";
+const std::string kGet = "GET /protec/relexo/LEXVERS.TXT HTTP/1.0\r\n";
+const std::string kOffer = "Nouvelle version du dictionnaire";
+
+int Count(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+struct BoxGuard {
+    BoxGuard() {
+        MessageBoxTesting::ClearLog();
+        MessageBoxTesting::SetAutoAnswer(true, IDOK);
+    }
+    ~BoxGuard() { MessageBoxTesting::SetAutoAnswer(false); }
+};
+
+}  // namespace
+
+// The whole check, server to boxes: what the user is shown, what is handed back, and
+// whether the GET went out.
+TEST(VersionCheck, ServerRepliesEndInTheRightBox) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> switches;
+        std::string reply;     // LEXVERS.TXT; "-" for none
+        std::string local;     // DictionaryVersion
+        int answer;            // to the question box
+        std::string caption;   // the one box shown
+        std::string text;      // "" when not checked here
+        std::string handedBack;
+        bool getSent;
+    };
+    const std::string offer = A("Le version téléchargeable du dictionnaire Lexorama est la LEX00013\r\n"
+                                "Votre version de dictionnaire est la LEX00012 \r\n"
+                                "Voulez-vous mettre votre dictionnaire à jour ?");
+    const std::string upToDate = A("Dictionnaire à jour");
+    const std::vector<Case> cases = {
+        {"newer, Oui", {}, "LEX00013", "LEX00012 ", IDYES, kOffer, offer, "LEX00013", true},
+        {"newer, Non", {}, "LEX00013", "LEX00012 ", IDNO, kOffer, offer, "", true},
+        {"same version", {}, "LEX00012", "LEX00012 ", IDYES, upToDate,
+         A("Vous disposez de la dernière version du dictionnaire"), "", true},
+        {"CR LF after the version", {}, "LEX00013\r\n", "LEX00012 ", IDYES, kOffer, offer, "LEX00013", true},
+        {"longer than 8 bytes", {}, "LEX00013LEX00099", "LEX00012 ", IDYES, kOffer, offer, "LEX00013", true},
+        {"short reply", {}, "LEX1", "LEX00012 ", IDYES, kOffer, "", "LEX1", true},
+        {"zero byte at 5", {}, std::string("LEX0\0" "0099", 9), "LEX00012 ", IDYES, upToDate, "", "", true},
+        {"empty reply", {}, "", "LEX00012 ", IDYES, upToDate, "", "", true},
+        {"no dictionary", {}, "LEX00000", "", IDYES, kOffer, "", "LEX00000", true},
+        {"reply that never ends", {"--endless"}, "LEX00013", "LEX00012 ", IDYES, kOffer, offer, "LEX00013", true},
+        {"404 on HEAD", {"--head-status", "404"}, "LEX00013", "LEX00012 ", IDYES, "Erreur", "Not Found  -  404", "",
+         false},
+        {"no version file", {}, "-", "LEX00012 ", IDYES, "Erreur", "Not Found  -  404", "", false},
+        {"500", {"--status", "500"}, "LEX00013", "LEX00012 ", IDYES, "Erreur", "Internal Server Error  -  500", "",
+         false},
+        {"redirect loop", {"--redirects", "6"}, "LEX00013", "LEX00012 ", IDYES, "Erreur",
+         "Too many redirections  -  302", "", false},
+        {"connection closed", {"--close-early"}, "LEX00013", "LEX00012 ", IDYES, "Erreur",
+         "Connection reset by peer  -  10054", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        BoxGuard boxes;
+        TestServer server(c.switches);
+        if (c.reply != "-") server.Put("LEXVERS.TXT", c.reply);
+        MessageBoxTesting::PushAnswer(c.answer);
+        THttpCli http;
+        TVersionCheck check(http);
+        const std::string found = check.Fetch(server.Host());
+        EXPECT_EQ(check.Answer(c.local, found), c.handedBack);
+        ASSERT_EQ(MessageBoxTesting::Log().size(), 1u);
+        const auto& box = MessageBoxTesting::Log().front();
+        EXPECT_EQ(box.caption, c.caption);
+        if (!c.text.empty()) {
+            EXPECT_EQ(box.text, c.text);
+        }
+        EXPECT_EQ(box.flags, c.caption == kOffer ? 36 : c.caption == "Erreur" ? 48 : 64);
+        const std::string log = server.Log();
+        EXPECT_EQ(log.rfind(kHead, 0), 0u) << log;
+        EXPECT_EQ(log.find(kGet) != std::string::npos, c.getSent);
+        EXPECT_EQ(http.RcvdStream, nullptr);
+    }
+}
+
+// Socket failures reach the box with their WinSock number and text, and no GET is tried.
+TEST(VersionCheck, SocketFailuresShowTheirNumber) {
+    BoxGuard boxes;
+    int refusing = 0;
+    {
+        TestServer gone;  // its port refuses once it has stopped
+        refusing = gone.Port();
+    }
+    const std::string unresolvable = std::string(70, 'a') + ".invalid";  // refused before any lookup
+    for (const auto& [server, text] : {std::pair{unresolvable, std::string("Host not found  -  11001")},
+                                       std::pair{"127.0.0.1:" + std::to_string(refusing),
+                                                 std::string("Connection refused  -  10061")}}) {
+        MessageBoxTesting::ClearLog();
+        THttpCli http;
+        int heads = 0;
+        TVersionCheck check(http);
+        auto done = http.OnRequestDone;
+        http.OnRequestDone = [&](THttpRequest rq, uint16_t err) {
+            heads += rq == httpHEAD;
+            EXPECT_NE(rq, httpGET);
+            done(rq, err);
+        };
+        EXPECT_EQ(check.Answer("LEX00012 ", check.Fetch(server)), "");
+        EXPECT_EQ(heads, 1);
+        ASSERT_EQ(MessageBoxTesting::Log().size(), 1u);
+        EXPECT_EQ(MessageBoxTesting::Log().front().caption, "Erreur");
+        EXPECT_EQ(MessageBoxTesting::Log().front().text, text);
+    }
+}
+
+// The window: the page copied to the temporary folder and shown, Oui closing the window
+// with the version handed back, the page removed when it closes.
+TEST(InformationWindow, OuiHandsTheVersionBackAndTheWindowTidiesUp) {
+    App();
+    BoxGuard boxes;
+    TestServer server;
+    server.Put("LEXVERS.TXT", "LEX00013");
+    DictionaryVersion = "LEX00012 ";
+    {
+        TfrmInfos w;
+        const std::string page = TfrmInfos::InfoPagePath();
+        EXPECT_EQ(page, GetTempFolder() + "INFOS.HTM");
+        EXPECT_EQ(FileBytes(page), FileBytes(LEXO_PAGES_DIR "/LEXOEXPL.htm"));
+        EXPECT_TRUE(w.WebBrowser1->toPlainText().contains(QStringLiteral("Lexorama v4.2")));
+        EXPECT_TRUE(w.WebBrowser1->toPlainText().contains(QString::fromUtf8("française")));
+        w.show();
+        MessageBoxTesting::PushAnswer(IDNO);
+        w.btnLexoUpdate->click();
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_EQ(w.ServerVersion, "");
+        MessageBoxTesting::PushAnswer(IDYES);
+        w.btnLexoUpdate->click();
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_EQ(w.result(), QDialog::Accepted);
+        EXPECT_EQ(w.ServerVersion, "LEX00013");
+        EXPECT_FALSE(Exists(page));
+        ASSERT_EQ(MessageBoxTesting::Log().size(), 2u);
+        EXPECT_EQ(MessageBoxTesting::Log()[1].caption, kOffer);
+        EXPECT_EQ(Count(server.Log(), kGet), 2);
+    }
+    DictionaryVersion.clear();
+}
+
+// While a check waits, the window goes on working: a second click does nothing, F1 and
+// the web window wait for the check, and closing the window ends the check without a box.
+TEST(InformationWindow, ClicksAndClosingDuringACheck) {
+    App();
+    BoxGuard boxes;
+    TestServer server({"--delay", "0.5"});
+    server.Put("LEXVERS.TXT", "LEX00013");
+    DictionaryVersion = "LEX00012 ";
+    TfrmInfos w;
+    int helps = 0, webs = 0;
+    w.OpenHelp = [&] { ++helps; };
+    w.OpenWebWindow = [&] { ++webs; };
+    w.show();
+
+    bool sawCheck = false;
+    QTimer::singleShot(100, &w, [&] {
+        sawCheck = w.Checking();
+        w.btnLexoUpdate->click();
+        w.btnWeb2->click();
+        QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::ShiftModifier);
+        QApplication::sendEvent(w.WebBrowser1, &f1);
+    });
+    MessageBoxTesting::PushAnswer(IDNO);
+    w.btnLexoUpdate->click();
+    EXPECT_TRUE(sawCheck);
+    EXPECT_EQ(MessageBoxTesting::Log().size(), 1u);
+    EXPECT_EQ(Count(server.Log(), kHead), 1);
+    EXPECT_EQ(Count(server.Log(), kGet), 1);
+    EXPECT_EQ(helps + webs, 0);
+
+    // Out of a check, F1 with Shift from inside the page reaches the window, and the web button works.
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::ShiftModifier);
+    QApplication::sendEvent(w.WebBrowser1, &f1);
+    w.btnWeb2->click();
+    EXPECT_EQ(helps, 1);
+    EXPECT_EQ(webs, 1);
+
+    MessageBoxTesting::ClearLog();
+    QTimer::singleShot(100, &w, [&] {
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(w.btnLexoUpdate, &escape);
+    });
+    w.btnLexoUpdate->click();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.result(), QDialog::Rejected);
+    EXPECT_TRUE(MessageBoxTesting::Log().empty());
+    EXPECT_EQ(w.ServerVersion, "");
+    EXPECT_FALSE(w.Checking());
+    DictionaryVersion.clear();
+}
