@@ -81,6 +81,7 @@ void TfrmInfos::BuildComponents() {
     WebBrowser1 = new QTextBrowser(pnlRE);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setGeometry(4, 4, 750, 350);
+    WebBrowser1->setFont(gui::ArialFont(13));  // the page's own text, not the window's bold
     WebBrowser1->setOpenExternalLinks(true);
     WebBrowser1->setAccessibleName(U("Présentation de Lexorama"));
 

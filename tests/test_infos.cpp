@@ -24,8 +24,10 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "test_infos";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: the key events of these tests make Qt create an input device whose
+    // teardown at exit would run after the application's.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 std::string FileBytes(const std::string& path) {
