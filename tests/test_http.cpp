@@ -155,8 +155,6 @@ TEST(HttpClient, FailuresEndTheRequestWithTheirCode) {
     };
     const std::string longLabel(70, 'a');  // over 63 characters: refused before any lookup
     const std::vector<Case> cases = {
-        {"404 on HEAD", {"--head-status", "404"}, httpHEAD, 0, 404, true, "Not Found", ""},
-        {"500", {"--status", "500"}, httpGET, 0, 500, true, "Internal Server Error", ""},
         {"401 is no failure", {"--status", "401"}, httpGET, 0, 401, false, "", ""},
         {"missing file", {}, httpGET, 0, 404, true, "Not Found", "/protec/relexo/load_zip.php3?FICHIER=NONE.ZIP"},
         {"host not found", {}, httpHEAD, 11001, 404, true, "Host not found", "http://" + longLabel + ".invalid/x"},
@@ -215,10 +213,4 @@ TEST(HttpClient, EndlessReplyIsCappedOrTimedOut) {
     Outcome ended = Send(cli, httpGET);
     EXPECT_EQ(ended.done, (std::vector<std::pair<THttpRequest, uint16_t>>{{httpGET, 10004}}));
     EXPECT_TRUE(ended.thrown);
-}
-
-TEST(HttpClient, ErrorTextTakesSocketTextOrReasonPhrase) {
-    EXPECT_EQ(RequestErrorText(11001, "ignored"), "Host not found  -  11001");
-    EXPECT_EQ(RequestErrorText(404, "Not Found"), "Not Found  -  404");
-    EXPECT_EQ(RequestErrorText(302, ""), "  -  302");
 }

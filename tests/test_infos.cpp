@@ -63,7 +63,7 @@ TEST(VersionCheck, ServerRepliesEndInTheRightBox) {
     struct Case {
         const char* what;
         std::vector<std::string> switches;
-        std::string reply;     // LEXVERS.TXT; "-" for none
+        std::string reply;     // LEXVERS.TXT
         std::string local;     // DictionaryVersion
         int answer;            // to the question box
         std::string caption;   // the one box shown
@@ -89,7 +89,6 @@ TEST(VersionCheck, ServerRepliesEndInTheRightBox) {
         {"reply that never ends", {"--endless"}, "LEX00013", "LEX00012 ", IDYES, kOffer, offer, "LEX00013", true},
         {"404 on HEAD", {"--head-status", "404"}, "LEX00013", "LEX00012 ", IDYES, "Erreur", "Not Found  -  404", "",
          false},
-        {"no version file", {}, "-", "LEX00012 ", IDYES, "Erreur", "Not Found  -  404", "", false},
         {"500", {"--status", "500"}, "LEX00013", "LEX00012 ", IDYES, "Erreur", "Internal Server Error  -  500", "",
          false},
         {"redirect loop", {"--redirects", "6"}, "LEX00013", "LEX00012 ", IDYES, "Erreur",
@@ -101,7 +100,7 @@ TEST(VersionCheck, ServerRepliesEndInTheRightBox) {
         SCOPED_TRACE(c.what);
         BoxGuard boxes;
         TestServer server(c.switches);
-        if (c.reply != "-") server.Put("LEXVERS.TXT", c.reply);
+        server.Put("LEXVERS.TXT", c.reply);
         MessageBoxTesting::PushAnswer(c.answer);
         THttpCli http;
         TVersionCheck check(http);
