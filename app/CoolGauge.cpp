@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QPainter>
 
@@ -30,6 +32,40 @@ void ColorToRGBBytes(uint32_t color, int& r, int& g, int& b)
 int StepTowards(int from, int to)
 {
     return from < to ? from + 1 : from > to ? from - 1 : from;
+}
+
+// What a screen reader learns of the gauge: a progress bar whose value is the text it
+// shows (a percentage, or the plain count the letter draw sets), with the numbers
+// behind it. The bar is measured from 0, whatever MinValue is, and so is the value.
+class GaugeAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit GaugeAccessible(TCoolGauge* gauge) : QAccessibleWidget(gauge, QAccessible::ProgressBar) {}
+
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        if (t == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(t);
+    }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value) return gui::ToQt(Gauge()->DisplayText());
+        return QAccessibleWidget::text(t);
+    }
+
+    QVariant currentValue() const override { return Gauge()->Progress(); }
+    void setCurrentValue(const QVariant&) override {}  // shown, never set by the user
+    QVariant maximumValue() const override { return Gauge()->MaxValue(); }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
+
+private:
+    const TCoolGauge* Gauge() const { return static_cast<const TCoolGauge*>(object()); }
+};
+
+QAccessibleInterface* GaugeAccessibleFactory(const QString& className, QObject* object)
+{
+    if (className != QLatin1String("TCoolGauge")) return nullptr;
+    auto* gauge = qobject_cast<TCoolGauge*>(object);
+    return gauge != nullptr ? new GaugeAccessible(gauge) : nullptr;
 }
 
 }  // namespace
@@ -75,6 +111,8 @@ TCoolGauge::TCoolGauge(QWidget* parent) : QWidget(parent)
     // The gauge paints its whole rectangle itself.
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(100, 20);
+    static const bool accessible = (QAccessible::installFactory(GaugeAccessibleFactory), true);
+    (void)accessible;
 }
 
 int TCoolGauge::BarWidth() const
@@ -117,7 +155,13 @@ void TCoolGauge::SetProgress(int v)
     const double oldExact = maxValue_ == 0 ? 0.0 : static_cast<double>(w) / maxValue_ * progress_;
     const int oldWidth = RoundEven(oldExact);
     if (v == progress_) return;
-    if (v >= minValue_ && v <= maxValue_) progress_ = v;
+    if (v >= minValue_ && v <= maxValue_) {
+        progress_ = v;
+        if (QAccessible::isActive()) {
+            QAccessibleValueChangeEvent changed(this, progress_);
+            QAccessible::updateAccessibility(&changed);
+        }
+    }
     const double newExact = maxValue_ == 0 ? 0.0 : static_cast<double>(w) / maxValue_ * progress_;
     // Skip the repaint only when the bar keeps a whole-pixel width it already has.
     if (static_cast<double>(oldWidth) != newExact) repaint();

@@ -27,6 +27,7 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QShortcut>
+#include <QTextCursor>
 #include <QTimer>
 #include <QToolButton>
 
@@ -40,7 +41,9 @@
 #include "Searches.h"
 #include "UpDown.h"
 #include "cp1252.h"
+#include "fModif.h"
 #include "fHlpGen.h"
+#include "fHlpMod.h"
 #include "fInfos.h"
 #include "gui/Controls.h"
 #include "gui/GuiSupport.h"
@@ -65,6 +68,7 @@ constexpr const char* kMakerMail = "contact@lexorama.fr";
 constexpr const char* kProductMail = "lexorama@lexorama.fr";
 constexpr int kResultListCapacity = 5500;
 constexpr int kSearchBoxMaxChars = 25;
+constexpr int kProgressFontPixels = 13;  // the design size of the progress panel's texts
 
 // Runs a function when the scope ends, however it ends.
 template <typename F>
@@ -125,6 +129,10 @@ std::vector<std::string> ComboItems(const QComboBox* combo) {
 
 TfMain::TfMain(QWidget* parent) : QWidget(parent) {
     LaunchUpdater = [](const std::string& version) { return StartUpdater(version); };
+    // The editor's help opens over the editor, the modal window of the moment.
+    OpenWordEditor = [this] {
+        return TfrmModif::ShowModal(this, [] { TfrmHlpMod(QApplication::activeModalWidget()).exec(); });
+    };
     OpenGeneralHelp = [this] { TfrmHlpGen(this).exec(); };
     OpenInformationWindow = [this] { TfrmInfos infos(this); infos.exec(); return infos.ServerVersion; };
     BuildComponents();
@@ -213,6 +221,9 @@ void TfMain::BuildComponents() {
     cboChercheMot->setGeometry(8, 8, 200, 27);
     cboChercheMot->setFont(bold16);
     cboChercheMot->lineEdit()->setMaxLength(kSearchBoxMaxChars);
+    // What the user typed is what gets searched: the history stays in the drop-down list
+    // and never completes the text being typed.
+    cboChercheMot->setCompleter(nullptr);
     SetHint(cboChercheMot, U("Ecrire le mot recherché"));
     SetHint(cboChercheMot->lineEdit(), U("Ecrire le mot recherché"));
     cboChercheMot->installEventFilter(this);
@@ -246,7 +257,7 @@ void TfMain::BuildComponents() {
         u->SetMin(0);
         u->SetMax(99);
         u->SetAssociate(buddy);
-        u->setAccessibleName(U(hint));
+        u->SetHint(U(hint));
         return u;
     };
     edtMinL = makeLengthBox("edtMinL", 263, "Longueur minimale des mots dans la recherche");
@@ -297,6 +308,7 @@ void TfMain::BuildComponents() {
     lblTime->setObjectName(QStringLiteral("lblTime"));
     lblTime->setGeometry(141, 122, 75, 16);
     lblTime->setFont(bold13);
+    gui::FitLabelText(lblTime, lblTime->text(), kProgressFontPixels);
     btnArreter = MakeButton(pnlTirageInterne, "btnArreter", 139, 145, 80, 29, "Arrêter", nullptr);
     connect(btnArreter, &QPushButton::clicked, this, [this] { Guarded([this] { btnArreterClick(); }); });
     pnlTirage->raise();
@@ -362,8 +374,11 @@ void TfMain::OpenDictionary() {
     try {
         ITabStringsPtr dict = TTabStringsFile::Create(n, true);
         // The count shown is the one before any repair.
-        caption = std::to_string(dict->GetCount() - 1) + " mots   ~   " + kMakerMail;
-        const std::string line0 = dict->Get(0);
+        // An empty file is a dictionary without words, which gets its version lines
+        // below like any file that lacks them.
+        const int32_t count = dict->GetCount();
+        caption = std::to_string(std::max(count - 1, 0)) + " mots   ~   " + kMakerMail;
+        const std::string line0 = count > 0 ? dict->Get(0) : std::string();
         DictionaryVersion = line0.size() > 44 ? line0.substr(44, 9) : std::string();
         if (DictionaryVersion.compare(0, 3, "LEX") != 0) {
             // Every merged dictionary lies between two version lines; a file without
@@ -387,6 +402,8 @@ void TfMain::OpenDictionary() {
     setWindowTitle(windowTitle() + gui::ToQt(caption));
     ReadSettings();
     ApplyMode();
+    // The user starts typing at once: the focus waits in the search box.
+    cboChercheMot->setFocus();
 }
 
 void TfMain::EnterUnusableState(const std::string& caption, const std::string& text,
@@ -554,6 +571,10 @@ void TfMain::btnActionClick() {
 
         WriteFooter(*RichEdit1, TickCount() - start);
         RichEdit1->ScrollToTop();
+        // The caret stands after the first character, on the result's first line.
+        QTextCursor caret = RichEdit1->textCursor();
+        caret.setPosition(std::min(1, RichEdit1->document()->characterCount() - 1));
+        RichEdit1->setTextCursor(caret);
         if (!RichEdit1->IsEmpty()) RichEdit1->setFocus();
     }
     gui::Beep();
@@ -769,8 +790,16 @@ void TfMain::SetGaugeMin(int64_t v) { cgGauge->SetMinValue(ToGaugeValue(v)); }
 void TfMain::SetGaugeMax(int64_t v) { cgGauge->SetMaxValue(ToGaugeValue(v)); }
 void TfMain::SetGaugeProgress(int64_t v) { cgGauge->SetProgress(ToGaugeValue(v)); }
 void TfMain::SetGaugeText(const std::string& s) { cgGauge->SetText(s); }
-void TfMain::SetTirageLabel(const std::string& s) { lblTirage->setText(gui::ToQt(s)); }
-void TfMain::SetNMotsLabel(const std::string& s) { lblNMots->setText(gui::ToQt(s)); }
-void TfMain::SetTimeLabel(const std::string& s) { lblTime->setText(gui::ToQt(s)); }
+// The progress texts grow with the draw's numbers; they must stay readable whole in
+// their boxes.
+void TfMain::SetTirageLabel(const std::string& s) {
+    gui::FitLabelText(lblTirage, gui::ToQt(s), kProgressFontPixels);
+}
+void TfMain::SetNMotsLabel(const std::string& s) {
+    gui::FitLabelText(lblNMots, gui::ToQt(s), kProgressFontPixels);
+}
+void TfMain::SetTimeLabel(const std::string& s) {
+    gui::FitLabelText(lblTime, gui::ToQt(s), kProgressFontPixels);
+}
 void TfMain::RepaintResults() { RichEdit1->viewport()->repaint(); }
 void TfMain::ProcessMessages() { QCoreApplication::processEvents(); }

@@ -15,8 +15,6 @@ TUpDown::TUpDown(QWidget* parent)
         // The buddy edit keeps the keyboard focus; its arrow keys do the same work.
         b->setFocusPolicy(Qt::NoFocus);
     }
-    up_->setAccessibleName(QStringLiteral("+1"));
-    down_->setAccessibleName(QStringLiteral("-1"));
     connect(up_, &QToolButton::clicked, this, [this] { Step(+1); });
     connect(down_, &QToolButton::clicked, this, [this] { Step(-1); });
 }
@@ -25,6 +23,12 @@ void TUpDown::SetAssociate(QLineEdit* edit) {
     if (associate_ != nullptr) associate_->removeEventFilter(this);
     associate_ = edit;
     if (associate_ != nullptr) associate_->installEventFilter(this);
+}
+
+void TUpDown::SetHint(const QString& hint) {
+    setAccessibleName(hint);
+    up_->setAccessibleName(QStringLiteral("Augmenter : ") + hint);
+    down_->setAccessibleName(QStringLiteral("Diminuer : ") + hint);
 }
 
 int TUpDown::Clamp(int v) const {

@@ -14,6 +14,9 @@ public:
 
     // The edit whose number the spinner steps; its Up and Down keys step it too.
     void SetAssociate(QLineEdit* edit);
+    // What the spinner sets (the edit's hint): the spinner's own accessible name, and
+    // with "Augmenter" / "Diminuer" before it, the names of its two arrows.
+    void SetHint(const QString& hint);
     QLineEdit* Associate() const { return associate_; }
 
     int Min() const { return min_; }

@@ -17,6 +17,8 @@
 #include "EmbeddedPage.h"
 #include "Global.h"
 #include "cp1252.h"
+#include "fHlpInfos.h"
+#include "fwebBrowser.h"
 #include "gui/Controls.h"
 #include "gui/GuiSupport.h"
 #include "gui/uMyMessageBox.h"
@@ -53,6 +55,8 @@ const std::string& TfrmInfos::InfoPagePath() { return g_infoPagePath; }
 TfrmInfos::TfrmInfos(QWidget* parent) : QDialog(parent) {
     BuildComponents();
     OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    OpenHelp = [this] { TfrmHlpInfos(this).exec(); };
+    OpenWebWindow = [this] { TfrmWeb(this).exec(); };
     HttpCli1.OnWait = [] { gui::ProcessMessages(); };
     HttpCli1.Terminating = [this] { return abandoned_; };
     connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] {

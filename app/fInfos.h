@@ -42,8 +42,7 @@ public:
     // The server's version when the user accepted to update to it; empty otherwise.
     std::string ServerVersion;
 
-    // The help window (F1) and the web page window, shown modally; plugged in by whoever
-    // creates this window.
+    // The help window (F1) and the web page window, shown modally (tests put their own).
     std::function<void()> OpenHelp;
     std::function<void()> OpenWebWindow;
     // Opens an address of a link button with the user's programs (QDesktopServices).

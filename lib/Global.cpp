@@ -213,8 +213,8 @@ std::string GetTempFolder() {
     // 260-character path buffer (closing zero included) is refused rather than cut to
     // a different, wrong folder.
     if (dir.size() >= 260)
-        throw std::runtime_error("Temporary folder name too long (" + std::to_string(dir.size()) +
-                                 " characters): " + dir);
+        throw std::runtime_error(A("Nom de dossier temporaire trop long (") + std::to_string(dir.size()) +
+                                 A(" caractères) : ") + dir);
     return dir;
 }
 
@@ -279,7 +279,8 @@ std::string RightChars(const std::string& s, int32_t count) {
 }
 
 std::string IntToBinStr(int32_t n) {
-    if (n < 0) throw std::invalid_argument("IntToBinStr: negative value " + std::to_string(n));
+    if (n < 0)
+        throw std::invalid_argument("Conversion en binaire impossible : valeur " + std::to_string(n) + " hors limites");
     std::string r;
     do {
         r.insert(r.begin(), static_cast<char>('0' + n % 2));
@@ -331,7 +332,7 @@ std::string RemoveLetters(const std::string& s, const std::string& letters) {
 }
 
 void FactorialBig(int32_t n, mpz_class& f) {
-    if (n < 0) throw std::invalid_argument("FactorialBig: negative argument " + std::to_string(n));
+    if (n < 0) throw std::invalid_argument("Factorielle impossible : valeur " + std::to_string(n) + " hors limites");
     f = 1;
     for (int32_t i = 1; i <= n; ++i) f *= static_cast<unsigned long>(i);
 }
@@ -343,8 +344,8 @@ int32_t SumOfBinomials(int32_t minK, int32_t maxK, int32_t n) {
     mpz_class sum = 0;
     if (maxK < minK) return 0;
     if (minK < 0 || maxK > n)
-        throw std::invalid_argument("Combination count out of range: " + std::to_string(minK) +
-                                    ".." + std::to_string(maxK) + " of " + std::to_string(n));
+        throw std::invalid_argument(A("Nombre de combinaisons impossible : de ") + std::to_string(minK) + A(" à ") +
+                                    std::to_string(maxK) + A(" éléments parmi ") + std::to_string(n));
     mpz_class nf, kf, rf;
     FactorialBig(n, nf);
     for (int32_t k = minK; k <= maxK; ++k) {
@@ -353,8 +354,7 @@ int32_t SumOfBinomials(int32_t minK, int32_t maxK, int32_t n) {
         sum += nf / (kf * rf);
     }
     if (sum > std::numeric_limits<int32_t>::max())
-        throw std::overflow_error("Combination count too large for a 32-bit integer: " +
-                                  sum.get_str());
+        throw std::overflow_error("Nombre de combinaisons trop grand : " + sum.get_str());
     return static_cast<int32_t>(sum.get_si());
 }
 

@@ -11,9 +11,8 @@
 #include <istream>
 #include <langinfo.h>
 #include <ostream>
+#include <span>
 #include <string_view>
-
-#include <sys/stat.h>
 
 #include "bmsearch.h"
 #include "collate.h"
@@ -179,16 +178,19 @@ void TInternalTabFile::SetFileSize(int32_t newSize) {
 
 // The view follows the file's new length. It is resized in place where it can be
 // (mremap), which keeps the pages already mapped: an edit near the start of a large
-// file then moves its bytes without faulting every page in again.
+// file then moves its bytes without faulting every page in again. When the new
+// length cannot be set or mapped, the file goes back to its old length, mapped: a
+// length without a view would leave the list reading through a null pointer.
 void TInternalTabFile::Resize(int32_t newSize) {
     CheckWritable();
+    const int32_t oldSize = Size;
     try {
         SetFileSize(newSize);
+        RemapView();
     } catch (...) {
-        RemapView();  // the file kept (or got back) its length: map it as it is
+        RestoreLength(oldSize);
         throw;
     }
-    RemapView();
 }
 
 void TInternalTabFile::RemapView() {
@@ -238,14 +240,49 @@ void TInternalTabFile::DeleteBytes(uint32_t pos, uint32_t count) {
     CheckIndex(pos);
     const uint32_t size = static_cast<uint32_t>(Size);
     if (count > size - pos) count = size - pos;
-    if (pos + count < size) std::memmove(Data + pos, Data + pos + count, size - pos - count);
+    const uint32_t tail = size - pos - count;
+    // The removed bytes are kept aside until the file has shrunk: the move below
+    // overwrites them, and a refused shrink must give the text back whole.
+    const std::string removed(reinterpret_cast<const char*>(Data) + pos, count);
+    if (tail > 0) std::memmove(Data + pos, Data + pos + count, tail);
     try {
         Resize(static_cast<int32_t>(size - count));
     } catch (...) {
-        // The bytes already moved down; put them back so the text stays as it was.
-        if (Data != nullptr && Size == static_cast<int32_t>(size) && pos + count < size)
-            std::memmove(Data + pos + count, Data + pos, size - pos - count);
+        // The tail now sits at pos, in the first size - count bytes, which the file
+        // keeps whether or not it shrank: get the old length back, move the tail up
+        // again and put the removed bytes back in front of it.
+        if (RestoreLength(static_cast<int32_t>(size))) {
+            if (tail > 0) std::memmove(Data + pos + count, Data + pos, tail);
+            std::memcpy(Data + pos, removed.data(), count);
+        }
         throw;
+    }
+}
+
+// The `count` bytes at pos become `bytes`: one resize by the difference, then the
+// write, so a refused resize changes nothing. Returns the change of length.
+int32_t TInternalTabFile::ReplaceBytes(uint32_t pos, uint32_t count, std::string_view bytes) {
+    const int64_t diff64 = static_cast<int64_t>(bytes.size()) - count;
+    if (diff64 > INT32_MAX) Resize(-1);  // refused as a size out of range
+    const auto diff = static_cast<int32_t>(diff64);
+    if (diff > 0)
+        InsertBytes(pos + count, diff, 0);
+    else if (diff < 0)
+        DeleteBytes(pos, static_cast<uint32_t>(-diff));
+    if (!bytes.empty()) std::memcpy(Data + pos, bytes.data(), bytes.size());
+    return diff;
+}
+
+bool TInternalTabFile::RestoreLength(int32_t size) noexcept {
+    try {
+        if (Size != size) {
+            UnmapView();
+            SetFileSize(size);
+        }
+        if (Data == nullptr) MapView();
+        return Size == size && (size == 0 || Data != nullptr);
+    } catch (...) {
+        return false;
     }
 }
 
@@ -356,36 +393,17 @@ void TTabStringsFile::Put(int32_t i, const std::string& s) {
     CheckWritable();
     uint32_t start = 0, oldLength = 0;
     GetLineExtent(i, start, oldLength);
-    const int64_t diff64 = static_cast<int64_t>(s.size()) - oldLength;
-    if (diff64 > INT32_MAX) Resize(-1);  // refused as a size out of range
-    const auto diff = static_cast<int32_t>(diff64);
-    if (diff > 0)
-        InsertBytes(start, diff, 0);
-    else if (diff < 0)
-        DeleteBytes(start, static_cast<uint32_t>(-diff));
-    if (!s.empty()) std::memcpy(Data + start, s.data(), s.size());
+    const int32_t diff = ReplaceBytes(start, oldLength, s);
     for (size_t k = static_cast<size_t>(i) + 1; k < LineStarts.size(); ++k)
         LineStarts[k] = static_cast<uint32_t>(static_cast<int64_t>(LineStarts[k]) + diff);
 }
 
 int32_t TTabStringsFile::Add(const std::string& s) {
-    CheckWritable();
-    const int64_t n = SeparatorLength;
-    const int64_t pos = static_cast<int64_t>(Size) + (LastLineTerminated ? 0 : n);
-    const int64_t newSize = pos + static_cast<int64_t>(s.size()) + n;
-    Resize(newSize > INT32_MAX ? -1 : static_cast<int32_t>(newSize));
-    if (!LastLineTerminated) std::memcpy(Data + pos - n, Separator, static_cast<size_t>(n));
-    if (!s.empty()) std::memcpy(Data + pos, s.data(), s.size());
-    std::memcpy(Data + pos + static_cast<int64_t>(s.size()), Separator, static_cast<size_t>(n));
-    LastLineTerminated = true;
-    LineStarts.push_back(static_cast<uint32_t>(pos));
+    AppendLines(std::span<const std::string>(&s, 1));
     return static_cast<int32_t>(LineStarts.size() - 1);
 }
 
-void TTabStringsFile::AddStrings(const std::vector<std::string>& strings) {
-    CheckWritable();
-    for (const std::string& s : strings) Add(s);
-}
+void TTabStringsFile::AddStrings(const std::vector<std::string>& strings) { AppendLines(strings); }
 
 void TTabStringsFile::AddTabStrings(const ITabStringsPtr& other) {
     CheckWritable();
@@ -393,7 +411,33 @@ void TTabStringsFile::AddTabStrings(const ITabStringsPtr& other) {
     const ITabStringsPtr keep = other;
     // The count is taken once, so that adding a list to itself doubles it and ends.
     const int32_t count = keep->GetCount();
-    for (int32_t i = 0; i < count; ++i) Add(keep->Get(i));
+    std::vector<std::string> texts;
+    texts.reserve(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i) texts.push_back(keep->Get(i));
+    AppendLines(texts);
+}
+
+// The texts become new last lines, each ended by the separator, after a break that
+// ends an unterminated last line first. One resize for all of them: a refused one
+// adds none, rather than the first few.
+void TTabStringsFile::AppendLines(std::span<const std::string> texts) {
+    CheckWritable();
+    if (texts.empty()) return;
+    LineStarts.reserve(LineStarts.size() + texts.size());  // no allocation may fail once the file changed
+    const std::string_view separator(Separator, static_cast<size_t>(SeparatorLength));
+    const auto old = static_cast<uint32_t>(Size);
+    std::string bytes;
+    if (!LastLineTerminated) bytes += separator;
+    for (const std::string& s : texts) (bytes += s) += separator;
+    const int64_t newSize = static_cast<int64_t>(old) + static_cast<int64_t>(bytes.size());
+    Resize(newSize > INT32_MAX ? -1 : static_cast<int32_t>(newSize));
+    std::memcpy(Data + old, bytes.data(), bytes.size());
+    uint32_t pos = old + static_cast<uint32_t>(LastLineTerminated ? 0 : separator.size());
+    for (const std::string& s : texts) {
+        LineStarts.push_back(pos);
+        pos += static_cast<uint32_t>(s.size() + separator.size());
+    }
+    LastLineTerminated = true;
 }
 
 void TTabStringsFile::Clear() {
@@ -408,7 +452,9 @@ void TTabStringsFile::Delete(int32_t i) {
     CheckWritable();
     uint32_t start = 0, length = 0;
     GetLineSpan(i, start, length);
-    DeleteBytes(start, length);
+    // A last line emptied by Put has no bytes left, not even a break: there is
+    // nothing to remove from the file, only the line.
+    if (length > 0) DeleteBytes(start, length);
     const auto idx = static_cast<size_t>(i);
     if (idx + 1 == LineStarts.size()) LastLineTerminated = true;
     LineStarts.erase(LineStarts.begin() + static_cast<std::ptrdiff_t>(idx));
@@ -429,20 +475,48 @@ void TTabStringsFile::Exchange(int32_t a, int32_t b) {
     CheckLineIndex(a);
     CheckLineIndex(b);
     CheckWritable();
-    const std::string textA = Get(a);
-    const std::string textB = Get(b);
-    Put(a, textB);
-    try {
-        Put(b, textA);
-    } catch (...) {
-        // Line b could not take its new text: give line a its own back rather than
-        // leave one line doubled and the other lost.
-        try {
-            Put(a, textA);
-        } catch (...) {
-        }
-        throw;
+    if (a == b) return;
+    // The lines from the first to the second are written back with the two ends
+    // swapped: the text keeps its length, so no resize is needed and none can fail
+    // half-way with one line doubled and the other lost.
+    const auto lo = static_cast<size_t>(std::min(a, b));
+    const auto hi = static_cast<size_t>(std::max(a, b));
+    std::vector<std::string> texts = LinesBetween(lo, hi);
+    std::swap(texts.front(), texts.back());
+    RewriteLines(lo, texts, hi + 1 < LineStarts.size() || LastLineTerminated);
+}
+
+std::vector<std::string> TTabStringsFile::LinesBetween(size_t lo, size_t hi) const {
+    std::vector<std::string> texts;
+    texts.reserve(hi - lo + 1);
+    for (size_t k = lo; k <= hi; ++k) texts.push_back(Get(static_cast<int32_t>(k)));
+    return texts;
+}
+
+// Lines lo to lo + texts.size() - 1 become `texts`, each ended by the separator, the
+// last one only when terminateLast (it matters only for the file's last line). The
+// bytes change in one step, after the one resize that the new length needs, so a
+// refused resize leaves text and lines as they were.
+void TTabStringsFile::RewriteLines(size_t lo, const std::vector<std::string>& texts, bool terminateLast) {
+    const size_t hi = lo + texts.size() - 1;
+    const uint32_t start = LineStarts[lo];
+    const uint32_t end = hi + 1 < LineStarts.size() ? LineStarts[hi + 1] : static_cast<uint32_t>(Size);
+    const std::string_view separator(Separator, static_cast<size_t>(SeparatorLength));
+    std::string bytes;
+    for (size_t k = 0; k < texts.size(); ++k) {
+        bytes += texts[k];
+        if (k + 1 < texts.size() || terminateLast) bytes += separator;
     }
+    const int32_t diff = ReplaceBytes(start, end - start, bytes);
+
+    uint32_t pos = start;
+    for (size_t k = 0; k < texts.size(); ++k) {
+        LineStarts[lo + k] = pos;
+        pos += static_cast<uint32_t>(texts[k].size() + separator.size());
+    }
+    for (size_t k = hi + 1; k < LineStarts.size(); ++k)
+        LineStarts[k] = static_cast<uint32_t>(static_cast<int64_t>(LineStarts[k]) + diff);
+    if (hi + 1 == LineStarts.size()) LastLineTerminated = terminateLast;
 }
 
 std::unique_ptr<char[]> TTabStringsFile::GetTextBuf() const {
@@ -484,6 +558,7 @@ void TTabStringsFile::Insert(int32_t i, const std::string& s) {
         return;
     }
     CheckLineIndex(i);
+    LineStarts.reserve(LineStarts.size() + 1);  // no allocation may fail once the file changed
     const uint32_t start = LineStarts[static_cast<size_t>(i)];
     const int64_t grow64 = static_cast<int64_t>(s.size()) + SeparatorLength;
     if (grow64 > INT32_MAX) Resize(-1);
@@ -496,14 +571,17 @@ void TTabStringsFile::Insert(int32_t i, const std::string& s) {
     for (size_t k = idx + 1; k < LineStarts.size(); ++k) LineStarts[k] += static_cast<uint32_t>(grow);
 }
 
+// Reading or writing the list's own file through a second stream would work on bytes
+// that the list itself maps and changes (loading would empty the file before reading
+// it): refused as the opening of a file in use. The file is compared by identity, so
+// another name for it (a link, a relative path) is refused too.
+void TTabStringsFile::RefuseOwnFile(const std::string& fileName) const {
+    if (File.IsSameFile(fileName)) ThrowStreamOpenError(fileName, EBUSY);
+}
+
 void TTabStringsFile::LoadFromFile(const std::string& fileName) {
     CheckWritable();
-    // Loading our own file would empty it before reading it: refuse it as the
-    // opening of a file that is in use.
-    struct stat mine {}, theirs {};
-    if (File.IsOpen() && ::stat(FileName.c_str(), &mine) == 0 && ::stat(fileName.c_str(), &theirs) == 0 &&
-        mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino)
-        ThrowStreamOpenError(fileName, EBUSY);
+    RefuseOwnFile(fileName);
     std::ifstream stream;
     errno = 0;
     stream.open(fileName, std::ios::in | std::ios::binary);
@@ -511,31 +589,22 @@ void TTabStringsFile::LoadFromFile(const std::string& fileName) {
     LoadFromStream(stream);
 }
 
+// The stream is read whole before the file changes: a stream that fails half-way, or
+// a file that cannot take the new length, leaves the old text in place instead of a
+// file cut to the part read so far.
 void TTabStringsFile::LoadFromStream(std::istream& stream) {
     CheckWritable();
-    Resize(0);
-    LineStarts.clear();
-    LastLineTerminated = true;
-    int32_t total = 0;
-    try {
-        for (;;) {
-            Resize(GrownSize(total, kStreamBlock));
-            stream.read(reinterpret_cast<char*>(Data) + total, kStreamBlock);
-            const auto got = static_cast<int32_t>(stream.gcount());
-            total += got;
-            if (got < kStreamBlock) break;
-        }
-        Resize(total);
-    } catch (...) {
-        // Keep what was read so far, and a line list that matches it.
-        try {
-            if (Size != total) Resize(total);
-        } catch (...) {
-        }
-        ScanLines();
-        throw;
+    std::string text;
+    for (;;) {
+        const size_t total = text.size();
+        text.resize(total + kStreamBlock);
+        stream.read(text.data() + total, kStreamBlock);
+        const auto got = static_cast<size_t>(stream.gcount());
+        text.resize(total + got);
+        // A text too long for the store stops here; the resize below refuses it.
+        if (got < static_cast<size_t>(kStreamBlock) || text.size() > static_cast<size_t>(INT32_MAX)) break;
     }
-    ScanLines();
+    ReplaceText(text.data(), text.size());
 }
 
 void TTabStringsFile::Move(int32_t curIndex, int32_t newIndex) {
@@ -544,20 +613,22 @@ void TTabStringsFile::Move(int32_t curIndex, int32_t newIndex) {
     CheckLineIndex(curIndex);
     CheckLineIndex(newIndex);
     CheckWritable();
-    const std::string text = Get(curIndex);
-    Delete(curIndex);
-    try {
-        Insert(newIndex, text);
-    } catch (...) {
-        try {
-            Insert(curIndex, text);
-        } catch (...) {
-        }
-        throw;
-    }
+    // Taking the line out and putting it back at NewIndex (counted after the removal)
+    // turns the lines between the two places by one. They are rewritten in one step,
+    // ending with a break each, as the line put back always does: a refused resize
+    // then loses no line.
+    const auto lo = static_cast<size_t>(std::min(curIndex, newIndex));
+    const auto hi = static_cast<size_t>(std::max(curIndex, newIndex));
+    std::vector<std::string> texts = LinesBetween(lo, hi);
+    if (curIndex < newIndex)
+        std::rotate(texts.begin(), texts.begin() + 1, texts.end());
+    else
+        std::rotate(texts.begin(), texts.end() - 1, texts.end());
+    RewriteLines(lo, texts, true);
 }
 
 void TTabStringsFile::SaveToFile(const std::string& fileName) const {
+    RefuseOwnFile(fileName);
     std::fstream stream;
     errno = 0;
     stream.open(fileName, std::ios::in | std::ios::out | std::ios::binary);  // existing file, not truncated
@@ -585,7 +656,12 @@ void TTabStringsFile::SaveToStream(std::ostream& stream) const {
 void TTabStringsFile::SetTextBuf(const char* p) {
     CheckWritable();
     if (p == nullptr) p = "";
-    const size_t length = std::strlen(p);
+    ReplaceText(p, std::strlen(p));
+}
+
+// The whole text becomes the `length` bytes at p, then the lines are scanned again.
+// A refused resize changes nothing.
+void TTabStringsFile::ReplaceText(const char* p, size_t length) {
     // A text that lies in our own view would move away with the remap: copy it first.
     std::string own;
     const auto* bytes = reinterpret_cast<const uint8_t*>(p);

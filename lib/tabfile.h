@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <iosfwd>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/MappedFile.h"
@@ -87,9 +89,14 @@ public:
     void InsertBytes(uint32_t pos, int32_t count, uint8_t fill);
     void AppendBytes(int32_t count, uint8_t fill);
     void DeleteBytes(uint32_t pos, uint32_t count);
+    int32_t ReplaceBytes(uint32_t pos, uint32_t count, std::string_view bytes);
     static int32_t IfThenInt(bool flag, int32_t a, int32_t b) { return flag ? a : b; }
 
 protected:
+    // After a failed change: brings the file back to `size` bytes and maps it again;
+    // false when the system refuses that too.
+    bool RestoreLength(int32_t size) noexcept;
+
     platform::MappedFile File;   // descriptor, writer's lock and view
     std::string FileName;        // as given to Open or CreateNew, for the messages
     uint8_t* Data = nullptr;
@@ -141,6 +148,11 @@ private:
     void GetLineExtent(int32_t i, uint32_t& start, uint32_t& length) const;
     void GetLineSpan(int32_t i, uint32_t& start, uint32_t& length) const;
     void CheckLineIndex(int32_t i) const;
+    std::vector<std::string> LinesBetween(size_t lo, size_t hi) const;
+    void RewriteLines(size_t lo, const std::vector<std::string>& texts, bool terminateLast);
+    void ReplaceText(const char* p, size_t length);
+    void AppendLines(std::span<const std::string> texts);
+    void RefuseOwnFile(const std::string& fileName) const;
 
     std::vector<uint32_t> LineStarts;
     TLineBreakStyle LineBreakStyle = TLineBreakStyle::Unset;

@@ -1,10 +1,25 @@
 #!/usr/bin/env bash
 # Sets up (packages, build) and starts Lexorama on the sample dictionary shipped in
-# resources/sample. The program works on the copy in run/, so the sample stays intact.
+# resources/sample.
+#
+# The program expects to sit in one folder with its dictionary: it reads LEXOTOT.TXT and
+# LEXORAMA.INI from the current folder and writes LEXORAMA.INI to its own folder. So run/
+# holds a copy of the freshly built program (and of the updater, once built) beside a
+# copy of the sample dictionary, and the program starts there: the settings come back
+# at the next start, and the sample in the repository is never edited.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 mkdir -p run
 [ -f run/LEXOTOT.TXT ] || cp resources/sample/LEXOTOT.TXT run/
+
+# Replaced by a rename, so that a copy still running keeps its own file.
+place() {
+  cp -f "$1" "run/.$2.new"
+  mv -f "run/.$2.new" "run/$2"
+}
+place build/app/Lexorama Lexorama
+if [ -x build/updater/Relexo ]; then place build/updater/Relexo Relexo; fi
+
 cd run
-exec ../build/app/Lexorama
+exec ./Lexorama

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev
           libgmp-dev libgtest-dev libgmock-dev libcurl4-openssl-dev libzip-dev python3
-          fonts-liberation xvfb xauth)
+          fonts-liberation qt6-translations-l10n xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

@@ -2,12 +2,18 @@
 // exceptions escaping event handlers, the hourglass cursor.
 #include <stdexcept>
 
+#include <memory>
+
 #include <QCursor>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
+#include <QTextEdit>
 #include <QtTest>
 
 #include "cp1252.h"
+#include "gui/Controls.h"
 #include "gui/GuiSupport.h"
 #include "gui/uMyMessageBox.h"
 
@@ -90,6 +96,57 @@ private slots:
         QCOMPARE(log[0].caption, std::string("Lexorama"));
         QCOMPARE(log[0].text, A("Ligne 12 : index hors limites [0000007A]. Réessayez."));
         QCOMPARE(log[0].flags, MB_ICONSTOP);
+    }
+
+    void qtDialogsSpeakFrench() {
+        // The save dialog of the result area and the area's own context menu.
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Enregistrer sous"));
+        QStringList buttons;
+        for (const QPushButton* b : dialog.findChildren<QPushButton*>()) buttons << b->text();
+        QVERIFY2(buttons.contains(QStringLiteral("Annuler")), qPrintable(buttons.join(QLatin1Char('|'))));
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("fileNameLabel"))->text(),
+                 QStringLiteral("&Nom de fichier :"));
+        QTextEdit area;
+        area.setPlainText(QStringLiteral("chat"));
+        std::unique_ptr<QMenu> menu(area.createStandardContextMenu());
+        QStringList actions;
+        for (const QAction* a : menu->actions()) actions << a->text().section(QLatin1Char('\t'), 0, 0);
+        QVERIFY2(actions.contains(QString::fromUtf8("Tout sélectionner")), qPrintable(actions.join(QLatin1Char('|'))));
+    }
+
+    void labelTextsFitTheirBoxes() {
+        QWidget panel;
+        const auto fits = [](const QLabel& l) {
+            const QFontMetrics m(l.font());
+            const int flags = l.wordWrap() ? static_cast<int>(Qt::TextWordWrap) : 0;
+            const QRect r = m.boundingRect(QRect(0, 0, l.width(), 10000), flags, l.text());
+            return r.width() <= l.width() && r.height() <= l.height();
+        };
+        // One line: a short text keeps the design size, a long one steps down until it
+        // fits, and a short one afterwards goes back up; the box never moves.
+        QLabel time(&panel);
+        time.setGeometry(141, 122, 75, 16);
+        time.setFont(gui::ArialFont(13, true));
+        QCOMPARE(gui::FitLabelText(&time, QStringLiteral("00:00"), 13), 13);
+        const int smaller = gui::FitLabelText(&time, QStringLiteral("00:00:00:000"), 13);
+        QVERIFY(smaller < 13);
+        QVERIFY(fits(time));
+        QCOMPARE(time.text(), QStringLiteral("00:00:00:000"));
+        QCOMPARE(gui::FitLabelText(&time, QStringLiteral("00:00"), 13), 13);
+        QCOMPARE(time.geometry(), QRect(141, 122, 75, 16));
+        QVERIFY(time.font().bold());
+        // Wrapped lines count against the box's height.
+        QLabel wrapped(&panel);
+        wrapped.setGeometry(29, 16, 300, 51);
+        wrapped.setFont(gui::ArialFont(13, true));
+        wrapped.setWordWrap(true);
+        gui::FitLabelText(&wrapped, QString::fromUtf8("Elaboration de 33554406 combinaisons parmi les 33554406 "
+                                                      "combinaisons possibles, tri et élimination des doublons "
+                                                      "et encore bien d'autres mots pour déborder"), 13);
+        QVERIFY(fits(wrapped));
     }
 
     void errorReportIsARealStopBox() {

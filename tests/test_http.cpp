@@ -214,3 +214,11 @@ TEST(HttpClient, EndlessReplyIsCappedOrTimedOut) {
     EXPECT_EQ(ended.done, (std::vector<std::pair<THttpRequest, uint16_t>>{{httpGET, 10004}}));
     EXPECT_TRUE(ended.thrown);
 }
+
+TEST(HttpClient, HostHeaderNamesThePortOnlyWhenNotTheDefault) {
+    EXPECT_EQ(HostHeaderOf("http://www.lexorama.fr/protec/relexo/LEXVERS.TXT"), "www.lexorama.fr");
+    EXPECT_EQ(HostHeaderOf("http://www.lexorama.fr:80/x"), "www.lexorama.fr");
+    EXPECT_EQ(HostHeaderOf("http://127.0.0.1:8080/x?FICHIER=a"), "127.0.0.1:8080");
+    EXPECT_EQ(HostHeaderOf("https://h:443/"), "h");
+    EXPECT_EQ(HostHeaderOf("http://[::1]:81/"), "[::1]:81");
+}

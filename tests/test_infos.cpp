@@ -2,6 +2,8 @@
 // itself: its page, the hand-back of the newer version, clicks and closing during a check.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -27,6 +29,18 @@ QApplication& App() {
     // Never destroyed: the key events of these tests make Qt create an input device whose
     // teardown at exit would run after the application's.
     static QApplication* app = new QApplication(argc, argv);
+    // The window writes INFOS.HTM into the temporary folder: one folder per test program,
+    // so that test programs running side by side keep their pages apart.
+    static std::string dir = "/tmp/lexo-infos-XXXXXX";
+    static const bool ownTemp = [] {
+        if (::mkdtemp(dir.data()) == nullptr) return false;
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(dir, ec);
+        });
+        return ::setenv("TMPDIR", dir.c_str(), 1) == 0;
+    }();
+    EXPECT_TRUE(ownTemp);
     return *app;
 }
 

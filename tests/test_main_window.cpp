@@ -1,6 +1,7 @@
 // The main window on small dictionaries in a scratch folder: opening and repairing the
 // dictionary, the mode panel, the length rule, the search request, the search box's keys,
 // the settings record and the hand-overs. Message boxes are answered without showing.
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -17,6 +18,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -93,6 +96,10 @@ private:
     }
 
 private slots:
+    // The program's own application set-up (Enter on buttons, French Qt texts, the
+    // search box's accessible name).
+    void initTestCase() { gui::InitApplication(*qApp, QStringLiteral("Lexorama")); }
+
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
@@ -185,12 +192,23 @@ private slots:
         }
         other.reset();
 
-        // An empty file has no line 0 to read the version from.
+        // An empty file is a dictionary without words: it opens with 0 words and gets
+        // its two version lines, with the line break of a file that has none.
         WriteBytes(Path("LEXOTOT.TXT"), std::string());
         MessageBoxTesting::ClearLog();
-        auto w = NewWindow();
-        QVERIFY(!w->DictionaryUsable());
-        QCOMPARE(MessageBoxTesting::Log().size(), std::size_t{1});
+        {
+            auto w = NewWindow();
+            QVERIFY(w->DictionaryUsable());
+            QVERIFY(MessageBoxTesting::Log().empty());
+            QVERIFY2(Caption(*w).find("~   0 mots   ~   ") != std::string::npos, Caption(*w).c_str());
+            QCOMPARE(DictionaryVersion, std::string("LEX00000"));
+            Type(*w, "chat");
+            w->btnAction->click();
+            QVERIFY(AreaText(*w).find(A("Recherche générée par")) != std::string::npos);
+            w->close();
+        }
+        const std::string mark = VersionLine("LEX00000") + "\r\n";
+        QCOMPARE(ReadBytes(Path("LEXOTOT.TXT")), mark + mark);
     }
 
     void modePanel() {
@@ -295,6 +313,8 @@ private slots:
         QVERIFY2(text.find(A("Mot recherché :")) != std::string::npos, text.c_str());
         QVERIFY2(text.find(A("Recherche générée par Lexorama v4.2 - ")) != std::string::npos, text.c_str());
         QVERIFY2(text.find(A(" - Temps écoulé : 00:00:01:234")) != std::string::npos, text.c_str());
+        // The result is shown from its top, the caret after its first character.
+        QCOMPARE(w->RichEdit1->textCursor().position(), 1);
 
         // The history: newest first, a repeat (in any case) moves to the front.
         for (const char* s : {"chat", "tache", "CHAT"}) {
@@ -329,6 +349,155 @@ private slots:
         QVERIFY(w->cboChercheMot->currentText().isEmpty());
         QVERIFY(!w->btnClearcbo->isEnabled());
         QVERIFY(w->RichEdit1->IsEmpty());
+    }
+
+    void typedTextIsSearched() {
+        // A history whose entries begin with what the user is about to type.
+        WriteBytes(Path("LEXOTOT.TXT"), Dict(true));
+        TMainSettings stored;
+        stored.SetHistory({"chienratsoupelmbdfgjkqvwx", "chien+", "abeille"});
+        QVERIFY(stored.Save(gui::FromQt(Path("LEXORAMA.INI"))));
+        auto w = NewWindow();
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        // The user starts typing at once: the focus waits in the search box.
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w->cboChercheMot));
+
+        QLineEdit* edit = w->cboChercheMot->lineEdit();
+        const auto typeAndEnter = [&](const char* typed) {
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Delete);
+            QTest::keyClicks(edit, QString::fromLatin1(typed));
+            QCOMPARE(edit->text(), QString::fromLatin1(typed));
+            QTest::keyClick(edit, Qt::Key_Return);
+        };
+        typeAndEnter("chien");
+        QCOMPARE(History(*w).front(), std::string("chien"));
+        typeAndEnter("chi");
+        QCOMPARE(History(*w).front(), std::string("chi"));
+        QVERIFY(MessageBoxTesting::Log().empty());  // never "chien+", refused in this mode
+        QCOMPARE(History(*w).size(), std::size_t{5});
+
+        // In the masked-word mode one typed character leaves the minimum length alone.
+        w->btnMasque->click();
+        w->edtMinL->setText(QStringLiteral("2"));
+        edit->setFocus();
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("c"));
+        QCOMPARE(edit->text(), QStringLiteral("c"));
+        QCOMPARE(w->edtMinL->text(), QStringLiteral("2"));
+    }
+
+    void keyboardAndScreenReader() {
+        WriteBytes(Path("LEXOTOT.TXT"), Dict(true));
+        auto w = NewWindow();
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+
+        // Enter presses the push button or tool button that holds the focus.
+        w->btnTirage->setFocus();
+        QTest::keyClick(w->btnTirage, Qt::Key_Return);
+        QCOMPARE(LexoMain::SearchMode, 5);
+        Type(*w, "chat");
+        w->btnAction->setFocus();
+        QTest::keyClick(w->btnAction, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(History(*w), std::vector<std::string>{"chat"});
+        w->btnClearcbo->setFocus();
+        MessageBoxTesting::PushAnswer(IDNO);
+        QTest::keyClick(w->btnClearcbo, Qt::Key_Return);
+        QCOMPARE(MessageBoxTesting::Log().size(), std::size_t{1});
+        QCOMPARE(MessageBoxTesting::Log().back().caption, std::string("Effacer la liste des recherches"));
+
+        // What a screen reader finds: every focusable control (the parts inside the
+        // search box belong to it) has a name of its own and its hint as description.
+        Type(*w, "chien");
+        struct Found {
+            QString name, description;
+            QAccessible::Role role;
+        };
+        std::map<QString, Found> controls;  // by object name
+        std::map<QString, QString> owners;  // accessible name -> object name
+        const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+            for (int i = 0; i < node->childCount(); ++i) {
+                QAccessibleInterface* child = node->child(i);
+                if (child == nullptr) continue;
+                const QAccessible::State st = child->state();
+                if (st.focusable && !st.invisible) {
+                    const QString objectName = child->object()->objectName();
+                    const QString name = child->text(QAccessible::Name);
+                    QVERIFY2(!name.isEmpty(), qPrintable(objectName));
+                    QVERIFY2(!owners.count(name), qPrintable(name + QLatin1String(" : ") + owners[name] +
+                                                             QLatin1String(", ") + objectName));
+                    owners[name] = objectName;
+                    controls[objectName] = {name, child->text(QAccessible::Description), child->role()};
+                }
+                if (child->role() != QAccessible::ComboBox) walk(child);
+            }
+        };
+        walk(QAccessible::queryAccessibleInterface(w.get()));
+
+        struct Expected {
+            const char* object;
+            const char* name;
+            const char* description;  // nullptr: none checked
+            QAccessible::Role role;
+        };
+        const Expected expected[] = {
+            {"btnMot", "Mot", "Recherche - Inscription - Correction - Suppression d'un mot", QAccessible::Button},
+            {"btnAna", "Anagramme", "Recherche d'anagramme", QAccessible::Button},
+            {"btnTirage", "Tirage", "Tirage à partir des lettres données", QAccessible::Button},
+            {"btnInfos", "Infos / MaJ", "Informations et mise à jour", QAccessible::Button},
+            {"btnSauve", "Sauvegarder", "Sauvegarder le résultat de la recherche", QAccessible::Button},
+            {"rbAlpha", "Alphabétique", "Type de classement de la recherche", QAccessible::RadioButton},
+            {"rbLong", "Du plus long au plus court", "Type de classement de la recherche", QAccessible::RadioButton},
+            {"rbCourt", "Du plus court au plus long", "Type de classement de la recherche", QAccessible::RadioButton},
+            {"rbMotSeul", "Mots seuls", "Type d'affichage de la recherche", QAccessible::RadioButton},
+            {"rbMotAnalyse", "Mots multiples avec analyse", "Type d'affichage de la recherche", QAccessible::RadioButton},
+            {"cbNP", "Inclure les noms propres", "Inclusion des noms propres dans la recherche", QAccessible::CheckBox},
+            {"cboChercheMot", "Ecrire le mot recherché", nullptr, QAccessible::ComboBox},
+            {"btnClearcbo", "Effacer la liste des recherches", nullptr, QAccessible::Button},
+            {"edtMinL", "Longueur minimale des mots dans la recherche", nullptr, QAccessible::EditableText},
+            {"edtMaxL", "Longueur maximale des mots dans la recherche", nullptr, QAccessible::EditableText},
+            {"btnAction", "Chercher Tirage", "Exécuter l'action sélectionnée", QAccessible::Button},
+            {"RichEdit1", "Résultat de la recherche", nullptr, QAccessible::EditableText},
+        };
+        for (const Expected& e : expected) {
+            const QString object = QString::fromLatin1(e.object);
+            QVERIFY2(controls.count(object), e.object);
+            const Found& f = controls[object];
+            QCOMPARE(f.name, QString::fromUtf8(e.name));
+            if (e.description != nullptr) QCOMPARE(f.description, QString::fromUtf8(e.description));
+            QCOMPARE(f.role, e.role);
+        }
+        // The spinners' arrows (reached by the edits' Up and Down keys) say what they change.
+        QStringList arrows;
+        for (const QToolButton* b : w->UpDown1->findChildren<QToolButton*>())
+            arrows << QAccessible::queryAccessibleInterface(const_cast<QToolButton*>(b))->text(QAccessible::Name);
+        arrows.sort();
+        QCOMPARE(arrows, (QStringList{QStringLiteral("Augmenter : Longueur minimale des mots dans la recherche"),
+                                      QStringLiteral("Diminuer : Longueur minimale des mots dans la recherche")}));
+        // The search box says what it holds as its value, not as its name.
+        QAccessibleInterface* box = QAccessible::queryAccessibleInterface(w->cboChercheMot);
+        QCOMPARE(box->text(QAccessible::Value), QStringLiteral("chien"));
+        // The action button's name follows the mode.
+        w->btnCon->click();
+        QCOMPARE(QAccessible::queryAccessibleInterface(w->btnAction)->text(QAccessible::Name),
+                 QStringLiteral("Conjuguer Verbe"));
+
+        // The draw's gauge reports its value: the text it shows, and the numbers.
+        w->cgGauge->SetText("%d%%");
+        w->cgGauge->SetMaxValue(40);
+        w->cgGauge->SetProgress(10);
+        QAccessibleInterface* gauge = QAccessible::queryAccessibleInterface(w->cgGauge);
+        QCOMPARE(gauge->role(), QAccessible::ProgressBar);
+        QCOMPARE(gauge->text(QAccessible::Value), QStringLiteral("25%"));
+        QVERIFY(gauge->valueInterface() != nullptr);
+        QCOMPARE(gauge->valueInterface()->currentValue().toInt(), 10);
+        QCOMPARE(gauge->valueInterface()->maximumValue().toInt(), 40);
+        w->cgGauge->SetText("1234");
+        QCOMPARE(gauge->text(QAccessible::Value), QStringLiteral("1234"));
     }
 
     void settingsRecord() {
@@ -527,6 +696,16 @@ private slots:
         QVERIFY(AreaText(*w).find("Tirages ") != std::string::npos);
         QVERIFY(AreaText(*w).find("combinaisons exploitables") != std::string::npos);
         QVERIFY(AreaText(*w).find(A("Recherche générée par")) != std::string::npos);
+        // The panel's texts of a long draw on a large dictionary show whole in their boxes.
+        w->SetNMotsLabel(A("34708 combinaisons valides - 60298 mots trouvés"));
+        w->SetTimeLabel("00:00:00:26");
+        for (const QLabel* label : {w->lblNMots, w->lblTime})
+            QVERIFY2(QFontMetrics(label->font()).horizontalAdvance(label->text()) <= label->width(),
+                     qPrintable(label->text()));
+        w->ShowPanel(true);
+        if (const QString shots = qEnvironmentVariable("LEXO_SHOT_DIR"); !shots.isEmpty())
+            QVERIFY(w->grab().save(shots + QStringLiteral("/main-draw-labels.png")));
+        w->ShowPanel(false);
 
         // The stop button: the heading stays, the footer follows, no block is left open.
         QTimer::singleShot(0, [&] { w->btnArreter->click(); w->btnArreter->click(); });

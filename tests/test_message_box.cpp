@@ -63,6 +63,9 @@ class TestMessageBox : public QObject {
     Q_OBJECT
 
 private slots:
+    // The program's own application set-up: Enter on a focused button comes from it.
+    void initTestCase() { gui::InitApplication(*qApp, QStringLiteral("Lexorama")); }
+
     void cleanup() {
         MessageBoxTesting::SetAutoAnswer(false);
         MessageBoxTesting::ClearLog();
@@ -297,6 +300,11 @@ private slots:
         QTest::keyClick(box->btnNO, Qt::Key_Return);
         QVERIFY(!box->isVisible());
         QCOMPARE(box->result(), IDNO);
+        // The keypad's Enter does the same.
+        auto other = Show("Lexorama", "Texte", MB_RETRYCANCEL);
+        other->btnRetry->setFocus();
+        QTest::keyClick(other->btnRetry, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(other->result(), IDRETRY);
     }
 
     void textAreaTakesTheFocusFirst() {

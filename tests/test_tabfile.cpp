@@ -131,6 +131,20 @@ TEST_F(TabFile, DeleteFirstMiddleAndUnterminatedLast) {
     EXPECT_EQ(t->GetCount(), 0);
     EXPECT_EQ(t->Add("x"), 0);
     EXPECT_EQ(OnDisk(), "x\r\n");
+
+    // A last line emptied by Put keeps no byte, not even a break; it can still go.
+    auto single = Make("a", true, "single.txt");
+    single->Put(0, "");
+    single->Delete(0);
+    EXPECT_EQ(single->GetCount(), 0);
+    EXPECT_EQ(OnDisk(), "");
+    auto two = Make("a\r\nb", true, "two.txt");
+    two->Put(1, "");
+    EXPECT_EQ(Lines(two), (Texts{"a", ""}));
+    two->Delete(1);
+    EXPECT_EQ(Lines(two), (Texts{"a"}));
+    EXPECT_EQ(two->Add("c"), 1);
+    EXPECT_EQ(OnDisk(), "a\r\nc\r\n");
 }
 
 TEST_F(TabFile, PutShiftsLaterLinesByTheDifference) {
@@ -371,9 +385,23 @@ TEST_F(TabFile, FilesLoadAndSaveWithoutTruncating) {
     EXPECT_THROW(t->LoadFromFile(missing), ETabFileError);
     EXPECT_EQ(OnDisk(), "from\nfile\n");
 
-    // Loading the list's own file would empty it: refused, nothing lost.
-    EXPECT_THROW(t->LoadFromFile(LastPath), ETabFileError);
+    // The list's own file, under its name or another one, is neither loaded (which
+    // would empty it first) nor written over itself while mapped.
+    const std::string link = Path("link.txt");
+    std::filesystem::create_symlink(LastPath, link);
+    for (const std::string& own : {LastPath, link}) {
+        for (const auto& copy : {std::function<void()>([&] { t->LoadFromFile(own); }),
+                                 std::function<void()>([&] { t->SaveToFile(own); })}) {
+            try {
+                copy();
+                ADD_FAILURE() << own;
+            } catch (const ETabFileError& e) {
+                EXPECT_EQ(std::string(e.what()), "Impossible d'ouvrir le fichier \"" + own + "\". Device or resource busy");
+            }
+        }
+    }
     EXPECT_EQ(OnDisk(), "from\nfile\n");
+    EXPECT_EQ(t->Get(1), "file");
 }
 
 // --- Opening ----------------------------------------------------------------------

@@ -8,6 +8,9 @@
 #include <iterator>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 class ScratchDir : public ::testing::Test {
@@ -38,4 +41,33 @@ protected:
     }
 
     std::filesystem::path Dir;
+};
+
+// A file in memory that can be sealed against shrinking or growing, so that a resize
+// is refused by the system exactly as a full disk or a quota would refuse it. The
+// store opens it by name through /proc/self/fd.
+class SealableMemFile {
+public:
+    explicit SealableMemFile(const std::string& bytes) {
+        Fd = memfd_create("lexo-store-test", MFD_ALLOW_SEALING | MFD_CLOEXEC);
+        EXPECT_GE(Fd, 0);
+        EXPECT_EQ(write(Fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+    ~SealableMemFile() { close(Fd); }
+    SealableMemFile(const SealableMemFile&) = delete;
+    SealableMemFile& operator=(const SealableMemFile&) = delete;
+
+    // F_SEAL_SHRINK, F_SEAL_GROW or both; seals stay for the file's life.
+    void Seal(int seals) const { EXPECT_EQ(fcntl(Fd, F_ADD_SEALS, seals), 0); }
+    std::string Path() const { return "/proc/self/fd/" + std::to_string(Fd); }
+    std::string Bytes() const {
+        struct stat st {};
+        fstat(Fd, &st);
+        std::string out(static_cast<size_t>(st.st_size), '\0');
+        EXPECT_EQ(pread(Fd, out.data(), out.size(), 0), static_cast<ssize_t>(out.size()));
+        return out;
+    }
+
+private:
+    int Fd = -1;
 };

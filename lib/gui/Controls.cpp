@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include <QAbstractButton>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPalette>
@@ -11,8 +13,10 @@
 namespace gui {
 
 void SetHint(QWidget* w, const QString& hint) {
+    const auto* button = qobject_cast<const QAbstractButton*>(w);
+    if (button == nullptr || button->text().isEmpty()) w->setAccessibleName(hint);
     w->setToolTip(hint);
-    w->setAccessibleName(hint);
+    w->setAccessibleDescription(hint);
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, int x, int y, int w, int h,
@@ -23,7 +27,6 @@ QPushButton* MakeButton(QWidget* parent, const char* name, int x, int y, int w, 
     b->setFont(ArialFont(16, true));
     b->setAutoDefault(false);
     if (hint != nullptr) SetHint(b, U(hint));
-    else b->setAccessibleName(U(caption));
     return b;
 }
 
@@ -59,6 +62,24 @@ QFrame* MakePanel(QWidget* parent, const char* name, int x, int y, int w, int h,
         p->setFrameShape(QFrame::NoFrame);
     }
     return p;
+}
+
+int FitLabelText(QLabel* label, const QString& text, int designPixelSize) {
+    QFont font = label->font();
+    const QRect box = label->contentsRect();
+    const int flags = label->wordWrap() ? static_cast<int>(Qt::TextWordWrap) : 0;
+    int size = designPixelSize;
+    // Below 8 pixels nothing is readable any more: the text is then cut as it comes.
+    for (; size > 8; --size) {
+        font.setPixelSize(size);
+        const QFontMetrics metrics(font);
+        const QRect needed = metrics.boundingRect(QRect(0, 0, box.width(), 10000), flags, text);
+        if (needed.width() <= box.width() && needed.height() <= box.height()) break;
+    }
+    font.setPixelSize(size);
+    label->setFont(font);
+    label->setText(text);
+    return size;
 }
 
 void SetFieldColours(QWidget* w, bool redText) {

@@ -2,10 +2,20 @@
 
 #include <exception>
 
+#include <QAbstractButton>
 #include <QAbstractScrollArea>
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QComboBox>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLineEdit>
 #include <QPalette>
+#include <QPushButton>
+#include <QToolButton>
+#include <QTranslator>
 #include <QWidget>
 
 #include "cp1252.h"
@@ -25,6 +35,74 @@ QString& ApplicationTitle() {
 // without one, where cursor and sound calls have nothing to act on.
 bool HaveGuiApplication() {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+// Enter (either key) on a focused, enabled push button or tool button clicks it. Radio
+// buttons and check boxes keep Qt's behaviour; a held key clicks once.
+class EnterClicksFocusedButton : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+        auto* button = qobject_cast<QAbstractButton*>(watched);
+        if (button == nullptr || (qobject_cast<QPushButton*>(button) == nullptr &&
+                                  qobject_cast<QToolButton*>(button) == nullptr))
+            return false;
+        // Key events come to the focus widget; one sent to any other button is left alone.
+        if (button->window()->focusWidget() != button || !button->isEnabled() || !button->isVisible())
+            return false;
+        if (!key->isAutoRepeat()) button->click();
+        return true;
+    }
+};
+
+// Qt reports an editable combo box under the text typed in it on this platform; a
+// screen reader user then cannot tell what the box is for. This one answers its
+// accessible name (the hint), and the typed text as its value; the line edit inside
+// stays its child, so the text itself remains readable and editable.
+class NamedComboBoxAccessible : public QAccessibleWidget {
+public:
+    explicit NamedComboBoxAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::ComboBox) {}
+
+    QString text(QAccessible::Text t) const override {
+        const auto* combo = static_cast<const QComboBox*>(widget());
+        if (t == QAccessible::Name && !combo->accessibleName().isEmpty()) return combo->accessibleName();
+        if (t == QAccessible::Name) return combo->currentText();  // not named: Qt's own choice
+        if (t == QAccessible::Value) return combo->currentText();
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.editable = true;
+        return s;
+    }
+};
+
+QAccessibleInterface* NamedComboBoxFactory(const QString& className, QObject* object) {
+    if (className != QLatin1String("QComboBox")) return nullptr;
+    auto* combo = qobject_cast<QComboBox*>(object);
+    // Qt asks once per object, as soon as anything about the box changes: the box must be
+    // made editable before it is named or described.
+    if (combo == nullptr || !combo->isEditable()) return nullptr;
+    return new NamedComboBoxAccessible(combo);
+}
+
+void LoadFrenchTranslations(QApplication& app) {
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* catalogue : {"qtbase_fr", "qt_fr"}) {
+        auto* translator = new QTranslator(&app);
+        // Either catalogue holds the widgets' texts: the first one found is enough.
+        if (translator->load(QString::fromLatin1(catalogue), folder) &&
+            QCoreApplication::installTranslator(translator))
+            return;
+        delete translator;
+    }
 }
 
 }  // namespace
@@ -92,6 +170,11 @@ void InitApplication(QApplication& app, const QString& title) {
     // Only the application name: a display name would be appended to every window title.
     app.setApplicationName(title);
     ApplicationTitle() = title;
+    if (app.property("lexoInitialised").toBool()) return;
+    app.setProperty("lexoInitialised", true);
+    LoadFrenchTranslations(app);
+    app.installEventFilter(new EnterClicksFocusedButton(&app));
+    QAccessible::installFactory(NamedComboBoxFactory);
 }
 
 void ReportException(const std::string& message) {

@@ -46,8 +46,16 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// The application object's set-up: title, and the default error report for exceptions
-// that no window catches (a modal box with the message; the message loop goes on).
+// The application object's set-up, for every window of the program:
+// - the title, and the default error report for exceptions that no window catches (a
+//   modal box with the message; the message loop goes on);
+// - Qt's own French texts (file dialogs, context menus, standard buttons), from the
+//   translations the system ships (Debian: qt6-translations-l10n);
+// - Enter presses the push button or tool button that holds the focus, in every window,
+//   as Space does (Qt alone leaves Enter to a dialog's default button);
+// - an editable combo box is announced to screen readers by its accessible name (its
+//   hint) and no longer by the text typed in it.
+// Calling it again changes only the title.
 void InitApplication(QApplication& app, const QString& title);
 // Shows the default error report for an exception message.
 void ReportException(const std::string& message);

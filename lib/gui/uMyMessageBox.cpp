@@ -323,10 +323,8 @@ void TfrmMessageBox::keyPressEvent(QKeyEvent* event) {
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // No default button: Enter presses the focused button and nothing else.
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button != nullptr && button->parent() == this) {
-            button->click();
-        }
+        // No default button: Enter presses only the focused button (the application
+        // does that for every window) and never falls to the dialog.
         event->accept();
         return;
     default:

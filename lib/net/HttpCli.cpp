@@ -105,8 +105,8 @@ using MultiPtr = std::unique_ptr<CURLM, MultiDeleter>;
 using SlistPtr = std::unique_ptr<curl_slist, SlistDeleter>;
 using UrlPtr = std::unique_ptr<CURLU, UrlDeleter>;
 
-// The Host header's value for a URL: the host, with ":port" only when the URL names a
-// port other than the scheme's own. Empty when the URL cannot be parsed.
+}  // namespace
+
 std::string HostHeaderOf(const std::string& url) {
     UrlPtr u(curl_url());
     if (!u || curl_url_set(u.get(), CURLUPART_URL, url.c_str(), CURLU_DEFAULT_SCHEME) != CURLUE_OK)
@@ -130,6 +130,8 @@ std::string HostHeaderOf(const std::string& url) {
     }
     return result;
 }
+
+namespace {
 
 // One exchange: one request, one reply, no redirection followed.
 struct Exchange {

@@ -62,6 +62,10 @@ private:
 // variable LEXORAMA_SERVER names another.
 std::string MakerServer();
 
+// The Host header's value for a URL: the host, with ":port" only when the URL names a
+// port other than the scheme's own (80 for http). Empty when the URL cannot be parsed.
+std::string HostHeaderOf(const std::string& url);
+
 // The text of a failed request's error box: the socket error text for a code of 10004 or
 // more, else the reply's reason phrase; then "  -  " and the code.
 std::string RequestErrorText(int code, const std::string& reasonPhrase);

@@ -84,6 +84,12 @@ void MappedFile::Close() {
     }
 }
 
+bool MappedFile::IsSameFile(const std::string& path) const {
+    struct stat mine {}, theirs {};
+    return Fd >= 0 && fstat(Fd, &mine) == 0 && ::stat(path.c_str(), &theirs) == 0 && mine.st_dev == theirs.st_dev &&
+           mine.st_ino == theirs.st_ino;
+}
+
 int MappedFile::GetLength(int64_t& length) const {
     struct stat st {};
     if (fstat(Fd, &st) != 0) return errno;

@@ -27,6 +27,8 @@ public:
     int Create(const std::string& path, bool overwrite, bool& heldByOther);
     void Close();
     bool IsOpen() const { return Fd >= 0; }
+    // Whether `path` names the open file (same device and inode), whatever the name.
+    bool IsSameFile(const std::string& path) const;
 
     int GetLength(int64_t& length) const;
     // Grows with the blocks reserved up front, so that a full disk or a quota is

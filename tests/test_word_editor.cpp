@@ -1,0 +1,254 @@
+// The word editor's logic on small dictionary files: which entries a word lists and what
+// showing one puts on the window, and the corrections and deletions read back from the
+// file after each action, the whole-line removal, and a write that the disk refuses.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "DictFixture.h"
+#include "FileSizeLimit.h"
+#include "WordEditor.h"
+#include "cp1252.h"
+
+namespace {
+
+const std::string kVersion = VersionLine("LEX26120");
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const auto& l : lines) text += l + "\r\n";
+    return text;
+}
+
+int32_t Box(const char* digits) { return FormBoxOfDigits(digits); }
+
+// What the window does for one item of the list: shows it on fresh boxes, takes the
+// snapshot, lets the change be made, then writes the difference (or the deletion).
+class Session {
+public:
+    Session(ITabStrings& dict, const std::string& word, const std::string& item) : dict_(dict), word_(word) {
+        shown_ = ShowEntry(dict, word, item);
+        before_.Carac = shown_.Carac;
+        for (int32_t b = 0; b < FormBoxCount; ++b)
+            before_.V[static_cast<std::size_t>(b)] = shown_.Forms[static_cast<std::size_t>(b)].value_or("");
+        after_ = before_;
+    }
+    TLeMot& After() { return after_; }
+    bool VerbShown() const { return shown_.Infinitive || after_.Verbe; }
+    void Correct() {
+        std::size_t done = 0;
+        ApplySteps(dict_, CorrectionSteps(word_, before_, after_, VerbShown()), done);
+    }
+    void Delete() {
+        std::size_t done = 0;
+        ApplySteps(dict_, DeletionSteps(word_, before_, shown_.Infinitive), done);
+    }
+
+private:
+    ITabStrings& dict_;
+    std::string word_;
+    TShownEntry shown_;
+    TLeMot before_, after_;
+};
+
+}  // namespace
+
+TEST(WordEditor, LoadingListsTheWordsOwnEntriesAndShowsThem) {
+    DictFixture dict(DictFixture::Framed({
+        DictLine("marcher", "|", "N11"),
+        DictLine("marche", "marcher", "V111"),
+        DictLine("marcher", "marcher", "V000"),
+        DictLine("marchai", "marcher", "V131"),
+        DictLine("Marcher", "|", "W"),                 // another word: capitalised
+        DictLine(A("démarcher"), A("démarcher"), "V000"),  // another word ending with it
+        DictLine("marchais", "marcher", "V131"),       // the later line of a code wins
+        DictLine("marchant", "marcher", "V511"),
+        DictLine("marchants", "marcher", "V512"),      // a code without a box
+        DictLine("marcher", "0", "N30"),               // a code without a category row
+        "marcher\t|\tACEHMRR\t*",                      // damaged: no code
+    }));
+    const std::vector<std::string> expected = {
+        "marcher : ",
+        A("marcher : nom commun cardinal - invariable pluriel"),
+        A("marcher : nom commun masculin - singulier"),
+        "marcher : verbe (marcher) infinitif",
+        A("marcher : ~  nouvelle définition  ~"),
+    };
+    const std::vector<std::string> items = LoadEntryItems(*dict, "marcher");
+    ASSERT_EQ(items, expected);
+    EXPECT_EQ(LoadEntryItems(*dict, "marche"), std::vector<std::string>{NewDefinitionItem("marche")});
+
+    std::vector<std::optional<std::string>> verbForms(FormBoxCount);
+    verbForms[static_cast<std::size_t>(Box("111"))] = "marche";
+    verbForms[static_cast<std::size_t>(Box("131"))] = "marchais";
+    verbForms[static_cast<std::size_t>(Box("511"))] = "marchant";
+    const struct {
+        std::size_t item;
+        int32_t carac;
+        bool infinitive;
+    } cases[] = {{0, -1, false}, {1, -1, false}, {2, 11, false}, {3, -1, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(items[c.item]);
+        const TShownEntry shown = ShowEntry(*dict, "marcher", items[c.item]);
+        EXPECT_FALSE(shown.IsNew);
+        EXPECT_EQ(shown.Carac, c.carac);
+        EXPECT_EQ(shown.Infinitive, c.infinitive);
+        // Every entry fills the boxes of the verb's forms; the rest keep their text.
+        EXPECT_TRUE(std::equal(shown.Forms.begin(), shown.Forms.end(), verbForms.begin()));
+    }
+    const TShownEntry fresh = ShowEntry(*dict, "marcher", items.back());
+    EXPECT_TRUE(fresh.IsNew);
+    EXPECT_EQ(fresh.Carac, -1);
+    EXPECT_TRUE(std::all_of(fresh.Forms.begin(), fresh.Forms.end(), [](const auto& f) { return f == ""; }));
+
+    // Rows by letter, or by the first three characters; none for the rest.
+    EXPECT_EQ(CategoryRowOfCode("W"), 6);
+    EXPECT_EQ(CategoryRowOfCode("N215"), 14);
+    EXPECT_EQ(CategoryRowOfCode("P22"), 41);
+    for (const char* code : {"P10", "D30", "J31", "V000", "n11", ""}) EXPECT_EQ(CategoryRowOfCode(code), -1) << code;
+}
+
+TEST(WordEditor, CorrectionsAndDeletionsGoStraightIntoTheFile) {
+    std::vector<std::string> lines = DictFixture::Framed({
+        DictLine("chien", "|", "N11"),
+        DictLine("marcher", "|", "N11"),
+        DictLine("marcher", "marcher", "V000"),
+        DictLine("marche", "marcher", "V111"),
+        DictLine("marchons", "marcher", "V414"),
+        DictLine("marche", "marcher", "V412"),
+        DictLine("marchants", "marcher", "V512"),
+        DictLine("aimer", "aimer", "V000"),
+        DictLine("aime", "aimer", "V111"),
+        DictLine("vite", "0", "Z"),
+    });
+    DictFixture dict(lines, true);
+    const auto erase = [&lines](const std::string& line) { lines.erase(std::find(lines.begin(), lines.end(), line)); };
+    const auto entries = [&dict](const char* word) { return LoadEntryItems(*dict, word); };
+
+    // A category: the old line goes, the new one comes last, after the version line.
+    {
+        Session s(*dict, "chien", entries("chien")[0]);
+        s.After().Carac = 14;
+        s.Correct();
+        erase(DictLine("chien", "|", "N11"));
+        lines.push_back(DictLine("chien", "|", "N21"));
+        EXPECT_EQ(ReadFile(dict.Path()), Joined(lines));
+    }
+    // A changed form and an emptied one on the infinitive entry; the noun's line stays.
+    {
+        const auto items = entries("marcher");
+        ASSERT_EQ(items[1], "marcher : verbe (marcher) infinitif");
+        Session s(*dict, "marcher", items[1]);
+        s.After().V[static_cast<std::size_t>(Box("111"))] = "Marche ";
+        s.After().V[static_cast<std::size_t>(Box("412"))] = "";
+        s.Correct();
+        erase(DictLine("marche", "marcher", "V111"));
+        erase(DictLine("marche", "marcher", "V412"));
+        lines.push_back("Marche \tmarcher\tACEHMR\t*V111");
+        EXPECT_EQ(ReadFile(dict.Path()), Joined(lines));
+    }
+    // A new word.
+    {
+        Session s(*dict, A("zèbre"), entries(A("zèbre").c_str()).back());
+        s.After().Carac = 11;
+        s.Correct();
+        lines.push_back(A("zèbre\t|\tBEERZ\t*N11"));
+        EXPECT_EQ(ReadFile(dict.Path()), Joined(lines));
+    }
+    // A new verb whose infinitive line exists: one infinitive line again, and a line for
+    // every filled box, equal lines and equal forms of two codes included. The row taken
+    // before "Verbe infinitif" was ticked is written as well.
+    {
+        Session s(*dict, "aimer", entries("aimer").back());
+        s.After().Carac = 0;
+        s.After().Verbe = true;
+        s.After().V[static_cast<std::size_t>(Box("111"))] = "aime";
+        s.After().V[static_cast<std::size_t>(Box("113"))] = "aime";
+        s.Correct();
+        erase(DictLine("aimer", "aimer", "V000"));
+        lines.push_back(DictLine("aimer", "|", "A"));
+        lines.push_back(DictLine("aimer", "aimer", "V000"));
+        lines.push_back(DictLine("aime", "aimer", "V111"));
+        lines.push_back(DictLine("aime", "aimer", "V113"));
+        EXPECT_EQ(ReadFile(dict.Path()), Joined(lines));
+    }
+    // Deleting a noun entry takes its category line only.
+    {
+        Session s(*dict, "chien", entries("chien")[0]);
+        s.Delete();
+        erase(DictLine("chien", "|", "N21"));
+        EXPECT_EQ(ReadFile(dict.Path()), Joined(lines));
+    }
+    // Deleting the infinitive entry: its line and every filled box's; the noun's
+    // category line and the line of a code without a box stay.
+    {
+        Session s(*dict, "marcher", entries("marcher")[1]);
+        s.Delete();
+        erase(DictLine("marcher", "marcher", "V000"));
+        erase(DictLine("marchons", "marcher", "V414"));
+        erase("Marche \tmarcher\tACEHMR\t*V111");
+        EXPECT_EQ(ReadFile(dict.Path()), Joined(lines));
+        EXPECT_EQ(entries("marcher").size(), 2u);
+    }
+}
+
+TEST(WordEditor, DeleteDictLineRemovesOnlyAWholeLine) {
+    // The key leaves "œ" out: the line of "œdème" ends with the whole line of "dème".
+    const std::string oedeme = A("œdème\t|\tDEEM\t*N11");
+    const std::string deme = CategoryLine(A("dème"), 11);
+    ASSERT_EQ(deme, A("dème\t|\tDEEM\t*N11"));
+    DictFixture dict({kVersion, oedeme, deme, "x", deme, kVersion}, true);
+
+    EXPECT_TRUE(DeleteDictLine(*dict, deme));
+    EXPECT_EQ(ReadFile(dict.Path()), Joined({kVersion, oedeme, "x", deme, kVersion}));
+    EXPECT_TRUE(DeleteDictLine(*dict, deme));
+    EXPECT_EQ(ReadFile(dict.Path()), Joined({kVersion, oedeme, "x", kVersion}));
+    EXPECT_FALSE(DeleteDictLine(*dict, deme));
+    EXPECT_EQ(ReadFile(dict.Path()), Joined({kVersion, oedeme, "x", kVersion}));
+}
+
+TEST(WordEditor, RefusedGrowthStopsACorrectionWithWholeLinesAndResumes) {
+    const std::vector<std::string> start = DictFixture::Framed({
+        DictLine("marcher", "marcher", "V000"),
+        DictLine("marche", "marcher", "V111"),
+        DictLine("marches", "marcher", "V112"),
+    });
+    DictFixture dict(start, true);
+    TLeMot before;
+    before.V[static_cast<std::size_t>(Box("111"))] = "marche";
+    before.V[static_cast<std::size_t>(Box("112"))] = "marches";
+    TLeMot after = before;
+    after.V[static_cast<std::size_t>(Box("111"))] = "marchE";
+    after.V[static_cast<std::size_t>(Box("112"))] = "marchEs";
+    const auto steps = CorrectionSteps("marcher", before, after, true);
+    ASSERT_EQ(steps.size(), 4u);
+
+    std::size_t done = 0;
+    {
+        FileSizeLimit limit(1);
+        EXPECT_THROW(ApplySteps(*dict, steps, done), ETabFileError);
+    }
+    // The two removals are in, each line whole; the appends are not.
+    EXPECT_EQ(done, 2u);
+    EXPECT_EQ(ReadFile(dict.Path()), Joined({start[0], start[1], start[4]}));
+
+    // Once the disk takes it again, the same steps go on from where they stopped.
+    ApplySteps(*dict, steps, done);
+    EXPECT_EQ(ReadFile(dict.Path()), Joined({start[0], start[1], start[4], DictLine("marchE", "marcher", "V111"),
+                                            DictLine("marchEs", "marcher", "V112")}));
+}
+
+TEST(WordEditor, WritableFormText) {
+    EXPECT_TRUE(IsWritableFormText(U"aujourd'hui œuvre €"));
+    for (const char32_t* bad : {U"a\tb", U"a\nb", U"a\rb", U"\u4e2d", U"\U0001F600"})
+        EXPECT_FALSE(IsWritableFormText(bad));
+}
