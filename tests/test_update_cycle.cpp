@@ -24,10 +24,10 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <zip.h>
 
 #include "Global.h"
 #include "TestServer.h"
+#include "ZipMaker.h"
 #include "collate.h"
 #include "cp1252.h"
 
@@ -70,16 +70,9 @@ std::string WordLine(const std::string& family, int i) {
     return form + "\t0\t" + key + "\t*N11";
 }
 
-std::string Package(const std::map<std::string, std::string>& entries) {
+std::string Package(const std::vector<TZipEntry>& entries) {
     const fs::path path = fs::temp_directory_path() / ("relexo-zip-" + std::to_string(::getpid()) + ".zip");
-    int err = 0;
-    zip_t* zip = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &err);
-    if (zip == nullptr) throw std::runtime_error("zip_open");
-    for (const auto& [name, bytes] : entries) {
-        zip_source_t* src = zip_source_buffer(zip, bytes.data(), bytes.size(), 0);
-        zip_file_add(zip, name.c_str(), src, ZIP_FL_OVERWRITE);
-    }
-    zip_close(zip);
+    MakeZip(path.string(), entries);
     std::string out = ReadAll(path);
     fs::remove(path);
     return out;
