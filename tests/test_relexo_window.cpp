@@ -227,6 +227,13 @@ TEST(RelexoWindow, ConfirmationLayoutTextsAndCheckBox) {
     EXPECT_TRUE(w.ledNet->Status());
     EXPECT_TRUE(w.btnNon->isDefault());
     EXPECT_EQ(w.focusWidget(), w.cbEnvoi);
+    QApplication::setActiveWindow(&w);
+    // Tab walks the box, the two buttons and the explanation, and round again.
+    for (QWidget* next : {static_cast<QWidget*>(w.btnOui), static_cast<QWidget*>(w.btnNon),
+                          static_cast<QWidget*>(w.reInfo), static_cast<QWidget*>(w.cbEnvoi)}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+    }
 
     const std::string blanks31(31, ' '), blanks43(43, ' '), blanks11(11, ' ');
     const QString expected = gui::U(

@@ -132,6 +132,9 @@ void TfrmRelexo::BuildComponents() {
     reInfo->setReadOnly(true);
     reInfo->setFont(gui::ArialFont(13));
     reInfo->setAccessibleName(U("Explication de la mise à jour"));
+    // Read-only, but reachable by Tab and readable with the arrow keys.
+    reInfo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    reInfo->setFocusPolicy(Qt::StrongFocus);
 
     pnlOuiNon = MakePanel(this, "pnlOuiNon", 4, 280, 594, 161, true);
     Label2 = MakeLabel(pnlOuiNon, "Label2", 94, 12,
@@ -158,6 +161,7 @@ void TfrmRelexo::BuildComponents() {
     cbEnvoiClick();  // the checked box's caption, place and colour
     setTabOrder(cbEnvoi, btnOui);
     setTabOrder(btnOui, btnNon);
+    setTabOrder(btnNon, reInfo);
 
     pnlAction = MakePanel(this, "pnlAction", 4, 4, 594, 437, true);
     pnlAction->hide();
