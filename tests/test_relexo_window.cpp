@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include "Global.h"
+#include "cp1252.h"
 #include "GuiTestHelpers.h"
 #include "Launch.h"
 #include "Led.h"
@@ -305,6 +306,10 @@ TEST(RelexoWindow, ClosingRulesAndKeys) {
     UserFolders folders(true);
     MessageBoxTesting::SetAutoAnswer(true, IDOK);
     MessageBoxTesting::ClearLog();
+    // Whatever starts an update here asks a closed loopback port.
+    const char* oldServer = std::getenv("LEXORAMA_SERVER");
+    const std::string savedServer = oldServer ? oldServer : "";
+    ::setenv("LEXORAMA_SERVER", "127.0.0.1:1", 1);
 
     struct Run {
         TfrmRelexo w;
@@ -346,9 +351,6 @@ TEST(RelexoWindow, ClosingRulesAndKeys) {
     {
         // Enter on the focused "Oui" starts the update. The server is a closed loopback
         // port: the download fails, the box is told, the clean-up and relaunch follow.
-        const char* old = std::getenv("LEXORAMA_SERVER");
-        const std::string saved = old ? old : "";
-        ::setenv("LEXORAMA_SERVER", "127.0.0.1:1", 1);
         Run r;
         bool checkedDuringUpdate = false;
         r.w.StartDictionaryProgram = [&](std::string&) {
@@ -366,8 +368,6 @@ TEST(RelexoWindow, ClosingRulesAndKeys) {
         };
         r.w.btnOui->setFocus();
         QTest::keyClick(r.w.btnOui, Qt::Key_Return);
-        if (old) ::setenv("LEXORAMA_SERVER", saved.c_str(), 1);
-        else ::unsetenv("LEXORAMA_SERVER");
         EXPECT_TRUE(checkedDuringUpdate);
         EXPECT_EQ(r.relaunches, 1);
         EXPECT_FALSE(r.w.isVisible());
@@ -396,6 +396,23 @@ TEST(RelexoWindow, ClosingRulesAndKeys) {
         EXPECT_TRUE(w.pnlOuiNon->isVisible());
     }
     {
+        // A version that would name files outside the temporary folder touches nothing
+        // there: the clean-up would delete them.
+        MessageBoxTesting::ClearLog();
+        const std::string name = "relexo-outside-" + std::to_string(::getpid());
+        const fs::path outside = folders.Root().parent_path() / (name + ".ZIP");
+        std::ofstream(outside) << "not the updater's";
+        Run r;
+        r.w.UpdateVersion = "../../" + name;
+        r.w.btnOui->click();
+        ASSERT_EQ(MessageBoxTesting::Log().size(), 1u);
+        EXPECT_EQ(MessageBoxTesting::Log()[0].text, A("La version demandée n'est pas valable : ../../") + name);
+        EXPECT_EQ(r.relaunches, 1);
+        EXPECT_TRUE(fs::exists(outside));
+        fs::remove(outside);
+        EXPECT_FALSE(r.w.isVisible());
+    }
+    {
         // A relaunch that fails is told once, and the window closes all the same.
         MessageBoxTesting::ClearLog();
         Run r;
@@ -409,4 +426,6 @@ TEST(RelexoWindow, ClosingRulesAndKeys) {
         EXPECT_FALSE(r.w.isVisible());
     }
     MessageBoxTesting::SetAutoAnswer(false);
+    if (oldServer) ::setenv("LEXORAMA_SERVER", savedServer.c_str(), 1);
+    else ::unsetenv("LEXORAMA_SERVER");
 }
