@@ -353,12 +353,12 @@ void TfrmRelexo::btnOuiClick() {
     SetLamp(ledTeleCharge, kRunning);
     const bool sendAllowed = cbEnvoi->isChecked();
     try {
-        // Without a documents folder there is no place for LEXTRANS.TXT: an empty path
-        // makes its writing fail (with its message) instead of landing in the root.
-        // The version names files in the temporary and current folders, and these files are
-        // deleted at the end: a version that would name a file elsewhere is refused.
+        // The version names files in the temporary and current folders, and these files
+        // are deleted at the end: a version that would name a file elsewhere is refused.
         if (UpdateVersion.find('/') != std::string::npos)
             throw EUpdateError("Erreur", A("La version demandée n'est pas valable : ") + UpdateVersion);
+        // Without a documents folder there is no place for LEXTRANS.TXT: an empty path
+        // makes its writing fail (with its message) instead of landing in the root.
         const std::string documents = GetSpecialFolderPath(CSIDL_PERSONAL);
         paths_ = MakeUpdatePaths(UpdateVersion, GetTempFolder(), documents);
         if (documents.empty()) paths_.TransferPath.clear();
