@@ -1,12 +1,29 @@
 // Mode "Anagramme": the words made of exactly the letters typed and, after a final "+",
 // the words made of those letters and one more, letter by letter.
+#include <array>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "Global.h"
+#include "ByteScan.h"
 #include "Searches.h"
 #include "cp1252.h"
 
 namespace {
+
+std::string AnagramEntry(const SearchContext& ctx, const TMot& mot)
+{
+    return ctx.options.withAnalysis ? mot.Word + " : " + CategoryText(mot.Code, mot.Lemma) : mot.Word;
+}
+
+// Adds to the list the entry of line i unless it is a proper noun left out.
+void AddLine(SearchContext& ctx, int32_t i, TMot& mot)
+{
+    ParseDictLine(ctx.dictionary.Get(i), mot);
+    if (IsProperNoun(mot) && !ctx.options.properNouns) return;
+    ctx.results.Add(AnagramEntry(ctx, mot));
+}
 
 // Adds to the list every word whose anagram key is `key`. The key field is the only
 // one that a well-formed line holds between two TABs in upper case, so each line
@@ -21,14 +38,54 @@ void CollectAnagrams(SearchContext& ctx, const std::string& key)
     for (int32_t i = 0; i < lineCount; ++i) {
         i = dict.FindText(pattern, i);
         if (i < 0) break;
-        ParseDictLine(dict.Get(i), mot);
-        if (IsProperNoun(mot) && !ctx.options.properNouns) continue;
-        if (ctx.options.withAnalysis)
-            ctx.results.Add(mot.Word + " : " + CategoryText(mot.Code, mot.Lemma));
-        else
-            ctx.results.Add(mot.Word);
+        AddLine(ctx, i, mot);
     }
     batch.Finish();
+}
+
+// 0 when FIELD is KEY itself, 1 to 26 when it is KEY with the letter "A" + (result - 1)
+// put in its sorted place, -1 otherwise.
+int ExtensionOf(std::string_view field, const std::string& key)
+{
+    if (field.size() == key.size()) return field == key ? 0 : -1;
+    if (field.size() != key.size() + 1) return -1;
+    std::size_t i = 0;
+    while (i < key.size() && field[i] == key[i]) ++i;
+    const char letter = field[i];
+    if (letter < 'A' || letter > 'Z') return -1;
+    if (i > 0 && key[i - 1] > letter) return -1;
+    if (i < key.size() && letter > key[i]) return -1;
+    if (field.substr(i + 1) != std::string_view(key).substr(i)) return -1;
+    return letter - 'A' + 1;
+}
+
+// The lines of the 27 keys of a search with "+" (KEY, then KEY with each letter A to
+// Z), from one pass over the text: a line holds TAB + k + TAB exactly when one of its
+// fields between two TABs is k. Each key's lines come in file order, each line once,
+// as the text search from line to line finds them.
+std::array<std::vector<int32_t>, 27> LinesOfExtendedKeys(const TTabStringsFile& file, const std::string& key)
+{
+    std::array<std::vector<int32_t>, 27> lines;
+    const auto* text = reinterpret_cast<const char*>(file.GetData());
+    const auto size = static_cast<std::size_t>(file.GetSize());
+    const std::size_t shortest = key.size() + 1;  // distance between the two TABs
+    const std::size_t longest = key.size() + 2;
+    const char* previous = nullptr;
+    ForEachByte(text, size, '\t', [&](const char* tab) {
+        if (previous != nullptr) {
+            const auto distance = static_cast<std::size_t>(tab - previous);
+            if (distance >= shortest && distance <= longest) {
+                const int k = ExtensionOf(std::string_view(previous + 1, distance - 1), key);
+                if (k >= 0) {
+                    const int32_t line = file.LineOfOffset(static_cast<uint32_t>(previous - text));
+                    auto& found = lines[static_cast<std::size_t>(k)];
+                    if (found.empty() || found.back() != line) found.push_back(line);
+                }
+            }
+        }
+        previous = tab;
+    });
+    return lines;
 }
 
 void WriteAnagramCount(IResultArea& area, int32_t count)
@@ -71,7 +128,23 @@ void SearchAnagrams(SearchContext& ctx)
     WriteAnagramHeading(area, " ", "  " + key + "  ");
     area.WriteRun("  : " + std::to_string(n) + (n >= 2 ? " lettres" : " lettre"));
 
-    CollectAnagrams(ctx, key);
+    // With "+", the 27 keys' lines come from one pass over the text when the dictionary
+    // is a file; otherwise each key is looked up with the text search.
+    const auto* file = plus ? dynamic_cast<const TTabStringsFile*>(&ctx.dictionary) : nullptr;
+    std::array<std::vector<int32_t>, 27> lines;
+    if (file != nullptr) lines = LinesOfExtendedKeys(*file, key);
+    auto collect = [&](int k) {  // 0: the key itself; 1 to 26: the key and "A" to "Z"
+        if (file == nullptr) {
+            CollectAnagrams(ctx, k == 0 ? key : AnagramKey(key + static_cast<char>('A' + k - 1)));
+            return;
+        }
+        ResultBatch batch(list);
+        TMot mot;
+        for (const int32_t i : lines[static_cast<std::size_t>(k)]) AddLine(ctx, i, mot);
+        batch.Finish();
+    };
+
+    collect(0);
     area.WriteRun(" : ");
     WriteAnagramCount(area, list.Count());
     area.SetStyle(fsNone);
@@ -86,7 +159,7 @@ void SearchAnagrams(SearchContext& ctx)
     area.AddLine("\r\n");
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         list.Clear();
-        CollectAnagrams(ctx, AnagramKey(key + letter));
+        collect(letter - 'A' + 1);
         if (list.Count() == 0) continue;
         WriteAnagramHeading(area, "\r\n", "  " + key + " + " + letter + "  ");
         area.WriteRun(" : ");
