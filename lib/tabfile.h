@@ -139,6 +139,14 @@ public:
     void SaveToStream(std::ostream& stream) const override;
     void SetTextBuf(const char* p) override;
 
+    // Line i's bytes as Get(i) returns them, read in place: valid until the next change
+    // of the file. For callers that walk every line; i must be a valid index.
+    std::string_view View(int32_t i) const {
+        uint32_t start = 0, length = 0;
+        GetLineExtent(i, start, length);
+        return {reinterpret_cast<const char*>(Data) + start, length};
+    }
+
     TLineBreakStyle GetLineBreakStyle() const { return LineBreakStyle; }
     bool IsLastLineTerminated() const { return LastLineTerminated; }
 

@@ -76,7 +76,6 @@ void ConjugateVerb(SearchContext& ctx)
     const std::string& text = ctx.options.text;
     ResultList& table = ctx.results;
     IResultArea& area = ctx.area;
-    const int32_t lineCount = dict.GetCount();
 
     table.SetSorted(false);
     table.Clear();
@@ -86,16 +85,15 @@ void ConjugateVerb(SearchContext& ctx)
     // Pass 1: the first verb line of the form gives the infinitive. A verb line without
     // a lemma names no verb to conjugate, so the search looks on.
     TMot mot;
-    for (int32_t i = 0; i < lineCount; ++i) {
-        i = dict.FindText(text, i);
-        if (i < 0) break;
-        ParseDictLine(dict.Get(i), mot);
+    ForEachLineHolding(dict, text, [&](int32_t, const std::string& line) {
+        ParseDictLine(line, mot);
         if (mot.Word == text && !mot.Code.empty() && mot.Code[0] == 'V' && !mot.Lemma.empty()) {
             infinitive = mot.Lemma;
             table.Put(0, infinitive);
-            break;
+            return false;
         }
-    }
+        return true;
+    });
 
     WriteHeading(area, A("Conjugaison du verbe :"), '\t' + infinitive);
     area.AddLine("\r\n");
@@ -109,13 +107,12 @@ void ConjugateVerb(SearchContext& ctx)
 
     UpdateBlock block(area);
     // Pass 2: every form of the verb; a later line of the same code replaces an earlier one.
-    for (int32_t j = 0; j < lineCount; ++j) {
-        j = dict.FindText(infinitive, j);
-        if (j < 0) break;
-        ParseDictLine(dict.Get(j), mot);
-        if (mot.Lemma != infinitive) continue;
-        if (const int32_t slot = SlotOfCode(mot.Code); slot != 0) table.Put(slot, mot.Word);
-    }
+    ForEachLineHolding(dict, infinitive, [&](int32_t, const std::string& line) {
+        ParseDictLine(line, mot);
+        if (mot.Lemma == infinitive)
+            if (const int32_t slot = SlotOfCode(mot.Code); slot != 0) table.Put(slot, mot.Word);
+        return true;
+    });
 
     // Persons 2 to 6; the first person's pronoun depends on the form.
     static constexpr std::array<const char*, 6> kPronouns{"", "tu ", "il ", "nous ", "vous ", "ils "};

@@ -53,14 +53,9 @@ void ResultList::SetSorted(bool sorted)
 {
     if (sorted == sorted_) return;
     sorted_ = sorted;
-    if (!sorted_) return;
-    // A stable sort keeps the earliest of equal entries first, so dropping the later
-    // ones leaves exactly what adding them one by one to a sorted list would have kept.
-    std::stable_sort(items_.begin(), items_.end(), AlphaLess);
-    auto last = std::unique(items_.begin(), items_.end(), [](const std::string& a, const std::string& b) {
-        return CompareTextIgnoreCase(a, b) == 0;
-    });
-    items_.erase(last, items_.end());
+    // Equal entries keep their order, so dropping the later ones leaves exactly what
+    // adding them one by one to a sorted list would have kept.
+    if (sorted_) SortIgnoreCase(items_, true);
 }
 
 int32_t ResultList::Add(const std::string& s)
@@ -88,7 +83,7 @@ void ResultList::Put(int32_t i, const std::string& s)
 void ResultList::Sort()
 {
     if (sorted_) return;
-    std::stable_sort(items_.begin(), items_.end(), AlphaLess);
+    SortIgnoreCase(items_, false);
 }
 
 void ResultList::CustomSort(ResultListCompare compare)

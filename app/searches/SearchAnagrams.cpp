@@ -17,10 +17,10 @@ std::string AnagramEntry(const SearchContext& ctx, const TMot& mot)
     return ctx.options.withAnalysis ? mot.Word + " : " + CategoryText(mot.Code, mot.Lemma) : mot.Word;
 }
 
-// Adds to the list the entry of line i unless it is a proper noun left out.
-void AddLine(SearchContext& ctx, int32_t i, TMot& mot)
+// Adds to the list the entry of a line unless it is a proper noun left out.
+void AddLine(SearchContext& ctx, const std::string& line, TMot& mot)
 {
-    ParseDictLine(ctx.dictionary.Get(i), mot);
+    ParseDictLine(line, mot);
     if (IsProperNoun(mot) && !ctx.options.properNouns) return;
     ctx.results.Add(AnagramEntry(ctx, mot));
 }
@@ -30,16 +30,12 @@ void AddLine(SearchContext& ctx, int32_t i, TMot& mot)
 // found holds an anagram.
 void CollectAnagrams(SearchContext& ctx, const std::string& key)
 {
-    const ITabStrings& dict = ctx.dictionary;
-    const int32_t lineCount = dict.GetCount();
-    const std::string pattern = '\t' + key + '\t';
     ResultBatch batch(ctx.results);
     TMot mot;
-    for (int32_t i = 0; i < lineCount; ++i) {
-        i = dict.FindText(pattern, i);
-        if (i < 0) break;
-        AddLine(ctx, i, mot);
-    }
+    ForEachLineHolding(ctx.dictionary, '\t' + key + '\t', [&](int32_t, const std::string& line) {
+        AddLine(ctx, line, mot);
+        return true;
+    });
     batch.Finish();
 }
 
@@ -140,7 +136,7 @@ void SearchAnagrams(SearchContext& ctx)
         }
         ResultBatch batch(list);
         TMot mot;
-        for (const int32_t i : lines[static_cast<std::size_t>(k)]) AddLine(ctx, i, mot);
+        for (const int32_t i : lines[static_cast<std::size_t>(k)]) AddLine(ctx, file->Get(i), mot);
         batch.Finish();
     };
 

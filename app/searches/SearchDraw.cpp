@@ -9,7 +9,7 @@
 
 #include "ElapsedTime.h"
 #include "Global.h"
-#include "collate.h"
+#include "Searches.h"
 #include "cp1252.h"
 
 // How the search works
@@ -628,14 +628,11 @@ void SearchDraw(const ITabStrings& dictionary, const std::string& text, const Dr
     // End of phase 2.
     area.SetStyle(fsNone);
     if (options.alphabetical) {
-        if (results.Sorted()) {
-            // A sorted list keeps the first of entries equal but for case; adding them
-            // sorted (stably) keeps the same ones and spares it inserting in the middle.
-            std::stable_sort(listed.begin(), listed.end(), [](const std::string& a, const std::string& b) {
-                return CompareTextIgnoreCase(a, b) < 0;
-            });
+        {
+            ResultBatch batch(results);
+            for (const std::string& e : listed) results.Add(e);
+            batch.Finish();
         }
-        for (const std::string& e : listed) results.Add(e);
         listed = {};
         results.Sort();
         for (int32_t i = 0; i < results.Count(); ++i) {

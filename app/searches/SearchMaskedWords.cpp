@@ -1,5 +1,6 @@
 // Mode "Mots masqués": the words that match a mask of letters, "*" and "?", within the
 // length limits.
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -40,19 +41,26 @@ void SearchMaskedWords(SearchContext& ctx)
 
     {
         ResultBatch batch(list);
+        // Each line is tested where it lies in the mapped file when the dictionary is
+        // one; only the lines that pass are copied and parsed.
+        const auto* file = dynamic_cast<const TTabStringsFile*>(&dict);
         const int32_t lineCount = dict.GetCount();
-        std::string line;
-        std::string folded;
+        std::string copy;
         TMot mot;
         for (int32_t i = 0; i < lineCount; ++i) {
-            line = dict.Get(i);
-            const std::size_t tab = line.find('\t');
-            const std::size_t length = tab == std::string::npos ? 0 : tab;
+            std::string_view line;
+            if (file != nullptr) {
+                line = file->View(i);
+            } else {
+                copy = dict.Get(i);
+                line = copy;
+            }
+            const void* tab = std::memchr(line.data(), '\t', line.size());
+            const std::size_t length = tab == nullptr ? 0 : static_cast<std::size_t>(static_cast<const char*>(tab) - line.data());
             if (length < minLen || length > maxLen) continue;
             if (exactLength != 0 && length != exactLength) continue;
-            folded = FoldAccentsUpper(std::string_view(line).substr(0, length));
-            if (!matcher.Matches(folded)) continue;
-            ParseDictLine(line, mot);
+            if (!matcher.MatchesFolded(line.substr(0, length))) continue;
+            ParseDictLine(std::string(line), mot);
             if (IsProperNoun(mot) && !opt.properNouns) continue;
             std::string entry = mot.Word + " : (" + std::to_string(mot.Word.size()) + " lettres)";
             if (opt.withAnalysis) entry += " : " + CategoryText(mot.Code, mot.Lemma);

@@ -3,12 +3,42 @@
 #include <string>
 
 #include "Global.h"
+#include "bmsearch.h"
 #include "Searches.h"
 #include "cp1252.h"
 
 std::string TooManyWordsMessage()
 {
     return A("Trop de mots à afficher, affinez votre recherche.");
+}
+
+void ForEachLineHolding(const ITabStrings& dict, const std::string& text,
+                        const std::function<bool(int32_t, const std::string&)>& visit)
+{
+    const int32_t lineCount = dict.GetCount();
+    const auto* file = dynamic_cast<const TTabStringsFile*>(&dict);
+    // Searching on from the end of a found line is searching from the next line's start
+    // unless the text could begin inside a line break.
+    if (file == nullptr || text.empty() || text.find_first_of("\r\n") != std::string::npos) {
+        for (int32_t i = 0; i < lineCount; ++i) {
+            i = dict.FindText(text, i);
+            if (i < 0 || !visit(i, dict.Get(i))) return;
+        }
+        return;
+    }
+    const TBMSearch searcher(text);
+    const uint8_t* data = file->GetData();
+    const int32_t size = file->GetSize();
+    std::string line;
+    for (int32_t from = 0; from < size;) {
+        const int32_t at = searcher.Search(data, size, from);
+        if (at < 0) return;
+        const int32_t i = file->LineOfOffset(static_cast<uint32_t>(at));
+        const std::string_view view = file->View(i);
+        line.assign(view);
+        if (!visit(i, line)) return;
+        from = static_cast<int32_t>(reinterpret_cast<const uint8_t*>(view.data() + view.size()) - data);
+    }
 }
 
 bool IsProperNoun(const TMot& mot)
@@ -120,7 +150,6 @@ void SearchWord(SearchContext& ctx)
     IResultArea& area = ctx.area;
     const std::string& text = opt.text;
     const std::size_t n = text.size();
-    const int32_t lineCount = dict.GetCount();
 
     // With analysis the list stays as the driver left it.
     if (!opt.withAnalysis) list.SetSorted(true);
@@ -133,14 +162,12 @@ void SearchWord(SearchContext& ctx)
     TMot mot;
     {
         ResultBatch batch(list);
-        const std::string pattern = text + '\t';
-        for (int32_t i = 0; i < lineCount; ++i) {
-            i = dict.FindText(pattern, i);
-            if (i < 0) break;
-            ParseDictLine(dict.Get(i), mot);
-            if (IsProperNoun(mot) && !opt.properNouns) continue;
-            if (mot.Word == text) list.Add(WordEntry(mot, opt.withAnalysis));
-        }
+        ForEachLineHolding(dict, text + '\t', [&](int32_t, const std::string& line) {
+            ParseDictLine(line, mot);
+            if (mot.Word == text && (!IsProperNoun(mot) || opt.properNouns))
+                list.Add(WordEntry(mot, opt.withAnalysis));
+            return true;
+        });
         batch.Finish();
     }
     list.Sort();
@@ -165,14 +192,13 @@ void SearchWord(SearchContext& ctx)
         // Pass 2: the other words that contain the text.
         {
             ResultBatch batch(list);
-            for (int32_t j = 0; j < lineCount; ++j) {
-                j = dict.FindText(text, j);
-                if (j < 0) break;
-                ParseDictLine(dict.Get(j), mot);
-                if (IsProperNoun(mot) && !opt.properNouns) continue;
-                if (mot.Word != text && mot.Word.find(text) != std::string::npos)
+            ForEachLineHolding(dict, text, [&](int32_t, const std::string& line) {
+                ParseDictLine(line, mot);
+                if ((!IsProperNoun(mot) || opt.properNouns) && mot.Word != text &&
+                    mot.Word.find(text) != std::string::npos)
                     list.Add(ContainingWordEntry(mot, opt.withAnalysis));
-            }
+                return true;
+            });
             batch.Finish();
         }
         const int32_t found = list.Count();

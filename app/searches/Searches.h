@@ -2,6 +2,7 @@
 // options and the result area, so that they run without a screen.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "Global.h"
@@ -31,6 +32,13 @@ void SearchWord(SearchContext& ctx);
 void SearchAnagrams(SearchContext& ctx);
 void ConjugateVerb(SearchContext& ctx);
 void SearchMaskedWords(SearchContext& ctx);
+
+// Visits, in file order, every line that holds `text` (each once, however often it
+// holds it), as FindText from each found line to the next finds them: visit(i, line)
+// with the line's index and text, returning false to stop. A dictionary file is read
+// in place with one searcher for the whole walk.
+void ForEachLineHolding(const ITabStrings& dict, const std::string& text,
+                        const std::function<bool(int32_t, const std::string&)>& visit);
 
 // The cap message of long lists.
 std::string TooManyWordsMessage();

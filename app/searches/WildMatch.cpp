@@ -1,5 +1,7 @@
 #include "WildMatch.h"
 
+#include <array>
+
 #include "Global.h"
 
 std::string MaskFromText(std::string_view text)
@@ -30,7 +32,8 @@ TWildMatcher::TWildMatcher(std::string_view mask)
 // more character and the scan resumes just after it. Earlier stars never need to be
 // revisited, so the cost is at most word length times mask length, and linear for the
 // usual masks, whatever the number of stars.
-bool TWildMatcher::Matches(std::string_view word) const
+template <class Byte>
+bool TWildMatcher::Match(std::string_view word, Byte byte) const
 {
     if (word.size() < minLength_) return false;
     if (!hasStar_ && word.size() != minLength_) return false;
@@ -45,7 +48,7 @@ bool TWildMatcher::Matches(std::string_view word) const
         if (p < m && mask_[p] == '*') {
             star = p++;
             resume = w;
-        } else if (p < m && (mask_[p] == '?' || mask_[p] == word[w])) {
+        } else if (p < m && (mask_[p] == '?' || mask_[p] == byte(word[w]))) {
             ++p;
             ++w;
         } else if (star != std::string::npos) {
@@ -57,4 +60,24 @@ bool TWildMatcher::Matches(std::string_view word) const
     }
     while (p < m && mask_[p] == '*') ++p;
     return p == m;
+}
+
+bool TWildMatcher::Matches(std::string_view word) const
+{
+    return Match(word, [](char c) { return c; });
+}
+
+bool TWildMatcher::MatchesFolded(std::string_view word) const
+{
+    // FoldAccentsUpper maps byte to byte: one table of its 256 values.
+    static const std::array<char, 256> fold = [] {
+        std::array<char, 256> t{};
+        for (int b = 0; b < 256; ++b) t[static_cast<std::size_t>(b)] = FoldAccentsUpper(std::string(1, static_cast<char>(b)))[0];
+        return t;
+    }();
+    // Most words fail on the mask's last letter: test it first.
+    if (!mask_.empty() && mask_.back() != '*' && mask_.back() != '?' &&
+        (word.empty() || fold[static_cast<unsigned char>(word.back())] != mask_.back()))
+        return false;
+    return Match(word, [](char c) { return fold[static_cast<unsigned char>(c)]; });
 }

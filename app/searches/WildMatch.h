@@ -18,10 +18,16 @@ public:
     // True when the mask covers the whole of word. Comparison is byte for byte, so both
     // sides are expected in the folded upper-case form.
     bool Matches(std::string_view word) const;
+    // The same for a word as the dictionary holds it: Matches(FoldAccentsUpper(word)),
+    // folding byte by byte as it compares, without a copy.
+    bool MatchesFolded(std::string_view word) const;
 
     const std::string& Mask() const { return mask_; }
 
 private:
+    template <class Byte>
+    bool Match(std::string_view word, Byte byte) const;
+
     std::string mask_;         // runs of "*" collapsed to one
     std::size_t minLength_ = 0;  // characters that are not "*"
     bool hasStar_ = false;
