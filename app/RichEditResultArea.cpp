@@ -2,11 +2,13 @@
 
 #include <stdexcept>
 
+#include <QAbstractTextDocumentLayout>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
 
+#include "cp1252.h"
 #include "gui/GuiSupport.h"
 
 namespace {
@@ -16,11 +18,14 @@ namespace {
 // inside the paragraph and written back as LF.
 constexpr char16_t kLoneBreak = 0x2028;
 
-QString ToDisplay(const std::string& piece)
+QString ToDisplay(std::string_view piece)
 {
-    QString q = gui::ToQt(piece);
-    for (QChar& c : q)
-        if (c == u'\r' || c == u'\n') c = QChar(kLoneBreak);
+    QString q(static_cast<qsizetype>(piece.size()), Qt::Uninitialized);
+    QChar* out = q.data();
+    for (const char c : piece) {
+        const auto b = static_cast<unsigned char>(c);
+        *out++ = b == '\r' || b == '\n' ? QChar(kLoneBreak) : QChar(static_cast<char16_t>(cp1252::ToUnicode(b)));
+    }
     return q;
 }
 
@@ -49,6 +54,25 @@ uint32_t ColorOf(const QTextCharFormat& f)
            static_cast<uint32_t>(c.blue()) << 16;
 }
 
+// Stands in for the document's layout while an update block is open: the text is
+// taken without laying anything out, and the real layout, put back at the block's end,
+// lays the whole document out from the top a piece at a time while the window runs,
+// as it does for a newly loaded text. Laying out a long appended list at once would
+// hold the window for seconds.
+class DeferredLayout final : public QAbstractTextDocumentLayout {
+public:
+    using QAbstractTextDocumentLayout::QAbstractTextDocumentLayout;
+    void draw(QPainter*, const PaintContext&) override {}
+    int hitTest(const QPointF&, Qt::HitTestAccuracy) const override { return -1; }
+    int pageCount() const override { return 1; }
+    QSizeF documentSize() const override { return {}; }
+    QRectF frameBoundingRect(QTextFrame*) const override { return {}; }
+    QRectF blockBoundingRect(const QTextBlock&) const override { return {}; }
+
+protected:
+    void documentChanged(int, int, int) override {}
+};
+
 }  // namespace
 
 RichEditResultArea::RichEditResultArea(QWidget* parent) : QTextEdit(parent)
@@ -70,14 +94,17 @@ RichEditResultArea::RichEditResultArea(QWidget* parent) : QTextEdit(parent)
     Clear();
 }
 
-QTextCharFormat RichEditResultArea::CurrentFormat() const
+const QTextCharFormat& RichEditResultArea::CurrentFormat()
 {
+    const uint64_t key = uint64_t{style_} << 32 | color_;
+    const auto known = formats_.find(key);
+    if (known != formats_.end()) return known->second;
     QTextCharFormat f;
     f.setFontWeight((style_ & fsBold) ? QFont::Bold : QFont::Normal);
     f.setFontItalic((style_ & fsItalic) != 0);
     f.setFontUnderline((style_ & fsUnderline) != 0);
     f.setForeground(gui::BgrColor(color_));
-    return f;
+    return formats_.emplace(key, f).first->second;
 }
 
 void RichEditResultArea::Clear()
@@ -109,12 +136,12 @@ bool RichEditResultArea::IsEmpty() const
 // Inserts text at the caret, breaking lines at each CR LF pair.
 void RichEditResultArea::Insert(const std::string& t)
 {
-    const QTextCharFormat fmt = CurrentFormat();
+    const QTextCharFormat& fmt = CurrentFormat();
+    const std::string_view text(t);
     std::size_t from = 0;
     while (true) {
-        const std::size_t brk = t.find("\r\n", from);
-        const std::string piece =
-            t.substr(from, brk == std::string::npos ? std::string::npos : brk - from);
+        const std::size_t brk = text.find("\r\n", from);
+        const std::string_view piece = text.substr(from, brk == std::string::npos ? std::string::npos : brk - from);
         if (!piece.empty()) caret_.insertText(ToDisplay(piece), fmt);
         if (brk == std::string::npos) break;
         caret_.insertBlock(caret_.blockFormat(), fmt);
@@ -125,9 +152,15 @@ void RichEditResultArea::Insert(const std::string& t)
 bool RichEditResultArea::AddLine(const std::string& s)
 {
     if (maxChars_ != 0 && TotalChars() + s.size() + 2 > maxChars_) return false;
-    caret_.movePosition(QTextCursor::End);
-    const bool closed = caret_.block().length() == 1;  // empty area, or text ending with a break
-    Insert(closed ? s + "\r\n" : "\r\n" + s);
+    if (!caret_.atEnd()) caret_.movePosition(QTextCursor::End);
+    const bool closed = document()->lastBlock().length() == 1;  // empty area, or text ending with a break
+    if (closed) {
+        Insert(s);
+        caret_.insertBlock(caret_.blockFormat(), CurrentFormat());
+    } else {
+        caret_.insertBlock(caret_.blockFormat(), CurrentFormat());
+        Insert(s);
+    }
     return true;
 }
 
@@ -180,8 +213,8 @@ void RichEditResultArea::BeginUpdate()
 {
     if (updateDepth_++ == 0) {
         setUpdatesEnabled(false);
-        // One edit block for the whole update: the document is laid out once at its end
-        // instead of after every line.
+        document()->setDocumentLayout(new DeferredLayout(document()));
+        // One edit block for the whole update: the document takes the text as one change.
         caret_.beginEditBlock();
     }
 }
@@ -191,6 +224,12 @@ void RichEditResultArea::EndUpdate()
     if (updateDepth_ == 0) return;
     if (--updateDepth_ == 0) {
         caret_.endEditBlock();
+        // The window's own cursor followed the text to its end; repainting it there
+        // would lay the whole text out at once. Output goes on at caret_ regardless.
+        setTextCursor(QTextCursor(document()));
+        // Without a layout the document makes its own, which starts from the top.
+        document()->setDocumentLayout(nullptr);
+        document()->documentLayout();
         setUpdatesEnabled(true);
     }
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include <QTextCursor>
 #include <QTextEdit>
@@ -64,11 +65,14 @@ public:
 
 private:
     void Insert(const std::string& t);
-    QTextCharFormat CurrentFormat() const;
+    const QTextCharFormat& CurrentFormat();
 
     QTextCursor caret_;  // insertion point of WriteRun
     unsigned style_ = fsNone;
     uint32_t color_ = rcBlack;
     int updateDepth_ = 0;
     std::size_t maxChars_ = kDefaultMaxChars;
+    // The formats of the style and colour pairs written so far: a run reuses its
+    // format instead of building one.
+    std::unordered_map<uint64_t, QTextCharFormat> formats_;
 };

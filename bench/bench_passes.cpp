@@ -15,6 +15,7 @@
 
 #include <unistd.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 
 #include "DictGen.h"
@@ -103,7 +104,7 @@ Row TimeSearch(const ITabStrings& dict, const std::string& name, void (*search)(
 
 // 60,000 lines shaped like the letter draw's alphabetical list: a dozen runs in three
 // colours each, written inside one update block.
-double TimeResultArea(int lines)
+double TimeResultArea(int lines, double& layoutMs)
 {
     RichEditResultArea area;
     area.resize(800, 600);
@@ -128,9 +129,14 @@ double TimeResultArea(int lines)
         area.AddLine("");
     }
     area.EndUpdate();
+    area.ScrollToTop();
     area.repaint();
     QApplication::processEvents();
-    return Millis(Clock::now() - t0);
+    const double shown = Millis(Clock::now() - t0);
+    // The rest of the layout goes on while the window runs; ask for all of it.
+    area.document()->documentLayout()->documentSize();
+    layoutMs = Millis(Clock::now() - t0) - shown;
+    return shown;
 }
 
 }  // namespace
@@ -226,8 +232,12 @@ int main(int argc, char** argv)
         }
 
         if (gOnly.empty() || gOnly == "result area") {
-            const double areaMs = TimeResultArea(60000);
-            std::printf("\nresult area, 60,000 styled lines (12 runs each), offscreen widget: %.0f ms\n", areaMs);
+            double layoutMs = 0;
+            const double areaMs = TimeResultArea(60000, layoutMs);
+            std::printf("\nresult area, 60,000 styled lines (8 runs each, as the letter draw writes them), offscreen widget: %.0f ms to take them"
+                        " and show the first page\n  (the whole layout, done meanwhile a piece at a time while the"
+                        " window runs: %.0f ms more)\n",
+                        areaMs, layoutMs);
         }
     } catch (const std::exception& e) {
         std::printf("benchmark stopped: %s\n", e.what());
