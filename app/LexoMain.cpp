@@ -607,12 +607,9 @@ void TfMain::RunSearch() {
     options.longestFirst = rbLong->isChecked();
     options.shortestFirst = rbCourt->isChecked();
     options.properNouns = cbNP->isChecked();
-    if (SearchMode == 4) {
-        // The masked words are bounded by the two length boxes.
-        if (!BoxNumber(edtMinL, options.minLength) || !BoxNumber(edtMaxL, options.maxLength))
-            throw std::invalid_argument(
-                A("Les longueurs minimale et maximale doivent être des nombres."));
-    }
+    // The masked words are bounded by the two length boxes; the search reads them.
+    options.minLengthText = gui::FromQt(edtMinL->text());
+    options.maxLengthText = gui::FromQt(edtMaxL->text());
     SearchContext ctx{*dictionary, options, results, *RichEdit1};
     switch (SearchMode) {
         case 1: SearchWord(ctx); break;

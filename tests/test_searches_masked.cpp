@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -130,13 +131,13 @@ TEST(SearchMaskedWords, OtherCharactersAndExactLength)
     star.Run(*dict, SearchMaskedWords);
     EXPECT_EQ(star.Line(1), "Recherche des mots contenant :  A* : 6 mots trouvés.");
     SearchRun limited("a*");
-    limited.options.minLength = 4;
-    limited.options.maxLength = 5;
+    limited.options.minLengthText = "4";
+    limited.options.maxLengthText = "5";
     limited.Run(*dict, SearchMaskedWords);
     EXPECT_EQ(Lines(limited, 3, 5), (std::vector<std::string>{"abat : (4 lettres)", "achat : (5 lettres)"}));
 
     SearchRun apostrophe("aujourd'hui");
-    apostrophe.options.maxLength = 11;
+    apostrophe.options.maxLengthText = "11";
     apostrophe.Run(*dict, SearchMaskedWords);
     EXPECT_EQ(apostrophe.Line(3), "aujourd'hui : (11 lettres)");
 }
@@ -164,6 +165,28 @@ TEST(SearchMaskedWords, OneNoneAndRefusedMasks)
     noLetter.Run(*dict, SearchMaskedWords);
     EXPECT_EQ(noLetter.area.Text(), "\r\n\r\n" + std::string(64, ' ') + "Il faut au moins une lettre dans le mot.\r\n");
     EXPECT_EQ(noLetter.list.Count(), 0);
+}
+
+// A length box that holds no number fails the search only where it reads the boxes:
+// after its header, and after the refusals of a short or letterless mask.
+TEST(SearchMaskedWords, AnEmptyOrWrongLengthBoxFailsAfterTheHeader)
+{
+    DictFixture dict(MaskDictionary());
+    for (const char* box : {"", "x2", "2 "}) {
+        SearchRun run("a*");
+        run.options.minLengthText = box;
+        EXPECT_THROW(run.Run(*dict, SearchMaskedWords), std::invalid_argument) << box;
+        EXPECT_EQ(run.Dump(), "[- K] \n[biu K]Recherche des mots contenant :[bi B]  A*[bi K] : \n") << box;
+        EXPECT_EQ(run.list.Count(), 0);
+    }
+    SearchRun shortMask("x");
+    shortMask.options.maxLengthText = "";
+    shortMask.Run(*dict, SearchMaskedWords);
+    EXPECT_EQ(shortMask.area.LineCount(), 3);
+    SearchRun noLetter("*?");
+    noLetter.options.maxLengthText = "";
+    noLetter.Run(*dict, SearchMaskedWords);
+    EXPECT_EQ(noLetter.Line(2), std::string(64, ' ') + "Il faut au moins une lettre dans le mot.");
 }
 
 TEST(SearchMaskedWords, ListsUpTo4999WordsAndCapsAt5000)

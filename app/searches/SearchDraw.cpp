@@ -41,25 +41,6 @@ namespace {
 constexpr uint32_t kPumpIntervalMs = 5;
 constexpr int kMaxLetters = 25;  // the search box's limit
 
-// The whole number of a length box (blanks before it allowed, 32 bits); any other text
-// is refused with the conversion error's message.
-int32_t LengthBoxValue(const std::string& text)
-{
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    const std::size_t digits = i;
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > int64_t{INT32_MAX} + 1) break;
-    }
-    if (i == digits || i != text.size() || (negative ? -value < INT32_MIN : value > INT32_MAX))
-        throw std::invalid_argument("'" + text + A("' n'est pas une valeur entière correcte"));
-    return static_cast<int32_t>(negative ? -value : value);
-}
-
 // The draw's letters as runs of equal letters.
 struct Letters {
     std::string text;            // sorted A-Z

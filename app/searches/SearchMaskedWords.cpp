@@ -1,6 +1,8 @@
 // Mode "Mots masqués": the words that match a mask of letters, "*" and "?", within the
 // length limits.
+#include <cstdint>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -8,6 +10,23 @@
 #include "Searches.h"
 #include "WildMatch.h"
 #include "cp1252.h"
+
+int32_t LengthBoxValue(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    const std::size_t digits = i;
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > int64_t{INT32_MAX} + 1) break;
+    }
+    if (i == digits || i != text.size() || (negative ? -value < INT32_MIN : value > INT32_MAX))
+        throw std::invalid_argument("'" + text + A("' n'est pas une valeur entière correcte"));
+    return static_cast<int32_t>(negative ? -value : value);
+}
 
 void SearchMaskedWords(SearchContext& ctx)
 {
@@ -34,8 +53,12 @@ void SearchMaskedWords(SearchContext& ctx)
     if (!opt.withAnalysis) list.SetSorted(true);
 
     const TWildMatcher matcher(mask);
-    const std::size_t minLen = opt.minLength < 0 ? 0 : static_cast<std::size_t>(opt.minLength);
-    const std::size_t maxLen = opt.maxLength < 0 ? 0 : static_cast<std::size_t>(opt.maxLength);
+    // The boxes are read only now, after the header: a box the user left empty ends
+    // the search here with the conversion error.
+    const int32_t minBox = LengthBoxValue(opt.minLengthText);
+    const int32_t maxBox = LengthBoxValue(opt.maxLengthText);
+    const std::size_t minLen = minBox < 0 ? 0 : static_cast<std::size_t>(minBox);
+    const std::size_t maxLen = maxBox < 0 ? 0 : static_cast<std::size_t>(maxBox);
     // A mask ending in "?" lists only words exactly as long as the mask, stars or not.
     const std::size_t exactLength = mask.back() == '?' ? mask.size() : 0;
 

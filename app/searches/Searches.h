@@ -17,8 +17,8 @@ struct SearchOptions {
     bool longestFirst = false;   // rbLong
     bool shortestFirst = false;  // rbCourt (alphabetical when neither)
     bool properNouns = false;    // cbNP
-    int minLength = 2;           // edtMinL
-    int maxLength = 25;          // edtMaxL
+    std::string minLengthText = "2";   // edtMinL's text
+    std::string maxLengthText = "25";  // edtMaxL's text
 };
 
 struct SearchContext {
@@ -39,6 +39,11 @@ void SearchMaskedWords(SearchContext& ctx);
 // in place with one searcher for the whole walk.
 void ForEachLineHolding(const ITabStrings& dict, const std::string& text,
                         const std::function<bool(int32_t, const std::string&)>& visit);
+
+// The whole number a length box holds (blanks before it allowed, 32 bits); any other
+// text, the empty one included, throws std::invalid_argument with the conversion
+// error's message.
+int32_t LengthBoxValue(const std::string& text);
 
 // The cap message of long lists.
 std::string TooManyWordsMessage();
