@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <random>
 #include <string>
 
@@ -16,6 +18,64 @@ int32_t Find(const std::string& pattern, const std::string& text, int32_t start 
 int32_t Naive(const std::string& pattern, const std::string& text, int32_t start) {
     const size_t at = text.find(pattern, static_cast<size_t>(start));
     return at == std::string::npos ? -1 : static_cast<int32_t>(at);
+}
+
+// The Boyer-Moore search with the bad-character rule alone, step by step as the store
+// has always searched: the reference that the faster scan must agree with.
+int32_t LiteralBoyerMoore(const std::string& pattern, const std::string& text, int32_t start) {
+    const auto m = static_cast<int32_t>(pattern.size());
+    const auto bufLength = static_cast<int32_t>(text.size());
+    if (bufLength < start + m) return -1;
+    if (m == 0) return start;
+    std::array<int32_t, 256> skip{};
+    const int32_t d = std::min(m, 255);
+    skip.fill(d);
+    for (int32_t i = m - 1; i >= 0; --i) {
+        auto& e = skip[static_cast<uint8_t>(pattern[static_cast<size_t>(i)])];
+        if (e == d) e = std::min(m - 1 - i, 255);
+    }
+    const auto* t = Bytes(text) + start;
+    const auto* p = Bytes(pattern);
+    const int32_t n = bufLength - start;
+    int32_t i = m - 1, j = m - 1;
+    for (;;) {
+        if (t[j] == p[i]) {
+            if (i == 0) return j + start;
+            --i;
+            --j;
+        } else {
+            j += std::max(skip[t[j]], m - i);
+            if (j >= n) return -1;
+            i = m - 1;
+        }
+    }
+}
+
+// Dictionary-shaped texts (lines of lower-case words, TABs, upper-case keys, codes,
+// accented bytes, line breaks) and patterns cut from them or made of their bytes: the
+// scan's filter bytes are then common or rare, repeated or alone, near the end of the
+// text or far from it.
+TEST(BMSearch, FindsWhatTheLiteralBoyerMooreFinds) {
+    std::mt19937 rng(2026);
+    const std::string alphabet = std::string("eeeaaisnrtuolc\t\t\r\nEAISNRT1*V") + "\xE9\xE8\xEA\x9C'-" + "zZkK";
+    auto pick = [&](size_t k) { return alphabet[rng() % std::min(k, alphabet.size())]; };
+    for (int round = 0; round < 4000; ++round) {
+        const size_t variety = 2 + rng() % alphabet.size();
+        std::string text(rng() % (round % 10 == 0 ? 3000 : 120), 'e');
+        for (auto& c : text) c = pick(variety);
+        std::string pattern;
+        const size_t m = round % 50 == 0 ? 256 + rng() % 60 : 1 + rng() % 10;
+        if (round % 2 == 0 && text.size() >= m) {
+            pattern = text.substr(rng() % (text.size() - m + 1), m);
+        } else {
+            pattern.resize(m);
+            for (auto& c : pattern) c = pick(variety);
+        }
+        const auto start = static_cast<int32_t>(rng() % (text.size() + 1));
+        ASSERT_EQ(Find(pattern, text, start), LiteralBoyerMoore(pattern, text, start))
+            << "round " << round << " pattern size " << m << " start " << start;
+        ASSERT_EQ(Find(pattern, text, 0), LiteralBoyerMoore(pattern, text, 0)) << "round " << round;
+    }
 }
 
 TEST(BMSearch, SkipTables) {
