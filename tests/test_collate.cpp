@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -74,6 +75,73 @@ TEST(CompareTextIgnoreCase, SortsAndDeduplicatesAList) {
     EXPECT_EQ(std::count(words.begin(), words.end(), A("cœur")), 1);
     EXPECT_EQ(std::count(words.begin(), words.end(), "coeur"), 1);
     EXPECT_TRUE(std::is_sorted(words.begin(), words.end(), less));
+}
+
+// A French reader looks through hyphens and apostrophes: "à-côté" stands beside
+// "acoté", not before "abc". Case variants keep the order they came in.
+TEST(CompareTextIgnoreCase, OrdersRealWordsAsAFrenchReaderDoes) {
+    const std::vector<const char*> expected = {
+        "Abbé", "abbé", "abc", "acoté", "à-côté", "à-coup", "à-pic", "arc", "arcade", "arc-en-ciel",
+        "aujourd", "aujourd'hui", "Aujourd'hui", "ces", "c'est", "cet", "coercition", "coeur", "cœur",
+        "Cœur", "cœurs", "cote", "coté", "côte", "côté", "ete", "été", "Été", "étêté", "le", "lé", "l'eau",
+        "leau", "oeuvré", "Œuvre", "œuvre", "ouvre", "péché", "pèche", "pêche", "pêcher", "porte", "Porté",
+        "portemanteau", "porte-monnaie", "Zoé", "zoo"};
+    std::vector<std::string> words;
+    for (const char* w : expected) words.push_back(A(w));
+    std::mt19937 rng(18);
+    for (int round = 0; round < 5; ++round) {
+        std::vector<std::string> shuffled = words;
+        std::shuffle(shuffled.begin(), shuffled.end(), rng);
+        // Case variants come back in the order they were given.
+        std::stable_partition(shuffled.begin(), shuffled.end(), [](const std::string& w) {
+            return w == "Abbé" || w == A("aujourd'hui") || w == A("cœur") || w == "ete" || w == A("été") ||
+                   w == A("Œuvre") || w == "porte";
+        });
+        SortIgnoreCase(shuffled, false);
+        ASSERT_EQ(shuffled, words) << "round " << round;
+    }
+}
+
+// Sort keys and the comparison give one order, a strict weak one: sorting random word
+// lists through the keys gives what sorting them pair by pair gives, and dropping case
+// variants keeps what adding the words one by one to a sorted list keeps.
+TEST(CompareTextIgnoreCase, SortKeysOrderAsTheComparisonDoes) {
+    const std::vector<std::string> pieces = {
+        "a", "e", "é", "è", "ê", "o", "ô", "œ", "Œ", "c", "ç", "ch", "t", "r", "in", "an",
+        "-", "'", " ", "A", "É", "E", "s", "ss", "ß", "æ", "ae", "1", "2", " : (", " lettres)", "ÿ", "Ÿ"};
+    std::mt19937 rng(418);
+    for (int round = 0; round < 60; ++round) {
+        std::vector<std::string> words;
+        for (int i = 0; i < 150; ++i) {
+            std::string w;
+            for (size_t k = 1 + rng() % 5; k > 0; --k) w += A(pieces[rng() % pieces.size()]);
+            words.push_back(w);
+        }
+        std::vector<std::string> byKeys = words;
+        SortIgnoreCase(byKeys, false);
+        std::vector<std::string> byPairs = words;
+        std::stable_sort(byPairs.begin(), byPairs.end(), [](const std::string& a, const std::string& b) {
+            return CompareTextIgnoreCase(a, b) < 0;
+        });
+        ASSERT_EQ(byKeys, byPairs) << "round " << round;
+        for (size_t i = 0; i + 1 < byKeys.size(); ++i) {
+            std::string ka, kb;
+            AppendSortKeyIgnoreCase(byKeys[i], ka);
+            AppendSortKeyIgnoreCase(byKeys[i + 1], kb);
+            ASSERT_EQ(ka == kb, CompareTextIgnoreCase(byKeys[i], byKeys[i + 1]) == 0) << round;
+        }
+
+        std::vector<std::string> deduplicated = words;
+        SortIgnoreCase(deduplicated, true);
+        std::vector<std::string> inserted;
+        for (const std::string& w : words) {
+            const auto at = std::lower_bound(inserted.begin(), inserted.end(), w, [](const std::string& a, const std::string& b) {
+                return CompareTextIgnoreCase(a, b) < 0;
+            });
+            if (at == inserted.end() || CompareTextIgnoreCase(*at, w) != 0) inserted.insert(at, w);
+        }
+        ASSERT_EQ(deduplicated, inserted) << "round " << round;
+    }
 }
 
 TEST(CompareTextIgnoreCase, IsAConsistentOrderOverEveryByte) {
