@@ -9,6 +9,7 @@
 #include "collate.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -83,6 +84,82 @@ void AppendFolded(const Utf16& u, std::string& out) {
     }
 }
 
+// What each Windows-1252 byte weighs at the collation's first level, learnt from the
+// collator itself once: nothing (blanks, punctuation, controls), the weight of one or
+// two of the letters a-z and digits 0-9 (é weighs as e, œ as o then e), or something
+// else (symbols and the rest), which the table leaves unknown. Ranks 1 to 36 follow
+// the order of those weights.
+class PrimaryTable {
+public:
+    PrimaryTable() {
+        std::unique_ptr<icu::Collator> c(ThreadCollator().clone());
+        UErrorCode status = U_ZERO_ERROR;
+        if (!c) return;
+        c->setStrength(icu::Collator::PRIMARY);
+        auto key = [&](std::string_view text) {
+            const Utf16 u(text);
+            uint8_t buf[64];
+            const int32_t n = c->getSortKey(u.data(), u.size(), buf, sizeof buf);
+            return n > 0 && n <= static_cast<int32_t>(sizeof buf) ? std::string(reinterpret_cast<char*>(buf), static_cast<std::size_t>(n)) : std::string();
+        };
+        if (U_FAILURE(status)) return;
+        std::vector<std::pair<std::string, char>> bases;
+        for (char ch = 'a'; ch <= 'z'; ++ch) bases.emplace_back(key(std::string_view(&ch, 1)), ch);
+        for (char ch = '0'; ch <= '9'; ++ch) bases.emplace_back(key(std::string_view(&ch, 1)), ch);
+        std::sort(bases.begin(), bases.end());
+        for (std::size_t i = 0; i < bases.size(); ++i) {
+            if (bases[i].first.empty() || (i > 0 && bases[i].first == bases[i - 1].first)) return;
+        }
+        std::vector<std::pair<std::string, uint16_t>> pairs;  // two ranks, 6 bits each
+        for (std::size_t i = 0; i < bases.size(); ++i)
+            for (std::size_t j = 0; j < bases.size(); ++j)
+                pairs.emplace_back(key(std::string{bases[i].second, bases[j].second}),
+                                   static_cast<uint16_t>((i + 1) << 6 | (j + 1)));
+        std::sort(pairs.begin(), pairs.end());
+        const std::string nothing = key("");
+        for (int b = 0; b < 256; ++b) {
+            const char ch = static_cast<char>(b);
+            const std::string k = key(std::string_view(&ch, 1));
+            Entry& e = entries_[static_cast<std::size_t>(b)];
+            if (k.empty()) continue;
+            if (k == nothing) {
+                e = {true, 0, {0, 0}};
+                continue;
+            }
+            for (std::size_t i = 0; i < bases.size(); ++i)
+                if (bases[i].first == k) e = {true, 1, {static_cast<uint8_t>(i + 1), 0}};
+            if (e.known) continue;
+            const auto at = std::lower_bound(pairs.begin(), pairs.end(), std::make_pair(k, uint16_t{0}));
+            if (at != pairs.end() && at->first == k)
+                e = {true, 2, {static_cast<uint8_t>(at->second >> 6), static_cast<uint8_t>(at->second & 63)}};
+        }
+    }
+
+    // The first level of text as ranks, 10 to a word, most significant first: equal
+    // heads for texts whose first 20 weights agree; false when text holds an unknown byte.
+    bool Heads(std::string_view text, uint64_t& hi, uint64_t& lo) const {
+        uint64_t words[2] = {0, 0};
+        int filled = 0;
+        for (const char ch : text) {
+            const Entry& e = entries_[static_cast<unsigned char>(ch)];
+            if (!e.known) return false;
+            for (int k = 0; k < e.count && filled < 20; ++k, ++filled)
+                words[filled / 10] |= uint64_t{e.rank[k]} << (6 * (9 - filled % 10));
+        }
+        hi = words[0];
+        lo = words[1];
+        return true;
+    }
+
+private:
+    struct Entry {
+        bool known = false;
+        uint8_t count = 0;
+        uint8_t rank[2] = {0, 0};
+    };
+    std::array<Entry, 256> entries_{};
+};
+
 }  // namespace
 
 int CompareTextIgnoreCase(std::string_view a, std::string_view b) {
@@ -135,38 +212,68 @@ void SortIgnoreCase(std::vector<std::string>& texts, bool dropCaseVariants) {
     const std::size_t n = texts.size();
     if (n < 2) return;
     struct Ref {
-        uint64_t head;   // the key's first eight bytes, most significant first
-        uint32_t at;     // the key in `keys`
+        uint64_t hi, lo;  // first-level heads, or the sort key's first bytes
+        uint32_t at;      // the full sort key in `keys`, once made
         uint32_t length;
-        uint32_t index;  // the text's place before the sort
+        uint32_t index;   // the text's place before the sort
     };
-    std::string keys;
-    keys.reserve(n * 48);
     std::vector<Ref> refs(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::size_t at = keys.size();
-        AppendSortKeyIgnoreCase(texts[i], keys);
-        refs[i] = {0, static_cast<uint32_t>(at), static_cast<uint32_t>(keys.size() - at), static_cast<uint32_t>(i)};
-    }
-    const auto* base = reinterpret_cast<const unsigned char*>(keys.data());
-    for (Ref& r : refs) {
-        for (uint32_t k = 0; k < 8; ++k) r.head = r.head << 8 | (k < r.length ? base[r.at + k] : 0u);
-    }
-    auto keyCompare = [base](const Ref& a, const Ref& b) {
-        if (a.head != b.head) return a.head < b.head ? -1 : 1;
-        const int c = std::memcmp(base + a.at, base + b.at, std::min(a.length, b.length));
+    std::string keys;
+    auto makeKey = [&](Ref& r) {
+        r.at = static_cast<uint32_t>(keys.size());
+        AppendSortKeyIgnoreCase(texts[r.index], keys);
+        r.length = static_cast<uint32_t>(keys.size() - r.at);
+    };
+    auto keyCompare = [&keys](const Ref& a, const Ref& b) {
+        const int c = std::memcmp(keys.data() + a.at, keys.data() + b.at, std::min(a.length, b.length));
         if (c != 0) return c;
         return a.length == b.length ? 0 : (a.length < b.length ? -1 : 1);
     };
-    // The original place breaks ties: a stable order.
-    std::sort(refs.begin(), refs.end(), [&](const Ref& a, const Ref& b) {
+    auto byKey = [&](const Ref& a, const Ref& b) {
         const int c = keyCompare(a, b);
-        return c != 0 ? c < 0 : a.index < b.index;
-    });
+        return c != 0 ? c < 0 : a.index < b.index;  // the original place: a stable order
+    };
+    std::vector<bool> sameAsPrevious(n, false);
+
+    // Most lists are told apart by their first letters: order by the first level's
+    // heads, which any two texts that the heads tell apart are ordered by, and make the
+    // full keys only for the runs of equal heads.
+    static const PrimaryTable primaries;
+    bool heads = true;
+    for (std::size_t i = 0; i < n && heads; ++i) {
+        refs[i].index = static_cast<uint32_t>(i);
+        heads = primaries.Heads(texts[i], refs[i].hi, refs[i].lo);
+    }
+    if (heads) {
+        std::sort(refs.begin(), refs.end(), [](const Ref& a, const Ref& b) {
+            if (a.hi != b.hi) return a.hi < b.hi;
+            if (a.lo != b.lo) return a.lo < b.lo;
+            return a.index < b.index;
+        });
+        for (std::size_t first = 0; first < n;) {
+            std::size_t end = first + 1;
+            while (end < n && refs[end].hi == refs[first].hi && refs[end].lo == refs[first].lo) ++end;
+            if (end - first > 1) {
+                for (std::size_t k = first; k < end; ++k) makeKey(refs[k]);
+                std::sort(refs.begin() + static_cast<std::ptrdiff_t>(first), refs.begin() + static_cast<std::ptrdiff_t>(end), byKey);
+                for (std::size_t k = first + 1; k < end; ++k) sameAsPrevious[k] = keyCompare(refs[k - 1], refs[k]) == 0;
+            }
+            first = end;
+        }
+    } else {
+        keys.reserve(n * 48);
+        for (std::size_t i = 0; i < n; ++i) {
+            refs[i].index = static_cast<uint32_t>(i);
+            makeKey(refs[i]);
+        }
+        std::sort(refs.begin(), refs.end(), byKey);
+        for (std::size_t k = 1; k < n; ++k) sameAsPrevious[k] = keyCompare(refs[k - 1], refs[k]) == 0;
+    }
+
     std::vector<std::string> sorted;
     sorted.reserve(std::max(texts.capacity(), n));
     for (std::size_t k = 0; k < n; ++k) {
-        if (dropCaseVariants && k > 0 && keyCompare(refs[k - 1], refs[k]) == 0) continue;
+        if (dropCaseVariants && sameAsPrevious[k]) continue;
         sorted.push_back(std::move(texts[refs[k].index]));
     }
     texts = std::move(sorted);
