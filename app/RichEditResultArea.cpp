@@ -4,6 +4,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QScrollBar>
+#include <QTextLayout>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
@@ -74,6 +75,33 @@ protected:
 };
 
 }  // namespace
+
+// Ends the update that OpenUpdateForLateEdit opened, on every way out of an edit.
+class RichEditResultArea::LateEdit {
+public:
+    explicit LateEdit(RichEditResultArea& area) : area_(area), opened_(area.OpenUpdateForLateEdit()) {}
+    ~LateEdit()
+    {
+        if (opened_) area_.EndUpdate();
+    }
+    LateEdit(const LateEdit&) = delete;
+    LateEdit& operator=(const LateEdit&) = delete;
+
+private:
+    RichEditResultArea& area_;
+    bool opened_;
+};
+
+bool RichEditResultArea::OpenUpdateForLateEdit()
+{
+    if (updateDepth_ > 0 || !layoutRunning_) return false;
+    if (document()->lastBlock().layout()->lineCount() > 0) {  // the layout has reached the end
+        layoutRunning_ = false;
+        return false;
+    }
+    BeginUpdate();
+    return true;
+}
 
 RichEditResultArea::RichEditResultArea(QWidget* parent) : QTextEdit(parent)
 {
@@ -152,6 +180,7 @@ void RichEditResultArea::Insert(const std::string& t)
 bool RichEditResultArea::AddLine(const std::string& s)
 {
     if (maxChars_ != 0 && TotalChars() + s.size() + 2 > maxChars_) return false;
+    const LateEdit edit(*this);
     if (!caret_.atEnd()) caret_.movePosition(QTextCursor::End);
     const bool closed = document()->lastBlock().length() == 1;  // empty area, or text ending with a break
     if (closed) {
@@ -166,12 +195,14 @@ bool RichEditResultArea::AddLine(const std::string& s)
 
 void RichEditResultArea::WriteRun(const std::string& t)
 {
+    const LateEdit edit(*this);
     Insert(t);
 }
 
 void RichEditResultArea::ReplaceLine(int32_t i, const std::string& s)
 {
     if (i < 0 || i >= document()->blockCount()) throw std::out_of_range("ReplaceLine");
+    const LateEdit edit(*this);
     const QTextBlock block = document()->findBlockByNumber(i);
     caret_.setPosition(block.position());
     caret_.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
@@ -184,6 +215,7 @@ void RichEditResultArea::DeleteLine(int32_t i)
     QTextDocument* doc = document();
     const int blocks = doc->blockCount();
     if (i < 0 || i >= blocks) throw std::out_of_range("DeleteLine");
+    const LateEdit edit(*this);
     const QTextBlock block = doc->findBlockByNumber(i);
     QTextCursor c(doc);
     if (i + 1 < blocks) {
@@ -230,6 +262,7 @@ void RichEditResultArea::EndUpdate()
         // Without a layout the document makes its own, which starts from the top.
         document()->setDocumentLayout(nullptr);
         document()->documentLayout();
+        layoutRunning_ = true;
         setUpdatesEnabled(true);
     }
 }

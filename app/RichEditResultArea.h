@@ -66,11 +66,18 @@ public:
 private:
     void Insert(const std::string& t);
     const QTextCharFormat& CurrentFormat();
+    // Edits made while the window still lays out an earlier update a piece at a time
+    // would end that layout where it stands, leaving the rest of the text never laid
+    // out. Such an edit is made as an update of its own, after which the layout starts
+    // over. True when it opened that update, which the caller then ends.
+    bool OpenUpdateForLateEdit();
+    class LateEdit;
 
     QTextCursor caret_;  // insertion point of WriteRun
     unsigned style_ = fsNone;
     uint32_t color_ = rcBlack;
     int updateDepth_ = 0;
+    bool layoutRunning_ = false;  // an update's layout may not have reached the end yet
     std::size_t maxChars_ = kDefaultMaxChars;
     // The formats of the style and colour pairs written so far: a run reuses its
     // format instead of building one.

@@ -4,7 +4,12 @@
 
 #include <functional>
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QTextBlock>
+#include <QThread>
+#include <QTextDocument>
+#include <QTextLayout>
 
 #include "RecordingResultArea.h"
 #include "RichEditResultArea.h"
@@ -174,6 +179,47 @@ TEST(RichEditResultArea, UpdateBlocksNestAndSuspendPainting)
     a.EndAllUpdates();  // a search that failed inside its blocks
     EXPECT_TRUE(a.updatesEnabled());
     EXPECT_EQ(a.UpdateDepth(), 0);
+}
+
+// A long list written in an update block is taken without being laid out: the window
+// lays it out from the top a piece at a time afterwards, the first page at once. The
+// text stays whole, styled, and editable meanwhile, and the layout ends complete.
+TEST(RichEditResultArea, ALongUpdateIsLaidOutAfterItsEnd)
+{
+    App();
+    RichEditResultArea a;
+    a.resize(400, 300);
+    a.show();
+    a.AddLine(" ");
+    a.WriteRun("heading");
+    a.BeginUpdate();
+    for (int i = 0; i < 3000; ++i) {
+        a.WriteRun("entry " + std::to_string(i) + " : ");
+        a.WriteCount(i);
+        a.AddLine("");
+    }
+    a.EndUpdate();
+    a.ScrollToTop();
+    QTextDocument* doc = a.document();
+    ASSERT_EQ(a.LineCount(), 3001);
+    EXPECT_EQ(a.textCursor().position(), 0);
+    EXPECT_GT(doc->firstBlock().layout()->lineCount(), 0);
+    EXPECT_EQ(doc->lastBlock().previous().layout()->lineCount(), 0);  // not laid out yet
+
+    a.ReplaceLine(1, "");
+    a.SetStyle(fsBold);
+    a.WriteCount(7);
+    EXPECT_EQ(a.Runs(1), (StyledLine{{"7", fsBold, rcRed}}));
+    EXPECT_EQ(a.Runs(3000), (StyledLine{{"entry 2999 : ", fsNone, rcBlack}, {"2999", fsNone, rcRed}}));
+
+    // The rest comes while the window runs.
+    const QTextLayout* last = doc->lastBlock().previous().layout();
+    for (int turn = 0; turn < 5000 && last->lineCount() == 0; ++turn) {
+        QCoreApplication::processEvents();
+        QThread::msleep(2);
+    }
+    EXPECT_GT(last->lineCount(), 0);
+    EXPECT_GT(doc->documentLayout()->documentSize().height(), 3000 * 10);
 }
 
 TEST(RichEditResultArea, RefusesTextPastItsLimitLikeTheRecording)
