@@ -13,6 +13,7 @@
 #include "ElapsedTime.h"
 #include "Global.h"
 #include "RecordingResultArea.h"
+#include "BenchPanel.h"
 #include "SearchDraw.h"
 
 namespace {
@@ -20,42 +21,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double Millis(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
-
-// A window that does nothing but, when asked, presses "Arrêter" after a delay.
-class BenchPanel : public IDrawPanel {
-public:
-    std::string minText = "2", maxText = "25";
-    Clock::time_point stopAt = Clock::time_point::max();
-    Clock::time_point pressed{};
-    Clock::time_point last = Clock::now();
-    double maxGapMs = 0;  // the longest the window went without its events
-    long pumps = 0;
-
-    std::string MinLengthText() const override { return minText; }
-    std::string MaxLengthText() const override { return maxText; }
-    void SetMaxLengthText(const std::string& s) override { maxText = s; }
-    void ShowPanel(bool) override {}
-    void SetGaugeColor(uint32_t) override {}
-    void SetGaugeMin(int64_t) override {}
-    void SetGaugeMax(int64_t) override {}
-    void SetGaugeProgress(int64_t) override {}
-    void SetGaugeText(const std::string&) override {}
-    void SetTirageLabel(const std::string&) override {}
-    void SetNMotsLabel(const std::string&) override {}
-    void SetTimeLabel(const std::string&) override {}
-    void RepaintResults() override {}
-    void ProcessMessages() override
-    {
-        ++pumps;
-        const auto now = Clock::now();
-        maxGapMs = std::max(maxGapMs, Millis(now - last));
-        last = now;
-        if (!StopRequested && Clock::now() >= stopAt) {
-            StopRequested = true;
-            pressed = Clock::now();
-        }
-    }
-};
 
 struct Result {
     double totalMs;

@@ -20,6 +20,7 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
+#include "BenchPanel.h"
 #include "DictGen.h"
 #include "Global.h"
 #include "RecordingResultArea.h"
@@ -52,26 +53,6 @@ double Best(const std::function<void()>& run)
     }
     return best;
 }
-
-// The whole draw in one go: no window to serve.
-class QuietPanel : public IDrawPanel {
-public:
-    std::string MinLengthText() const override { return "2"; }
-    std::string MaxLengthText() const override { return maxText; }
-    void SetMaxLengthText(const std::string& s) override { maxText = s; }
-    void ShowPanel(bool) override {}
-    void SetGaugeColor(uint32_t) override {}
-    void SetGaugeMin(int64_t) override {}
-    void SetGaugeMax(int64_t) override {}
-    void SetGaugeProgress(int64_t) override {}
-    void SetGaugeText(const std::string&) override {}
-    void SetTirageLabel(const std::string&) override {}
-    void SetNMotsLabel(const std::string&) override {}
-    void SetTimeLabel(const std::string&) override {}
-    void RepaintResults() override {}
-    void ProcessMessages() override {}
-    std::string maxText = "25";
-};
 
 struct Row {
     std::string name;
@@ -189,7 +170,7 @@ int main(int argc, char** argv)
         if (std::string("letter draw").find(gOnly) != std::string::npos || gOnly.empty()) {
             std::string note;
             const double ms = Best([&] {
-                QuietPanel panel;
+                BenchPanel panel;
                 RecordingResultArea area;
                 ResultList list;
                 list.SetSorted(true);
