@@ -142,6 +142,8 @@ void RichEditResultArea::Clear()
     document()->clear();
     document()->setDefaultFont(gui::ArialFont(16));
     caret_ = QTextCursor(document());
+    // Nothing sets a line's format: every line takes the first one's.
+    lineFormat_ = caret_.blockFormat();
     if (updateDepth_ > 0) caret_.beginEditBlock();
     style_ = fsNone;
     color_ = rcBlack;
@@ -172,7 +174,7 @@ void RichEditResultArea::Insert(const std::string& t)
         const std::string_view piece = text.substr(from, brk == std::string::npos ? std::string::npos : brk - from);
         if (!piece.empty()) caret_.insertText(ToDisplay(piece), fmt);
         if (brk == std::string::npos) break;
-        caret_.insertBlock(caret_.blockFormat(), fmt);
+        caret_.insertBlock(lineFormat_, fmt);
         from = brk + 2;
     }
 }
@@ -185,9 +187,9 @@ bool RichEditResultArea::AddLine(const std::string& s)
     const bool closed = document()->lastBlock().length() == 1;  // empty area, or text ending with a break
     if (closed) {
         Insert(s);
-        caret_.insertBlock(caret_.blockFormat(), CurrentFormat());
+        caret_.insertBlock(lineFormat_, CurrentFormat());
     } else {
-        caret_.insertBlock(caret_.blockFormat(), CurrentFormat());
+        caret_.insertBlock(lineFormat_, CurrentFormat());
         Insert(s);
     }
     return true;

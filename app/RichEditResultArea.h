@@ -82,4 +82,5 @@ private:
     // The formats of the style and colour pairs written so far: a run reuses its
     // format instead of building one.
     std::unordered_map<uint64_t, QTextCharFormat> formats_;
+    QTextBlockFormat lineFormat_;
 };
