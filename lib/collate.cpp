@@ -30,11 +30,11 @@ std::unique_ptr<icu::Collator> MakeCollator() {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::Collator> c(icu::Collator::createInstance(icu::Locale("fr"), status));
     if (U_FAILURE(status) || !c)
-        throw std::runtime_error(std::string("ICU collator unavailable: ") + u_errorName(status));
+        throw std::runtime_error(std::string("Comparaison de textes indisponible (ICU) : ") + u_errorName(status));
     c->setStrength(icu::Collator::SECONDARY);
     c->setAttribute(UCOL_ALTERNATE_HANDLING, UCOL_SHIFTED, status);
     if (U_FAILURE(status))
-        throw std::runtime_error(std::string("ICU collator setup failed: ") + u_errorName(status));
+        throw std::runtime_error(A("Réglage de la comparaison de textes impossible (ICU) : ") + u_errorName(status));
     return c;
 }
 
