@@ -1,0 +1,118 @@
+// The start of the dictionary program once the updater has ended, with real processes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "UpdateFixture.h"
+#include "cp1252.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A stand-in for the dictionary program: notes where it runs, where its errors go and
+// whether the descriptor named by $LEXO_TEST_FD reached it, in the file `marker` of its
+// current folder.
+void WriteProgram(const fs::path& path, const std::string& marker) {
+    fs::create_directories(path.parent_path());
+    UpdateFixture::Write(path.string(),
+                         "#!/bin/sh\n"
+                         "{ pwd -P; readlink /proc/$$/fd/2; "
+                         "if [ -e /proc/$$/fd/$LEXO_TEST_FD ]; then echo inherited; else echo closed; fi; } > " +
+                             marker + ".part\nmv " + marker + ".part " + marker + "\n");
+    fs::permissions(path, fs::perms::owner_all);
+}
+
+// Waits up to 5 s for the file; its content, or "" when it never came.
+std::string AwaitFile(const fs::path& path) {
+    for (int i = 0; i < 500 && !fs::exists(path); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return fs::exists(path) ? UpdateFixture::Read(path.string()) : std::string();
+}
+
+pid_t Spawn(int lifeMs) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::usleep(static_cast<useconds_t>(lifeMs) * 1000);
+        ::_exit(0);
+    }
+    return pid;
+}
+
+class UpdateRelaunch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        work_ = fs::canonical(f_.Root()) / "dictionary";
+        fs::create_directories(work_);
+        // A descriptor this process does not close on exec: the program must not get it.
+        fd_ = ::open("/dev/null", O_RDONLY);
+        ::setenv("LEXO_TEST_FD", std::to_string(fd_).c_str(), 1);
+    }
+    void TearDown() override { ::close(fd_); }
+    std::string Expected() const { return work_.string() + "\n/dev/null\nclosed\n"; }
+
+    UpdateFixture f_;
+    fs::path work_;
+    int fd_ = -1;
+};
+
+TEST_F(UpdateRelaunch, ProgramStartsOnlyOnceTheUpdaterIsGone) {
+    const fs::path program = f_.Root() / "bin" / "Lexorama";
+    WriteProgram(program, "started");
+    const pid_t updater = Spawn(300);
+    ASSERT_TRUE(StartAfterExit(program.string(), work_.string(), updater, 10000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(fs::exists(work_ / "started")) << "started while the updater runs";
+    siginfo_t info {};
+    ::waitid(P_PID, static_cast<id_t>(updater), &info, WEXITED | WNOWAIT);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(fs::exists(work_ / "started")) << "started while the updater is still listed";
+    ::waitpid(updater, nullptr, 0);
+    EXPECT_EQ(AwaitFile(work_ / "started"), Expected());
+
+    // An updater that never ends: the program starts when the wait runs out.
+    fs::remove(work_ / "started");
+    const pid_t stuck = Spawn(20000);
+    ASSERT_TRUE(StartAfterExit(program.string(), work_.string(), stuck, 300));
+    EXPECT_EQ(AwaitFile(work_ / "started"), Expected());
+    ::kill(stuck, SIGKILL);
+    ::waitpid(stuck, nullptr, 0);
+}
+
+TEST_F(UpdateRelaunch, UpdaterRelaunchesTheProgramBesideItOrAlongThePath) {
+    const fs::path bin = f_.Root() / "bin";
+    WriteProgram(bin / "Lexorama", "beside");
+    const pid_t updater = ::fork();
+    if (updater == 0) {
+        std::string text;
+        ::_exit(::chdir(work_.c_str()) == 0 && RelaunchLexorama(bin.string(), text) ? 0 : 1);
+    }
+    int status = -1;
+    ::waitpid(updater, &status, 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(AwaitFile(work_ / "beside"), Expected());
+
+    const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    const fs::path path1 = f_.Root() / "path1";
+    const fs::path path2 = f_.Root() / "path2";
+    fs::create_directories(path1);
+    UpdateFixture::Write((path1 / "Lexorama").string(), "not executable");
+    WriteProgram(path2 / "Lexorama", "m");
+    ::setenv("PATH", (path1.string() + "::" + path2.string()).c_str(), 1);
+    EXPECT_EQ(FindProgram("Lexorama", (f_.Root() / "none").string()), (path2 / "Lexorama").string());
+    EXPECT_EQ(FindProgram("Lexorama", bin.string()), (bin / "Lexorama").string());
+    ::setenv("PATH", path1.c_str(), 1);
+    std::string text;
+    EXPECT_FALSE(RelaunchLexorama((f_.Root() / "none").string(), text));
+    EXPECT_EQ(text, A("Impossible de relancer Lexorama.\r\nLancez-le vous-même pour retrouver votre dictionnaire."));
+    ::setenv("PATH", savedPath.c_str(), 1);
+}
+
+}  // namespace
