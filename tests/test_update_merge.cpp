@@ -9,6 +9,7 @@
 
 #include "DictFixture.h"
 #include "Global.h"
+#include "LineFinder.h"
 #include "UpdateFixture.h"
 #include "collate.h"
 #include "cp1252.h"
@@ -156,6 +157,44 @@ TEST(UpdateMerge, SameResultAsAddingLinesOneByOne) {
         EXPECT_EQ(std::vector<int32_t>(counts.begin(), counts.end() - 1),
                   (std::vector<int32_t>{sorted, removed, added}));
         EXPECT_EQ(f.Read(p.DictionaryPath), UpdateFixture::Lines(DictFixture::Framed(model, "LEX27010")));
+    }
+}
+
+// The own-words lookup answers what the plain text search answers, before and after it
+// files the lines: texts with and without three tabs, whole lines and parts of lines,
+// lines with more tabs and with stray line breaks.
+TEST(UpdateMerge, LineFinderAgreesWithTheTextSearch) {
+    std::mt19937 rng(99);
+    auto field = [&] {
+        static const char* const parts[] = {"a", "b", "ab", "ba", "", "\n", "\r"};
+        std::string f;
+        for (int n = static_cast<int>(rng() % 3); n >= 0; --n) f += parts[rng() % 7];
+        return f;
+    };
+    auto line = [&](int tabs) {
+        std::string l = field();
+        for (int t = 0; t < tabs; ++t) l += "\t" + field();
+        return l;
+    };
+    std::vector<std::string> file;
+    for (int i = 0; i < 400; ++i) file.push_back(line(rng() % 8 == 0 ? 4 : (rng() % 8 == 1 ? 2 : 3)));
+    DictFixture dict(file);
+    std::vector<std::string> lines;
+    for (int32_t i = 0; i < dict->GetCount(); ++i) lines.push_back(dict->Get(i));
+    TLineFinder finder(*dict, lines);
+    for (int q = 0; q < 4000; ++q) {
+        std::string text;
+        if (q < 40) {
+            text = "zz\tz\tz\tz" + std::to_string(q);  // absent: these fill the index
+        } else if (q % 3 == 0) {
+            const std::string& l = lines[rng() % lines.size()];
+            const std::size_t from = rng() % (l.size() + 1);
+            text = l.substr(from, rng() % (l.size() - from + 1));
+        } else {
+            text = line(q % 3 == 1 ? 3 : static_cast<int>(rng() % 5));
+        }
+        const auto start = static_cast<int32_t>(rng() % lines.size());
+        ASSERT_EQ(finder.Find(text, start), dict->FindText(text, start)) << q << " [" << text << "] " << start;
     }
 }
 

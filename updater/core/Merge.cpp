@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include "Global.h"
+#include "LineFinder.h"
 #include "ReplacingFile.h"
 #include "Update.h"
 #include "UpdateText.h"
@@ -105,6 +106,12 @@ std::vector<std::string> WordLines(const ITabStrings& file) {
     return lines;
 }
 
+std::vector<std::string> AllLines(const ITabStrings& file) {
+    std::vector<std::string> lines(static_cast<std::size_t>(file.GetCount()));
+    for (std::size_t i = 0; i < lines.size(); ++i) lines[i] = file.Get(static_cast<int32_t>(i));
+    return lines;
+}
+
 [[noreturn]] void ThrowMissing(const std::string& name) {
     throw EUpdateError("Dictionnaire absent", name + " absent.\r\n" + A("Le fichier ") + name +
                                                   A(" n'a pas été trouvé.") +
@@ -125,7 +132,8 @@ struct TDictionaryMerge::TState {
     TUpdatePaths Paths;
     ITabStringsPtr MergedDictionary;
     ITabStringsPtr UpdateDictionary;
-    std::vector<std::string> WordList;  // the merged lines, sorted, no duplicates
+    std::vector<std::string> UpdateLines;  // every line of the update text, in its order
+    std::vector<std::string> WordList;     // the merged lines, sorted, no duplicates
     std::vector<std::string> OwnWords;
 };
 
@@ -199,7 +207,11 @@ int32_t TDictionaryMerge::AddNewLines() {
     TState& s = *state_;
     // The update's lines in its order, sorted; of equal ones the first stays, as when
     // they are added one by one.
-    std::vector<std::string> update = WordLines(*s.UpdateDictionary);
+    s.UpdateLines = AllLines(*s.UpdateDictionary);
+    std::vector<std::string> update;
+    update.reserve(s.UpdateLines.size());
+    for (const std::string& line : s.UpdateLines)
+        if (!IsVersionLine(line)) update.push_back(line);
     SortUnique(update);
     // One walk through both sorted lists places every new line.
     std::vector<std::string> merged;
@@ -246,11 +258,12 @@ void TDictionaryMerge::WriteDictionary() {
 int32_t TDictionaryMerge::FindOwnWords() {
     TState& s = *state_;
     s.OwnWords.clear();
-    const ITabStrings& update = *s.UpdateDictionary;
-    const bool searchable = update.GetCount() > 0;
+    if (s.UpdateLines.empty()) s.UpdateLines = AllLines(*s.UpdateDictionary);
+    TLineFinder update(*s.UpdateDictionary, s.UpdateLines);
+    const bool searchable = !s.UpdateLines.empty();
     int32_t last = 0;
     for (const std::string& w : s.WordList) {
-        const int32_t r = searchable ? update.FindText(w, last) : -1;
+        const int32_t r = searchable ? update.Find(w, last) : -1;
         if (r >= 0)
             last = r;
         else
@@ -291,6 +304,7 @@ void TDictionaryMerge::Release() {
     TState& s = *state_;
     s.MergedDictionary.reset();
     s.UpdateDictionary.reset();
+    std::vector<std::string>().swap(s.UpdateLines);
     std::vector<std::string>().swap(s.WordList);
     std::vector<std::string>().swap(s.OwnWords);
 }
