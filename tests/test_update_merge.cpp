@@ -244,13 +244,18 @@ TEST(UpdateMerge, FailuresLeaveTheDictionaryAsItWas) {
     EXPECT_EQ(f.Read(p.DictionaryPath), dictionary);
     EXPECT_EQ(UpdateFixture::Names(f.Root()), (std::vector<std::string>{"LEXOTOT.TXT", "docs", "tmp"}));
 
-    // No documents folder: LEXTRANS.TXT cannot be written, and says so.
-    TUpdatePaths nowhere = p;
-    nowhere.TransferPath = (f.Root() / "none" / "LEXTRANS.TXT").string();
+    // A documents folder that is not there, or none at all: LEXTRANS.TXT cannot be
+    // written, and says so.
     f.Write(p.DictionaryPath, UpdateFixture::Lines({L("kiwi", "N11")}));
-    TDictionaryMerge own(nowhere);
-    EXPECT_EQ(Merge(own).back(), 1);
-    EXPECT_FALSE(own.WriteTransferFile(true));
+    TUpdatePaths gone = p;
+    gone.TransferPath = (f.Root() / "none" / "LEXTRANS.TXT").string();
+    TUpdatePaths none = MakeUpdatePaths(p.UpdateVersion, p.TempFolder, "");
+    none.DictionaryPath = p.DictionaryPath;
+    for (const TUpdatePaths& nowhere : {gone, none}) {
+        TDictionaryMerge own(nowhere);
+        EXPECT_EQ(Merge(own).back(), 1);
+        EXPECT_FALSE(own.WriteTransferFile(true));
+    }
     EXPECT_EQ(TransferErrorText(), A("Echec de l'écriture de LEXTRANS.TXT"));
 }
 

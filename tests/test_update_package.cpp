@@ -34,14 +34,20 @@ TEST(UpdatePackage, EntriesLandFlatInTheTemporaryFolderAndGoWithTheCleanUp) {
     f.Write((f.Root() / "outside" / "victim").string(), "keep");
     // A link planted in the shared temporary folder under an entry's name.
     fs::create_symlink(f.Root() / "outside" / "victim", p.TempFolder + "evil.txt");
-    MakeZip(p.ZipPath, {{"sub/dir/lex27010.txt", "update"},
-                        {"../../evil.txt", "payload"},
-                        {"docs\\LEXODEL.TXT", "delete"},
-                        {"folder/", ""},
-                        {"a/..", "dots"},
-                        {"bad\x01name", "control"},
-                        {"readme.txt", "first"},
-                        {"x/readme.txt", "second"}});
+    const std::vector<TZipEntry> entries = {{"sub/dir/lex27010.txt", "update"},
+                                             {"../../evil.txt", "payload"},
+                                             {"docs\\LEXODEL.TXT", "delete"},
+                                             {"folder/", ""},
+                                             {"a/..", "dots"},
+                                             {"bad\x01name", "control"},
+                                             {"readme.txt", "first"},
+                                             {"x/readme.txt", "second"}};
+    // The download itself is stored the same way: a link under the package's name is
+    // replaced.
+    MakeZip((f.Root() / "package").string(), entries);
+    fs::create_symlink(f.Root() / "outside" / "victim", p.ZipPath);
+    SavePackage(p, f.Read((f.Root() / "package").string()));
+    EXPECT_FALSE(fs::is_symlink(p.ZipPath));
     EXPECT_EQ(ExtractPackage(p), (std::vector<std::string>{"LEX27010.TXT", "evil.txt", "LEXODEL.TXT", "readme.txt"}));
     EXPECT_EQ(UpdateFixture::Names(p.TempFolder),
               (std::vector<std::string>{"LEX27010.TXT", "LEX27010.ZIP", "LEXODEL.TXT", "evil.txt", "readme.txt"}));

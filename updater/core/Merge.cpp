@@ -283,6 +283,7 @@ std::string TDictionaryMerge::WordsText() const {
 bool TDictionaryMerge::WriteTransferFile(bool sendAllowed) {
     const TState& s = *state_;
     if (s.OwnWords.empty()) return true;
+    if (s.Paths.TransferPath.empty()) return false;
     std::string text = WordsText();
     if (!sendAllowed) {
         text += "\r\n\r\n";

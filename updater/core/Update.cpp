@@ -3,10 +3,12 @@
 #include "Update.h"
 
 #include <cstdio>
+#include <system_error>
 
 #include <unistd.h>
 
 #include "Global.h"
+#include "ReplacingFile.h"
 #include "UpdateText.h"
 #include "cp1252.h"
 
@@ -35,7 +37,9 @@ TUpdatePaths MakeUpdatePaths(const std::string& updateVersion, const std::string
     p.ZipPath = p.TempFolder + p.ZipName;
     p.UpdateTextPath = p.TempFolder + updateVersion + ".TXT";
     p.DeleteListPath = p.TempFolder + "LEXODEL.TXT";
-    p.TransferPath = documentsFolder + "/LEXTRANS.TXT";
+    // Without a documents folder the name would point at the root folder, which is no
+    // place for the user's file: there is then no file to write.
+    if (!documentsFolder.empty()) p.TransferPath = documentsFolder + "/LEXTRANS.TXT";
     p.DictionaryPath = "LEXOTOT.TXT";
     return p;
 }
@@ -82,6 +86,17 @@ std::string UploadReplyError(uint16_t errCode, int statusCode, const std::string
         return A("Erreur lors de l'écriture sur le serveur : E ") + std::to_string(sentTextLength) + " - R " +
                std::to_string(replyLength);
     return {};
+}
+
+void SavePackage(const TUpdatePaths& paths, const std::string& bytes) {
+    try {
+        TReplacingFile file(paths.ZipPath, false);
+        file.Write(bytes);
+        file.Commit();
+    } catch (const std::system_error& e) {
+        throw EUpdateError("Erreur", WriteErrorText(paths.ZipPath, e.code().value()) +
+                                         A("\r\nLa mise à jour n'est pas possible."));
+    }
 }
 
 void DeleteTemporaryFiles(const TUpdatePaths& paths) {

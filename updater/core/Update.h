@@ -57,12 +57,17 @@ struct TUpdatePaths {
     std::string ZipPath;          // TempFolder + ZipName
     std::string UpdateTextPath;   // TempFolder + UpdateVersion + ".TXT"
     std::string DeleteListPath;   // TempFolder + "LEXODEL.TXT"
-    std::string TransferPath;     // documents folder + "/LEXTRANS.TXT"
+    std::string TransferPath;     // documents folder + "/LEXTRANS.TXT"; empty without one
     std::string DictionaryPath;   // "LEXOTOT.TXT", in the current folder
 };
 
 TUpdatePaths MakeUpdatePaths(const std::string& updateVersion, const std::string& tempFolder,
                              const std::string& documentsFolder);
+
+// Step 1: stores the downloaded package as paths.ZipPath. The file takes its name only
+// once whole, and a link found under that name in the shared temporary folder is
+// replaced, never followed. Throws EUpdateError when it cannot be written.
+void SavePackage(const TUpdatePaths& paths, const std::string& bytes);
 
 // No entry of a package, nor all of them together, may unpack to more than this.
 constexpr int64_t kMaxPackageBytes = int64_t{512} * 1024 * 1024;
@@ -114,7 +119,8 @@ public:
     // Step 6's result, in the comparison's order.
     const std::vector<std::string>& OwnWords() const;
     // Step 7: writes LEXTRANS.TXT (the own words; when sending is not allowed, an empty
-    // line and the two advice lines after them). False when it could not be written.
+    // line and the two advice lines after them). False when it could not be written,
+    // also when there is no documents folder to write it to.
     bool WriteTransferFile(bool sendAllowed);
     // Step 8: the words text sent: every own word followed by CR LF.
     std::string WordsText() const;
