@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <random>
-#include <sys/resource.h>
 
 #include "DictFixture.h"
+#include "FileSizeLimit.h"
 #include "Global.h"
 #include "LineFinder.h"
 #include "UpdateFixture.h"
@@ -232,15 +231,10 @@ TEST(UpdateMerge, FailuresLeaveTheDictionaryAsItWas) {
     merge.OpenFiles();
     merge.SortDictionary();
     merge.AddNewLines();
-    rlimit saved {};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 100;
-    setrlimit(RLIMIT_FSIZE, &small);
-    expectFailure("Erreur", A("Erreur [1B] à l'écriture de ") + p.DictionaryPath, [&] { merge.WriteDictionary(); });
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        const FileSizeLimit limit(100);
+        expectFailure("Erreur", A("Erreur [1B] à l'écriture de ") + p.DictionaryPath, [&] { merge.WriteDictionary(); });
+    }
     EXPECT_EQ(f.Read(p.DictionaryPath), dictionary);
     EXPECT_EQ(UpdateFixture::Names(f.Root()), (std::vector<std::string>{"LEXOTOT.TXT", "docs", "tmp"}));
 
