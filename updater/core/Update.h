@@ -7,7 +7,7 @@
 // green after it:
 //
 //   TUpdatePaths paths = MakeUpdatePaths(UpdateVersion, GetTempFolder(), documents);
-//   ... download into paths.ZipPath (HTTP, the window's own) ...
+//   ... download (HTTP, the window's own) ...; SavePackage(paths, body);   // step 1
 //   ExtractPackage(paths);                                  // step 2
 //   TDictionaryMerge merge(paths);
 //   merge.OpenFiles();                                       // step 3, before ledTri
