@@ -79,7 +79,8 @@ TEST(UpdateMerge, WholeUpdateOfADictionaryTheWordEditorChanged) {
 }
 
 // A dictionary holding only its version lines takes the update whole; one without any
-// keeps its first and last words; with no own word LEXTRANS.TXT is left alone.
+// keeps its first and last words; an empty delete list removes nothing; with no own
+// word LEXTRANS.TXT is left alone.
 TEST(UpdateMerge, DictionariesWithoutWordsOrWithoutVersionLines) {
     const std::string newVersion = VersionLine("LEX27010");
     const std::vector<std::string> update = {L("abricot", "N11"), L("cerise"), L("poire")};
@@ -93,6 +94,7 @@ TEST(UpdateMerge, DictionariesWithoutWordsOrWithoutVersionLines) {
                                           : UpdateFixture::Lines({L("poire"), L("abricot", "N11")}));
         f.Write(p.UpdateTextPath, UpdateFixture::Lines(framed));
         f.Write(p.TransferPath, "earlier");
+        f.Write(p.DeleteListPath, "");
         TDictionaryMerge merge(p);
         EXPECT_EQ(Merge(merge), (std::vector<int32_t>{noWords ? 0 : 2, 0, noWords ? 3 : 1, 0}));
         EXPECT_EQ(f.Read(p.DictionaryPath), UpdateFixture::Lines(framed));
