@@ -1,11 +1,12 @@
 #include "LineFinder.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cstdint>
+#include <functional>
 
 namespace {
 
-constexpr int kMissesBeforeIndex = 32;
+constexpr int kMissesBeforeIndex = 8;
 
 // The lemma and key of a line with exactly three tabs and no line break (from the
 // first tab to the third, exclusive); false for any other text.
@@ -33,23 +34,18 @@ TLineFinder::TLineFinder(const ITabStrings& file, const std::vector<std::string>
     : file_(file), lines_(lines) {}
 
 void TLineFinder::BuildIndex() {
-    byMiddle_.reserve(lines_.size());
+    filed_.reserve(lines_.size());
+    const std::hash<std::string_view> hash;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const auto index = static_cast<int32_t>(i);
         std::string_view middle;
         if (MiddleFields(lines_[i], middle))
-            byMiddle_[middle].push_back(index);
+            filed_.push_back({hash(middle), index});
         else if (CountTabs(lines_[i]) >= 3)
             wide_.push_back(index);  // more tabs, or a stray line break among three
     }
+    std::sort(filed_.begin(), filed_.end());
     indexed_ = true;
-}
-
-int32_t TLineFinder::FirstHolding(const std::vector<int32_t>& candidates, const std::string& text,
-                                  int32_t startLine) const {
-    for (auto it = std::lower_bound(candidates.begin(), candidates.end(), startLine); it != candidates.end(); ++it)
-        if (lines_[static_cast<std::size_t>(*it)].find(text) != std::string::npos) return *it;
-    return -1;
 }
 
 int32_t TLineFinder::Find(const std::string& text, int32_t startLine) {
@@ -59,10 +55,14 @@ int32_t TLineFinder::Find(const std::string& text, int32_t startLine) {
         if (r < 0 && !indexed_ && ++misses_ >= kMissesBeforeIndex) BuildIndex();
         return r;
     }
-    int32_t r = FirstHolding(wide_, text, startLine);
-    if (const auto it = byMiddle_.find(middle); it != byMiddle_.end()) {
-        const int32_t inFiled = FirstHolding(it->second, text, startLine);
-        if (inFiled >= 0 && (r < 0 || inFiled < r)) r = inFiled;
-    }
+    int32_t r = -1;
+    for (auto it = std::lower_bound(wide_.begin(), wide_.end(), startLine); it != wide_.end() && r < 0; ++it)
+        if (Holds(*it, text)) r = *it;
+    // The filed lines come in line order: the first that holds the text is the one,
+    // unless a wide line before it does.
+    const uint64_t h = std::hash<std::string_view>()(middle);
+    for (auto it = std::lower_bound(filed_.begin(), filed_.end(), TFiled{h, startLine});
+         it != filed_.end() && it->Hash == h && (r < 0 || it->Line < r); ++it)
+        if (Holds(it->Line, text)) return it->Line;
     return r;
 }

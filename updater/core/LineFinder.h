@@ -6,14 +6,14 @@
 // only lie inside a line with at least three tabs, and inside a line with exactly
 // three only with its own tabs on that line's: the line then has the same two middle
 // fields (lemma and key). So the lines with three tabs are filed under their middle
-// fields, the few with more are kept apart, and a text is looked for in those lines
-// alone. Other texts take the plain search.
+// fields (by a hash of them: a line filed under the same hash for other fields is only
+// one more line to look into), the few with more are kept apart, and a text is looked
+// for in those lines alone. Other texts take the plain search.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "tabfile.h"
@@ -28,7 +28,14 @@ public:
 
 private:
     void BuildIndex();
-    int32_t FirstHolding(const std::vector<int32_t>& candidates, const std::string& text, int32_t startLine) const;
+    struct TFiled {
+        uint64_t Hash;  // of the middle fields
+        int32_t Line;
+        bool operator<(const TFiled& o) const { return Hash != o.Hash ? Hash < o.Hash : Line < o.Line; }
+    };
+    bool Holds(int32_t line, const std::string& text) const {
+        return lines_[static_cast<std::size_t>(line)].find(text) != std::string::npos;
+    }
 
     const ITabStrings& file_;
     const std::vector<std::string>& lines_;
@@ -36,6 +43,6 @@ private:
     // once some texts have had to run through to the end.
     int misses_ = 0;
     bool indexed_ = false;
-    std::unordered_map<std::string_view, std::vector<int32_t>> byMiddle_;
+    std::vector<TFiled> filed_;  // lines with three tabs, sorted
     std::vector<int32_t> wide_;  // lines with more than three tabs
 };
