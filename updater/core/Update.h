@@ -36,6 +36,7 @@
 #include <stdexcept>
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 // A failure that ends the update, worded for the user.
