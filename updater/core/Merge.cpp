@@ -4,11 +4,10 @@
 // The lists are ordered and de-duplicated by the shared case-insensitive comparison
 // (lib/collate). That comparison is costly, so the merge works on whole sorted lists
 // (a sorted run is recognised in one pass, two sorted lists meet in one pass) rather
-// than inserting lines one by one: on the dictionaries the program writes, which are
-// already sorted but for the lines the word editor appended, it costs a few
-// comparisons per line.
+// than inserting lines one by one.
 #include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -35,46 +34,42 @@ bool Exists(const std::string& path) {
 bool Less(const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; }
 
 // Sorts `lines` by the comparison and keeps, of lines equal under it, the first one.
+// The files the merge reads are mostly in that order already (a dictionary that the
+// last merge wrote, with the word editor's lines appended; an update text in the
+// server's order): the sorted run at the start costs one comparison per line, and a
+// few lines after it find their place in it by binary search. Anything else is sorted
+// through sort keys.
 void SortUnique(std::vector<std::string>& lines) {
     const std::size_t n = lines.size();
     if (n < 2) return;
-    // The sorted run at the start, without the lines equal to their predecessor.
+    std::vector<bool> repeat(n, false);
+    std::size_t end = 1;
+    for (; end < n; ++end) {
+        const int c = CompareTextIgnoreCase(lines[end - 1], lines[end]);
+        if (c > 0) break;
+        repeat[end] = c == 0;
+    }
+    if ((n - end) * 32 >= end) {
+        SortIgnoreCase(lines, true);
+        return;
+    }
     std::vector<std::string> run;
     run.reserve(n);
-    run.push_back(std::move(lines[0]));
-    std::size_t i = 1;
-    for (; i < n; ++i) {
-        const int c = CompareTextIgnoreCase(run.back(), lines[i]);
-        if (c > 0) break;
-        if (c < 0) run.push_back(std::move(lines[i]));
-    }
-    // The rest, sorted on its own; the sort is stable, so of equal lines the first in
-    // the file comes first and stays.
-    std::vector<std::string> rest(std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(i)),
+    for (std::size_t i = 0; i < end; ++i)
+        if (!repeat[i]) run.push_back(std::move(lines[i]));
+    std::vector<std::string> rest(std::make_move_iterator(lines.begin() + static_cast<std::ptrdiff_t>(end)),
                                   std::make_move_iterator(lines.end()));
-    std::stable_sort(rest.begin(), rest.end(), Less);
-    rest.erase(std::unique(rest.begin(), rest.end(),
-                           [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) == 0; }),
-               rest.end());
-    // The two meet; a line of the rest equal to one of the run goes, the run's being
-    // earlier in the file. A few lines (the word editor's, appended to a sorted file)
-    // find their place by binary search rather than by a walk through the whole run.
+    SortIgnoreCase(rest, true);
+    // A line of the rest equal to one of the run goes: the run's is earlier in the file.
     lines.clear();
-    std::size_t r = 0;
-    const bool few = rest.size() * 32 < run.size();
+    auto from = run.begin();
     for (std::string& line : rest) {
-        int c = 1;
-        if (few) {
-            const auto at = std::lower_bound(run.begin() + static_cast<std::ptrdiff_t>(r), run.end(), line, Less);
-            for (auto it = run.begin() + static_cast<std::ptrdiff_t>(r); it != at; ++it) lines.push_back(std::move(*it));
-            r = static_cast<std::size_t>(at - run.begin());
-            if (r < run.size()) c = CompareTextIgnoreCase(run[r], line);
-        } else {
-            while (r < run.size() && (c = CompareTextIgnoreCase(run[r], line)) < 0) lines.push_back(std::move(run[r++]));
-        }
-        if (r == run.size() || c != 0) lines.push_back(std::move(line));
+        const auto at = std::lower_bound(from, run.end(), line, Less);
+        std::move(from, at, std::back_inserter(lines));
+        from = at;
+        if (at == run.end() || CompareTextIgnoreCase(*at, line) != 0) lines.push_back(std::move(line));
     }
-    for (; r < run.size(); ++r) lines.push_back(std::move(run[r]));
+    std::move(from, run.end(), std::back_inserter(lines));
 }
 
 // The lines of a plain text file; CR, LF and CR LF all end a line, and a break at the
