@@ -440,9 +440,6 @@ void TfrmRelexo::Download() {
     RequestError = 0;
     THttpCli& http = *HttpCli1;
     http.URL = "http://" + MakerServer() + "/protec/relexo/load_zip.php3?FICHIER=" + paths_.ZipName;
-    FILE* file = std::fopen(paths_.ZipPath.c_str(), "wb");
-    if (file == nullptr)
-        throw EUpdateError("Erreur", A("Impossible de créer le fichier ") + paths_.ZipPath);
     std::string body;
     http.RcvdStream = &body;
     try {
@@ -452,18 +449,16 @@ void TfrmRelexo::Download() {
         if (RequestError == 0) RequestError = http.StatusCode();
     } catch (...) {
         http.RcvdStream = nullptr;
-        std::fclose(file);
         throw;
     }
     http.RcvdStream = nullptr;
-    const bool written = std::fwrite(body.data(), 1, body.size(), file) == body.size();
-    const bool closed = std::fclose(file) == 0;
     if (RequestError != 0) {
         ShowMessageBox("Erreur", DownloadErrorText(RequestError, http.ReasonPhrase()), MB_ICONEXCLAMATION);
         return;
     }
-    if (!written || !closed)
-        throw EUpdateError("Erreur", A("Impossible d'écrire le fichier ") + paths_.ZipPath);
+    // The package takes its name in the shared temporary folder only once whole, and
+    // never through a link planted there.
+    SavePackage(paths_, body);
     http.Close();
     SetLamp(ledTeleCharge, kDone);
 }
