@@ -1,6 +1,5 @@
 #include "fRelexo.h"
 
-#include <cstdio>
 
 #include <QCheckBox>
 #include <QCoreApplication>
