@@ -50,6 +50,8 @@
 #include "gui/uMyMessageBox.h"
 #include "tabfile.h"
 
+using gui::Guarded;
+
 namespace LexoMain {
 int SearchMode = 1;
 std::unique_ptr<::ResultList> ResultList;
@@ -140,14 +142,6 @@ TfMain::TfMain(QWidget* parent) : QWidget(parent) {
 }
 
 TfMain::~TfMain() = default;
-
-void TfMain::Guarded(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        gui::ReportException(e.what());
-    }
-}
 
 // ---- Layout ---------------------------------------------------------------------------
 

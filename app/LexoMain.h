@@ -156,8 +156,6 @@ private:
     void WriteSettings();
     void RunSearch();
     void AfterWordEditor();
-    // Runs a handler; an exception it lets out is shown by the default error report.
-    void Guarded(const std::function<void()>& handler);
 
     bool dictionaryUsable_ = false;
     bool searchRunning_ = false;

@@ -22,6 +22,8 @@
 #include "gui/GuiSupport.h"
 #include "gui/uMyMessageBox.h"
 
+using gui::Guarded;
+
 using gui::MakeButton;
 using gui::MakeLabel;
 using gui::MakePanel;
@@ -117,14 +119,6 @@ bool TfrmModif::ShowModal(QWidget* parent, const std::function<void()>& openHelp
     editor.OpenHelp = openHelp;
     editor.exec();
     return true;
-}
-
-void TfrmModif::Guarded(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        gui::ReportException(e.what());
-    }
 }
 
 // ---- Layout ---------------------------------------------------------------------------

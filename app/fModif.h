@@ -98,7 +98,6 @@ private:
     void ShowConfirmation(QFrame* panel, bool shown);
     // Writes the pending steps; false (the error shown, the window left open) on failure.
     bool WritePending();
-    void Guarded(const std::function<void()>& handler);
 
     // The steps Oui writes, and how many of them are in the file: a failed write keeps
     // the rest, so that Oui again resumes where it stopped.

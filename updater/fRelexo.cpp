@@ -27,6 +27,8 @@
 #include "gui/GuiSupport.h"
 #include "gui/uMyMessageBox.h"
 
+using gui::Guarded;
+
 using gui::U;
 
 namespace {
@@ -100,14 +102,6 @@ TfrmRelexo::~TfrmRelexo() = default;
 
 const char* TfrmRelexo::ContactAddress() {
     return kMakerMail;
-}
-
-void TfrmRelexo::Guarded(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        gui::ReportException(e.what());
-    }
 }
 
 // ---- Layout ---------------------------------------------------------------------------

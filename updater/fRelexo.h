@@ -114,7 +114,6 @@ public slots:
 private:
     void BuildComponents();
     void FillExplanation();
-    void Guarded(const std::function<void()>& handler);
     // Steps 1 to 8 of the update; failures that end it are thrown.
     void RunUpdate(bool sendAllowed);
     void Download();

@@ -177,6 +177,14 @@ void InitApplication(QApplication& app, const QString& title) {
     QAccessible::installFactory(NamedComboBoxFactory);
 }
 
+void Guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        ReportException(e.what());
+    }
+}
+
 void ReportException(const std::string& message) {
     QString title = ApplicationTitle();
     if (title.isEmpty()) title = QCoreApplication::applicationName();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -59,6 +60,9 @@ public:
 void InitApplication(QApplication& app, const QString& title);
 // Shows the default error report for an exception message.
 void ReportException(const std::string& message);
+// Runs a window's handler; an exception it lets out is shown by the default error report
+// and the window goes on.
+void Guarded(const std::function<void()>& handler);
 
 // Sounds: MessageBeep(type) with the Windows values 0 (default), $10, $20, $30, $40.
 void Beep(unsigned type = 0);
