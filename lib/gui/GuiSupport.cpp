@@ -3,6 +3,7 @@
 #include <exception>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -61,36 +62,60 @@ protected:
     }
 };
 
-// Qt reports an editable combo box under the text typed in it on this platform; a
-// screen reader user then cannot tell what the box is for. This one answers its
-// accessible name (the hint), and the typed text as its value; the line edit inside
-// stays its child, so the text itself remains readable and editable.
+// Qt reports a combo box under its current text on this platform, whatever name the box
+// was given; a screen reader user then cannot tell what the box is for. This one answers
+// its accessible name (its hint or label), and the current text as its value. Its
+// children stay what Qt offers: the edit inside an editable box, so that the typed text
+// remains readable and editable, and the list of choices of the others.
 class NamedComboBoxAccessible : public QAccessibleWidget {
 public:
     explicit NamedComboBoxAccessible(QWidget* w) : QAccessibleWidget(w, QAccessible::ComboBox) {}
 
     QString text(QAccessible::Text t) const override {
-        const auto* combo = static_cast<const QComboBox*>(widget());
-        if (t == QAccessible::Name && !combo->accessibleName().isEmpty()) return combo->accessibleName();
-        if (t == QAccessible::Name) return combo->currentText();  // not named: Qt's own choice
-        if (t == QAccessible::Value) return combo->currentText();
+        if (t == QAccessible::Name && !Combo()->accessibleName().isEmpty()) return Combo()->accessibleName();
+        // Unnamed, a box is announced by its text, as Qt does.
+        if (t == QAccessible::Name || t == QAccessible::Value) return Combo()->currentText();
         return QAccessibleWidget::text(t);
     }
 
     QAccessible::State state() const override {
         QAccessible::State s = QAccessibleWidget::state();
-        s.editable = true;
+        s.editable = Combo()->isEditable();
+        s.expandable = true;
+        s.expanded = Combo()->view()->isVisible();
         return s;
     }
+
+    int childCount() const override { return Combo()->isEditable() ? QAccessibleWidget::childCount() : 1; }
+
+    QAccessibleInterface* child(int index) const override {
+        if (Combo()->isEditable()) return QAccessibleWidget::child(index);
+        return index == 0 ? QAccessible::queryAccessibleInterface(Combo()->view()) : nullptr;
+    }
+
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        if (Combo()->isEditable()) return QAccessibleWidget::indexOfChild(child);
+        return child != nullptr && child->object() == Combo()->view() ? 0 : -1;
+    }
+
+    // Opening the list, as Qt's own interface offers it.
+    QStringList actionNames() const override {
+        return QStringList(QAccessibleActionInterface::showMenuAction()) << QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString& action) override {
+        if (action == QAccessibleActionInterface::showMenuAction()) Combo()->showPopup();
+        else QAccessibleWidget::doAction(action);
+    }
+
+private:
+    QComboBox* Combo() const { return static_cast<QComboBox*>(widget()); }
 };
 
 QAccessibleInterface* NamedComboBoxFactory(const QString& className, QObject* object) {
     if (className != QLatin1String("QComboBox")) return nullptr;
     auto* combo = qobject_cast<QComboBox*>(object);
-    // Qt asks once per object, as soon as anything about the box changes: the box must be
-    // made editable before it is named or described.
-    if (combo == nullptr || !combo->isEditable()) return nullptr;
-    return new NamedComboBoxAccessible(combo);
+    return combo != nullptr ? new NamedComboBoxAccessible(combo) : nullptr;
 }
 
 void LoadFrenchTranslations(QApplication& app) {

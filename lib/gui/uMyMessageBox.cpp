@@ -263,6 +263,9 @@ void TfrmMessageBox::FormShow() {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     MemoBox->setPlainText(text);
+    // A screen reader announces the text area under the window's caption (the text is its
+    // value); a box without a caption is announced by its text.
+    MemoBox->setAccessibleName(windowTitle().trimmed().isEmpty() ? text : windowTitle());
     QTextDocument* doc = MemoBox->document();
     // Text from the area's top edge, lines 16 pixels apart, 4 pixels in from each side.
     QTextFrameFormat frame = doc->rootFrame()->frameFormat();

@@ -1,0 +1,274 @@
+// What a keyboard and screen reader user meets in every window but the main one (which
+// its own test walks): each window, in each of its states, is shown on a scratch folder
+// and audited the same way. Every control Tab can reach must be announced by a name of its
+// own, with its tool tip as description and a role a screen reader knows; Tab, pressed
+// from the first control, must visit every such control and come back round.
+#include <QAccessible>
+#include <QAbstractSpinBox>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QAbstractItemView>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Global.h"
+#include "fHlpGen.h"
+#include "fHlpInfos.h"
+#include "fHlpMod.h"
+#include "fHlpUp.h"
+#include "fInfos.h"
+#include "fModif.h"
+#include "fRelexo.h"
+#include "fwebBrowser.h"
+#include "gui/GuiSupport.h"
+#include "gui/uMyMessageBox.h"
+#include "tabfile.h"
+
+namespace {
+
+QString Describe(const QWidget* w) {
+    return w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
+}
+
+// The widgets that Tab should stop on: shown, enabled, taking focus by Tab, and not a
+// part of a compound control (a combo box's or spin box's own edit is the control itself).
+std::vector<QWidget*> TabStops(QWidget& window) {
+    std::vector<QWidget*> stops;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&window) || !w->isEnabled() || (w->focusPolicy() & Qt::TabFocus) == 0) continue;
+        if (w->focusProxy() != nullptr) continue;
+        bool part = false;
+        for (QWidget* p = w->parentWidget(); p != nullptr && p != &window; p = p->parentWidget())
+            part = part || qobject_cast<QComboBox*>(p) != nullptr || qobject_cast<QAbstractSpinBox*>(p) != nullptr;
+        if (!part) stops.push_back(w);
+    }
+    return stops;
+}
+
+// Everything wrong with the window as it stands, one line per fault ("state: control:
+// what"); empty when the window is sound.
+QStringList Audit(QWidget& window, const QString& state) {
+    QStringList faults;
+    const auto fault = [&](const QString& control, const QString& what) {
+        faults << state + QLatin1String(": ") + control + QLatin1String(": ") + what;
+    };
+
+    // The screen reader's view: the tree of accessible objects from the window down.
+    std::set<QObject*> announced;
+    std::map<QString, QString> owners;  // accessible name -> control
+    const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+        for (int i = 0; i < node->childCount(); ++i) {
+            QAccessibleInterface* child = node->child(i);
+            if (child == nullptr) continue;
+            auto* widget = qobject_cast<QWidget*>(child->object());
+            const QAccessible::State st = child->state();
+            // Rows of a list are focusable too, but they are the list's value, not controls.
+            if (widget != nullptr && st.focusable && !st.invisible && !st.disabled) {
+                const QString control = Describe(widget);
+                announced.insert(widget);
+                const QString name = child->text(QAccessible::Name);
+                if (name.trimmed().isEmpty()) fault(control, QStringLiteral("no name"));
+                else if (owners.count(name)) fault(control, QLatin1String("same name as ") + owners[name]);
+                else owners[name] = control;
+                if (!widget->accessibleName().isEmpty() && name != widget->accessibleName())
+                    fault(control, QLatin1String("announced as \"") + name + QLatin1String("\", not as \"") +
+                                       widget->accessibleName() + QLatin1String("\""));
+                if (!widget->toolTip().isEmpty() && child->text(QAccessible::Description) != widget->toolTip())
+                    fault(control, QLatin1String("description \"") + child->text(QAccessible::Description) +
+                                       QLatin1String("\" is not the hint"));
+                if (child->role() == QAccessible::Client || child->role() == QAccessible::NoRole)
+                    fault(control, QStringLiteral("no role"));
+            }
+            if (child->role() != QAccessible::ComboBox) walk(child);
+        }
+    };
+    walk(QAccessible::queryAccessibleInterface(&window));
+
+    const std::vector<QWidget*> stops = TabStops(window);
+    for (QWidget* w : stops)
+        if (!announced.count(w)) fault(Describe(w), QStringLiteral("not announced"));
+
+    // The keyboard's view: Tab from the control that has the focus round to it again.
+    QWidget* start = window.focusWidget();
+    if (start == nullptr && !stops.empty()) {
+        stops.front()->setFocus(Qt::TabFocusReason);
+        start = window.focusWidget();
+    }
+    if (start == nullptr) {
+        if (!stops.empty()) fault(QStringLiteral("window"), QStringLiteral("nothing takes the focus"));
+        return faults;
+    }
+    std::set<QWidget*> visited{start};
+    bool left = false, round = false;
+    for (int i = 0; i < 4 * static_cast<int>(stops.size()) + 40 && !round; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* now = QApplication::focusWidget();
+        if (now == nullptr || now->window() != &window) {
+            fault(QStringLiteral("window"), QStringLiteral("Tab leaves the window"));
+            return faults;
+        }
+        left = left || now != start;
+        round = left && now == start;
+        visited.insert(now);
+    }
+    if (!round) fault(Describe(start), QStringLiteral("Tab never comes back"));
+    for (QWidget* w : stops)
+        if (!visited.count(w)) fault(Describe(w), QStringLiteral("Tab never reaches it"));
+    for (QWidget* w : visited)
+        if (std::find(stops.begin(), stops.end(), w) == stops.end())
+            fault(Describe(w), QStringLiteral("Tab stops on it"));
+    return faults;
+}
+
+void Show(QWidget& w) {
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+}
+
+std::string DictLine(const std::string& word, const std::string& lemma, const std::string& code) {
+    return word + '\t' + lemma + '\t' + AnagramKey(word) + "\t*" + code + "\r\n";
+}
+
+}  // namespace
+
+class TestAccessibility : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+    QString oldCwd_;
+
+private slots:
+    void initTestCase() {
+        gui::InitApplication(*qApp, QStringLiteral("Lexorama"));
+        QVERIFY(dir_.isValid());
+        // The windows write their pages into the temporary folder, the editor its dictionary
+        // into the current one: both are the scratch folder.
+        qputenv("TMPDIR", QFile::encodeName(dir_.path()));
+        oldCwd_ = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir_.path()));
+        MessageBoxTesting::SetAutoAnswer(true, IDOK);
+    }
+
+    void cleanupTestCase() {
+        Dictionary.reset();
+        QDir::setCurrent(oldCwd_);
+        MessageBoxTesting::SetAutoAnswer(false);
+    }
+
+    void wordEditorInEveryState() {
+        const std::string version = VersionLine("LEX26120") + "\r\n";
+        const std::string text = version + DictLine("chien", "|", "N11") + DictLine("marcher", "|", "N11") +
+                                 DictLine("marcher", "marcher", "V000") + DictLine("marche", "marcher", "V111") +
+                                 version;
+        const QString path = dir_.filePath(QStringLiteral("LEXOTOT.TXT"));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text.data(), static_cast<qint64>(text.size()));
+        f.close();
+        Dictionary = TTabStringsFile::Create(path.toStdString(), true);
+        EditedWord = "marcher";
+
+        TfrmModif w;
+        Show(w);
+        QStringList faults = Audit(w, QStringLiteral("noun"));
+        // The entry list says which entry is chosen as its value, and offers its choices.
+        QAccessibleInterface* entries = QAccessible::queryAccessibleInterface(w.cbListe);
+        QCOMPARE(entries->text(QAccessible::Value), w.cbListe->currentText());
+        QVERIFY(!entries->state().editable);
+        QCOMPARE(entries->childCount(), 1);
+        QCOMPARE(entries->child(0)->object(), static_cast<QObject*>(w.cbListe->view()));
+        QCOMPARE(entries->child(0)->childCount(), 3);
+        QCOMPARE(entries->child(0)->child(2)->text(QAccessible::Name), w.cbListe->itemText(2));
+        w.cbListe->setCurrentIndex(1);
+        faults << Audit(w, QStringLiteral("verb"));
+        w.cbListe->setCurrentIndex(2);
+        faults << Audit(w, QStringLiteral("new definition"));
+        w.cbV->click();
+        faults << Audit(w, QStringLiteral("new verb"));
+        w.btnValider->click();  // a new verb with no forms: the question is asked
+        QVERIFY(!w.pnlValide->isHidden());
+        faults << Audit(w, QStringLiteral("validation"));
+        w.btnNon->click();
+        w.cbListe->setCurrentIndex(0);
+        w.btnSupprimer->click();
+        QVERIFY(!w.pnlSupprimer->isHidden());
+        faults << Audit(w, QStringLiteral("deletion"));
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        w.btnNonSupprime->click();
+        w.close();
+        Dictionary.reset();
+    }
+
+    void informationAndWebWindows() {
+        QStringList faults;
+        {
+            TfrmInfos w;
+            Show(w);
+            faults << Audit(w, QStringLiteral("information"));
+        }
+        {
+            TfrmWeb w;
+            w.OpenExternal = [](const QUrl&) {};
+            Show(w);
+            w.FormActivate();
+            faults << Audit(w, QStringLiteral("web"));
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+    }
+
+    void helpWindows() {
+        QStringList faults;
+        const std::vector<std::function<std::unique_ptr<QWidget>()>> makers = {
+            [] { return std::make_unique<TfrmHlpGen>(); }, [] { return std::make_unique<TfrmHlpInfos>(); },
+            [] { return std::make_unique<TfrmHlpMod>(); }, [] { return std::make_unique<TfrmHlpUp>(); }};
+        for (const auto& make : makers) {
+            auto w = make();
+            Show(*w);
+            faults << Audit(*w, w->objectName());
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+    }
+
+    void updaterConfirmation() {
+        TfrmRelexo w;
+        w.UpdateVersion = "LEX26130";
+        Show(w);
+        QStringList faults = Audit(w, QStringLiteral("checked"));
+        w.cbEnvoi->click();
+        faults << Audit(w, QStringLiteral("unchecked"));
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        w.CloseAllowed = true;
+        w.close();
+    }
+
+    void messageBoxWithEveryButtonSet() {
+        QStringList faults;
+        for (const int flags : {int{MB_OK}, MB_OKCANCEL | MB_ICONINFORMATION, MB_ABORTRETRYIGNORE | MB_ICONSTOP,
+                          MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2,
+                                MB_YESNO | MB_ICONEXCLAMATION,
+                                int{MB_RETRYCANCEL}}) {
+            TfrmMessageBox box;
+            box.MessageCaption = flags == MB_OK ? "" : "Question";  // a box may come without a caption
+            box.MessageText = "Une ligne\r\nEt une autre";
+            box.MessageFlags = flags;
+            Show(box);
+            faults << Audit(box, QString::number(flags));
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+    }
+};
+
+QTEST_MAIN(TestAccessibility)
+#include "test_accessibility.moc"
