@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
@@ -117,6 +118,15 @@ void TfrmWeb::resizeEvent(QResizeEvent* e) {
 }
 
 void TfrmWeb::btnOkClick() { reject(); }
+
+void TfrmWeb::keyPressEvent(QKeyEvent* e) {
+    // "Fermer" is no cancel button: the dialog's own Escape would close the window.
+    if (e->matches(QKeySequence::Cancel)) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
 
 void TfrmWeb::done(int r) {
     FormClose();

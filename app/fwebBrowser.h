@@ -10,6 +10,7 @@
 
 class QEvent;
 class QFrame;
+class QKeyEvent;
 class QPushButton;
 class QResizeEvent;
 class QTextBrowser;
@@ -48,6 +49,8 @@ protected:
     bool event(QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void done(int r) override;
+    // Escape does not close this window: only "Fermer" and the close box do.
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void LinkClicked(const QUrl& url);

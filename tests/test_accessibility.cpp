@@ -98,7 +98,7 @@ QStringList Audit(QWidget& window, const QString& state) {
     for (QWidget* w : stops)
         if (!announced.count(w)) fault(Describe(w), QStringLiteral("not announced"));
 
-    // The keyboard's view: Tab from the control that has the focus round to it again.
+    // The keyboard's view: from the control that has the focus round to it again.
     QWidget* start = window.focusWidget();
     if (start == nullptr && !stops.empty()) {
         stops.front()->setFocus(Qt::TabFocusReason);
@@ -108,25 +108,30 @@ QStringList Audit(QWidget& window, const QString& state) {
         if (!stops.empty()) fault(QStringLiteral("window"), QStringLiteral("nothing takes the focus"));
         return faults;
     }
-    std::set<QWidget*> visited{start};
-    bool left = false, round = false;
-    for (int i = 0; i < 4 * static_cast<int>(stops.size()) + 40 && !round; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QWidget* now = QApplication::focusWidget();
-        if (now == nullptr || now->window() != &window) {
-            fault(QStringLiteral("window"), QStringLiteral("Tab leaves the window"));
-            return faults;
+    // Both ways round: Tab, then Shift+Tab.
+    for (const Qt::KeyboardModifier modifier : {Qt::NoModifier, Qt::ShiftModifier}) {
+        const QString key = modifier == Qt::NoModifier ? QStringLiteral("Tab") : QStringLiteral("Shift+Tab");
+        std::set<QWidget*> visited{start};
+        bool left = false, round = false;
+        // Text areas with links hold on to Tab until their last link: leave them time.
+        for (int i = 0; i < 4 * static_cast<int>(stops.size()) + 40 && !round; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifier);
+            QWidget* now = QApplication::focusWidget();
+            if (now == nullptr || now->window() != &window) {
+                fault(QStringLiteral("window"), key + QLatin1String(" leaves the window"));
+                return faults;
+            }
+            left = left || now != start;
+            round = left && now == start;
+            visited.insert(now);
         }
-        left = left || now != start;
-        round = left && now == start;
-        visited.insert(now);
+        if (!round) fault(Describe(start), key + QLatin1String(" never comes back"));
+        for (QWidget* w : stops)
+            if (!visited.count(w)) fault(Describe(w), key + QLatin1String(" never reaches it"));
+        for (QWidget* w : visited)
+            if (std::find(stops.begin(), stops.end(), w) == stops.end())
+                fault(Describe(w), key + QLatin1String(" stops on it"));
     }
-    if (!round) fault(Describe(start), QStringLiteral("Tab never comes back"));
-    for (QWidget* w : stops)
-        if (!visited.count(w)) fault(Describe(w), QStringLiteral("Tab never reaches it"));
-    for (QWidget* w : visited)
-        if (std::find(stops.begin(), stops.end(), w) == stops.end())
-            fault(Describe(w), QStringLiteral("Tab stops on it"));
     return faults;
 }
 
@@ -200,7 +205,10 @@ private slots:
         w.btnValider->click();  // a new verb with no forms: the question is asked
         QVERIFY(!w.pnlValide->isHidden());
         faults << Audit(w, QStringLiteral("validation"));
-        w.btnNon->click();
+        // Escape takes the question back; the keyboard goes on from a control in sight.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(w.pnlValide->isHidden() && w.isVisible());
+        QVERIFY(w.focusWidget() != nullptr && w.focusWidget()->isVisible() && w.focusWidget()->isEnabled());
         w.cbListe->setCurrentIndex(0);
         w.btnSupprimer->click();
         QVERIFY(!w.pnlSupprimer->isHidden());
@@ -217,6 +225,13 @@ private slots:
             TfrmInfos w;
             Show(w);
             faults << Audit(w, QStringLiteral("information"));
+            // Escape closes the window through "Fermer", wherever the focus is.
+            for (QWidget* control : TabStops(w)) {
+                Show(w);
+                control->setFocus();
+                QTest::keyClick(control, Qt::Key_Escape);
+                if (w.isVisible()) faults << QLatin1String("information: Escape leaves it open from ") + Describe(control);
+            }
         }
         {
             TfrmWeb w;
@@ -224,6 +239,15 @@ private slots:
             Show(w);
             w.FormActivate();
             faults << Audit(w, QStringLiteral("web"));
+            // "Fermer" is no cancel button: Escape closes nothing.
+            for (QWidget* control : TabStops(w)) {
+                control->setFocus();
+                QTest::keyClick(control, Qt::Key_Escape);
+                if (!w.isVisible()) {
+                    faults << QLatin1String("web: Escape closes it from ") + Describe(control);
+                    Show(w);
+                }
+            }
         }
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
     }
