@@ -1,27 +1,32 @@
-// What a keyboard and screen reader user meets in every window but the main one (which
-// its own test walks): each window, in each of its states, is shown on a scratch folder
-// and audited the same way. Every control Tab can reach must be announced by a name of its
-// own, with its tool tip as description and a role a screen reader knows; Tab, pressed
-// from the first control, must visit every such control and come back round.
-#include <QAccessible>
+// What a keyboard and screen reader user meets in the windows of both programs: each
+// window, in each of its states, is shown on a scratch folder and audited the same way.
+// Every control Tab can reach must be announced by a name of its own (the one it was
+// given, if any), with its tool tip as description and a role a screen reader knows; Tab
+// and Shift+Tab, pressed from the focused control, must visit every such control and come
+// back round. Escape is checked where a window's rule is not tested with the window.
+#include <QAbstractItemView>
 #include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QAbstractItemView>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "Global.h"
+#include "LexoMain.h"
 #include "fHlpGen.h"
 #include "fHlpInfos.h"
 #include "fHlpMod.h"
@@ -41,7 +46,8 @@ QString Describe(const QWidget* w) {
 }
 
 // The widgets that Tab should stop on: shown, enabled, taking focus by Tab, and not a
-// part of a compound control (a combo box's or spin box's own edit is the control itself).
+// part of a compound control (a combo box's or spin box's own edit is the control itself)
+// nor an unchecked radio button of a group that has a checked one.
 std::vector<QWidget*> TabStops(QWidget& window) {
     std::vector<QWidget*> stops;
     for (QWidget* w : window.findChildren<QWidget*>()) {
@@ -50,6 +56,13 @@ std::vector<QWidget*> TabStops(QWidget& window) {
         bool part = false;
         for (QWidget* p = w->parentWidget(); p != nullptr && p != &window; p = p->parentWidget())
             part = part || qobject_cast<QComboBox*>(p) != nullptr || qobject_cast<QAbstractSpinBox*>(p) != nullptr;
+        // Of a group of radio buttons Tab stops on the checked one; the arrows choose.
+        if (const auto* radio = qobject_cast<QRadioButton*>(w); radio != nullptr && !radio->isChecked()) {
+            const auto siblings = radio->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+            part = part || std::any_of(siblings.begin(), siblings.end(), [](const QRadioButton* r) {
+                           return r->autoExclusive() && r->isChecked();
+                       });
+        }
         if (!part) stops.push_back(w);
     }
     return stops;
@@ -135,6 +148,9 @@ QStringList Audit(QWidget& window, const QString& state) {
     return faults;
 }
 
+// Every fault found, one a line, when there are any.
+#define VERIFY_NO_FAULT(faults) QVERIFY2((faults).isEmpty(), qPrintable((faults).join(QLatin1Char('\n'))))
+
 void Show(QWidget& w) {
     w.show();
     w.activateWindow();
@@ -170,6 +186,25 @@ private slots:
         Dictionary.reset();
         QDir::setCurrent(oldCwd_);
         MessageBoxTesting::SetAutoAnswer(false);
+    }
+
+    void mainWindowInEveryMode() {
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(QStringLiteral(LEXO_SAMPLE_DICT), dir.filePath(QStringLiteral("LEXOTOT.TXT"))));
+        QVERIFY(QDir::setCurrent(dir.path()));
+        QStringList faults;
+        {
+            TfMain w;
+            w.SetSettingsFolder(dir.path());
+            Show(w);
+            for (QPushButton* mode : {w.btnMot, w.btnAna, w.btnCon, w.btnMasque, w.btnTirage}) {
+                mode->click();
+                faults << Audit(w, mode->objectName());
+            }
+        }
+        Dictionary.reset();
+        QVERIFY(QDir::setCurrent(dir_.path()));
+        VERIFY_NO_FAULT(faults);
     }
 
     void wordEditorInEveryState() {
@@ -213,7 +248,7 @@ private slots:
         w.btnSupprimer->click();
         QVERIFY(!w.pnlSupprimer->isHidden());
         faults << Audit(w, QStringLiteral("deletion"));
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        VERIFY_NO_FAULT(faults);
         w.btnNonSupprime->click();
         w.close();
         Dictionary.reset();
@@ -249,7 +284,7 @@ private slots:
                 }
             }
         }
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        VERIFY_NO_FAULT(faults);
     }
 
     void helpWindows() {
@@ -262,7 +297,7 @@ private slots:
             Show(*w);
             faults << Audit(*w, w->objectName());
         }
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        VERIFY_NO_FAULT(faults);
     }
 
     void updaterConfirmation() {
@@ -272,7 +307,7 @@ private slots:
         QStringList faults = Audit(w, QStringLiteral("checked"));
         w.cbEnvoi->click();
         faults << Audit(w, QStringLiteral("unchecked"));
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        VERIFY_NO_FAULT(faults);
         w.CloseAllowed = true;
         w.close();
     }
@@ -280,8 +315,7 @@ private slots:
     void messageBoxWithEveryButtonSet() {
         QStringList faults;
         for (const int flags : {int{MB_OK}, MB_OKCANCEL | MB_ICONINFORMATION, MB_ABORTRETRYIGNORE | MB_ICONSTOP,
-                          MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2,
-                                MB_YESNO | MB_ICONEXCLAMATION,
+                                MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2, MB_YESNO | MB_ICONEXCLAMATION,
                                 int{MB_RETRYCANCEL}}) {
             TfrmMessageBox box;
             box.MessageCaption = flags == MB_OK ? "" : "Question";  // a box may come without a caption
@@ -290,7 +324,7 @@ private slots:
             Show(box);
             faults << Audit(box, QString::number(flags));
         }
-        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+        VERIFY_NO_FAULT(faults);
     }
 };
 
