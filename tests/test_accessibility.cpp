@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -35,6 +36,7 @@
 #include "fModif.h"
 #include "fRelexo.h"
 #include "fwebBrowser.h"
+#include "Led.h"
 #include "gui/GuiSupport.h"
 #include "gui/uMyMessageBox.h"
 #include "tabfile.h"
@@ -305,6 +307,14 @@ private slots:
         w.UpdateVersion = "LEX26130";
         Show(w);
         QStringList faults = Audit(w, QStringLiteral("checked"));
+        // The step lamps, out of Tab's way, are named by their steps and tell their state.
+        for (const auto& [lamp, step] : {std::pair{w.ledTeleCharge, w.lblTeleCharge}, {w.ledTri, w.lblTri},
+                                         {w.ledNet, w.lblNet}}) {
+            const QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(lamp);
+            QCOMPARE(reader->text(QAccessible::Name), step->text());
+            QCOMPARE(reader->text(QAccessible::Description), QStringLiteral("en attente"));
+        }
+        QCOMPARE(w.lblTeleCharge->text(), QString::fromUtf8("Téléchargement de LEX26130.ZIP"));
         w.cbEnvoi->click();
         faults << Audit(w, QStringLiteral("unchecked"));
         VERIFY_NO_FAULT(faults);

@@ -196,6 +196,9 @@ void TfrmRelexo::BuildComponents() {
         *r.led = led;
         *r.label = MakeLabel(pnlAction, r.labelName, 80, r.top + 4, r.caption, bold13);
         (*r.label)->setEnabled(r.enabled);
+        // A screen reader names the lamp by its step's text, which follows the version
+        // shown, and tells its state as the description.
+        (*r.label)->setBuddy(led);
         SetLamp(led, kPending);
     }
     lblTransfert2 = MakeLabel(pnlAction, "lblTransfert2", 80, 316, "Mes Documents", bold13);
