@@ -62,6 +62,16 @@ std::string ProcessFileName(const std::string& dir) {
     return comm;
 }
 
+// True for a process that has ended and waits only to be collected by its parent: its
+// entry stays listed, but it runs no more (an updater that has finished its work must
+// not keep the dictionary program out until someone collects it).
+bool IsZombie(const std::string& dir) {
+    const std::string stat = ReadSmallFile(dir + "/stat");
+    // "pid (comm) S ...": comm may hold blanks and parentheses, the state follows the last ')'.
+    const auto close = stat.rfind(')');
+    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
+}
+
 bool AllDigits(const char* s) {
     if (*s == '\0') return false;
     for (; *s != '\0'; ++s)
@@ -84,7 +94,8 @@ bool UpdaterIsRunning(const std::string& procRoot) {
         const dirent* entry = ::readdir(dir);
         if (entry == nullptr) break;
         if (!AllDigits(entry->d_name)) continue;
-        found = IsUpdaterFileName(ProcessFileName(procRoot + "/" + entry->d_name));
+        const std::string dir = procRoot + "/" + entry->d_name;
+        found = IsUpdaterFileName(ProcessFileName(dir)) && !IsZombie(dir);
     }
     ::closedir(dir);
     return found;

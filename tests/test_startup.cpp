@@ -138,7 +138,11 @@ TEST_F(FakeProcTest, ArgvZeroThenCommWhenExeIsUnreadable) {
     Write(root_ / "22" / "comm", "relexo2\n");
     EXPECT_FALSE(Found());
     Write(Entry("23") / "comm", "RELEXO\n");
+    Write(root_ / "23" / "stat", "23 (RELEXO) S 1 23 23 0 -1");
     EXPECT_TRUE(Found());
+    // An updater that has ended and waits to be collected runs no more.
+    Write(root_ / "23" / "stat", "23 (RELEXO) Z 1 23 23 0 -1");
+    EXPECT_FALSE(Found());
 }
 
 TEST_F(FakeProcTest, OnlyProcessEntriesCount) {

@@ -142,6 +142,20 @@ UpdateData MakeData(int common) {
     return d;
 }
 
+// Ends every process whose current folder lies in `root`, the relaunch helpers among
+// them, after they had a moment to appear.
+void KillProcessesIn(const fs::path& root) {
+    std::this_thread::sleep_for(100ms);
+    const std::string prefix = root.string() + "/";
+    for (const auto& e : fs::directory_iterator("/proc")) {
+        const std::string name = e.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::error_code ec;
+        const std::string cwd = fs::read_symlink(e.path() / "cwd", ec).string();
+        if (!ec && cwd.rfind(prefix, 0) == 0) ::kill(std::stoi(name), SIGKILL);
+    }
+}
+
 // One run's folders: the dictionary's folder, the temporary folder, a home with its
 // documents folder, and the autopilot's log.
 class UpdaterRun {
@@ -161,6 +175,9 @@ public:
             ::kill(pid_, SIGKILL);
             ::waitpid(pid_, nullptr, 0);
         }
+        // A relaunch may still be under way after a kill: whatever works in this run's
+        // folders ends with it, so that no program outlives its test.
+        KillProcessesIn(root_);
         std::error_code ec;
         fs::remove_all(root_, ec);
     }
