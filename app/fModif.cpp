@@ -226,10 +226,16 @@ void TfrmModif::BuildComponents() {
     on(btnOuiSupprime, &QPushButton::clicked, &TfrmModif::btnOuiSupprimeClick);
     on(btnNonSupprime, &QPushButton::clicked, &TfrmModif::btnNonSupprimeClick);
 
-    // Key preview: F1 wherever the focus is, whatever the shift keys.
+    // Key preview: F1 wherever the focus is, whatever the shift keys (any of them, together too).
     auto* help = new QShortcut(this);
-    help->setKeys({QKeySequence(Qt::Key_F1), QKeySequence(Qt::SHIFT | Qt::Key_F1),
-                   QKeySequence(Qt::CTRL | Qt::Key_F1), QKeySequence(Qt::ALT | Qt::Key_F1)});
+    QList<QKeySequence> f1Keys;
+    for (int shift = 0; shift < 8; ++shift)
+        f1Keys.append(QKeySequence(QKeyCombination(
+            Qt::KeyboardModifiers((shift & 1 ? Qt::ShiftModifier : Qt::NoModifier) |
+                                  (shift & 2 ? Qt::ControlModifier : Qt::NoModifier) |
+                                  (shift & 4 ? Qt::AltModifier : Qt::NoModifier)),
+            Qt::Key_F1)));
+    help->setKeys(f1Keys);
     help->setContext(Qt::WindowShortcut);
     connect(help, &QShortcut::activated, this, [this] { Guarded([this] { FormKeyDown(Qt::Key_F1); }); });
 
@@ -283,6 +289,12 @@ void TfrmModif::FormCreate() {
         w->setPalette(pal);
     }
     gui::SetFieldColours(cbListe, false);
+    // A list without typing is drawn as a button: its face takes the field's colour too.
+    {
+        QPalette pal = cbListe->palette();
+        pal.setColor(QPalette::Button, gui::BgrColor(gui::clLightIvory));
+        cbListe->setPalette(pal);
+    }
     gui::SetFieldColours(lbCarac, false);
 
     const QString between = gui::ToQt(" " + EditedWord + " ");

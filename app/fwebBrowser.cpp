@@ -78,13 +78,17 @@ void TfrmWeb::FormActivate() {
 
     std::string error;
     if (!WriteEmbeddedPage("TAVOK", WebPagePath, error)) {
-        ReportOnce(A("Erreur"), error);
+        // The activation stops with the error, shown as every uncaught error is.
+        ReportOnce([&error] { gui::ReportException(error); });
         return;
     }
     const QString path = QFile::decodeName(WebPagePath.c_str());
     if (!QFile::exists(path)) {
-        ReportOnce(A("Erreur"),
-                   A("Le fichier d'aide n'a pas pu être extrait\r\ndans votre répertoire temporaire"));
+        ReportOnce([] {
+            ShowMessageBox("Erreur",
+                           A("Le fichier d'aide n'a pas pu être extrait\r\ndans votre répertoire temporaire"),
+                           MB_ICONEXCLAMATION);
+        });
         return;
     }
     const QUrl url = QUrl::fromLocalFile(path);
@@ -93,10 +97,10 @@ void TfrmWeb::FormActivate() {
     WebBrowser1->verticalScrollBar()->setValue(0);
 }
 
-void TfrmWeb::ReportOnce(const std::string& caption, const std::string& text) {
+void TfrmWeb::ReportOnce(const std::function<void()>& report) {
     if (reported_) return;
     reported_ = true;
-    ShowMessageBox(caption, text, 48);
+    report();
 }
 
 void TfrmWeb::FormClose() {

@@ -56,7 +56,7 @@ private:
     void LinkClicked(const QUrl& url);
     // Shows a failure to put the page on screen, once per opening of the window: closing
     // the report activates the window again, which would retry and report for ever.
-    void ReportOnce(const std::string& caption, const std::string& text);
+    void ReportOnce(const std::function<void()>& report);
 
     bool reported_ = false;
 };
