@@ -1,7 +1,5 @@
 #include "fInfos.h"
 
-#include <cstdio>
-
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFile>
@@ -145,7 +143,8 @@ void TfrmInfos::FormCreate() {
 }
 
 void TfrmInfos::FormClose() {
-    if (!g_infoPagePath.empty()) std::remove(g_infoPagePath.c_str());
+    // A file only: a folder standing under that name (the page could not be written) is not ours.
+    if (!g_infoPagePath.empty()) QFile::remove(QFile::decodeName(g_infoPagePath.c_str()));
 }
 
 void TfrmInfos::done(int result) {

@@ -18,6 +18,7 @@
 #include "VersionCheck.h"
 #include "cp1252.h"
 #include "fInfos.h"
+#include "gui/GuiSupport.h"
 #include "gui/uMyMessageBox.h"
 
 namespace {
@@ -194,6 +195,35 @@ TEST(InformationWindow, OuiHandsTheVersionBackAndTheWindowTidiesUp) {
         EXPECT_EQ(MessageBoxTesting::Log()[1].caption, kOffer);
         EXPECT_EQ(Count(server.Log(), kGet), 2);
     }
+    DictionaryVersion.clear();
+}
+
+// A page that cannot be written (a folder in its place): the error is shown as any the
+// window does not catch, the window works without its page, and closing it leaves the folder.
+TEST(InformationWindow, UnwritablePageLeavesTheWindowWorking) {
+    App();
+    BoxGuard boxes;
+    const std::string page = GetTempFolder() + "INFOS.HTM";
+    ASSERT_TRUE(std::filesystem::create_directory(page));
+    TestServer server;
+    server.Put("LEXVERS.TXT", "LEX00012");
+    DictionaryVersion = "LEX00012 ";
+    {
+        TfrmInfos w;
+        ASSERT_EQ(MessageBoxTesting::Log().size(), 1u);
+        EXPECT_EQ(MessageBoxTesting::Log()[0].text, A("Impossible de créer le fichier ") + page);
+        EXPECT_EQ(MessageBoxTesting::Log()[0].flags, 16);
+        EXPECT_TRUE(w.WebBrowser1->toPlainText().isEmpty());
+        EXPECT_EQ(gui::FromQt(w.windowTitle()), " Lexorama v4.2 - Infos ");
+        w.show();
+        w.btnLexoUpdate->click();
+        ASSERT_EQ(MessageBoxTesting::Log().size(), 2u);
+        EXPECT_EQ(MessageBoxTesting::Log()[1].caption, A("Dictionnaire à jour"));
+        w.Button1->click();
+        EXPECT_FALSE(w.isVisible());
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(page));
+    std::filesystem::remove(page);
     DictionaryVersion.clear();
 }
 
