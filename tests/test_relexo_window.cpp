@@ -187,6 +187,17 @@ TEST(RelexoLed, BlinkTimerAndTicks) {
     EXPECT_TRUE(led.Status());
     led.Blink();
     EXPECT_FALSE(led.Status());
+    // No interval, no ticks (a zero Qt timer would blink at every pass of the loop);
+    // an interval set again resumes the blinking.
+    for (int none : {0, -5}) {
+        led.SetFlashInterval(none);
+        EXPECT_EQ(led.FlashInterval(), none);
+        EXPECT_FALSE(led.Timer()->isActive()) << none;
+        QTest::qWait(30);
+        EXPECT_FALSE(led.Status()) << none;
+    }
+    led.SetFlashInterval(200);
+    EXPECT_TRUE(led.Timer()->isActive());
     led.SetFlash(false);
     EXPECT_FALSE(led.Timer()->isActive());
     EXPECT_FALSE(led.Status());

@@ -45,13 +45,24 @@ void TLed::SetStatus(bool lit) {
 void TLed::SetFlash(bool on) {
     if (on == flash_) return;
     flash_ = on;
-    if (on) timer_->start();
-    else timer_->stop();
+    RunTimer();
 }
 
 void TLed::SetFlashInterval(int ms) {
     flashInterval_ = ms;
     timer_->setInterval(std::max(ms, 0));
+    RunTimer();
+}
+
+void TLed::RunTimer() {
+    // A timer of no interval never ticks, as the toolkit's timers behave; a Qt timer of
+    // interval 0 would fire at every pass of the event loop, a blink without end that
+    // keeps the processor busy.
+    if (flash_ && flashInterval_ > 0) {
+        if (!timer_->isActive()) timer_->start();
+    } else {
+        timer_->stop();
+    }
 }
 
 void TLed::Blink() {

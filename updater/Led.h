@@ -30,6 +30,7 @@ public:
     void SetStatus(bool lit);
     // Starts or stops the blink timer when the value changes.
     void SetFlash(bool on);
+    // Any value is taken; an interval of 0 or less stops the blinking until another is set.
     void SetFlashInterval(int ms);
     // A timer tick: shows the current state, then inverts it without repainting, so the
     // new state shows at the next repaint.
@@ -43,6 +44,8 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The timer runs while the lamp blinks and has an interval to blink by.
+    void RunTimer();
     bool status_ = false;
     bool flash_ = false;
     int flashInterval_ = 500;
