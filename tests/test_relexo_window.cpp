@@ -54,7 +54,7 @@ public:
         root_ = ::mkdtemp(tmpl.data());
         fs::create_directories(root_ / "config");
         fs::create_directories(root_ / "tmp");
-        documents_ = root_ / "Mes Docs";
+        documents_ = root_ / "Mes Docs \xC3\xA9t\xC3\xA9";  // UTF-8 on the disk
         if (withDocuments) fs::create_directories(documents_);
         std::ofstream(root_ / "config" / "user-dirs.dirs")
             << "XDG_DOCUMENTS_DIR=\"" << documents_.string() << "/\"\n";
@@ -207,13 +207,15 @@ TEST(RelexoDocuments, TheDocumentsFolderOrNothing) {
     App();
     {
         UserFolders folders(true);
-        EXPECT_EQ(GetSpecialFolderPath(CSIDL_PERSONAL), folders.Documents().string());
-        EXPECT_EQ(GetSpecialFolderPath(CSIDL_PERSONAL), GetSpecialFolderPath(CSIDL_PERSONAL));
+        // Shown in Windows-1252; files are opened by the name on the disk.
+        EXPECT_EQ(GetSpecialFolderPath(CSIDL_PERSONAL), A(folders.Documents().string()));
+        EXPECT_EQ(GetSpecialFolderFileName(CSIDL_PERSONAL), folders.Documents().string());
         EXPECT_EQ(GetSpecialFolderPath(26), "");  // a folder code this platform lacks
     }
     {
         UserFolders folders(false);
         EXPECT_EQ(GetSpecialFolderPath(CSIDL_PERSONAL), "");
+        EXPECT_EQ(GetSpecialFolderFileName(CSIDL_PERSONAL), "");
     }
 }
 

@@ -163,9 +163,11 @@ public:
     UpdaterRun() {
         std::string tmpl = (fs::temp_directory_path() / "relexo-run-XXXXXX").string();
         root_ = ::mkdtemp(tmpl.data());
-        for (const char* d : {"work", "tmp", "home/Documents", "config", "runtime"}) fs::create_directories(root_ / d);
+        for (const char* d : {"work", "tmp", "config", "runtime"}) fs::create_directories(root_ / d);
+        fs::create_directories(Documents());
         ::chmod((root_ / "runtime").c_str(), 0700);
-        WriteAll(root_ / "config" / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n");
+        WriteAll(root_ / "config" / "user-dirs.dirs",
+                 "XDG_DOCUMENTS_DIR=\"$HOME/" + Documents().filename().string() + "\"\n");
     }
     ~UpdaterRun() {
         // The programs the run started and that have not ended, checked by name first.
@@ -184,7 +186,8 @@ public:
 
     fs::path Work() const { return root_ / "work"; }
     fs::path Tmp() const { return root_ / "tmp"; }
-    fs::path Documents() const { return root_ / "home" / "Documents"; }
+    // An accented name: the file system's bytes (UTF-8) are not the text shown.
+    fs::path Documents() const { return root_ / "home" / "Documents de Ren\xC3\xA9"; }
     std::string Log() const { return ReadAll(root_ / "autopilot.log"); }
 
     // Starts the updater in the dictionary's folder the way the dictionary program does.

@@ -355,7 +355,7 @@ void TfrmRelexo::btnOuiClick() {
             throw EUpdateError("Erreur", A("La version demandée n'est pas valable : ") + UpdateVersion);
         // Without a documents folder there is no place for LEXTRANS.TXT: an empty path
         // makes its writing fail (with its message) instead of landing in the root.
-        const std::string documents = GetSpecialFolderPath(CSIDL_PERSONAL);
+        const std::string documents = GetSpecialFolderFileName(CSIDL_PERSONAL);
         paths_ = MakeUpdatePaths(UpdateVersion, GetTempFolder(), documents);
         if (documents.empty()) paths_.TransferPath.clear();
         pathsSet_ = true;
