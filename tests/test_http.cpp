@@ -181,6 +181,10 @@ TEST(HttpClient, FailuresEndTheRequestWithTheirCode) {
             EXPECT_EQ(out.reason, c.reason);
         }
         EXPECT_EQ(cli.StatusCode(), c.status);
+        // The "Erreur" box's text: a socket failure by its text, a status by its phrase.
+        const int code = c.err != 0 ? c.err : c.status;
+        EXPECT_EQ(RequestErrorText(code, cli.ReasonPhrase()),
+                  (c.err != 0 ? c.reason : cli.ReasonPhrase()) + "  -  " + std::to_string(code));
     }
 }
 

@@ -117,9 +117,7 @@ TEST(UpdatePackage, BadPackagesEndTheUpdateWithAMessageAndLeaveNothing) {
     EXPECT_FALSE(fs::exists(p.DeleteListPath));
 }
 
-TEST(UpdatePackage, FailureTextsOfTheDownloadAndTheUpload) {
-    EXPECT_EQ(DownloadErrorText(404, "Not Found"), "Not Found  -  404");
-    EXPECT_EQ(DownloadErrorText(11001, "Not Found"), "Host not found  -  11001");
+TEST(UpdatePackage, FailureTextsOfTheUpload) {
     EXPECT_EQ(UploadReplyError(10061, 404, "Not Found", 0, 12), "10061 : Connection refused");
     EXPECT_EQ(UploadReplyError(0, 500, "Internal Server Error", 0, 12), "Internal Server Error : 500");
     EXPECT_EQ(UploadReplyError(0, 200, "OK", 0, 12), A("Erreur lors de l'écriture sur le serveur : E 12 - R 0"));

@@ -449,7 +449,7 @@ void TfrmRelexo::Download() {
     }
     http.RcvdStream = nullptr;
     if (RequestError != 0) {
-        ShowMessageBox("Erreur", DownloadErrorText(RequestError, http.ReasonPhrase()), MB_ICONEXCLAMATION);
+        ShowMessageBox("Erreur", RequestErrorText(RequestError, http.ReasonPhrase()), MB_ICONEXCLAMATION);
         return;
     }
     // The package takes its name in the shared temporary folder only once whole, and

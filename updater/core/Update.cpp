@@ -71,11 +71,6 @@ std::string OwnWordsCaption(int32_t count) {
 
 std::string TransferErrorText() { return A("Echec de l'écriture de LEXTRANS.TXT"); }
 
-std::string DownloadErrorText(int32_t requestError, const std::string& reasonPhrase) {
-    const std::string detail = requestError < 10004 ? reasonPhrase : SocketErrorText(requestError);
-    return detail + "  -  " + std::to_string(requestError);
-}
-
 std::string UploadBody(const std::string& wordsText) { return "AJOUTER=" + wordsText; }
 
 std::string UploadReplyError(uint16_t errCode, int statusCode, const std::string& reasonPhrase,

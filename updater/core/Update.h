@@ -141,10 +141,6 @@ std::string OwnWordsCaption(int32_t count);
 // Step 7's failure text, shown under the caption "Erreur".
 std::string TransferErrorText();
 
-// Step 1's failure text for a request error (a status code or a socket error number):
-// the reason phrase below 10004, else the socket error text, then "  -  " and the code.
-std::string DownloadErrorText(int32_t requestError, const std::string& reasonPhrase);
-
 // Step 8: the request body, "AJOUTER=" followed by the words text, unchanged.
 std::string UploadBody(const std::string& wordsText);
 // Step 8's reply check: the text of the "Erreur" box, empty when the reply is right.
