@@ -62,11 +62,10 @@ using LexoMain::SearchMode;
 namespace {
 
 // The dictionary file and its version mark, looked for in the current folder.
-constexpr const char* kDictionaryName = "LEXOTOT.TXT";
+constexpr const char* kDictionaryName = kDictionaryFileName;
 constexpr const char* kRepairVersion = "LEX00000";
 // The contact addresses that end the window's caption: the maker's when a dictionary
 // is open, the product's when none could be opened.
-constexpr const char* kMakerMail = "contact@lexorama.fr";
 constexpr const char* kProductMail = "lexorama@lexorama.fr";
 constexpr int kResultListCapacity = 5500;
 constexpr int kSearchBoxMaxChars = 25;

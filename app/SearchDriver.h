@@ -99,8 +99,6 @@ std::string CaptionAfterEdit(int32_t lineCount);
 
 // ---- Updater hand-over ----------------------------------------------------------------
 
-// The launch token the updater checks as its first argument.
-inline constexpr const char* kLaunchToken = "ViaMainShell";
 // Starts the updater detached in the current folder with the arguments "ViaMainShell"
 // and version. The program is "Relexo" beside the running program, else found on the
 // PATH. False when it cannot be started.

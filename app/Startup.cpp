@@ -11,10 +11,10 @@
 #include <unistd.h>
 
 #include "Global.h"
+#include "platform/ProcessState.h"
 
 namespace {
 
-constexpr const char* kContactAddress = "contact@lexorama.fr";
 
 std::string UpperAscii(std::string_view s) {
     std::string out(s);
@@ -66,10 +66,7 @@ std::string ProcessFileName(const std::string& dir) {
 // entry stays listed, but it runs no more (an updater that has finished its work must
 // not keep the dictionary program out until someone collects it).
 bool IsZombie(const std::string& dir) {
-    const std::string stat = ReadSmallFile(dir + "/stat");
-    // "pid (comm) S ...": comm may hold blanks and parentheses, the state follows the last ')'.
-    const auto close = stat.rfind(')');
-    return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] == 'Z';
+    return platform::ProcessState((dir + "/stat").c_str()) == 'Z';
 }
 
 bool AllDigits(const char* s) {
@@ -128,7 +125,7 @@ SingleInstanceLock::~SingleInstanceLock() {
 }
 
 std::string SingleInstanceLock::InstanceName() {
-    return std::string("Lexorama v4.0 - ") + kContactAddress;
+    return std::string("Lexorama v4.0 - ") + kMakerMail;
 }
 
 std::string SingleInstanceLock::FileName() { return InstanceName() + ".lock"; }

@@ -27,7 +27,6 @@ std::string g_infoPagePath;
 
 constexpr const char* kProgramPage = "http://www.lexorama.fr/";
 constexpr const char* kLibraryPage = "http://www.lexorama.fr/fonctions/";
-constexpr const char* kMakerMail = "contact@lexorama.fr";
 
 // A link button: bold Arial 13, its hint shown; a screen reader says the caption, then the hint.
 QPushButton* LinkButton(QWidget* parent, const char* name, int x, int y, int w, const char* caption,

@@ -128,6 +128,15 @@ std::string VersionLine(const std::string& version) {
     return tildes + ' ' + v + ' ' + tildes;
 }
 
+bool IsVersionLine(std::string_view line) {
+    constexpr std::size_t kTildes = 43;
+    if (line.size() != 2 * kTildes + 10) return false;
+    if (line[kTildes] != ' ' || line[kTildes + 9] != ' ') return false;
+    for (std::size_t i = 0; i < kTildes; ++i)
+        if (line[i] != '~' || line[kTildes + 10 + i] != '~') return false;
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // Folding and keys
 

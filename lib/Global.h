@@ -23,6 +23,15 @@ void ParseDictLine(const std::string& line, TMot& mot);
 std::string CategoryText(const std::string& code, const std::string& lemma);
 // 43 "~", a blank, the 8-character version, a blank, 43 "~".
 std::string VersionLine(const std::string& version);
+// True for a line of that form, whatever its version.
+bool IsVersionLine(std::string_view line);
+
+// What both programs name alike: the dictionary file of the current folder, the word
+// the dictionary program hands the updater as its first argument, and the maker's
+// contact address.
+inline constexpr const char* kDictionaryFileName = "LEXOTOT.TXT";
+inline constexpr const char* kLaunchToken = "ViaMainShell";
+inline constexpr const char* kMakerMail = "contact@lexorama.fr";
 
 extern const char ForbiddenFileNameChars[10];  // the nine characters and a closing zero
 constexpr char FileNameReplacementChar = '_';

@@ -43,19 +43,6 @@ Outcome Send(THttpCli& cli, THttpRequest rq) {
     return out;
 }
 
-// A loopback port on which nobody listens.
-int RefusingPort() {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(s);
-    return ntohs(a.sin_port);
-}
-
 }  // namespace
 
 // HEAD, GET and POST as they reach the server, byte for byte, with a proxy named in the

@@ -325,19 +325,6 @@ private:
     int exitCode_ = -1;
 };
 
-// A loopback port that nothing listens on.
-int ClosedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr {};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(fd);
-    return ntohs(addr.sin_port);
-}
-
 std::string U8(const std::string& ansi) {
     return cp1252::ToUtf8(ansi);
 }
@@ -443,7 +430,7 @@ TEST(UpdateCycle, DownloadAndArchiveFailuresLeaveTheDictionaryAlone) {
         SCOPED_TRACE(c.what);
         TestServer server;
         if (!c.zip.empty()) server.Put(d.newVersion + ".ZIP", c.zip);
-        if (!c.reachable) ::setenv("LEXORAMA_SERVER", ("127.0.0.1:" + std::to_string(ClosedPort())).c_str(), 1);
+        if (!c.reachable) ::setenv("LEXORAMA_SERVER", ("127.0.0.1:" + std::to_string(RefusingPort())).c_str(), 1);
         UpdaterRun run;
         WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
         run.Start(d.newVersion);

@@ -4,7 +4,7 @@
 
 #include <string>
 
-inline constexpr const char* kLaunchToken = "ViaMainShell";
+#include "Global.h"  // kLaunchToken
 
 struct LaunchRequest {
     bool accepted = false;  // the first argument is exactly the token

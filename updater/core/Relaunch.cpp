@@ -18,6 +18,9 @@
 
 #include "Update.h"
 #include "cp1252.h"
+#include "platform/ProcessState.h"
+
+using platform::ProcessState;
 
 extern char** environ;
 
@@ -39,20 +42,6 @@ void SleepMs(long ms) {
     timespec ts {ms / 1000, (ms % 1000) * 1000000};
     while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
     }
-}
-
-// The state letter of a /proc/PID/stat file, 0 when the process is gone. The letter
-// follows the last ")" (the command name may hold any character).
-char ProcessState(const char* statPath) {
-    const int fd = ::open(statPath, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return 0;
-    char buf[512];
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    ::close(fd);
-    if (n <= 0) return 0;
-    for (ssize_t i = n - 1; i >= 0; --i)
-        if (buf[i] == ')') return i + 2 < n ? buf[i + 2] : '?';
-    return '?';
 }
 
 // The helper's life, between fork and exec: only calls that are safe there.

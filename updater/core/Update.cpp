@@ -12,15 +12,6 @@
 #include "UpdateText.h"
 #include "cp1252.h"
 
-bool IsVersionLine(std::string_view line) {
-    constexpr std::size_t kTildes = 43;
-    if (line.size() != 2 * kTildes + 10) return false;
-    if (line[kTildes] != ' ' || line[kTildes + 9] != ' ') return false;
-    for (std::size_t i = 0; i < kTildes; ++i)
-        if (line[i] != '~' || line[kTildes + 10 + i] != '~') return false;
-    return true;
-}
-
 std::string WriteErrorText(const std::string& name, int err) {
     char code[16];
     std::snprintf(code, sizeof code, "%X", static_cast<unsigned>(err));
@@ -40,7 +31,7 @@ TUpdatePaths MakeUpdatePaths(const std::string& updateVersion, const std::string
     // Without a documents folder the name would point at the root folder, which is no
     // place for the user's file: there is then no file to write.
     if (!documentsFolder.empty()) p.TransferPath = documentsFolder + "/LEXTRANS.TXT";
-    p.DictionaryPath = "LEXOTOT.TXT";
+    p.DictionaryPath = kDictionaryFileName;
     return p;
 }
 
