@@ -1,8 +1,12 @@
 #include "RichEditResultArea.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <utility>
 
-#include <QAbstractTextDocumentLayout>
+#include <QMimeData>
+#include <QStringList>
+#include <QTextDocumentFragment>
 #include <QScrollBar>
 #include <QTextLayout>
 #include <QTextBlock>
@@ -19,14 +23,18 @@ namespace {
 // inside the paragraph and written back as LF.
 constexpr char16_t kLoneBreak = 0x2028;
 
-QString ToDisplay(std::string_view piece)
+void ToDisplay(std::string_view piece, QChar* out)
 {
-    QString q(static_cast<qsizetype>(piece.size()), Qt::Uninitialized);
-    QChar* out = q.data();
     for (const char c : piece) {
         const auto b = static_cast<unsigned char>(c);
         *out++ = b == '\r' || b == '\n' ? QChar(kLoneBreak) : QChar(static_cast<char16_t>(cp1252::ToUnicode(b)));
     }
+}
+
+QString ToDisplay(std::string_view piece)
+{
+    QString q(static_cast<qsizetype>(piece.size()), Qt::Uninitialized);
+    ToDisplay(piece, q.data());
     return q;
 }
 
@@ -55,23 +63,55 @@ uint32_t ColorOf(const QTextCharFormat& f)
            static_cast<uint32_t>(c.blue()) << 16;
 }
 
-// Stands in for the document's layout while an update block is open: the text is
-// taken without laying anything out, and the real layout, put back at the block's end,
-// lays the whole document out from the top a piece at a time while the window runs,
-// as it does for a newly loaded text. Laying out a long appended list at once would
-// hold the window for seconds.
-class DeferredLayout final : public QAbstractTextDocumentLayout {
+// A line's text in pieces of one format each: the document's own formats, except where
+// the line's layout holds formats for runs written through the buffer.
+template <typename Fn>
+void ForEachPiece(const QTextBlock& block, Fn&& fn)
+{
+    const QList<QTextLayout::FormatRange> overlay = block.layout()->formats();
+    const int base = block.position();
+    qsizetype k = 0;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment frag = it.fragment();
+        if (!frag.isValid() || frag.length() == 0) continue;
+        const QString text = frag.text();
+        const QTextCharFormat own = frag.charFormat();
+        const int from = frag.position() - base;
+        const int to = from + frag.length();
+        int at = from;
+        while (at < to) {
+            while (k < overlay.size() && overlay[k].start + overlay[k].length <= at) ++k;
+            if (k < overlay.size() && overlay[k].start <= at) {
+                const int end = std::min(to, overlay[k].start + overlay[k].length);
+                fn(text.mid(at - from, end - at), overlay[k].format);
+                at = end;
+            } else {
+                const int end = k < overlay.size() ? std::min(to, overlay[k].start) : to;
+                fn(text.mid(at - from, end - at), own);
+                at = end;
+            }
+        }
+    }
+}
+
+// What is copied: the plain text, and the styled text as HTML, made only when a reader
+// asks for it, as the widget does for its own copies.
+class CopiedText final : public QMimeData {
 public:
-    using QAbstractTextDocumentLayout::QAbstractTextDocumentLayout;
-    void draw(QPainter*, const PaintContext&) override {}
-    int hitTest(const QPointF&, Qt::HitTestAccuracy) const override { return -1; }
-    int pageCount() const override { return 1; }
-    QSizeF documentSize() const override { return {}; }
-    QRectF frameBoundingRect(QTextFrame*) const override { return {}; }
-    QRectF blockBoundingRect(const QTextBlock&) const override { return {}; }
+    explicit CopiedText(QTextDocumentFragment fragment) : fragment_(std::move(fragment)) {}
+    QStringList formats() const override { return {QStringLiteral("text/plain"), QStringLiteral("text/html")}; }
+    bool hasFormat(const QString& mimeType) const override { return formats().contains(mimeType); }
 
 protected:
-    void documentChanged(int, int, int) override {}
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override
+    {
+        if (mimeType == u"text/html") return fragment_.toHtml();
+        if (mimeType == u"text/plain") return fragment_.toPlainText();
+        return QMimeData::retrieveData(mimeType, type);
+    }
+
+private:
+    QTextDocumentFragment fragment_;
 };
 
 }  // namespace
@@ -122,16 +162,16 @@ RichEditResultArea::RichEditResultArea(QWidget* parent) : QTextEdit(parent)
     Clear();
 }
 
-const QTextCharFormat& RichEditResultArea::CurrentFormat()
+const QTextCharFormat& RichEditResultArea::FormatFor(uint64_t key) const
 {
-    const uint64_t key = uint64_t{style_} << 32 | color_;
     const auto known = formats_.find(key);
     if (known != formats_.end()) return known->second;
+    const auto style = static_cast<unsigned>(key >> 32);
     QTextCharFormat f;
-    f.setFontWeight((style_ & fsBold) ? QFont::Bold : QFont::Normal);
-    f.setFontItalic((style_ & fsItalic) != 0);
-    f.setFontUnderline((style_ & fsUnderline) != 0);
-    f.setForeground(gui::BgrColor(color_));
+    f.setFontWeight((style & fsBold) ? QFont::Bold : QFont::Normal);
+    f.setFontItalic((style & fsItalic) != 0);
+    f.setFontUnderline((style & fsUnderline) != 0);
+    f.setForeground(gui::BgrColor(static_cast<uint32_t>(key)));
     return formats_.emplace(key, f).first->second;
 }
 
@@ -139,6 +179,9 @@ void RichEditResultArea::Clear()
 {
     // An open update block keeps its edit block around the cleared document.
     if (updateDepth_ > 0) caret_.endEditBlock();
+    pending_.clear();
+    pendingRuns_.clear();
+    pendingBreaks_ = 0;
     document()->clear();
     document()->setDefaultFont(gui::ArialFont(16));
     caret_ = QTextCursor(document());
@@ -155,12 +198,80 @@ std::size_t RichEditResultArea::TotalChars() const
     // break counts two characters (CR LF).
     const QTextDocument* doc = document();
     return static_cast<std::size_t>(doc->characterCount() - 1) +
-           static_cast<std::size_t>(doc->blockCount() - 1);
+           static_cast<std::size_t>(doc->blockCount() - 1) + static_cast<std::size_t>(pending_.size()) +
+           static_cast<std::size_t>(pendingBreaks_);
 }
 
 bool RichEditResultArea::IsEmpty() const
 {
-    return document()->characterCount() <= 1;
+    return pending_.isEmpty() && document()->characterCount() <= 1;
+}
+
+int RichEditResultArea::EndColumn() const
+{
+    return pending_.isEmpty() ? document()->lastBlock().length() - 1 : bufferColumn_;
+}
+
+void RichEditResultArea::Buffer(std::string_view t)
+{
+    if (pending_.isEmpty()) {
+        bufferLine_ = document()->blockCount() - 1;
+        bufferColumn_ = EndColumn();
+    }
+    const uint64_t key = CurrentKey();
+    std::size_t from = 0;
+    while (true) {
+        const std::size_t brk = t.find("\r\n", from);
+        const std::string_view piece = t.substr(from, brk == std::string_view::npos ? std::string_view::npos : brk - from);
+        if (!piece.empty()) {
+            const auto n = static_cast<int>(piece.size());
+            const qsizetype at = pending_.size();
+            pending_.resize(at + n);
+            ToDisplay(piece, pending_.data() + at);
+            if (key != 0) {
+                PendingRun* last = pendingRuns_.empty() ? nullptr : &pendingRuns_.back();
+                if (last && last->line == bufferLine_ && last->key == key && last->start + last->length == bufferColumn_)
+                    last->length += n;
+                else
+                    pendingRuns_.push_back({bufferLine_, bufferColumn_, n, key});
+            }
+            bufferColumn_ += n;
+        }
+        if (brk == std::string_view::npos) break;
+        pending_ += QChar(QChar::ParagraphSeparator);
+        ++pendingBreaks_;
+        ++bufferLine_;
+        bufferColumn_ = 0;
+        from = brk + 2;
+    }
+}
+
+void RichEditResultArea::Flush() const
+{
+    if (pending_.isEmpty()) return;
+    QTextDocument* doc = document();
+    QTextCursor end(doc);
+    end.movePosition(QTextCursor::End);
+    end.insertText(pending_, FormatFor(0));
+    pending_.clear();
+    pendingBreaks_ = 0;
+    if (pendingRuns_.empty()) return;
+    QTextBlock block = doc->findBlockByNumber(pendingRuns_.front().line);
+    int32_t line = pendingRuns_.front().line;
+    for (std::size_t k = 0; k < pendingRuns_.size();) {
+        while (line < pendingRuns_[k].line) {
+            block = block.next();
+            ++line;
+        }
+        QTextLayout* layout = block.layout();
+        QList<QTextLayout::FormatRange> ranges = layout->formats();
+        for (; k < pendingRuns_.size() && pendingRuns_[k].line == line; ++k) {
+            const PendingRun& r = pendingRuns_[k];
+            ranges.append({r.start, r.length, FormatFor(r.key)});
+        }
+        layout->setFormats(ranges);
+    }
+    pendingRuns_.clear();
 }
 
 // Inserts text at the caret, breaking lines at each CR LF pair.
@@ -183,7 +294,17 @@ bool RichEditResultArea::AddLine(const std::string& s)
 {
     if (maxChars_ != 0 && TotalChars() + s.size() + 2 > maxChars_) return false;
     const LateEdit edit(*this);
-    if (!caret_.atEnd()) caret_.movePosition(QTextCursor::End);
+    if (pending_.isEmpty() && !caret_.atEnd()) caret_.movePosition(QTextCursor::End);
+    if (Buffering()) {
+        if (EndColumn() == 0) {  // empty area, or text ending with a break
+            Buffer(s);
+            Buffer("\r\n");
+        } else {
+            Buffer("\r\n");
+            Buffer(s);
+        }
+        return true;
+    }
     const bool closed = document()->lastBlock().length() == 1;  // empty area, or text ending with a break
     if (closed) {
         Insert(s);
@@ -198,14 +319,19 @@ bool RichEditResultArea::AddLine(const std::string& s)
 void RichEditResultArea::WriteRun(const std::string& t)
 {
     const LateEdit edit(*this);
-    Insert(t);
+    if (Buffering())
+        Buffer(t);
+    else
+        Insert(t);
 }
 
 void RichEditResultArea::ReplaceLine(int32_t i, const std::string& s)
 {
+    Flush();
     if (i < 0 || i >= document()->blockCount()) throw std::out_of_range("ReplaceLine");
     const LateEdit edit(*this);
     const QTextBlock block = document()->findBlockByNumber(i);
+    if (!block.layout()->formats().isEmpty()) block.layout()->clearFormats();
     caret_.setPosition(block.position());
     caret_.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
     caret_.removeSelectedText();
@@ -214,12 +340,15 @@ void RichEditResultArea::ReplaceLine(int32_t i, const std::string& s)
 
 void RichEditResultArea::DeleteLine(int32_t i)
 {
+    Flush();
     QTextDocument* doc = document();
     const int blocks = doc->blockCount();
     if (i < 0 || i >= blocks) throw std::out_of_range("DeleteLine");
     const LateEdit edit(*this);
     const QTextBlock block = doc->findBlockByNumber(i);
     QTextCursor c(doc);
+    // Of the two lines joined, the document keeps the paragraph of the one that stays,
+    // and with it the formats its layout holds.
     if (i + 1 < blocks) {
         // The line and the break that ends it.
         c.setPosition(block.position());
@@ -238,17 +367,15 @@ void RichEditResultArea::DeleteLine(int32_t i)
 
 int32_t RichEditResultArea::LineCount() const
 {
-    const QTextDocument* doc = document();
-    const bool lastEmpty = doc->lastBlock().length() <= 1;
-    return doc->blockCount() - (lastEmpty ? 1 : 0);
+    return document()->blockCount() + pendingBreaks_ - (EndColumn() == 0 ? 1 : 0);
 }
 
 void RichEditResultArea::BeginUpdate()
 {
     if (updateDepth_++ == 0) {
         setUpdatesEnabled(false);
-        document()->setDocumentLayout(new DeferredLayout(document()));
-        // One edit block for the whole update: the document takes the text as one change.
+        // One edit block for the whole update: the document tells its layout of the text
+        // only once, at the end.
         caret_.beginEditBlock();
     }
 }
@@ -257,13 +384,20 @@ void RichEditResultArea::EndUpdate()
 {
     if (updateDepth_ == 0) return;
     if (--updateDepth_ == 0) {
-        caret_.endEditBlock();
+        Flush();
+        QTextDocument* doc = document();
         // The window's own cursor followed the text to its end; repainting it there
         // would lay the whole text out at once. Output goes on at caret_ regardless.
-        setTextCursor(QTextCursor(document()));
-        // Without a layout the document makes its own, which starts from the top.
-        document()->setDocumentLayout(nullptr);
-        document()->documentLayout();
+        setTextCursor(QTextCursor(doc));
+        // Told of a change, the layout lays the changed text out at once, which holds the
+        // window for seconds after a long list. With a null page size it lays out nothing;
+        // given its page size back, it lays the whole text out again from the top a
+        // piece at a time while the window runs, the first page at once, as it does for
+        // a newly loaded text.
+        const QSizeF page = doc->pageSize();
+        doc->setPageSize(QSizeF(0, 0));
+        caret_.endEditBlock();
+        doc->setPageSize(page);
         layoutRunning_ = true;
         setUpdatesEnabled(true);
     }
@@ -276,30 +410,29 @@ void RichEditResultArea::EndAllUpdates()
 
 std::string RichEditResultArea::Line(int32_t i) const
 {
+    Flush();
     if (i < 0 || i >= document()->blockCount()) throw std::out_of_range("Line");
     return FromDisplay(document()->findBlockByNumber(i).text());
 }
 
 StyledLine RichEditResultArea::Runs(int32_t i) const
 {
+    Flush();
     if (i < 0 || i >= document()->blockCount()) throw std::out_of_range("Runs");
     StyledLine out;
-    const QTextBlock block = document()->findBlockByNumber(i);
-    for (auto it = block.begin(); !it.atEnd(); ++it) {
-        const QTextFragment frag = it.fragment();
-        if (!frag.isValid() || frag.length() == 0) continue;
-        const QTextCharFormat f = frag.charFormat();
-        StyledRun run{FromDisplay(frag.text()), StyleOf(f), ColorOf(f)};
+    ForEachPiece(document()->findBlockByNumber(i), [&out](const QString& text, const QTextCharFormat& f) {
+        StyledRun run{FromDisplay(text), StyleOf(f), ColorOf(f)};
         if (!out.empty() && out.back().style == run.style && out.back().color == run.color)
             out.back().text += run.text;
         else
             out.push_back(std::move(run));
-    }
+    });
     return out;
 }
 
 StyledText RichEditResultArea::Lines() const
 {
+    Flush();
     StyledText lines;
     const int n = document()->blockCount();
     lines.reserve(static_cast<std::size_t>(n));
@@ -309,6 +442,7 @@ StyledText RichEditResultArea::Lines() const
 
 std::string RichEditResultArea::PlainText() const
 {
+    Flush();
     std::string s;
     const QTextDocument* doc = document();
     for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
@@ -320,8 +454,31 @@ std::string RichEditResultArea::PlainText() const
 
 void RichEditResultArea::ScrollToTop()
 {
+    Flush();
     QTextCursor top(document());
     top.movePosition(QTextCursor::Start);
     setTextCursor(top);
     verticalScrollBar()->setValue(verticalScrollBar()->minimum());
+}
+
+QMimeData* RichEditResultArea::createMimeDataFromSelection() const
+{
+    Flush();
+    const QTextCursor selection = textCursor();
+    const int from = selection.selectionStart();
+    const int to = selection.selectionEnd();
+    QTextDocument copy;
+    copy.setDefaultFont(document()->defaultFont());
+    QTextCursor out(&copy);
+    for (QTextBlock b = document()->findBlock(from); b.isValid() && b.position() < to; b = b.next()) {
+        int at = b.position();
+        ForEachPiece(b, [&](const QString& text, const QTextCharFormat& f) {
+            const int start = std::max(at, from);
+            const int end = std::min(at + static_cast<int>(text.size()), to);
+            if (start < end) out.insertText(text.mid(start - at, end - start), f);
+            at += static_cast<int>(text.size());
+        });
+        if (b.position() + b.length() - 1 < to && b.next().isValid()) out.insertBlock();
+    }
+    return new CopiedText(QTextDocumentFragment(&copy));
 }

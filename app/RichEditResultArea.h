@@ -5,10 +5,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+#include <vector>
 
+#include <QString>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTextLayout>
 
 #include "ResultArea.h"
 #include "RtfWriter.h"
@@ -63,9 +67,34 @@ public:
     // character (the insertion point for further output is not moved).
     void ScrollToTop();
 
+protected:
+    // The copied text keeps its styles and colours, those of listed lines included.
+    QMimeData* createMimeDataFromSelection() const override;
+
 private:
+    // A styled piece of a run waiting in the buffer: its line, its column and length in
+    // UTF-16 units, and its style and colour key.
+    struct PendingRun {
+        int32_t line;
+        int start;
+        int length;
+        uint64_t key;
+    };
+
+    uint64_t CurrentKey() const { return uint64_t{style_} << 32 | color_; }
+    const QTextCharFormat& FormatFor(uint64_t key) const;
+    const QTextCharFormat& CurrentFormat() const { return FormatFor(CurrentKey()); }
+    // Writes T at the caret, its runs styled in the document itself.
     void Insert(const std::string& t);
-    const QTextCharFormat& CurrentFormat();
+    // Appends T to the buffer kept while an update block is open.
+    void Buffer(std::string_view t);
+    // Puts the buffered text in the document: one insertion of the plain text, then each
+    // line's styled runs as formats of its layout.
+    void Flush() const;
+    // True when a write goes to the buffer: inside an update, at the end of the text.
+    bool Buffering() const { return updateDepth_ > 0 && (!pending_.isEmpty() || caret_.atEnd()); }
+    // Length of the last line, the buffer included.
+    int EndColumn() const;
     // Edits made while the window still lays out an earlier update a piece at a time
     // would end that layout where it stands, leaving the rest of the text never laid
     // out. Such an edit is made as an update of its own, after which the layout starts
@@ -81,6 +110,16 @@ private:
     std::size_t maxChars_ = kDefaultMaxChars;
     // The formats of the style and colour pairs written so far: a run reuses its
     // format instead of building one.
-    std::unordered_map<uint64_t, QTextCharFormat> formats_;
+    mutable std::unordered_map<uint64_t, QTextCharFormat> formats_;
     QTextBlockFormat lineFormat_;
+
+    // Text written inside an update block at the end of the area waits here until the
+    // block ends or someone reads the area: inserting a long list run by run costs the
+    // document a piece and a format look-up each, where one plain insertion and a list of
+    // formats per line cost a fraction of that. Line breaks are paragraph separators.
+    mutable QString pending_;
+    mutable std::vector<PendingRun> pendingRuns_;  // only the runs not plain black
+    mutable int32_t pendingBreaks_ = 0;
+    int32_t bufferLine_ = 0;  // line and column where the next buffered text goes
+    int bufferColumn_ = 0;
 };

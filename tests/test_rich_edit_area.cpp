@@ -3,12 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
+#include <tuple>
+#include <vector>
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QtCore/qtestsupport_core.h>
 
 #include "RecordingResultArea.h"
 #include "RichEditResultArea.h"
@@ -17,14 +23,25 @@
 
 namespace {
 
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "test_rich_edit_area";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
+// The application outlives every test and goes before the program's statics: ended by
+// their destructors at exit, after the events of a waiting test, it would crash.
+class Application : public ::testing::Environment {
+public:
+    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
+    void TearDown() override { app_.reset(); }
+    static QApplication& Get() { return *static_cast<QApplication*>(QCoreApplication::instance()); }
+
+private:
+    int argc_ = 1;
+    char name_[20] = "test_rich_edit_area";
+    char* argv_[2] = {name_, nullptr};
+    std::unique_ptr<QApplication> app_;
+};
+
+[[maybe_unused]] const ::testing::Environment* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new Application);
+
+QApplication& App() { return Application::Get(); }
 
 struct Script {
     const char* name;
@@ -101,6 +118,33 @@ const Script kScripts[] = {
          a.AddLine(" ");
          a.WriteRun("ouverte");
          WriteFooter(a, 123007);
+     }},
+    {"StyledListEditedAfterItsUpdate",
+     [](IResultArea& a) {
+         a.AddLine("liste");
+         a.BeginUpdate();
+         for (int i = 0; i < 6; ++i) {
+             a.SetStyle(i % 3 == 0 ? fsBold : fsNone);
+             a.SetColor(i % 2 == 0 ? rcBlue : 0x00AA00);
+             a.WriteRun("mot" + std::to_string(i));
+             a.SetStyle(fsNone);
+             a.SetColor(rcBlack);
+             a.WriteRun(" : ");
+             a.WriteCount(i);
+             a.AddLine("");
+         }
+         a.EndUpdate();
+         a.DeleteLine(2);               // the next line moves up with its colours
+         a.ReplaceLine(3, A("remplacée"));
+         a.DeleteLine(a.LineCount());   // the empty last line joins the one before
+         a.SetColor(rcBlue);
+         a.WriteRun(" fin");
+         a.BeginUpdate();
+         a.SetColor(rcRed);
+         a.WriteRun(" suite");
+         a.AddLine("\r\n");
+         a.DeleteLine(0);
+         a.EndUpdate();
      }},
     {"SpecialCharacters",
      [](IResultArea& a) {
@@ -219,16 +263,95 @@ TEST(RichEditResultArea, ALongUpdateIsLaidOutAfterItsEnd)
     EXPECT_GT(doc->documentLayout()->documentSize().height(), 3000 * 10);
 }
 
-TEST(RichEditResultArea, RefusesTextPastItsLimitLikeTheRecording)
+// Inside an update the counts include the text not yet handed to the document.
+int LaidOutLines(const RichEditResultArea& a)
+{
+    int n = 0;
+    for (QTextBlock b = a.document()->begin(); b.isValid(); b = b.next()) n += b.layout()->lineCount() > 0;
+    return n;
+}
+
+// Every long update ends the same way, whatever came before it: a list after a heading
+// and after a list already laid out is laid out afterwards as well, never at once.
+TEST(RichEditResultArea, EveryLongUpdateIsLaidOutAfterItsEnd)
 {
     App();
     RichEditResultArea a;
-    RecordingResultArea rec(20);
-    a.SetMaxChars(20);
-    for (const char* s : {"1234", "56789", "abcdef", "g"}) EXPECT_EQ(a.AddLine(s), rec.AddLine(s)) << s;
-    EXPECT_EQ(a.PlainText(), rec.Text());
-    EXPECT_EQ(a.TotalChars(), rec.Text().size());
+    a.resize(400, 300);
+    a.show();
+    a.AddLine("heading");
+    for (int round = 0; round < 3; ++round) {
+        a.AddLine("round " + std::to_string(round));
+        a.BeginUpdate();
+        for (int i = 0; i < 3000; ++i) {
+            a.WriteRun("entry " + std::to_string(i) + " : ");
+            a.WriteCount(i);
+            a.AddLine("");
+        }
+        a.EndUpdate();
+        const QTextBlock last = a.document()->lastBlock().previous();
+        EXPECT_LT(LaidOutLines(a), 500) << "round " << round;
+        // Edits while that layout runs, as the letter draw's closing lines and the footer.
+        a.WriteRun("closing");
+        a.ReplaceLine(1, "");
+        WriteFooter(a, 1234);
+        EXPECT_LT(LaidOutLines(a), 500) << "round " << round;
+        EXPECT_TRUE(QTest::qWaitFor([&last] { return last.layout()->lineCount() > 0; }, 10000)) << "round " << round;
+    }
+}
+
+TEST(RichEditResultArea, RefusesTextPastItsLimitLikeTheRecording)
+{
+    App();
+    for (const bool inUpdate : {false, true}) {
+        RichEditResultArea a;
+        RecordingResultArea rec(20);
+        a.SetMaxChars(20);
+        if (inUpdate) a.BeginUpdate();
+        EXPECT_TRUE(a.IsEmpty());
+        for (const char* s : {"1234", "56789", "abcdef", "g"}) {
+            EXPECT_EQ(a.AddLine(s), rec.AddLine(s)) << s;
+            EXPECT_EQ(a.TotalChars(), rec.Text().size()) << s;
+            EXPECT_EQ(a.LineCount(), rec.LineCount()) << s;
+        }
+        EXPECT_FALSE(a.IsEmpty());
+        if (inUpdate) a.EndUpdate();
+        EXPECT_EQ(a.PlainText(), rec.Text());
+    }
     EXPECT_EQ(RichEditResultArea().MaxChars(), RichEditResultArea::kDefaultMaxChars);
+}
+
+// What is copied from the area keeps its colours and styles, those of a list written in
+// an update block as well as those of lines written one run at a time.
+TEST(RichEditResultArea, CopiedTextKeepsItsColours)
+{
+    App();
+    RichEditResultArea a;
+    a.SetColor(rcRed);
+    a.AddLine("rouge");
+    a.BeginUpdate();
+    a.SetColor(rcBlack);
+    a.WriteRun("noir ");
+    a.SetStyle(fsBold);
+    a.SetColor(rcBlue);
+    a.WriteRun("bleu");
+    a.AddLine("");
+    a.EndUpdate();
+    a.selectAll();
+    a.copy();
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->text(), QString("rouge\nnoir bleu\n"));
+    QTextDocument back;
+    back.setHtml(copied->html());
+    std::vector<std::tuple<QString, QColor, bool>> runs;
+    for (QTextBlock b = back.begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            runs.emplace_back(it.fragment().text(), it.fragment().charFormat().foreground().color(),
+                              it.fragment().charFormat().fontWeight() >= QFont::Bold);
+    const std::vector<std::tuple<QString, QColor, bool>> want{
+        {"rouge", QColor(255, 0, 0), false}, {"noir ", QColor(0, 0, 0), false}, {"bleu", QColor(0, 0, 255), true}};
+    EXPECT_EQ(runs, want);
 }
 
 TEST(RichEditResultArea, ClearResetsTextStyleAndColour)
