@@ -12,7 +12,6 @@
 #include <QString>
 #include <QTextCursor>
 #include <QTextEdit>
-#include <QTextLayout>
 
 #include "ResultArea.h"
 #include "RtfWriter.h"
