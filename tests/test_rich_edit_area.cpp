@@ -224,6 +224,18 @@ TEST(RichEditResultArea, UpdateBlocksNestAndSuspendPainting)
     EXPECT_EQ(a.UpdateDepth(), 0);
 }
 
+// Writes N lines "entry K : K" in one update block, the number in red.
+void WriteEntries(IResultArea& a, int n)
+{
+    a.BeginUpdate();
+    for (int i = 0; i < n; ++i) {
+        a.WriteRun("entry " + std::to_string(i) + " : ");
+        a.WriteCount(i);
+        a.AddLine("");
+    }
+    a.EndUpdate();
+}
+
 // A long list written in an update block is taken without being laid out: the window
 // lays it out from the top a piece at a time afterwards, the first page at once. The
 // text stays whole, styled, and editable meanwhile, and the layout ends complete.
@@ -235,13 +247,7 @@ TEST(RichEditResultArea, ALongUpdateIsLaidOutAfterItsEnd)
     a.show();
     a.AddLine(" ");
     a.WriteRun("heading");
-    a.BeginUpdate();
-    for (int i = 0; i < 3000; ++i) {
-        a.WriteRun("entry " + std::to_string(i) + " : ");
-        a.WriteCount(i);
-        a.AddLine("");
-    }
-    a.EndUpdate();
+    WriteEntries(a, 3000);
     a.ScrollToTop();
     QTextDocument* doc = a.document();
     ASSERT_EQ(a.LineCount(), 3001);
@@ -263,7 +269,6 @@ TEST(RichEditResultArea, ALongUpdateIsLaidOutAfterItsEnd)
     EXPECT_GT(doc->documentLayout()->documentSize().height(), 3000 * 10);
 }
 
-// Inside an update the counts include the text not yet handed to the document.
 int LaidOutLines(const RichEditResultArea& a)
 {
     int n = 0;
@@ -282,13 +287,7 @@ TEST(RichEditResultArea, EveryLongUpdateIsLaidOutAfterItsEnd)
     a.AddLine("heading");
     for (int round = 0; round < 3; ++round) {
         a.AddLine("round " + std::to_string(round));
-        a.BeginUpdate();
-        for (int i = 0; i < 3000; ++i) {
-            a.WriteRun("entry " + std::to_string(i) + " : ");
-            a.WriteCount(i);
-            a.AddLine("");
-        }
-        a.EndUpdate();
+        WriteEntries(a, 3000);
         const QTextBlock last = a.document()->lastBlock().previous();
         EXPECT_LT(LaidOutLines(a), 500) << "round " << round;
         // Edits while that layout runs, as the letter draw's closing lines and the footer.
@@ -300,6 +299,7 @@ TEST(RichEditResultArea, EveryLongUpdateIsLaidOutAfterItsEnd)
     }
 }
 
+// Inside an update the counts include the text not yet handed to the document.
 TEST(RichEditResultArea, RefusesTextPastItsLimitLikeTheRecording)
 {
     App();
