@@ -295,8 +295,9 @@ bool RichEditResultArea::AddLine(const std::string& s)
     if (maxChars_ != 0 && TotalChars() + s.size() + 2 > maxChars_) return false;
     const LateEdit edit(*this);
     if (pending_.isEmpty() && !caret_.atEnd()) caret_.movePosition(QTextCursor::End);
+    const bool closed = EndColumn() == 0;  // empty area, or text ending with a break
     if (Buffering()) {
-        if (EndColumn() == 0) {  // empty area, or text ending with a break
+        if (closed) {
             Buffer(s);
             Buffer("\r\n");
         } else {
@@ -305,7 +306,6 @@ bool RichEditResultArea::AddLine(const std::string& s)
         }
         return true;
     }
-    const bool closed = document()->lastBlock().length() == 1;  // empty area, or text ending with a break
     if (closed) {
         Insert(s);
         caret_.insertBlock(lineFormat_, CurrentFormat());

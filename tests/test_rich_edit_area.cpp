@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <tuple>
 #include <vector>
 
@@ -23,25 +22,16 @@
 
 namespace {
 
-// The application outlives every test and goes before the program's statics: ended by
-// their destructors at exit, after the events of a waiting test, it would crash.
-class Application : public ::testing::Environment {
-public:
-    void SetUp() override { app_ = std::make_unique<QApplication>(argc_, argv_); }
-    void TearDown() override { app_.reset(); }
-    static QApplication& Get() { return *static_cast<QApplication*>(QCoreApplication::instance()); }
-
-private:
-    int argc_ = 1;
-    char name_[20] = "test_rich_edit_area";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] const ::testing::Environment* const kApplication =
-    ::testing::AddGlobalTestEnvironment(new Application);
-
-QApplication& App() { return Application::Get(); }
+QApplication& App()
+{
+    static int argc = 1;
+    static char name[] = "test_rich_edit_area";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: Qt's input devices, made once a test processes events, do not
+    // survive the end of static objects.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
 
 struct Script {
     const char* name;
