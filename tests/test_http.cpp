@@ -2,6 +2,7 @@
 // every way a request can fail.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <optional>
 #include <utility>
@@ -150,6 +151,14 @@ TEST(HttpClient, FailuresEndTheRequestWithTheirCode) {
         {"closed before the reply", {"--close-early"}, httpGET, 10054, 404, true, "Connection reset by peer", ""},
         {"reply shorter than announced", {"--short-body"}, httpGET, 10054, 404, true, "Connection reset by peer", ""},
         {"slow reply", {"--delay", "3"}, httpGET, 10060, 404, true, "Connection timed out", ""},
+        // Bytes or interim replies that come often enough to keep the line from falling
+        // silent, but far too slowly for a transfer.
+        {"drip-fed body", {"--drip", "0.3"}, httpGET, 10060, 404, true, "Connection timed out", ""},
+        {"endless interim replies", {"--interim", "0.3"}, httpGET, 10060, 404, true, "Connection timed out", ""},
+        {"lengths that disagree", {"--lengths", "0,5"}, httpGET, 10054, 404, true, "Connection reset by peer", ""},
+        {"lengths that disagree, the longer first", {"--lengths", "5,0"}, httpGET, 10054, 404, true,
+         "Connection reset by peer", ""},
+        {"length beyond the body", {"--lengths", "7"}, httpGET, 10054, 404, true, "Connection reset by peer", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -157,11 +166,14 @@ TEST(HttpClient, FailuresEndTheRequestWithTheirCode) {
         server.Put("LEXVERS.TXT", "LEX00013LEX00013");
         THttpCli cli;
         cli.TimeoutMs = 1000;
+        cli.SlowSeconds = 2;
         std::string body;
         cli.RcvdStream = &body;
+        const auto start = std::chrono::steady_clock::now();
         cli.URL = c.url.empty() ? server.Url(kVersionPath) : c.url[0] == '/' ? server.Url(c.url) : c.url;
         Outcome out = Send(cli, c.rq);
         EXPECT_EQ(out.done, (std::vector<std::pair<THttpRequest, uint16_t>>{{c.rq, c.err}}));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
         EXPECT_EQ(out.thrown.has_value(), c.thrown);
         if (c.thrown) {
             EXPECT_EQ(*out.thrown, c.status);
@@ -198,12 +210,46 @@ TEST(HttpClient, EndlessReplyIsCappedOrTimedOut) {
     EXPECT_EQ(timedOut.done, (std::vector<std::pair<THttpRequest, uint16_t>>{{httpGET, 10060}}));
     EXPECT_TRUE(timedOut.thrown);
 
+    // A reply that may be no longer than a known length fails once it is longer.
     cli.TotalTimeoutMs = 0;
+    cli.MaxReply = 10000;
+    const std::string words = "AJOUTER=abc\r\n";
+    cli.SendStream = &words;
+    cli.URL = server.Url("/protec/relexo/traitement.php3");
+    body.clear();
+    Outcome tooLong = Send(cli, httpPOST);
+    EXPECT_EQ(tooLong.done, (std::vector<std::pair<THttpRequest, uint16_t>>{{httpPOST, 10040}}));
+    EXPECT_EQ(tooLong.reason, "Message too long");
+    EXPECT_LE(body.size(), 10000u);
+    cli.MaxReply = 0;
+    cli.URL = server.Url(kVersionPath);
+
     int polls = 0;
     cli.Terminating = [&] { return ++polls > 5; };
     Outcome ended = Send(cli, httpGET);
     EXPECT_EQ(ended.done, (std::vector<std::pair<THttpRequest, uint16_t>>{{httpGET, 10004}}));
     EXPECT_TRUE(ended.thrown);
+}
+
+// A user name and password in a URL, the first one or a redirection's, are dropped: no
+// request ever carries credentials.
+TEST(HttpClient, NeverSendsCredentials) {
+    TestServer server({"--credentials-redirect"});
+    server.Put("LEXVERS.TXT", "LEX00013");
+    THttpCli cli;
+    std::string body;
+    cli.RcvdStream = &body;
+    for (const std::string& url : {server.Url(kVersionPath), "http://me:pw@" + server.Host() + kVersionPath}) {
+        body.clear();
+        cli.URL = url;
+        Outcome out = Send(cli, httpGET);
+        EXPECT_FALSE(out.thrown);
+        EXPECT_EQ(body, "LEX00013");
+    }
+    const std::string log = server.Log();
+    const std::string direct = "GET " + kVersionPath + " HTTP/1.0\r\n" + kHeaders + "Host: " + server.Host() + "\r\n\r\n";
+    const std::string moved = "GET /cred" + kVersionPath + " HTTP/1.0\r\n" + kHeaders + "Host: " + server.Host() + "\r\n\r\n";
+    EXPECT_EQ(log, direct + moved + direct + moved);
 }
 
 TEST(HttpClient, HostHeaderNamesThePortOnlyWhenNotTheDefault) {

@@ -1,7 +1,9 @@
 // The HTTP client of both programs: blocking HEAD, GET and POST requests over libcurl,
 // sent as HTTP/1.0 with a fixed set of headers, following at most 5 redirections and
 // never through a proxy. A request keeps calling OnWait while it waits, so that a window
-// can process its events meanwhile. No Qt here.
+// can process its events meanwhile; and a program whose windows may run event loops of
+// their own (a modal help window opened from OnWait) installs a request driver, so that
+// the transfer goes on in whatever loop runs. No Qt here.
 #pragma once
 
 #include <cstddef>
@@ -39,10 +41,18 @@ public:
     // At most this many body bytes are read (0: no cap); once they are there the request
     // ends as a completed exchange, the rest of the reply unread.
     std::size_t MaxReceive = 0;
+    // A reply body longer than this ends the request as a failure, 10040 "Message too
+    // long" (0: no limit): for a reply whose length is known in advance.
+    std::size_t MaxReply = 0;
     // A request gives up (10060) after this long without a byte moving either way.
     int TimeoutMs = 30000;
     // And after this long in all (0: no limit), whatever moves.
     int TotalTimeoutMs = 0;
+    // And when fewer than MinBytesPerSecond of body come or go per second for
+    // SlowSeconds on end: a server that drips a byte now and then, or sends one interim
+    // reply after another, never resets this.
+    long MinBytesPerSecond = 1024;
+    long SlowSeconds = 30;
 
     void Head();
     void Get();
@@ -57,6 +67,14 @@ private:
     int statusCode_ = 0;
     std::string reasonPhrase_;
 };
+
+// The request driver: a program with an event loop installs `running`, told true when a
+// request starts and false once none runs any more; while true it calls PumpRequests()
+// every few milliseconds from its event loop, whichever loop that is. Without a driver a
+// request moves only while its own call waits. One thread only.
+void SetRequestDriver(std::function<void(bool running)> running);
+// Moves every running request along as far as it can without waiting.
+void PumpRequests();
 
 // The maker's web server as host[:port]: "www.lexorama.fr" unless the environment
 // variable LEXORAMA_SERVER names another.
