@@ -51,7 +51,8 @@ def parse_args():
     p.add_argument("--close-early", action="store_true",
                    help="close the connection after reading the request, without a reply")
     p.add_argument("--endless", action="store_true",
-                   help="GET and POST replies never end (bytes keep coming until the client goes, 20 s at most)")
+                   help="GET replies never end (bytes keep coming until the client goes, 20 s at most)")
+    p.add_argument("--post-endless", action="store_true", help="the same for POST replies")
     p.add_argument("--drip", type=float, default=0.0,
                    help="GET replies send their body one byte every this many seconds (60 s at most)")
     p.add_argument("--interim", type=float, default=0.0,
@@ -195,7 +196,7 @@ class Handler(socketserver.BaseRequestHandler):
             with open(os.path.join(args.root, "posted.bin"), "wb") as f:
                 f.write(body)
             words = len(body) - len(POST_KEY) if body.startswith(POST_KEY) else len(body)
-            if args.endless:
+            if args.post_endless:
                 send_endless(sock, b"")
                 return
             reply(sock, 200, b"o" * max(0, words + args.post_extra))

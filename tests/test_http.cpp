@@ -190,7 +190,7 @@ TEST(HttpClient, FailuresEndTheRequestWithTheirCode) {
 // A reply that never ends: the cap ends it as a completed exchange with the first bytes,
 // and without the cap the overall time-out does; a closing program ends it too.
 TEST(HttpClient, EndlessReplyIsCappedOrTimedOut) {
-    TestServer server({"--endless"});
+    TestServer server({"--endless", "--post-endless"});
     server.Put("LEXVERS.TXT", "LEX00013");
     THttpCli cli;
     std::string body;

@@ -454,30 +454,37 @@ TEST(UpdateCycle, DownloadAndArchiveFailuresLeaveTheDictionaryAlone) {
 }
 
 // A reply of the wrong length is told, and so is a missing documents folder (nothing is
-// written elsewhere in its place); the merge stays done all the same.
+// written elsewhere in its place); the merge stays done all the same. A reply that never
+// ends is cut off and told as too long.
 TEST(UpdateCycle, UploadAnsweredWithAWrongLengthAndNoDocumentsFolder) {
     const UpdateData d = MakeData(300);
-    TestServer server({"--post-extra", "3"});
-    server.Put(d.newVersion + ".ZIP", d.Zip());
-    UpdaterRun run;
-    WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
-    fs::remove(run.Documents());
-    const bool rootFileBefore = fs::exists("/LEXTRANS.TXT");
-    run.Start(d.newVersion);
-    ASSERT_TRUE(run.WaitEnd());
-    EXPECT_TRUE(run.LexoramaCameBack()) << run.Log();
     const std::size_t sent = Lines(d.ownWords).size();
-    EXPECT_EQ(run.Boxes(), (std::vector<std::string>{"Erreur|Echec de l'\xC3\xA9" "criture de LEXTRANS.TXT",
-                                                      "Erreur|Erreur lors de l'\xC3\xA9" "criture sur le serveur : E " +
-                                                          std::to_string(sent) + " - R " + std::to_string(sent + 3)}));
-    EXPECT_EQ(ReadAll(run.Work() / "LEXOTOT.TXT"), d.MergedFile());
-    EXPECT_EQ(server.Read("posted.bin"), "AJOUTER=" + Lines(d.ownWords));
-    EXPECT_EQ(fs::exists("/LEXTRANS.TXT"), rootFileBefore);
-    EXPECT_EQ(run.Files(run.Work()), std::set<std::string>{"LEXOTOT.TXT"});
-    const std::string closed = run.Closed();
-    EXPECT_NE(closed.find(" ledTransfert=en cours"), std::string::npos) << closed;
-    EXPECT_NE(closed.find(" ledZip=termin\xC3\xA9"), std::string::npos) << closed;
-    EXPECT_NE(closed.find(" lblTransfert2=+"), std::string::npos) << closed;  // no folder name
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"--post-extra", "Erreur|Erreur lors de l'\xC3\xA9" "criture sur le serveur : E " + std::to_string(sent) +
+                             " - R " + std::to_string(sent + 3)},
+        {"--post-endless", "Erreur|10040 : Message too long"},
+    };
+    for (const auto& [fault, box] : cases) {
+        SCOPED_TRACE(fault);
+        TestServer server(fault == "--post-extra" ? std::vector<std::string>{fault, "3"} : std::vector<std::string>{fault});
+        server.Put(d.newVersion + ".ZIP", d.Zip());
+        UpdaterRun run;
+        WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
+        fs::remove(run.Documents());
+        const bool rootFileBefore = fs::exists("/LEXTRANS.TXT");
+        run.Start(d.newVersion);
+        ASSERT_TRUE(run.WaitEnd());
+        EXPECT_TRUE(run.LexoramaCameBack()) << run.Log();
+        EXPECT_EQ(run.Boxes(), (std::vector<std::string>{"Erreur|Echec de l'\xC3\xA9" "criture de LEXTRANS.TXT", box}));
+        EXPECT_EQ(ReadAll(run.Work() / "LEXOTOT.TXT"), d.MergedFile());
+        EXPECT_EQ(server.Read("posted.bin"), "AJOUTER=" + Lines(d.ownWords));
+        EXPECT_EQ(fs::exists("/LEXTRANS.TXT"), rootFileBefore);
+        EXPECT_EQ(run.Files(run.Work()), std::set<std::string>{"LEXOTOT.TXT"});
+        const std::string closed = run.Closed();
+        EXPECT_NE(closed.find(" ledTransfert=en cours"), std::string::npos) << closed;
+        EXPECT_NE(closed.find(" ledZip=termin\xC3\xA9"), std::string::npos) << closed;
+        EXPECT_NE(closed.find(" lblTransfert2=+"), std::string::npos) << closed;  // no folder name
+    }
 }
 
 // Killed at any moment of the merge, the updater leaves the old dictionary or the new

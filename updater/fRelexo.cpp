@@ -472,6 +472,9 @@ void TfrmRelexo::Upload() {
     http.RcvdStream = &reply;
     http.OnRequestDone = [&errCode](THttpRequest, uint16_t code) { errCode = code; };
     http.URL = "http://" + MakerServer() + "/protec/relexo/traitement.php3";
+    // The reply should be as long as the words sent: one far longer is no answer of the
+    // server's, and must not grow without end.
+    http.MaxReply = 2 * words.size() + 65536;
     try {
         http.Post();
     } catch (const EHttpException&) {
