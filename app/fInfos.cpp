@@ -154,8 +154,8 @@ void TfrmInfos::done(int result) {
 }
 
 void TfrmInfos::FormKeyDown(int key) {
-    // Another modal window would hold up a running check until it closes.
-    if (key == Qt::Key_F1 && OpenHelp && !checking_) OpenHelp();
+    // Also during a check: the request goes on in the help window's loop.
+    if (key == Qt::Key_F1 && OpenHelp) OpenHelp();
 }
 
 bool TfrmInfos::eventFilter(QObject* watched, QEvent* event) {
@@ -208,7 +208,7 @@ void TfrmInfos::btnLexoUpdateClick() {
 }
 
 void TfrmInfos::btnWeb2Click() {
-    if (OpenWebWindow && !checking_) OpenWebWindow();
+    if (OpenWebWindow) OpenWebWindow();
 }
 
 void TfrmInfos::btnLexo2Click() { OpenUrl(QUrl(QString::fromLatin1(kProgramPage))); }

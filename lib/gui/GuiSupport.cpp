@@ -14,13 +14,16 @@
 #include <QLibraryInfo>
 #include <QLineEdit>
 #include <QPalette>
+#include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 #include <QTranslator>
 #include <QWidget>
 
 #include "cp1252.h"
 #include "gui/uMyMessageBox.h"
+#include "net/HttpCli.h"
 
 namespace gui {
 
@@ -191,6 +194,21 @@ bool LexoApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
+void InstallRequestDriver(QCoreApplication& app) {
+    // A request in flight moves on in whatever loop runs: the one its own call waits in,
+    // a modal help window's, a message box's. The timer runs only while a request does.
+    auto* timer = new QTimer(&app);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [] { PumpRequests(); });
+    const QPointer<QTimer> alive(timer);
+    SetRequestDriver([alive](bool running) {
+        if (alive.isNull()) return;
+        if (running) alive->start();
+        else alive->stop();
+    });
+    QObject::connect(timer, &QObject::destroyed, [] { SetRequestDriver(nullptr); });
+}
+
 void InitApplication(QApplication& app, const QString& title) {
     // Only the application name: a display name would be appended to every window title.
     app.setApplicationName(title);
@@ -198,6 +216,7 @@ void InitApplication(QApplication& app, const QString& title) {
     if (app.property("lexoInitialised").toBool()) return;
     app.setProperty("lexoInitialised", true);
     LoadFrenchTranslations(app);
+    InstallRequestDriver(app);
     app.installEventFilter(new EnterClicksFocusedButton(&app));
     QAccessible::installFactory(NamedComboBoxFactory);
 }

@@ -56,8 +56,12 @@ public:
 //   as Space does (Qt alone leaves Enter to a dialog's default button);
 // - an editable combo box is announced to screen readers by its accessible name (its
 //   hint) and no longer by the text typed in it.
+// - the HTTP client's requests are moved along by the application's event loop, so that
+//   a modal window opened meanwhile (F1's help, a message box) does not stall them.
 // Calling it again changes only the title.
 void InitApplication(QApplication& app, const QString& title);
+// The last item alone, for programs and tests that need no more of the set-up.
+void InstallRequestDriver(QCoreApplication& app);
 // Shows the default error report for an exception message.
 void ReportException(const std::string& message);
 // Runs a window's handler; an exception it lets out is shown by the default error report
