@@ -139,9 +139,6 @@ std::string SingleInstanceLock::DefaultFolder() {
             return dir;
         }
     }
-    try {
-        return GetTempFolder();
-    } catch (...) {
-        return "/tmp/";
-    }
+    // The lock must be the same for every run: the shared folder, not the run's own.
+    return SystemTempFolder();
 }

@@ -4,9 +4,15 @@
 #include "Global.h"
 
 #include <unistd.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <vector>
 #include <cstdlib>
 #include <limits>
 #include <stdexcept>
@@ -209,7 +215,7 @@ std::string SanitizeFileName(std::string_view s) {
 // ---------------------------------------------------------------------------
 // Temporary folder and socket error texts
 
-std::string GetTempFolder() {
+std::string SystemTempFolder() {
     // $TMPDIR when it names an existing directory we may write in, else /tmp.
     std::string dir = "/tmp";
     if (const char* env = std::getenv("TMPDIR"); env != nullptr && *env != '\0') {
@@ -218,13 +224,108 @@ std::string GetTempFolder() {
             dir = env;
     }
     if (dir.back() != '/') dir += '/';
+    return dir;
+}
+
+namespace {
+
+// The run folders this process made (one per shared folder it was asked under), and the
+// process that made them: a child forked from it must not remove them when it ends.
+struct TRunFolders {
+    std::mutex lock;
+    std::vector<std::string> made;
+    pid_t owner = 0;
+};
+
+TRunFolders& RunFolders() {
+    static TRunFolders* folders = new TRunFolders;  // outlives every static that may use it
+    return *folders;
+}
+
+// A folder that only this user can enter, that is no link, and that this user owns.
+bool IsPrivateFolder(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & 077) == 0;
+}
+
+// Run folders are named "lexorama-PID-XXXXXX": the process that made one is known.
+constexpr std::string_view kRunFolderPrefix = "lexorama-";
+
+std::string RunFolderPrefix(pid_t pid) { return std::string(kRunFolderPrefix) + std::to_string(pid) + "-"; }
+
+// The process of a run folder's name; 0 when the name is none.
+pid_t RunFolderOwner(std::string_view name) {
+    if (name.substr(0, kRunFolderPrefix.size()) != kRunFolderPrefix) return 0;
+    name.remove_prefix(kRunFolderPrefix.size());
+    const std::size_t dash = name.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash > 9 || name.size() != dash + 7) return 0;
+    pid_t pid = 0;
+    for (std::size_t i = 0; i < dash; ++i) {
+        if (name[i] < '0' || name[i] > '9') return 0;
+        pid = pid * 10 + (name[i] - '0');
+    }
+    return pid;
+}
+
+// Removes the run folders of this user that a killed run left in `shared`.
+void RemoveAbandonedRunFolders(const std::string& shared) {
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(shared, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const pid_t owner = RunFolderOwner(name);
+        if (owner <= 0 || ::kill(owner, 0) == 0 || errno != ESRCH) continue;
+        const std::string folder = shared + name;
+        std::error_code ignored;
+        if (IsPrivateFolder(folder)) std::filesystem::remove_all(folder, ignored);
+    }
+}
+
+}  // namespace
+
+std::string GetTempFolder() {
+    const std::string shared = SystemTempFolder();
+    TRunFolders& f = RunFolders();
+    const std::lock_guard<std::mutex> hold(f.lock);
+    const std::string prefix = shared + RunFolderPrefix(::getpid());
+    for (const std::string& folder : f.made)
+        if (folder.compare(0, prefix.size(), prefix) == 0 && folder.find('/', prefix.size()) == folder.size() - 1 &&
+            IsPrivateFolder(folder))
+            return folder;
+
     // Callers append a file name; a folder that cannot be held whole in the classic
     // 260-character path buffer (closing zero included) is refused rather than cut to
     // a different, wrong folder.
-    if (dir.size() >= 260)
-        throw std::runtime_error(A("Nom de dossier temporaire trop long (") + std::to_string(dir.size()) +
-                                 A(" caractères) : ") + dir);
-    return dir;
+    std::string name = prefix + "XXXXXX/";
+    if (name.size() >= 260)
+        throw std::runtime_error(A("Nom de dossier temporaire trop long (") + std::to_string(name.size()) +
+                                 A(" caractères) : ") + name);
+    RemoveAbandonedRunFolders(shared);
+    // A new name that nobody else can have taken, made with mode 0700: no other user can
+    // plant a file or a link in it, and two copies of the programs never share one.
+    name.pop_back();
+    if (::mkdtemp(name.data()) == nullptr)
+        throw std::runtime_error(A("Impossible de créer un dossier temporaire dans ") + shared + " : " +
+                                 std::strerror(errno));
+    name += '/';
+    if (f.made.empty()) {
+        f.owner = ::getpid();
+        std::atexit(RemoveTempFolder);
+    }
+    f.made.push_back(name);
+    return name;
+}
+
+void RemoveTempFolder() {
+    TRunFolders& f = RunFolders();
+    const std::lock_guard<std::mutex> hold(f.lock);
+    if (f.owner != ::getpid()) return;
+    for (const std::string& folder : f.made) {
+        // Links inside are removed, never followed.
+        std::error_code ignored;
+        if (IsPrivateFolder(folder)) std::filesystem::remove_all(folder, ignored);
+    }
+    f.made.clear();
 }
 
 std::string SocketErrorText(int32_t code) {

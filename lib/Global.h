@@ -40,8 +40,18 @@ std::string FoldAccentsUpper(std::string_view s);
 std::string AnagramKey(std::string_view s);
 std::string SanitizeFileName(std::string_view s);
 
-// The temporary folder, ending with the path separator.
+// The system's shared temporary folder ($TMPDIR when usable, else /tmp), ending with "/".
+std::string SystemTempFolder();
+// This run's own temporary folder, ending with "/": a new folder "lexorama-PID-XXXXXX"
+// of the shared one, made at the first call with mode 0700, so that only this user, and
+// only this run, has files in it. Asked again, it gives the same folder (a new one if it
+// has gone, or if TMPDIR now names another shared folder). Making one also removes this
+// user's run folders whose process is gone (a run that was killed). Throws
+// std::runtime_error when the folder cannot be made or its name would not fit in 260
+// characters.
 std::string GetTempFolder();
+// Removes the run folders with all they hold. Also done when the process exits normally.
+void RemoveTempFolder();
 std::string SocketErrorText(int32_t code);
 
 // Letter-draw arithmetic (positions are 1-based).

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -48,54 +50,105 @@ private:
     std::optional<std::string> old_;
 };
 
-TEST(GetTempFolder, FallsBackToTmp) {
-    TmpDirGuard g;
-    g.Unset();
-    EXPECT_EQ(GetTempFolder(), "/tmp/");
-    g.Set("");
-    EXPECT_EQ(GetTempFolder(), "/tmp/");
-    g.Set("/no/such/folder/anywhere");
-    EXPECT_EQ(GetTempFolder(), "/tmp/");
-    g.Set("/etc/hostname");  // a file, not a folder
-    EXPECT_EQ(GetTempFolder(), "/tmp/");
+std::string FileText(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-TEST(GetTempFolder, UsesTmpdirAndEndsWithSeparator) {
+// A run folder of this process under `shared` ("/tmp/"...): private, and named for it.
+void ExpectRunFolderIn(const std::string& folder, const std::string& shared) {
+    const std::string prefix = shared + "lexorama-" + std::to_string(::getpid()) + "-";
+    EXPECT_EQ(folder.compare(0, prefix.size(), prefix), 0) << folder;
+    EXPECT_EQ(folder.size(), prefix.size() + 7) << folder;
+    EXPECT_EQ(folder.back(), '/');
+    struct stat st {};
+    ASSERT_EQ(::lstat(folder.c_str(), &st), 0) << folder;
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(st.st_uid, ::geteuid());
+}
+
+TEST(GetTempFolder, FallsBackToTmp) {
+    TmpDirGuard g;
+    for (const char* tmpdir : {static_cast<const char*>(nullptr), "", "/no/such/folder/anywhere", "/etc/hostname"}) {
+        SCOPED_TRACE(tmpdir == nullptr ? "unset" : tmpdir);
+        if (tmpdir == nullptr) g.Unset();
+        else g.Set(tmpdir);
+        EXPECT_EQ(SystemTempFolder(), "/tmp/");
+        ExpectRunFolderIn(GetTempFolder(), "/tmp/");
+    }
+    RemoveTempFolder();
+}
+
+// The run's own folder: made once under $TMPDIR, the same at every call, a new one once
+// it has gone; removed whole, links inside removed and never followed. Folders of runs
+// that were killed go when a run makes its own; other folders of the shared one stay.
+TEST(GetTempFolder, OneFolderOfThisRunAloneRemovedWhole) {
     TmpDirGuard g;
     const fs::path dir = fs::temp_directory_path() / ("lexo_tmp_" + std::to_string(::getpid()));
     fs::create_directories(dir);
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const fs::path abandoned = dir / ("lexorama-" + std::to_string(gone) + "-abcdef");
+    const fs::path running = dir / ("lexorama-" + std::to_string(::getppid()) + "-abcdef");
+    const fs::path other = dir / ("lexorama-" + std::to_string(gone) + "-kept");  // no run folder's name
+    for (const fs::path& p : {abandoned, running, other}) {
+        fs::create_directories(p);
+        fs::permissions(p, fs::perms::owner_all, fs::perm_options::replace);
+        std::ofstream(p / "LEX26130.TXT") << "x";
+    }
     g.Set(dir.string());
     const std::string folder = GetTempFolder();
-    EXPECT_EQ(folder, dir.string() + "/");
+    ExpectRunFolderIn(folder, dir.string() + "/");
+    EXPECT_FALSE(fs::exists(abandoned));
+    EXPECT_TRUE(fs::exists(running / "LEX26130.TXT"));
+    EXPECT_TRUE(fs::exists(other / "LEX26130.TXT"));
     g.Set(dir.string() + "/");
-    EXPECT_EQ(GetTempFolder(), dir.string() + "/");
+    EXPECT_EQ(GetTempFolder(), folder);
 
-    // Callers append a file name and use the file.
-    const std::string file = folder + "INFOS.HTM";
-    { std::ofstream(file) << "x"; }
-    EXPECT_TRUE(fs::exists(file));
+    // Callers append a file name and use the file; a link in it is removed with it, its
+    // target stays.
+    std::ofstream(folder + "INFOS.HTM") << "x";
+    std::ofstream(dir / "victim") << "keep";
+    fs::create_symlink(dir / "victim", folder + "TAVOK.HTM");
+    fs::create_directories(folder + "sub");
+    RemoveTempFolder();
+    EXPECT_FALSE(fs::exists(folder));
+    EXPECT_EQ(FileText(dir / "victim"), "keep");
+    const std::string again = GetTempFolder();
+    ExpectRunFolderIn(again, dir.string() + "/");
+    fs::remove_all(again);
+    const std::string third = GetTempFolder();
+    ExpectRunFolderIn(third, dir.string() + "/");
+    EXPECT_NE(third, again);
+    RemoveTempFolder();
     fs::remove_all(dir);
 }
 
 TEST(GetTempFolder, RefusesAFolderNameTooLongForThePathBuffer) {
     TmpDirGuard g;
     const fs::path base = "/tmp/lexo_long_" + std::to_string(::getpid());
-    // Build a folder whose name with its closing separator is exactly 259, then 260.
+    // The run folder's name, "lexorama-PID-XXXXXX/", goes after the shared one's: build
+    // shared folders that make it exactly 259, then 260 with its closing separator.
+    const std::size_t own = ("lexorama-" + std::to_string(::getpid()) + "-XXXXXX/").size();
     fs::path dir = base;
-    while (dir.string().size() < 200) dir /= std::string(40, 'd');
-    const size_t room = 258 - dir.string().size();  // 258 + "/" = 259 with separator
+    while (dir.string().size() < 180) dir /= std::string(40, 'd');
+    const size_t room = 259 - own - 1 - dir.string().size();  // dir + "/" + name + "/" + own
     const fs::path ok = dir / std::string(room - 1, 'k');
     const fs::path tooLong = dir / std::string(room, 'k');
     fs::create_directories(ok);
     fs::create_directories(tooLong);
-    ASSERT_EQ(ok.string().size() + 1, 259u);
-    ASSERT_EQ(tooLong.string().size() + 1, 260u);
+    ASSERT_EQ(ok.string().size() + 1 + own, 259u);
+    ASSERT_EQ(tooLong.string().size() + 1 + own, 260u);
 
     g.Set(ok.string());
-    EXPECT_EQ(GetTempFolder(), ok.string() + "/");
+    ExpectRunFolderIn(GetTempFolder(), ok.string() + "/");
     g.Set(tooLong.string());
     EXPECT_EQ(ThrownText<std::runtime_error>(GetTempFolder),
-              A("Nom de dossier temporaire trop long (260 caractères) : ") + tooLong.string() + "/");
+              A("Nom de dossier temporaire trop long (260 caractères) : ") + tooLong.string() + "/lexorama-" +
+                  std::to_string(::getpid()) + "-XXXXXX/");
+    RemoveTempFolder();
     fs::remove_all(base);
 }
 

@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QFontMetrics>
 #include <QPlainTextEdit>
@@ -298,7 +299,8 @@ void TestHelpWindows::webWindowWritesShowsAndRemovesItsPage() {
 
 void TestHelpWindows::webWindowReportsAnUnwritablePageOncePerOpening() {
     // A folder in the page's place: the file cannot be created.
-    QVERIFY(QDir(tmp_.path()).mkdir(QStringLiteral("TAVOK.HTM")));
+    const QString runFolder = QString::fromStdString(GetTempFolder());
+    QVERIFY(QDir(runFolder).mkdir(QStringLiteral("TAVOK.HTM")));
     MessageBoxTesting::ClearLog();
     TfrmWeb w;
     ShowAndFocus(w);
@@ -310,13 +312,13 @@ void TestHelpWindows::webWindowReportsAnUnwritablePageOncePerOpening() {
     QVERIFY(w.WebBrowser1->toPlainText().isEmpty());
     w.reject();
     // The folder is no page of ours: closing leaves it.
-    QVERIFY(QFileInfo(tmp_.filePath(QStringLiteral("TAVOK.HTM"))).isDir());
+    QVERIFY(QFileInfo(runFolder + QStringLiteral("TAVOK.HTM")).isDir());
 
     ShowAndFocus(w);
     w.FormActivate();
     QCOMPARE(MessageBoxTesting::Log().size(), std::size_t{2});
     w.reject();
-    QVERIFY(QDir(tmp_.path()).rmdir(QStringLiteral("TAVOK.HTM")));
+    QVERIFY(QDir(runFolder).rmdir(QStringLiteral("TAVOK.HTM")));
 }
 
 QTEST_MAIN(TestHelpWindows)

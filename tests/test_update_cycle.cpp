@@ -318,6 +318,13 @@ public:
         for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
         return names;
     }
+    // The updater's own folder in the shared temporary one; empty while there is none.
+    fs::path RunTmp() const {
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(Tmp(), ec))
+            if (e.path().filename().string().rfind("lexorama-", 0) == 0) return e.path();
+        return {};
+    }
 
 private:
     fs::path root_;
@@ -340,7 +347,18 @@ TEST(UpdateCycle, DownloadMergeOwnWordsUploadAndRelaunch) {
     server.Put(d.newVersion + ".ZIP", d.Zip());
     UpdaterRun run;
     WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
-    WriteAll(run.Tmp() / "LEXODEL.TXT", "stale\r\n");  // left by an earlier run: not used
+    // Another user's files and links in the shared temporary folder, under the names that
+    // both programs use: never read, written through or removed.
+    WriteAll(run.Tmp() / "LEXODEL.TXT", "stale\r\n");
+    WriteAll(run.Tmp() / "victim", "keep");
+    for (const std::string& name : {std::string("INFOS.HTM"), d.newVersion + ".ZIP", d.newVersion + ".TXT"})
+        fs::create_symlink(run.Tmp() / "victim", run.Tmp() / name);
+    // The whole copy of a dictionary that a killed update left beside it.
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const std::string leftover = "LEXOTOT.TXT.new" + std::to_string(gone) + "-0";
+    WriteAll(run.Work() / leftover, d.dictionary);
 
     // "Infos / MaJ", the version check, "Oui" to the newer version; then "Oui" in the updater.
     run.StartLexorama("btnInfos,btnLexoUpdate,btnYes", "btnOui");
@@ -364,7 +382,12 @@ TEST(UpdateCycle, DownloadMergeOwnWordsUploadAndRelaunch) {
     EXPECT_NE(log.find("POST /protec/relexo/traitement.php3 HTTP/1.0\r\n"), std::string::npos);
     EXPECT_NE(log.find("Content-Type: application/x-www-form-urlencoded\r\n"), std::string::npos);
 
-    EXPECT_EQ(run.Files(run.Tmp()), std::set<std::string>());
+    // Both programs' own folders are gone; the other user's files are as they were.
+    EXPECT_EQ(run.Files(run.Tmp()), (std::set<std::string>{"INFOS.HTM", "LEXODEL.TXT", d.newVersion + ".TXT",
+                                                            d.newVersion + ".ZIP", "victim"}));
+    EXPECT_EQ(ReadAll(run.Tmp() / "victim"), "keep");
+    EXPECT_EQ(ReadAll(run.Tmp() / "LEXODEL.TXT"), "stale\r\n");
+    EXPECT_TRUE(fs::is_symlink(run.Tmp() / "INFOS.HTM"));
     EXPECT_EQ(run.Files(run.Work()), std::set<std::string>{"LEXOTOT.TXT"});
 
     // Every lamp green, the counts in their labels, the own-words rows enabled.
@@ -504,10 +527,10 @@ TEST(UpdateCycle, AKillDuringTheMergeLeavesTheOldOrTheNewDictionary) {
     const auto startMerge = [&](UpdaterRun& run) {
         WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
         run.Start(d.newVersion);
-        const fs::path text = run.Tmp() / (d.newVersion + ".TXT");
+        const auto text = [&] { return run.RunTmp().empty() ? false : fs::exists(run.RunTmp() / (d.newVersion + ".TXT")); };
         const auto deadline = std::chrono::steady_clock::now() + 30s;
-        while (!fs::exists(text) && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
-        return fs::exists(text);
+        while (!text() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+        return text();
     };
 
     // A whole run first, to learn how long the merge takes until the new dictionary is

@@ -141,6 +141,9 @@ TDictionaryMerge::~TDictionaryMerge() = default;
 void TDictionaryMerge::OpenFiles() {
     TState& s = *state_;
     if (!Exists(s.Paths.DictionaryPath)) ThrowMissing(s.Paths.DictionaryPath);
+    // A whole copy of a dictionary that a killed update left beside it takes the room
+    // this one needs.
+    TReplacingFile::RemoveLeftovers(s.Paths.DictionaryPath, true);
     s.MergedDictionary = OpenForReading(s.Paths.DictionaryPath);
     if (!Exists(s.Paths.UpdateTextPath)) {
         s.MergedDictionary.reset();

@@ -7,7 +7,9 @@
 #include <string_view>
 #include <system_error>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,14 +47,57 @@ void SyncFolder(const std::string& folder) {
     ::close(dfd);
 }
 
-}  // namespace
-
-TReplacingFile::TReplacingFile(const std::string& path, bool followLink) : target_(path) {
+// The file that a replacement of `path` replaces.
+std::string TargetOf(const std::string& path, bool followLink) {
     struct stat st {};
     if (followLink && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved) != nullptr) target_ = resolved;
+        if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
     }
+    return path;
+}
+
+// The process id in a name that SiblingName gave for `target`, 0 when it is none of them.
+pid_t SiblingOwner(std::string_view name, std::string_view target) {
+    const std::string_view mark = ".new";
+    if (name.size() <= target.size() + mark.size() || name.substr(0, target.size()) != target ||
+        name.substr(target.size(), mark.size()) != mark)
+        return 0;
+    const std::string_view rest = name.substr(target.size() + mark.size());
+    const std::size_t dash = rest.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash + 1 == rest.size()) return 0;
+    long pid = 0;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if (i == dash) continue;
+        if (rest[i] < '0' || rest[i] > '9') return 0;
+        if (i < dash && pid < 10000000) pid = pid * 10 + (rest[i] - '0');
+    }
+    return static_cast<pid_t>(pid);
+}
+
+}  // namespace
+
+void TReplacingFile::RemoveLeftovers(const std::string& path, bool followLink) {
+    const std::string target = TargetOf(path, followLink);
+    const std::string folder = FolderOf(target);
+    const std::size_t cut = target.rfind('/');
+    const std::string name = cut == std::string::npos ? target : target.substr(cut + 1);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* e = ::readdir(dir)) {
+        const pid_t owner = SiblingOwner(e->d_name, name);
+        if (owner <= 0) continue;
+        // A running process, this one included, may be writing its own.
+        if (::kill(owner, 0) == 0 || errno == EPERM) continue;
+        struct stat st {};
+        const std::string leftover = folder + "/" + e->d_name;
+        if (::lstat(leftover.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(leftover.c_str());
+    }
+    ::closedir(dir);
+}
+
+TReplacingFile::TReplacingFile(const std::string& path, bool followLink) : target_(TargetOf(path, followLink)) {
+    struct stat st {};
     folder_ = FolderOf(target_);
 
     // A file without a name first: should the process die while writing, nothing is

@@ -29,6 +29,11 @@ public:
     // The file that is replaced (the link's target when it was followed).
     const std::string& Target() const { return target_; }
 
+    // Removes the new files that replacements of `path` left beside it when their
+    // process was killed between giving the new file its own name and the rename; those
+    // of a process still running are left alone. Never fails.
+    static void RemoveLeftovers(const std::string& path, bool followLink);
+
 private:
     void Discard();
 

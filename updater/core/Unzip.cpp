@@ -2,9 +2,10 @@
 //
 // The archive comes from the network: every stored name is cut to its last element so
 // that nothing lands outside the folder, names that could mean something else to the
-// file system are skipped, and the unpacked size is capped. Each file is written under
-// a new identity and takes its name once whole, so a link planted under that name in
-// the shared temporary folder is replaced, never followed.
+// file system are skipped, and the unpacked size is capped. The folder is the run's own:
+// each entry is written straight under its name as a new file (a link found there is
+// removed, never followed), and none is flushed to disk, since the folder goes whole at
+// the end of the run.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,10 +16,10 @@
 
 #include <zip.h>
 
-#include "ReplacingFile.h"
 #include "Update.h"
 #include "UpdateText.h"
 #include "cp1252.h"
+#include "platform/TempFile.h"
 
 namespace {
 
@@ -106,8 +107,10 @@ std::vector<std::string> ExtractPackage(const TUpdatePaths& paths, int64_t maxBy
 
         const std::unique_ptr<zip_file_t, TZipFileCloser> entry(zip_fopen_index(archive.get(), index, 0));
         if (!entry) throw EUpdateError("Erreur", Unusable(paths));
+        // Listed before it is written, so that a failure half-way removes it too.
+        if (std::find(written.begin(), written.end(), name) == written.end()) written.push_back(name);
         try {
-            TReplacingFile file(paths.TempFolder + name, false);
+            TTemporaryFile file(paths.TempFolder + name);
             for (;;) {
                 const zip_int64_t n = zip_fread(entry.get(), buffer.data(), buffer.size());
                 if (n < 0) throw EUpdateError("Erreur", Unusable(paths));
@@ -117,12 +120,11 @@ std::vector<std::string> ExtractPackage(const TUpdatePaths& paths, int64_t maxBy
                 if (total > maxBytes) throw EUpdateError("Erreur", TooLarge(paths, maxBytes));
                 file.Write(buffer.data(), static_cast<std::size_t>(n));
             }
-            file.Commit();
+            file.Close();
         } catch (const std::system_error& e) {
             throw EUpdateError("Erreur", WriteErrorText(paths.TempFolder + name, e.code().value()) +
                                              A("\r\nLa mise à jour n'est pas possible."));
         }
-        if (std::find(written.begin(), written.end(), name) == written.end()) written.push_back(name);
     }
     undo.armed = false;
     return written;

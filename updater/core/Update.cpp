@@ -8,9 +8,9 @@
 #include <unistd.h>
 
 #include "Global.h"
-#include "ReplacingFile.h"
 #include "UpdateText.h"
 #include "cp1252.h"
+#include "platform/TempFile.h"
 
 std::string WriteErrorText(const std::string& name, int err) {
     char code[16];
@@ -76,9 +76,7 @@ std::string UploadReplyError(uint16_t errCode, int statusCode, const std::string
 
 void SavePackage(const TUpdatePaths& paths, const std::string& bytes) {
     try {
-        TReplacingFile file(paths.ZipPath, false);
-        file.Write(bytes);
-        file.Commit();
+        TTemporaryFile::WriteAll(paths.ZipPath, bytes);
     } catch (const std::system_error& e) {
         throw EUpdateError("Erreur", WriteErrorText(paths.ZipPath, e.code().value()) +
                                          A("\r\nLa mise à jour n'est pas possible."));
@@ -89,4 +87,6 @@ void DeleteTemporaryFiles(const TUpdatePaths& paths) {
     // A file that cannot be removed stays where it is; nothing depends on its going.
     for (const std::string* path : {&paths.ZipPath, &paths.UpdateTextPath, &paths.DeleteListPath, &paths.ZipName})
         ::unlink(path->c_str());
+    // And the run's own folder goes whole, with whatever else the package held.
+    RemoveTempFolder();
 }

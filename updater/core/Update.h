@@ -65,9 +65,8 @@ struct TUpdatePaths {
 TUpdatePaths MakeUpdatePaths(const std::string& updateVersion, const std::string& tempFolder,
                              const std::string& documentsFolder);
 
-// Step 1: stores the downloaded package as paths.ZipPath. The file takes its name only
-// once whole, and a link found under that name in the shared temporary folder is
-// replaced, never followed. Throws EUpdateError when it cannot be written.
+// Step 1: stores the downloaded package as paths.ZipPath, a new file (a link found under
+// that name is removed, never followed). Throws EUpdateError when it cannot be written.
 void SavePackage(const TUpdatePaths& paths, const std::string& bytes);
 
 // No entry of a package, nor all of them together, may unpack to more than this.
@@ -75,7 +74,8 @@ constexpr int64_t kMaxPackageBytes = int64_t{512} * 1024 * 1024;
 
 // Step 2: extracts every entry of paths.ZipPath directly into paths.TempFolder, each
 // under the last element of its stored name (entries whose name is empty, "." or ".."
-// or holds a control character are skipped), replacing files of the same name; an
+// or holds a control character are skipped), each a new file (a file or link of the same
+// name is removed first, never followed), none flushed to disk; an
 // entry named like the update text or the delete list in another letter case is
 // written under the expected name. A delete list or update text left by an earlier run
 // is removed first. Returns the names written.
@@ -149,7 +149,8 @@ std::string UploadReplyError(uint16_t errCode, int statusCode, const std::string
                              std::size_t replyLength, std::size_t sentTextLength);
 
 // Step 9: deletes, where they exist, the package, the update text and the delete list
-// in the temporary folder, and a file named like the package in the current folder.
+// in the temporary folder, and a file named like the package in the current folder;
+// then the run's own temporary folder (GetTempFolder) with all it holds.
 void DeleteTemporaryFiles(const TUpdatePaths& paths);
 
 // The program file `name` in `folder` when it is there and executable, else the first
