@@ -510,6 +510,32 @@ TEST(UpdateCycle, UploadAnsweredWithAWrongLengthAndNoDocumentsFolder) {
     }
 }
 
+// A package of many entries beside the two files, some named up to the file system's
+// 255 bytes: all of it is unpacked, the update goes through, and nothing of it stays.
+TEST(UpdateCycle, APackageOfManyEntriesAndLongNames) {
+    const UpdateData d = MakeData(300);
+    std::vector<TZipEntry> entries = {{d.newVersion + ".TXT", d.updateText}, {"sub/LEXODEL.TXT", d.deleteList}};
+    for (int i = 0; i < 20000; ++i) entries.push_back({"notes/" + std::to_string(i) + ".txt", "note"});
+    for (std::size_t length = 245; length <= 255; ++length)
+        entries.push_back({"long/" + std::string(length - 4, static_cast<char>('a' + length % 26)) + ".txt", "long"});
+    TestServer server;
+    server.Put(d.newVersion + ".ZIP", Package(entries));
+    UpdaterRun run;
+    WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
+    const auto start = std::chrono::steady_clock::now();
+    run.Start(d.newVersion);
+    ASSERT_TRUE(run.WaitEnd());
+    std::printf("an update of %zu entries: %lld ms\n", entries.size(),
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - start)
+                                           .count()));
+    EXPECT_TRUE(run.LexoramaCameBack()) << run.Log();
+    EXPECT_EQ(run.Boxes(), std::vector<std::string>()) << run.Log();
+    EXPECT_EQ(ReadAll(run.Work() / "LEXOTOT.TXT"), d.MergedFile());
+    EXPECT_EQ(run.Files(run.Tmp()), std::set<std::string>());
+    EXPECT_EQ(run.Files(run.Work()), std::set<std::string>{"LEXOTOT.TXT"});
+}
+
 // Killed at any moment of the merge, the updater leaves the old dictionary or the new
 // one, whole, and nothing beside it.
 TEST(UpdateCycle, AKillDuringTheMergeLeavesTheOldOrTheNewDictionary) {
