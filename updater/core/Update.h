@@ -158,7 +158,7 @@ void DeleteTemporaryFiles(const TUpdatePaths& paths);
 std::string FindProgram(const std::string& name, const std::string& folder);
 
 // Starts `program`, without arguments, in `workFolder` once the process `waitFor` has
-// ended and is gone from the process list (the dictionary program refuses to start
+// ended, collected by its parent or not (the dictionary program refuses to start
 // while the updater runs), from a helper process detached from this one. The helper
 // gives up waiting after maxWaitMs and starts the program all the same. False when the
 // helper could not be started.
