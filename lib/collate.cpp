@@ -136,7 +136,7 @@ public:
         std::array<int, 256> count{};
         std::array<std::string, 256> keys;
         std::vector<std::string> singles;
-        for (int b = 1; b < 256; ++b) {
+        for (int b = 0; b < 256; ++b) {
             const char ch = static_cast<char>(b);
             count[b] = LookedThrough(ch) ? 0 : weights(ch);
             if (count[b] > 0) keys[b] = key(std::string_view(&ch, 1));
@@ -158,8 +158,7 @@ public:
                 pairs.push_back({key(std::string{x, y}), {rankOf(keys[static_cast<unsigned char>(x)]),
                                                           rankOf(keys[static_cast<unsigned char>(y)])}});
         std::sort(pairs.begin(), pairs.end());
-        entries_[0] = {true, 0, {0, 0}};
-        for (int b = 1; b < 256; ++b) {
+        for (int b = 0; b < 256; ++b) {
             Entry& e = entries_[static_cast<std::size_t>(b)];
             if (count[b] == 0) {
                 e = {true, 0, {0, 0}};
