@@ -165,9 +165,9 @@ bool StartsWithNoCase(const std::string& s, const char* prefix) {
     return true;
 }
 
-struct Exchange;
-std::vector<Exchange*>& Running() {
-    static std::vector<Exchange*> running;
+struct TRequestRun;
+std::vector<TRequestRun*>& Running() {
+    static std::vector<TRequestRun*> running;
     return running;
 }
 std::function<void(bool)>& Driver() {
@@ -175,12 +175,10 @@ std::function<void(bool)>& Driver() {
     return driver;
 }
 
-// One exchange: one request, one reply, no redirection followed. It is moved along by
-// Step(), from the request's own wait loop and from the request driver alike.
+// One exchange: one request, one reply, no redirection followed.
 struct Exchange {
     Exchange(THttpCli& c, std::string* b, Clock::time_point requestStart)
         : cli(c), body(b), bodyStart(b != nullptr ? b->size() : 0), start(requestStart) {}
-    ~Exchange() { Unlist(); }
     Exchange(const Exchange&) = delete;
     Exchange& operator=(const Exchange&) = delete;
 
@@ -193,8 +191,6 @@ struct Exchange {
     bool tooLong = false;       // MaxReply passed
     bool lengthsDisagree = false;
     bool finished = false;
-    bool stepping = false;
-    bool listed = false;
     uint16_t error = 0;         // our own reason to end it (time-out, program closing...)
     CURLcode result = CURLE_OK;
     std::string reason;
@@ -203,27 +199,9 @@ struct Exchange {
     Clock::time_point lastMove = Clock::now();
     curl_off_t moved = 0;
 
-    void List() {
-        Running().push_back(this);
-        listed = true;
-        if (Running().size() == 1 && Driver()) Driver()(true);
-    }
-    void Unlist() {
-        if (!listed) return;
-        listed = false;
-        auto& r = Running();
-        for (auto it = r.begin(); it != r.end(); ++it)
-            if (*it == this) {
-                r.erase(it);
-                break;
-            }
-        if (r.empty() && Driver()) Driver()(false);
-    }
-
     // Moves the exchange on without waiting; true once it has ended.
     bool Step() {
-        if (finished || stepping) return finished;
-        stepping = true;
+        if (finished) return true;
         int left = 1;
         curl_multi_perform(multi, &left);
         while (CURLMsg* msg = curl_multi_info_read(multi, &left))
@@ -241,7 +219,6 @@ struct Exchange {
             }
             finished = error != 0;
         }
-        stepping = false;
         return finished;
     }
 
@@ -307,6 +284,182 @@ struct Exchange {
     }
 };
 
+// One request: its exchanges one after the other, the next one of a redirection begun
+// as soon as the last has ended. It is moved along by Step(), from the request's own
+// wait loop and from the request driver alike, so whichever event loop runs meanwhile
+// carries the whole request on.
+struct TRequestRun {
+    TRequestRun(THttpCli& c, THttpRequest r, std::string firstUrl)
+        : cli(c), method(r), url(std::move(firstUrl)), start(Clock::now()) {}
+    ~TRequestRun() {
+        Unlist();
+        EndExchange();
+    }
+    TRequestRun(const TRequestRun&) = delete;
+    TRequestRun& operator=(const TRequestRun&) = delete;
+
+    THttpCli& cli;
+    THttpRequest method;
+    std::string url;
+    Clock::time_point start;
+    int redirections = 0;
+    uint16_t error = 0;
+    bool tooManyRedirections = false;
+    bool done = false;
+    int status = 0;
+    std::string reason;
+    bool stepping = false;
+    bool listed = false;
+    EasyPtr easy;
+    MultiPtr multi;
+    SlistPtr headers;
+    std::unique_ptr<Exchange> x;
+
+    void List() {
+        Running().push_back(this);
+        listed = true;
+        if (Running().size() == 1 && Driver()) Driver()(true);
+    }
+    void Unlist() {
+        if (!listed) return;
+        listed = false;
+        auto& r = Running();
+        r.erase(std::find(r.begin(), r.end(), this));
+        if (r.empty() && Driver()) Driver()(false);
+    }
+
+    // Moves the request on without waiting; true once it has ended.
+    bool Step() {
+        if (done || stepping) return done;
+        stepping = true;
+        while (!done && x->Step()) Conclude();
+        stepping = false;
+        return done;
+    }
+
+    // Waits a little for the network.
+    void Poll() const {
+        if (!done) curl_multi_poll(multi.get(), nullptr, 0, kPollMs, nullptr);
+    }
+
+    void Begin() {
+        easy.reset(curl_easy_init());
+        multi.reset(curl_multi_init());
+        if (!easy || !multi) {
+            error = wsaENOBUFS;
+            done = true;
+            return;
+        }
+        CURL* e = easy.get();
+        x = std::make_unique<Exchange>(cli, method == httpHEAD ? nullptr : cli.RcvdStream, start);
+        x->multi = multi.get();
+
+        // The headers go out as Accept, User-Agent, Host, in this order and no others.
+        // libcurl puts a Host header of the list first of all, whatever its place, and
+        // "Host:" alone switches its own off: so Host rides on the User-Agent entry, the
+        // one line break between them written here.
+        curl_slist* raw = nullptr;
+        raw = curl_slist_append(raw, "Host:");
+        raw = curl_slist_append(raw, (std::string("Accept: ") + kAccept).c_str());
+        raw = curl_slist_append(raw, (std::string("User-Agent: ") + kAgent + "\r\nHost: " + HostHeaderOf(url)).c_str());
+        if (method == httpPOST) raw = curl_slist_append(raw, ("Content-Type: " + cli.ContentTypePost).c_str());
+        raw = curl_slist_append(raw, "Expect:");
+        headers.reset(raw);
+
+        curl_easy_setopt(e, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(e, CURLOPT_DEFAULT_PROTOCOL, "http");
+        curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+        curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
+        curl_easy_setopt(e, CURLOPT_PROXY, "");  // never a proxy, whatever the environment says
+        curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);  // followed here, with our own headers
+        // No credentials from anywhere: not from a .netrc, nor on to another host.
+        curl_easy_setopt(e, CURLOPT_NETRC, static_cast<long>(CURL_NETRC_IGNORED));
+        curl_easy_setopt(e, CURLOPT_UNRESTRICTED_AUTH, 0L);
+        curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+        if (cli.MinBytesPerSecond > 0 && cli.SlowSeconds > 0) {
+            curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, cli.MinBytesPerSecond);
+            curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, cli.SlowSeconds);
+        }
+        curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Exchange::OnBody);
+        curl_easy_setopt(e, CURLOPT_WRITEDATA, x.get());
+        curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &Exchange::OnHeader);
+        curl_easy_setopt(e, CURLOPT_HEADERDATA, x.get());
+        curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &Exchange::OnProgress);
+        curl_easy_setopt(e, CURLOPT_XFERINFODATA, x.get());
+        curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+        if (method == httpHEAD) {
+            curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+        } else if (method == httpPOST) {
+            static const std::string none;
+            const std::string& body = cli.SendStream != nullptr ? *cli.SendStream : none;
+            curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+            curl_easy_setopt(e, CURLOPT_POSTFIELDS, body.data());
+        } else {
+            curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
+        }
+        curl_multi_add_handle(multi.get(), e);
+    }
+
+    void EndExchange() {
+        if (easy && multi) curl_multi_remove_handle(multi.get(), easy.get());
+    }
+
+    // The exchange has ended: the request ends with it, or goes on to the next place.
+    void Conclude() {
+        EndExchange();
+        done = true;
+        CURL* e = easy.get();
+        if (x->error != 0) {
+            error = x->error;
+            return;
+        }
+        if (x->tooLong) {
+            error = wsaEMSGSIZE;
+            return;
+        }
+        if (x->lengthsDisagree) {
+            error = wsaECONNRESET;
+            return;
+        }
+        if (x->result != CURLE_OK && !(x->result == CURLE_WRITE_ERROR && x->capped)) {
+            long osErrno = 0;
+            curl_easy_getinfo(e, CURLINFO_OS_ERRNO, &osErrno);
+            error = WsaFromCurl(x->result, osErrno);
+            return;
+        }
+        // A body shorter than its announced length is a cut reply, however the
+        // connection ended.
+        curl_off_t announced = -1;
+        curl_easy_getinfo(e, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+        if (method != httpHEAD && !x->capped && announced >= 0 && x->received < announced) {
+            error = wsaECONNRESET;
+            return;
+        }
+
+        long code = 0;
+        curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &code);
+        status = static_cast<int>(code);
+        reason = x->reason;
+        char* location = nullptr;
+        curl_easy_getinfo(e, CURLINFO_REDIRECT_URL, &location);
+        const bool redirected = location != nullptr && *location != '\0' &&
+                                (code == 301 || code == 302 || code == 303 || code == 307 || code == 308);
+        if (!redirected) return;
+        if (x->body != nullptr) x->body->resize(x->bodyStart);  // the redirection's own page
+        if (redirections == kMaxRedirections) {
+            tooManyRedirections = true;
+            return;
+        }
+        ++redirections;
+        url = WithoutUserInfo(location);
+        // A redirected POST is fetched with GET, except where the status says to repeat it.
+        if (method == httpPOST && code != 307 && code != 308) method = httpGET;
+        done = false;
+        Begin();
+    }
+};
+
 }  // namespace
 
 void SetRequestDriver(std::function<void(bool running)> running) {
@@ -315,11 +468,11 @@ void SetRequestDriver(std::function<void(bool running)> running) {
 }
 
 void PumpRequests() {
-    const std::vector<Exchange*> now = Running();
-    for (Exchange* x : now) {
-        // An exchange that ended in an earlier one's step has left the list.
+    const std::vector<TRequestRun*> now = Running();
+    for (TRequestRun* run : now) {
+        // A request whose call has returned meanwhile has left the list.
         const auto& r = Running();
-        if (std::find(r.begin(), r.end(), x) != r.end()) x->Step();
+        if (std::find(r.begin(), r.end(), run) != r.end()) run->Step();
     }
 }
 
@@ -347,121 +500,19 @@ void THttpCli::Request(THttpRequest rq) {
 
     statusCode_ = 0;
     reasonPhrase_.clear();
-    const Clock::time_point start = Clock::now();
-    std::string url = WithoutUserInfo(URL);
-    THttpRequest method = rq;
-    uint16_t error = 0;
-    bool tooManyRedirections = false;
-
-    for (int redirections = 0;; ++redirections) {
-        EasyPtr easy(curl_easy_init());
-        MultiPtr multi(curl_multi_init());
-        if (!easy || !multi) {
-            error = wsaENOBUFS;
-            break;
-        }
-        CURL* e = easy.get();
-        Exchange x(*this, method == httpHEAD ? nullptr : RcvdStream, start);
-        x.multi = multi.get();
-
-        // The headers go out as Accept, User-Agent, Host, in this order and no others.
-        // libcurl puts a Host header of the list first of all, whatever its place, and
-        // "Host:" alone switches its own off: so Host rides on the User-Agent entry, the
-        // one line break between them written here.
-        curl_slist* raw = nullptr;
-        raw = curl_slist_append(raw, "Host:");
-        raw = curl_slist_append(raw, (std::string("Accept: ") + kAccept).c_str());
-        raw = curl_slist_append(raw, (std::string("User-Agent: ") + kAgent + "\r\nHost: " + HostHeaderOf(url)).c_str());
-        if (method == httpPOST) raw = curl_slist_append(raw, ("Content-Type: " + ContentTypePost).c_str());
-        raw = curl_slist_append(raw, "Expect:");
-        SlistPtr headers(raw);
-
-        curl_easy_setopt(e, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(e, CURLOPT_DEFAULT_PROTOCOL, "http");
-        curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
-        curl_easy_setopt(e, CURLOPT_HTTPHEADER, headers.get());
-        curl_easy_setopt(e, CURLOPT_PROXY, "");  // never a proxy, whatever the environment says
-        curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);  // followed below, with our own headers
-        // No credentials from anywhere: not from a .netrc, nor on to another host.
-        curl_easy_setopt(e, CURLOPT_NETRC, static_cast<long>(CURL_NETRC_IGNORED));
-        curl_easy_setopt(e, CURLOPT_UNRESTRICTED_AUTH, 0L);
-        curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
-        if (MinBytesPerSecond > 0 && SlowSeconds > 0) {
-            curl_easy_setopt(e, CURLOPT_LOW_SPEED_LIMIT, MinBytesPerSecond);
-            curl_easy_setopt(e, CURLOPT_LOW_SPEED_TIME, SlowSeconds);
-        }
-        curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Exchange::OnBody);
-        curl_easy_setopt(e, CURLOPT_WRITEDATA, &x);
-        curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &Exchange::OnHeader);
-        curl_easy_setopt(e, CURLOPT_HEADERDATA, &x);
-        curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &Exchange::OnProgress);
-        curl_easy_setopt(e, CURLOPT_XFERINFODATA, &x);
-        curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
-        if (method == httpHEAD) {
-            curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
-        } else if (method == httpPOST) {
-            static const std::string none;
-            const std::string& body = SendStream != nullptr ? *SendStream : none;
-            curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-            curl_easy_setopt(e, CURLOPT_POSTFIELDS, body.data());
-        } else {
-            curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
-        }
-
-        curl_multi_add_handle(multi.get(), e);
-        x.List();
-        while (!x.Step()) {
-            if (OnWait) OnWait();
-            if (x.Step()) break;
-            curl_multi_poll(multi.get(), nullptr, 0, kPollMs, nullptr);
-        }
-        x.Unlist();
-        curl_multi_remove_handle(multi.get(), e);
-        error = x.error;
-        if (error != 0) break;
-        const CURLcode result = x.result;
-        if (x.tooLong) {
-            error = wsaEMSGSIZE;
-            break;
-        }
-        if (x.lengthsDisagree) {
-            error = wsaECONNRESET;
-            break;
-        }
-        if (result != CURLE_OK && !(result == CURLE_WRITE_ERROR && x.capped)) {
-            long osErrno = 0;
-            curl_easy_getinfo(e, CURLINFO_OS_ERRNO, &osErrno);
-            error = WsaFromCurl(result, osErrno);
-            break;
-        }
-        // A body shorter than its announced length is a cut reply, however the
-        // connection ended.
-        curl_off_t announced = -1;
-        curl_easy_getinfo(e, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
-        if (method != httpHEAD && !x.capped && announced >= 0 && x.received < announced) {
-            error = wsaECONNRESET;
-            break;
-        }
-
-        long status = 0;
-        curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &status);
-        statusCode_ = static_cast<int>(status);
-        reasonPhrase_ = x.reason;
-        char* location = nullptr;
-        curl_easy_getinfo(e, CURLINFO_REDIRECT_URL, &location);
-        const bool redirected = location != nullptr && *location != '\0' &&
-                                (status == 301 || status == 302 || status == 303 || status == 307 || status == 308);
-        if (!redirected) break;
-        if (x.body != nullptr) x.body->resize(x.bodyStart);  // the redirection's own page
-        if (redirections == kMaxRedirections) {
-            tooManyRedirections = true;
-            break;
-        }
-        url = WithoutUserInfo(location);
-        // A redirected POST is fetched with GET, except where the status says to repeat it.
-        if (method == httpPOST && status != 307 && status != 308) method = httpGET;
+    TRequestRun run(*this, rq, WithoutUserInfo(URL));
+    run.Begin();
+    run.List();
+    while (!run.Step()) {
+        if (OnWait) OnWait();
+        if (run.Step()) break;
+        run.Poll();
     }
+    run.Unlist();
+    const uint16_t error = run.error;
+    const bool tooManyRedirections = run.tooManyRedirections;
+    statusCode_ = run.status;
+    reasonPhrase_ = run.reason;
 
     if (error != 0) {
         // The failure goes to the request-done event; callers then see the request end
