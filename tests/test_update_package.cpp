@@ -2,11 +2,14 @@
 // files, and the texts of the download and upload failures.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <fstream>
 #include <random>
 
 #include <unistd.h>
 
+#include "Global.h"
 #include "UpdateFixture.h"
 #include "ZipMaker.h"
 #include "cp1252.h"
@@ -66,6 +69,20 @@ TEST(UpdatePackage, EntriesLandFlatInTheTemporaryFolderAndGoWithTheCleanUp) {
     fs::current_path(cwd);
     EXPECT_EQ(UpdateFixture::Names(p.TempFolder), (std::vector<std::string>{"evil.txt", "readme.txt"}));
     EXPECT_FALSE(fs::exists(f.Root() / p.ZipName));
+
+    // In the run's own folder, as the updater has it, the clean-up takes everything the
+    // package held, and the folder with it.
+    const char* oldTmp = std::getenv("TMPDIR");
+    const std::string keptTmp = oldTmp != nullptr ? oldTmp : "";
+    ::setenv("TMPDIR", p.TempFolder.c_str(), 1);
+    TUpdatePaths own = MakeUpdatePaths(p.UpdateVersion, GetTempFolder(), (f.Root() / "docs").string());
+    SavePackage(own, f.Read((f.Root() / "package").string()));
+    EXPECT_EQ(ExtractPackage(own).size(), 4u);
+    DeleteTemporaryFiles(own);
+    EXPECT_FALSE(fs::exists(own.TempFolder));
+    EXPECT_EQ(UpdateFixture::Names(p.TempFolder), (std::vector<std::string>{"evil.txt", "readme.txt"}));
+    if (oldTmp != nullptr) ::setenv("TMPDIR", keptTmp.c_str(), 1);
+    else ::unsetenv("TMPDIR");
 }
 
 TEST(UpdatePackage, BadPackagesEndTheUpdateWithAMessageAndLeaveNothing) {
