@@ -28,18 +28,20 @@ TTemporaryFile::~TTemporaryFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-void TTemporaryFile::Write(const char* data, std::size_t size) {
-    if (fd_ < 0) ThrowErrno(EBADF, path_);
+void WriteFully(int fd, const char* data, std::size_t size, const std::string& name) {
+    if (fd < 0) ThrowErrno(EBADF, name);
     while (size > 0) {
-        const ssize_t n = ::write(fd_, data, size);
+        const ssize_t n = ::write(fd, data, size);
         if (n < 0) {
             if (errno == EINTR) continue;
-            ThrowErrno(errno, path_);
+            ThrowErrno(errno, name);
         }
         data += n;
         size -= static_cast<std::size_t>(n);
     }
 }
+
+void TTemporaryFile::Write(const char* data, std::size_t size) { WriteFully(fd_, data, size, path_); }
 
 void TTemporaryFile::Close() {
     if (fd_ < 0) return;

@@ -8,6 +8,10 @@
 #include <cstddef>
 #include <string>
 
+// Writes all of data to the open file fd, a write cut short by a signal taken up again.
+// Throws std::system_error naming `name` (a full disk, a quota).
+void WriteFully(int fd, const char* data, std::size_t size, const std::string& name);
+
 class TTemporaryFile {
 public:
     // Creates `path` anew. A file or link already under that name (an earlier entry of

@@ -1,4 +1,5 @@
 #include "ReplacingFile.h"
+#include "platform/TempFile.h"
 
 #include <atomic>
 #include <cerrno>
@@ -131,18 +132,7 @@ void TReplacingFile::Discard() {
     tempName_.clear();
 }
 
-void TReplacingFile::Write(const char* data, std::size_t size) {
-    if (fd_ < 0) ThrowErrno(EBADF, target_);
-    while (size > 0) {
-        const ssize_t n = ::write(fd_, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ThrowErrno(errno, target_);
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-}
+void TReplacingFile::Write(const char* data, std::size_t size) { WriteFully(fd_, data, size, target_); }
 
 void TReplacingFile::Commit() {
     if (fd_ < 0) ThrowErrno(EBADF, target_);
