@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <random>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "DictFixture.h"
 #include "FileSizeLimit.h"
 #include "Global.h"
@@ -283,9 +286,24 @@ TEST(UpdateMerge, FailuresLeaveTheDictionaryAsItWas) {
         expectFailure("Erreur", "", [&] { TDictionaryMerge(p).OpenFiles(); });
     }
 
+    // Whole copies that a killed update left beside the dictionary go with the next
+    // merge; one of a process still running, and any other name, stay.
+    const pid_t ended = ::fork();
+    if (ended == 0) ::_exit(0);
+    ::waitpid(ended, nullptr, 0);
+    const std::string stale = p.DictionaryPath + ".new" + std::to_string(ended) + "-3";
+    const std::string live = p.DictionaryPath + ".new" + std::to_string(::getpid()) + "-0";
+    const std::string other = p.DictionaryPath + ".new" + std::to_string(ended) + "-x";
+    for (const std::string* name : {&stale, &live, &other}) f.Write(*name, dictionary);
+
     // A rewrite that runs out of room (the file size limit stands for a full disk).
     TDictionaryMerge merge(p);
     merge.OpenFiles();
+    EXPECT_FALSE(std::filesystem::exists(stale));
+    EXPECT_EQ(f.Read(live), dictionary);
+    EXPECT_EQ(f.Read(other), dictionary);
+    std::filesystem::remove(live);
+    std::filesystem::remove(other);
     merge.SortDictionary();
     merge.AddNewLines();
     {
