@@ -32,8 +32,7 @@ std::string TVersionCheck::Fetch(const std::string& server) {
         ~Detach() { http.RcvdStream = nullptr; }
     } detach{http_};
     try {
-        http_.Head();
-        http_.Get();
+        http_.HeadThenGet();
     } catch (const EHttpException&) {
         // A socket error already handed over by the request-done event comes first.
         if (InfoRequestError == 0) InfoRequestError = http_.StatusCode();

@@ -1,7 +1,9 @@
 // A request in flight goes on whatever event loop runs: a modal help window opened while
 // the reply comes (F1 during a download) does not hold the transfer up, nor the
-// redirections on the way to it.
+// redirections on the way to it, nor the GET after the HEAD.
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -20,7 +22,7 @@ TEST(RequestDriver, AModalWindowOpenedDuringADownloadDoesNotStallIt) {
     gui::InstallRequestDriver(app);
     for (const char* redirections : {"0", "2"}) {
         SCOPED_TRACE(redirections);
-        // Each reply comes after a second: the window opens while the request waits for the
+        // Each reply comes after a second: the window opens while the HEAD waits for the
         // first.
         TestServer server({"--delay", "1", "--redirects", redirections});
         const std::string package(4 * 1024 * 1024, '\xE9');
@@ -51,7 +53,13 @@ TEST(RequestDriver, AModalWindowOpenedDuringADownloadDoesNotStallIt) {
             poll.start(10);
             help.exec();
         };
-        cli.Get();
+        std::vector<THttpRequest> done;
+        cli.OnRequestDone = [&](THttpRequest rq, uint16_t err) {
+            EXPECT_EQ(err, 0);
+            done.push_back(rq);
+        };
+        cli.HeadThenGet();
+        EXPECT_EQ(done, (std::vector<THttpRequest>{httpHEAD, httpGET}));
         EXPECT_TRUE(opened);
         EXPECT_TRUE(wholeWhileOpen);
         EXPECT_EQ(body, package);

@@ -439,8 +439,7 @@ void TfrmRelexo::Download() {
     std::string body;
     http.RcvdStream = &body;
     try {
-        http.Head();
-        http.Get();
+        http.HeadThenGet();
     } catch (const EHttpException&) {
         if (RequestError == 0) RequestError = http.StatusCode();
     } catch (...) {

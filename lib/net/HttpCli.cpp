@@ -165,6 +165,9 @@ bool StartsWithNoCase(const std::string& s, const char* prefix) {
     return true;
 }
 
+// A final status that makes the request raise the client's exception.
+bool Failed(int status) { return status > 399 && status != 401 && status != 407; }
+
 struct TRequestRun;
 std::vector<TRequestRun*>& Running() {
     static std::vector<TRequestRun*> running;
@@ -289,8 +292,8 @@ struct Exchange {
 // wait loop and from the request driver alike, so whichever event loop runs meanwhile
 // carries the whole request on.
 struct TRequestRun {
-    TRequestRun(THttpCli& c, THttpRequest r, std::string firstUrl)
-        : cli(c), method(r), url(std::move(firstUrl)), start(Clock::now()) {}
+    TRequestRun(THttpCli& c, THttpRequest r, std::string firstUrl, bool getAfterHead)
+        : cli(c), phase(r), method(r), url(std::move(firstUrl)), start(Clock::now()), thenGet(getAfterHead) {}
     ~TRequestRun() {
         Unlist();
         EndExchange();
@@ -299,9 +302,11 @@ struct TRequestRun {
     TRequestRun& operator=(const TRequestRun&) = delete;
 
     THttpCli& cli;
-    THttpRequest method;
+    THttpRequest phase;   // the request made: HEAD, GET or POST, whatever redirections do
+    THttpRequest method;  // the method of the exchange
     std::string url;
     Clock::time_point start;
+    bool thenGet;         // a GET follows a HEAD that has not failed
     int redirections = 0;
     uint16_t error = 0;
     bool tooManyRedirections = false;
@@ -401,6 +406,20 @@ struct TRequestRun {
         curl_multi_add_handle(multi.get(), e);
     }
 
+    // The GET after the HEAD: the HEAD's end is told first, then the GET starts over
+    // from the client's URL, as a call of its own would.
+    void BeginGet() {
+        if (cli.OnRequestDone) cli.OnRequestDone(httpHEAD, 0);
+        phase = method = httpGET;
+        url = WithoutUserInfo(cli.URL);
+        start = Clock::now();
+        redirections = 0;
+        status = 0;
+        reason.clear();
+        done = false;
+        Begin();
+    }
+
     void EndExchange() {
         if (easy && multi) curl_multi_remove_handle(multi.get(), easy.get());
     }
@@ -445,7 +464,10 @@ struct TRequestRun {
         curl_easy_getinfo(e, CURLINFO_REDIRECT_URL, &location);
         const bool redirected = location != nullptr && *location != '\0' &&
                                 (code == 301 || code == 302 || code == 303 || code == 307 || code == 308);
-        if (!redirected) return;
+        if (!redirected) {
+            if (phase == httpHEAD && thenGet && !Failed(status)) BeginGet();
+            return;
+        }
         if (x->body != nullptr) x->body->resize(x->bodyStart);  // the redirection's own page
         if (redirections == kMaxRedirections) {
             tooManyRedirections = true;
@@ -485,12 +507,13 @@ THttpCli::~THttpCli() = default;
 void THttpCli::Head() { Request(httpHEAD); }
 void THttpCli::Get() { Request(httpGET); }
 void THttpCli::Post() { Request(httpPOST); }
+void THttpCli::HeadThenGet() { Request(httpHEAD, true); }
 
 // Every exchange ends with its connection closed (HTTP/1.0, and the connection cache
 // goes with the request), so there is nothing left open here.
 void THttpCli::Close() {}
 
-void THttpCli::Request(THttpRequest rq) {
+void THttpCli::Request(THttpRequest rq, bool thenGet) {
     if (busy_) throw std::logic_error("HTTP client: a request is already running");
     struct Busy {
         bool& flag;
@@ -500,7 +523,7 @@ void THttpCli::Request(THttpRequest rq) {
 
     statusCode_ = 0;
     reasonPhrase_.clear();
-    TRequestRun run(*this, rq, WithoutUserInfo(URL));
+    TRequestRun run(*this, rq, WithoutUserInfo(URL), thenGet);
     run.Begin();
     run.List();
     while (!run.Step()) {
@@ -523,10 +546,8 @@ void THttpCli::Request(THttpRequest rq) {
         // An endless chain would otherwise hand over a redirection page as the reply.
         reasonPhrase_ = "Too many redirections";
     }
-    if (OnRequestDone) OnRequestDone(rq, error);
-    if (error != 0 || tooManyRedirections ||
-        (statusCode_ > 399 && statusCode_ != 401 && statusCode_ != 407))
-        throw EHttpException(reasonPhrase_, statusCode_);
+    if (OnRequestDone) OnRequestDone(run.phase, error);
+    if (error != 0 || tooManyRedirections || Failed(statusCode_)) throw EHttpException(reasonPhrase_, statusCode_);
 }
 
 std::string MakerServer() {

@@ -57,12 +57,16 @@ public:
     void Head();
     void Get();
     void Post();
+    // Head(), then Get() when the HEAD has not failed, as one request: a window that opens
+    // meanwhile holds up neither. OnRequestDone comes for each; a failed HEAD ends it as
+    // Head() does, and no GET is sent.
+    void HeadThenGet();
     int StatusCode() const { return statusCode_; }
     const std::string& ReasonPhrase() const { return reasonPhrase_; }
     void Close();
 
 private:
-    void Request(THttpRequest rq);
+    void Request(THttpRequest rq, bool thenGet = false);
     bool busy_ = false;
     int statusCode_ = 0;
     std::string reasonPhrase_;
