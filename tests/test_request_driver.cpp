@@ -19,7 +19,7 @@ TEST(RequestDriver, AModalWindowOpenedDuringADownloadDoesNotStallIt) {
     static char name[] = "test_request_driver";
     static char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
-    gui::InstallRequestDriver(app);
+    gui::InitApplication(app, QStringLiteral("Relexo"));  // as both programs set themselves up
     for (const char* redirections : {"0", "2"}) {
         SCOPED_TRACE(redirections);
         // Each reply comes after a second: the window opens while the HEAD waits for the
