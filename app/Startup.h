@@ -49,7 +49,7 @@ public:
     static std::string InstanceName();
     // InstanceName() + ".lock"
     static std::string FileName();
-    // $XDG_RUNTIME_DIR when it names a folder, else the temporary folder; ends with "/".
+    // $XDG_RUNTIME_DIR when it names a folder, else the shared temporary folder; ends with "/".
     static std::string DefaultFolder();
 
 private:

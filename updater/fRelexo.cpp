@@ -451,8 +451,7 @@ void TfrmRelexo::Download() {
         ShowMessageBox("Erreur", RequestErrorText(RequestError, http.ReasonPhrase()), MB_ICONEXCLAMATION);
         return;
     }
-    // The package takes its name in the shared temporary folder only once whole, and
-    // never through a link planted there.
+    // Into the run's own temporary folder, as a new file.
     SavePackage(paths_, body);
     http.Close();
     SetLamp(ledTeleCharge, kDone);
