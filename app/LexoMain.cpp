@@ -260,6 +260,11 @@ void TfMain::BuildComponents() {
     UpDown2 = makeSpinner("UpDown2", 339, edtMaxL, "Longueur maximale des mots dans la recherche");
     lblL3 = MakeLabel(pnlAffiche, "lblL3", 357, 13, "lettres", bold13);
     connect(edtMinL, &QLineEdit::textChanged, this, [this] { Guarded([this] { edtMinLChange(); }); });
+    // A number the user types or steps is theirs: the input no longer moves it up.
+    connect(edtMinL, &QLineEdit::textChanged, this, [this] { if (!settingLength_) minCeiling_ = 0; });
+    connect(edtMaxL, &QLineEdit::textChanged, this, [this] { if (!settingLength_) maxCeiling_ = 0; });
+    for (QLineEdit* box : {edtMinL, edtMaxL})
+        connect(box, &QLineEdit::editingFinished, this, [this] { Guarded([this] { NormaliseLengths(); }); });
     for (QWidget* w : std::initializer_list<QWidget*>{lblL1, edtMinL, UpDown1, lblL2, edtMaxL, UpDown2, lblL3})
         w->hide();
 
@@ -483,7 +488,6 @@ void TfMain::edChercheMotChange() {
     btnClearcbo->setEnabled(dictionaryUsable_ && cboChercheMot->count() > 0);
     const int len = static_cast<int>(cboChercheMot->currentText().size());
     if (len <= 1) return;
-    int number = 0;
     if (SearchMode == 4) {
         edtMinL->setText(QString::number(len));
         UpDown1->SetMin(len);
@@ -491,16 +495,45 @@ void TfMain::edChercheMotChange() {
         UpDown2->SetMax(25);
     } else if (SearchMode > 4) {
         UpDown1->SetMin(2);
-        // A box the user is retyping holds no number: it is left alone.
-        if (BoxNumber(edtMinL, number) && len < number) edtMinL->setText(QString::number(len));
+        FollowInput(edtMinL, minCeiling_, len);
         UpDown1->SetMax(len);
         UpDown2->SetMax(len);
-        if (BoxNumber(edtMaxL, number) && len < number) edtMaxL->setText(QString::number(UpDown2->Max()));
+        FollowInput(edtMaxL, maxCeiling_, len);
         edtMaxL->repaint();
     } else {
         return;
     }
     edtMinL->repaint();
+}
+
+void TfMain::FollowInput(QLineEdit* box, int& ceiling, int length) {
+    int number = 0;
+    // A box the user is retyping holds no number: it is left alone.
+    if (!BoxNumber(box, number)) return;
+    if (length < number) {
+        if (ceiling == 0) ceiling = std::min(number, kSearchBoxMaxChars);
+        SetLengthText(box, QString::number(length));
+    } else if (ceiling > 0 && number < std::min(length, ceiling)) {
+        SetLengthText(box, QString::number(std::min(length, ceiling)));
+    }
+}
+
+void TfMain::SetLengthText(QLineEdit* box, const QString& text) {
+    // Set again afterwards: the change handler of one box sets the other.
+    const bool outer = settingLength_;
+    settingLength_ = true;
+    const ScopeExit done([this, outer] { settingLength_ = outer; });
+    box->setText(text);
+}
+
+void TfMain::NormaliseLengths() {
+    int minimum = 0, maximum = 0;
+    if (BoxNumber(edtMinL, minimum) && (minimum < 2 || minimum > kSearchBoxMaxChars)) {
+        minimum = std::clamp(minimum, 2, kSearchBoxMaxChars);
+        edtMinL->setText(QString::number(minimum));
+    }
+    if (BoxNumber(edtMinL, minimum) && BoxNumber(edtMaxL, maximum) && (maximum < minimum || maximum > kSearchBoxMaxChars))
+        edtMaxL->setText(QString::number(std::clamp(maximum, minimum, kSearchBoxMaxChars)));
 }
 
 void TfMain::edtMinLChange() {
@@ -509,7 +542,7 @@ void TfMain::edtMinLChange() {
     if (!BoxNumber(edtMinL, minimum)) return;
     UpDown2->SetMin(minimum);
     int maximum = 0;
-    if (BoxNumber(edtMaxL, maximum) && maximum < minimum) edtMaxL->setText(edtMinL->text());
+    if (BoxNumber(edtMaxL, maximum) && maximum < minimum) SetLengthText(edtMaxL, edtMinL->text());
     edtMaxL->repaint();
 }
 
@@ -533,6 +566,7 @@ void TfMain::btnActionClick() {
     }
     // Never a search against no dictionary (the search controls are then disabled).
     if (!dictionaryUsable_ || !Dictionary || !LexoMain::ResultList) return;
+    if (SearchMode == 4 || SearchMode == 5) NormaliseLengths();
 
     const uint32_t start = TickCount();
     searchRunning_ = true;

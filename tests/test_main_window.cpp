@@ -281,6 +281,55 @@ private slots:
         QVERIFY(MessageBoxTesting::Log().empty());
     }
 
+    void lengthBoxesFollowTheInput() {
+        WriteBytes(Path("LEXOTOT.TXT"), Dict(true));
+        auto w = NewWindow();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        w->btnTirage->click();
+        w->edtMinL->setText(QStringLiteral("4"));
+        w->edtMaxL->setText(QStringLiteral("9"));
+        // Typed letter by letter, the draw pulls both boxes down and they follow it up
+        // again, each as far as the number it held.
+        w->cboChercheMot->setFocus();
+        w->cboChercheMot->clearEditText();
+        QTest::keyClicks(w->cboChercheMot, QStringLiteral("chienne"));
+        QCOMPARE(w->edtMinL->text(), QStringLiteral("4"));
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("7"));
+        QTest::keyClicks(w->cboChercheMot, QStringLiteral("xyzt"));
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("9"));
+        // A short draw, then a longer one: not capped by the short one.
+        Type(*w, "ch");
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("2"));
+        QCOMPARE(w->edtMinL->text(), QStringLiteral("2"));
+        Type(*w, "chien");
+        QCOMPARE(w->edtMinL->text(), QStringLiteral("4"));
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("5"));
+        // A number set by hand stays the user's.
+        QTest::keyClick(w->edtMaxL, Qt::Key_Down);
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("4"));
+        Type(*w, "chiens");
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("4"));
+
+        // The maximum never stays below the minimum, nor either past 25.
+        w->btnMasque->click();
+        w->edtMinL->setFocus();
+        w->edtMinL->selectAll();
+        QTest::keyClicks(w->edtMinL, QStringLiteral("99"));
+        w->edtMaxL->setFocus();
+        w->edtMaxL->selectAll();
+        QTest::keyClicks(w->edtMaxL, QStringLiteral("1"));
+        w->cboChercheMot->setFocus();
+        QCOMPARE(w->edtMinL->text(), QStringLiteral("25"));
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("25"));
+        w->edtMinL->setText(QStringLiteral("2"));
+        w->edtMaxL->setText(QStringLiteral("1"));
+        Type(*w, "ch*");
+        w->btnAction->click();
+        QCOMPARE(w->edtMinL->text(), QStringLiteral("3"));
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("3"));
+    }
+
     void searchRequest() {
         WriteBytes(Path("LEXOTOT.TXT"), Dict(true));
         auto w = NewWindow();
