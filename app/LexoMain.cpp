@@ -311,6 +311,8 @@ void TfMain::BuildComponents() {
     connect(btnArreter, &QPushButton::clicked, this, [this] { Guarded([this] { btnArreterClick(); }); });
     pnlTirage->raise();
     pnlTirage->hide();
+    // While the draw runs, Tab from the action button reaches its stop button at once.
+    setTabOrder(btnAction, btnArreter);
 
     // Key preview: F1 works wherever the focus is in the window.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -648,6 +650,10 @@ void TfMain::RunSearch() {
 }
 
 bool TfMain::edChercheMotKeyPress(int key) {
+    if (key == Qt::Key_Escape && DrawRunning()) {
+        Guarded([this] { btnArreterClick(); });
+        return true;
+    }
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         Guarded([this] { btnActionClick(); });
         return true;
@@ -793,6 +799,18 @@ void TfMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+bool TfMain::DrawRunning() const { return searchRunning_ && !pnlTirage->isHidden(); }
+
+void TfMain::keyPressEvent(QKeyEvent* event) {
+    // Escape interrupts the draw wherever the focus is, as Arrêter does.
+    if (event->key() == Qt::Key_Escape && DrawRunning()) {
+        event->accept();
+        Guarded([this] { btnArreterClick(); });
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 bool TfMain::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == cboChercheMot || watched == cboChercheMot->lineEdit()) &&
         event->type() == QEvent::KeyPress) {
@@ -808,7 +826,12 @@ bool TfMain::eventFilter(QObject* watched, QEvent* event) {
 std::string TfMain::MinLengthText() const { return gui::FromQt(edtMinL->text()); }
 std::string TfMain::MaxLengthText() const { return gui::FromQt(edtMaxL->text()); }
 void TfMain::SetMaxLengthText(const std::string& s) { edtMaxL->setText(gui::ToQt(s)); }
-void TfMain::ShowPanel(bool visible) { pnlTirage->setVisible(visible); }
+void TfMain::ShowPanel(bool visible) {
+    pnlTirage->setVisible(visible);
+    // The stop button takes the focus, so that a screen reader names the running draw
+    // and Enter or Space stop it.
+    if (visible) btnArreter->setFocus();
+}
 void TfMain::SetGaugeColor(uint32_t bgr) { cgGauge->SetForeColor1(bgr); }
 void TfMain::SetGaugeMin(int64_t v) { cgGauge->SetMinValue(ToGaugeValue(v)); }
 void TfMain::SetGaugeMax(int64_t v) { cgGauge->SetMaxValue(ToGaugeValue(v)); }

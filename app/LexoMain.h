@@ -143,6 +143,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -156,6 +157,7 @@ private:
     void WriteSettings();
     void RunSearch();
     void AfterWordEditor();
+    bool DrawRunning() const;
     // A length box that the input pulls down follows the input up again, as far as the
     // number it held (at most 25), until the user sets it by hand.
     void FollowInput(QLineEdit* box, int& ceiling, int length);

@@ -763,6 +763,28 @@ private slots:
         QVERIFY(AreaText(*w).find(A("Recherche générée par")) != std::string::npos);
         QVERIFY(AreaText(*w).find("combinaisons exploitables") == std::string::npos);
 
+        // By keyboard: the stop button has the focus and Tab from the action button
+        // reaches it; Escape stops the draw, from the search box too.
+        for (const bool fromSearchBox : {false, true}) {
+            QWidget* focused = nullptr;
+            QWidget* afterAction = nullptr;
+            QTimer::singleShot(0, [&] {
+                focused = QApplication::focusWidget();
+                w->btnAction->setFocus();
+                QTest::keyClick(w->btnAction, Qt::Key_Tab);
+                afterAction = QApplication::focusWidget();
+                QWidget* target = fromSearchBox ? static_cast<QWidget*>(w->cboChercheMot->lineEdit()) : afterAction;
+                target->setFocus();
+                QTest::keyClick(target, Qt::Key_Escape);
+            });
+            w->btnAction->click();
+            QCOMPARE(focused, static_cast<QWidget*>(w->btnArreter));
+            QCOMPARE(afterAction, static_cast<QWidget*>(w->btnArreter));
+            QCOMPARE(w->RichEdit1->UpdateDepth(), 0);
+            QVERIFY(AreaText(*w).find(A("Recherche générée par")) != std::string::npos);
+            QVERIFY(AreaText(*w).find("combinaisons exploitables") == std::string::npos);
+        }
+
         // Meanwhile a mode change, another search and closing are held back; the close
         // comes once the draw has returned.
         int searches = 0;
