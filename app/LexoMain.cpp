@@ -586,7 +586,7 @@ void TfMain::btnActionClick() {
         RichEdit1->Clear();
 
         std::vector<std::string> items = ComboItems(cboChercheMot);
-        const std::string s = LowerAZ(text);
+        const std::string s = LowerCase(text);
         UpdateHistory(items, *LexoMain::ResultList, s);
         {
             const QSignalBlocker block(cboChercheMot);

@@ -806,6 +806,16 @@ private slots:
         QCOMPARE(ReadBytes(Path("cfg/LEXORAMA.INI")).size(), TMainSettings::RecordSize);
     }
 
+    // Capitals typed are the dictionary's lower-case words, Œ and Æ as well as É.
+    void capitalsAreSearchedInLowerCase() {
+        QVERIFY(QFile::copy(QStringLiteral(LEXO_SAMPLE_DICT), Path("LEXOTOT.TXT")));
+        auto w = NewWindow();
+        w->cboChercheMot->setEditText(QString::fromUtf8("ŒIL"));
+        w->btnAction->click();
+        QCOMPARE(w->cboChercheMot->currentText(), QString::fromUtf8("œil"));
+        QVERIFY2(AreaText(*w).find(A("\r\nœil")) != std::string::npos, AreaText(*w).c_str());
+    }
+
     // Pictures of the window for a look by eye: only when LEXO_SHOT_DIR names a folder.
     void screenshots() {
         const QString shots = qEnvironmentVariable("LEXO_SHOT_DIR");

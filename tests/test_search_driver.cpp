@@ -41,7 +41,9 @@ TEST(SearchInput, TrimAndLowerCase)
     EXPECT_EQ(TrimInput(" a b "), "a b");
     EXPECT_EQ(TrimInput(" \x01\x1f "), "");
     EXPECT_EQ(TrimInput(A("\xA0été")), A("\xA0été"));  // a no-break space is not trimmed
-    EXPECT_EQ(LowerAZ(A("CHAT-Été'X")), A("chat-Été'x"));
+    EXPECT_EQ(LowerCase(A("CHAT-Été'X")), A("chat-été'x"));
+    // Every capital of the code page, and nothing else.
+    EXPECT_EQ(LowerCase(A("ŒIL ÆGOSPOTAMOS ÉLÈVE ÇA ŠŽŸ ÀÞ × ß µ 1")), A("œil ægospotamos élève ça šžÿ àþ × ß µ 1"));
 }
 
 TEST(SearchInput, RefusalMessagesPerMode)
@@ -194,6 +196,8 @@ TEST(WordEditorEntry, ChecksAndCaption)
     EXPECT_EQ(CheckEditorInput(" chat", msg, word), EditorInput::Refused);  // not trimmed
     EXPECT_EQ(CheckEditorInput(A("Porte-Clés"), msg, word), EditorInput::Accepted);
     EXPECT_EQ(word, A("porte-clés"));
+    EXPECT_EQ(CheckEditorInput(A("ŒUVRETTE"), msg, word), EditorInput::Accepted);
+    EXPECT_EQ(word, A("œuvrette"));
     EXPECT_EQ(CaptionAfterEdit(123457), " Lexorama v4.2 - 123456 mots.");
 }
 
