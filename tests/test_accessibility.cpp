@@ -334,7 +334,7 @@ private slots:
         }
         {
             TfrmWeb w;
-            w.OpenExternal = [](const QUrl&) {};
+            w.OpenExternal = [](const QUrl&) { return true; };
             Show(w);
             w.FormActivate();
             faults << Audit(w, QStringLiteral("web"));

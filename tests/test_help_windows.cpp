@@ -255,7 +255,10 @@ void TestHelpWindows::mainWindowFollowsTheGeneralHelp() {
 void TestHelpWindows::webWindowWritesShowsAndRemovesItsPage() {
     TfrmWeb w;
     std::vector<QUrl> opened;
-    w.OpenExternal = [&](const QUrl& url) { opened.push_back(url); };
+    w.OpenExternal = [&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    };
     ShowAndFocus(w);
     w.FormActivate();
     const QString page = QString::fromStdString(GetTempFolder() + "TAVOK.HTM");

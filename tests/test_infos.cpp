@@ -15,6 +15,7 @@
 
 #include "Global.h"
 #include "TestServer.h"
+#include "UrlOpener.h"
 #include "VersionCheck.h"
 #include "cp1252.h"
 #include "fInfos.h"
@@ -281,4 +282,43 @@ TEST(InformationWindow, ClicksAndClosingDuringACheck) {
     EXPECT_EQ(w.ServerVersion, "");
     EXPECT_FALSE(w.Checking());
     DictionaryVersion.clear();
+}
+
+// The link buttons on a desktop without a browser or a mail program: a box says so. A
+// desktop that names a program for the scheme is taken at its word.
+TEST(InformationWindow, LinksWithNoProgramToOpenThemSaySo) {
+    App();
+    BoxGuard boxes;
+    const std::filesystem::path bin = std::filesystem::path(GetTempFolder()) / "lexo-no-browser-bin";
+    std::filesystem::create_directories(bin);
+    const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    const char* oldBrowser = std::getenv("BROWSER");
+    const std::string savedBrowser = oldBrowser ? oldBrowser : "";
+    setenv("PATH", bin.c_str(), 1);
+    unsetenv("BROWSER");
+    {
+        TfrmInfos w;
+        w.show();
+        for (QPushButton* link : {w.btnLexo2, w.btnFonct2, w.btnMail2}) link->click();
+        ASSERT_EQ(MessageBoxTesting::Log().size(), 3u);
+        for (const auto& box : MessageBoxTesting::Log()) EXPECT_EQ(box.flags, 48);
+        EXPECT_NE(MessageBoxTesting::Log()[2].text.find("mailto:"), std::string::npos);
+        EXPECT_TRUE(w.isVisible());
+        w.close();
+    }
+    EXPECT_FALSE(SomeProgramOpens(QStringLiteral("mailto")));
+    {
+        std::ofstream mime(bin / "xdg-mime");
+        mime << "#!/bin/sh\n[ \"$3\" = x-scheme-handler/mailto ] && echo mail.desktop\nexit 0\n";
+    }
+    std::filesystem::permissions(bin / "xdg-mime", std::filesystem::perms::owner_all);
+    EXPECT_TRUE(SomeProgramOpens(QStringLiteral("mailto")));
+    EXPECT_FALSE(SomeProgramOpens(QStringLiteral("http")));
+    setenv("BROWSER", "lynx", 1);
+    EXPECT_TRUE(SomeProgramOpens(QStringLiteral("http")));
+
+    setenv("PATH", oldPath.c_str(), 1);
+    if (oldBrowser) setenv("BROWSER", savedBrowser.c_str(), 1);
+    else unsetenv("BROWSER");
+    std::filesystem::remove_all(bin);
 }
