@@ -339,12 +339,7 @@ void TfMain::FormCreate() {
     for (QWidget* w : {static_cast<QWidget*>(pnlBtn), static_cast<QWidget*>(pnlAffiche),
                        static_cast<QWidget*>(pnlTirageInterne)}) {
         gui::SetBackground(w, gui::clSilver);
-        // Disabled captions in the system's grey text colour, which stays readable on
-        // silver (the style's own disabled grey nearly vanishes there).
-        QPalette pal = w->palette();
-        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-            pal.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
-        w->setPalette(pal);
+        gui::KeepDisabledTextReadable(w);
     }
     SetFieldColours(cboChercheMot, false);
     gui::SetBackground(RichEdit1, gui::clLightIvory);

@@ -287,12 +287,8 @@ void TfrmModif::FormCreate() {
     setWindowTitle(U("Lexorama v4.2 - Inscrire - Modifier un mot"));
     for (QWidget* w : {Panel3, Panel12}) {
         gui::SetBackground(w, gui::clSilver);
-        // While a question is shown the controls are disabled: their texts in the
-        // system's grey stay readable on silver, where the style's own grey nearly vanishes.
-        QPalette pal = w->palette();
-        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-            pal.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
-        w->setPalette(pal);
+        // While a question is shown the controls are disabled: their texts stay readable.
+        gui::KeepDisabledTextReadable(w);
     }
     gui::SetFieldColours(cbListe, false);
     // A list without typing is drawn as a button: its face takes the field's colour too.
