@@ -313,6 +313,8 @@ void TfMain::BuildComponents() {
     pnlTirage->hide();
     // While the draw runs, Tab from the action button reaches its stop button at once.
     setTabOrder(btnAction, btnArreter);
+    // The result is saved right after it is read.
+    setTabOrder(RichEdit1, btnSauve);
 
     // Key preview: F1 works wherever the focus is in the window.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -559,6 +561,8 @@ void TfMain::btnActionClick() {
     if (!CheckInput(SearchMode, text, caption, message)) {
         ShowMessageBox(caption, message, MB_ICONEXCLAMATION);
         cboChercheMot->setFocus();
+        // The whole text selected, so that the next one typed replaces it.
+        cboChercheMot->lineEdit()->selectAll();
         return;
     }
     // Never a search against no dictionary (the search controls are then disabled).
