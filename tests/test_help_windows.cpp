@@ -122,6 +122,9 @@ void TestHelpWindows::layoutTextAndScreenReader() {
 
         QCOMPARE(w->Memo1->accessibleName(), caption);
         QCOMPARE(w->Memo1->accessibleDescription(), w->Memo1->toPlainText());
+        // A picture for a look by eye, only when LEXO_SHOT_DIR names a folder.
+        if (const QString shots = qEnvironmentVariable("LEXO_SHOT_DIR"); !shots.isEmpty())
+            QVERIFY(w->grab().save(shots + QLatin1Char('/') + w->objectName() + QStringLiteral(".png")));
     }
 }
 

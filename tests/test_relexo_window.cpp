@@ -244,6 +244,11 @@ TEST(RelexoWindow, ConfirmationLayoutTextsAndCheckBox) {
             for (int x = 0; x < image.width(); ++x) darkest = std::min(darkest, qGray(image.pixel(x, y)));
         EXPECT_LE(darkest, 0x88) << greyed->objectName().toStdString();
     }
+    if (const QString shots = qEnvironmentVariable("LEXO_SHOT_DIR"); !shots.isEmpty()) {
+        w.pnlAction->show();
+        EXPECT_TRUE(w.pnlAction->grab().save(shots + QStringLiteral("/relexo-steps.png")));
+        w.pnlAction->hide();
+    }
     EXPECT_EQ(w.ledNouveauxMots->geometry(), QRect(40, 206, 24, 24));
     EXPECT_EQ(w.lblNouveauxMots->pos(), QPoint(80, 210));
     EXPECT_EQ(w.ledNet->OnColor, TfrmRelexo::kPending);

@@ -110,6 +110,9 @@ private:
     }
 
 private slots:
+    // The program's own keys: Enter presses the focused button.
+    void initTestCase() { gui::InitApplication(*qApp, QStringLiteral("Lexorama")); }
+
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
@@ -293,7 +296,7 @@ private slots:
             QCOMPARE(Selected(w), 14);
             w.lbCarac->setCurrentRow(11);
             w.btnValider->click();
-            QTest::keyClick(w.btnOui, Qt::Key_Space);
+            QTest::keyClick(w.btnOui, Qt::Key_Return);  // as the help says: Enter saves
             QVERIFY(!w.isVisible());
             const std::string now = ReadBytes(DictPath());
             QVERIFY(now.find(feminine) == std::string::npos);
@@ -309,7 +312,7 @@ private slots:
             w.btnSupprimer->click();
             QTest::keyClick(w.btnNonSupprime, Qt::Key_Tab, Qt::ShiftModifier);
             QCOMPARE(w.focusWidget(), w.btnOuiSupprime);
-            QTest::keyClick(w.btnOuiSupprime, Qt::Key_Space);
+            QTest::keyClick(w.btnOuiSupprime, Qt::Key_Return);
             QVERIFY(!w.isVisible());
             QVERIFY(ReadBytes(DictPath()).find("abeille\t") == std::string::npos);
         }
