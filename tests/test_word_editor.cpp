@@ -220,7 +220,7 @@ TEST(WordEditor, TheLinesLoadedAreTheLinesRemoved) {
         DictLine("aube", "0", "N215"),
         sapin,
         A("œdème\t|\tDEEM\t*N11"),
-        DictLine(A("dème"), "0", "N11"),
+        DictLine(A("dème"), "|", "N11"),
         DictLine("marcher", "marcher", "V000"),
         DictLine("marche", "marcher", "V111"),
         kVersion,
@@ -255,7 +255,7 @@ TEST(WordEditor, TheLinesLoadedAreTheLinesRemoved) {
     {
         Session s(*dict, A("dème"), first(A("dème")));
         EXPECT_EQ(s.Delete(), TApplyResult::Done);
-        erase(DictLine(A("dème"), "0", "N11"));
+        erase(DictLine(A("dème"), "|", "N11"));
     }
     EXPECT_EQ(ReadFile(dict.Path()), text(lines));
 
