@@ -320,7 +320,8 @@ void TfrmMessageBox::setVisible(bool visible) {
 void TfrmMessageBox::keyPressEvent(QKeyEvent* event) {
     // A message with Ok alone is closed by Escape or Enter from its text, which holds
     // the focus so that a screen reader reads it first.
-    const bool okAlone = !btnOk->isHidden() && btnCancel->isHidden();
+    // A key still held from the window that opened the box closes nothing.
+    const bool okAlone = !btnOk->isHidden() && btnCancel->isHidden() && !event->isAutoRepeat();
     switch (event->key()) {
     case Qt::Key_Escape:
         // Otherwise only Annuler answers Escape; in the other sets Escape does nothing.
