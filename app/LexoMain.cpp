@@ -497,6 +497,10 @@ void TfMain::edChercheMotChange() {
         FollowInput(edtMinL, minCeiling_, len);
         UpDown1->SetMax(len);
         UpDown2->SetMax(len);
+        // A maximum below 2 (the boxes start at 0) is no choice of the user's: it follows
+        // the input, as far as 25.
+        if (int number = 0; BoxNumber(edtMaxL, number) && number < 2 && maxCeiling_ == 0)
+            maxCeiling_ = kSearchBoxMaxChars;
         FollowInput(edtMaxL, maxCeiling_, len);
         edtMaxL->repaint();
     } else {

@@ -287,6 +287,12 @@ private slots:
         w->show();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         w->btnTirage->click();
+        // Boxes never set (they start at 0): the maximum follows the input.
+        Type(*w, "chien");
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("5"));
+        Type(*w, "chienne");
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("7"));
+        Type(*w, "");
         w->edtMinL->setText(QStringLiteral("4"));
         w->edtMaxL->setText(QStringLiteral("9"));
         // Typed letter by letter, the draw pulls both boxes down and they follow it up
