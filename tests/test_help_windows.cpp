@@ -390,9 +390,10 @@ void TestHelpWindows::mainWindowFollowsTheGeneralHelp() {
 void TestHelpWindows::webWindowWritesShowsAndRemovesItsPage() {
     TfrmWeb w;
     std::vector<QUrl> opened;
+    bool browserThere = true;
     w.OpenExternal = [&](const QUrl& url) {
         opened.push_back(url);
-        return true;
+        return browserThere;
     };
     ShowAndFocus(w);
     w.FormActivate();
@@ -419,6 +420,13 @@ void TestHelpWindows::webWindowWritesShowsAndRemovesItsPage() {
     emit w.WebBrowser1->anchorClicked(QUrl(QStringLiteral("http://www.lexorama.fr/grillorama/")));
     QCOMPARE(opened.size(), std::size_t{1});
     QCOMPARE(opened[0].toString(), QStringLiteral("http://www.lexorama.fr/grillorama/"));
+    QCOMPARE(w.WebBrowser1->source(), source);
+    // Without a program to open it, a box says so.
+    MessageBoxTesting::ClearLog();
+    browserThere = false;
+    emit w.WebBrowser1->anchorClicked(QUrl(QStringLiteral("http://www.lexorama.fr/grillorama/")));
+    QCOMPARE(MessageBoxTesting::Log().size(), std::size_t{1});
+    QCOMPARE(MessageBoxTesting::Log()[0].flags, 48);
     QCOMPARE(w.WebBrowser1->source(), source);
 
     // Resized, the browser fills its panel and "Fermer" stays centred.
