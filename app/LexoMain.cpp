@@ -668,6 +668,11 @@ void TfMain::btnSauveClick() {
 
     const SaveFormat format = SaveFormatForFilter(dialog.selectedNameFilter());
     const QString path = CompleteSaveName(dialog.selectedFiles().constFirst(), format);
+    if (IsDictionaryFile(path, Dictionary.get())) {
+        ShowMessageBox(SaveOverDictionaryCaption(),
+                       SaveOverDictionaryText(gui::FromQt(QDir::toNativeSeparators(path))), MB_ICONEXCLAMATION);
+        return;
+    }
     if (QFileInfo::exists(path) &&
         ShowMessageBox(OverwriteCaption(), OverwriteQuestion(gui::FromQt(QDir::toNativeSeparators(path))),
                        kOverwriteFlags) != IDYES)

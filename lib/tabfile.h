@@ -147,6 +147,9 @@ public:
         return {reinterpret_cast<const char*>(Data) + start, length};
     }
 
+    // Whether `path` names the open file, by whatever name or link.
+    bool IsSameFile(const std::string& path) const { return File.IsSameFile(path); }
+
     TLineBreakStyle GetLineBreakStyle() const { return LineBreakStyle; }
     bool IsLastLineTerminated() const { return LastLineTerminated; }
 

@@ -666,6 +666,26 @@ private slots:
         saveAsText();
         QCOMPARE(ReadBytes(Path("out.txt")), w->RichEdit1->PlainText());
 
+        // The open dictionary is never replaced by the results, whether it is chosen by
+        // its own name or through a link, and the question to replace is not even asked.
+        const std::string dictionary = ReadBytes(Path("LEXOTOT.TXT"));
+        QVERIFY(QFile::link(Path("LEXOTOT.TXT"), Path("lien.txt")));
+        for (const char* chosen : {"LEXOTOT.TXT", "lien.txt"}) {
+            const std::size_t shown = MessageBoxTesting::Log().size();
+            QTimer::singleShot(50, [&] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog != nullptr);
+                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Path(chosen));
+                QMetaObject::invokeMethod(dialog, "accept");
+            });
+            w->btnSauve->click();
+            QCOMPARE(MessageBoxTesting::Log().size(), shown + 1);
+            QCOMPARE(MessageBoxTesting::Log().back().caption, std::string("Sauvegarder"));
+            QCOMPARE(MessageBoxTesting::Log().back().flags, 48);
+            QVERIFY(MessageBoxTesting::Log().back().text.find(A("est le dictionnaire de Lexorama")) != std::string::npos);
+            QCOMPARE(ReadBytes(Path("LEXOTOT.TXT")), dictionary);
+        }
+
         // Nothing to save: no dialog at all.
         w->RichEdit1->Clear();
         w->btnSauve->click();

@@ -90,6 +90,12 @@ bool MappedFile::IsSameFile(const std::string& path) const {
            mine.st_ino == theirs.st_ino;
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first {}, second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 int MappedFile::GetLength(int64_t& length) const {
     struct stat st {};
     if (fstat(Fd, &st) != 0) return errno;

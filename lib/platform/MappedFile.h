@@ -49,4 +49,8 @@ private:
     size_t ViewLength = 0;
 };
 
+// Whether the two paths name one file (same device and inode), whatever the names or
+// links; false when either does not exist.
+bool SameFile(const std::string& a, const std::string& b);
+
 }  // namespace platform
