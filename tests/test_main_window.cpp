@@ -18,10 +18,13 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+
+#include <unistd.h>
 
 #include "CoolGauge.h"
 #include "ElapsedTime.h"
@@ -690,6 +693,33 @@ private slots:
         w->RichEdit1->Clear();
         w->btnSauve->click();
         QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+
+    // Another program that ignores the lock puts a bigger dictionary in place by a
+    // rename, then cuts it short: each next search opens the file again, runs on it and
+    // the caption shows its word count.
+    void dictionaryChangedByAnotherProgram() {
+        WriteBytes(Path("LEXOTOT.TXT"), Dict(true));
+        auto w = NewWindow();
+        Type(*w, "chat");
+        w->btnAction->click();
+        QCOMPARE(Dictionary->GetCount(), 8);
+
+        std::string bigger = Dict(true);
+        bigger.insert(bigger.size() - kVersion.size() - 2, "chien\t0\tCEHIN\t*N11\r\n");
+        WriteBytes(Path("nouveau.txt"), bigger);
+        QVERIFY(::rename(QFile::encodeName(Path("nouveau.txt")).constData(), "LEXOTOT.TXT") == 0);
+        Type(*w, "chien");
+        w->btnAction->click();
+        QCOMPARE(Caption(*w), std::string(" Lexorama v4.2 - 8 mots."));
+        QCOMPARE(Dictionary->Get(7), std::string("chien\t0\tCEHIN\t*N11"));
+        QVERIFY(AreaText(*w).find(A("chien : 5 lettres : 1 occurrence")) != std::string::npos);
+
+        QVERIFY(::truncate("LEXOTOT.TXT", static_cast<off_t>(kVersion.size() + 2)) == 0);
+        w->btnAction->click();
+        QCOMPARE(Caption(*w), std::string(" Lexorama v4.2 - 0 mots."));
+        QCOMPARE(Dictionary->GetCount(), 1);
+        QVERIFY(w->DictionaryUsable());
     }
 
     void drawBlocksReentry() {
