@@ -137,12 +137,13 @@ void EncodeHeader(const JournalHeader& h, uint8_t* out) {
     PutU64(out + 32, h.Count);
 }
 
-// Whether fd holds a whole, sealed journal; its header then goes to h.
+// Whether fd holds a whole, sealed journal of this user's; its header then goes to h.
+// A file of another user's is never one: it could put bytes of theirs into our file.
 bool ReadSealedHeader(int fd, JournalHeader& h) {
     struct stat st {};
     uint8_t header[kHeaderSize];
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || static_cast<size_t>(st.st_size) < kHeaderSize ||
-        ReadAt(fd, header, kHeaderSize, 0) != 0)
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid() ||
+        static_cast<size_t>(st.st_size) < kHeaderSize || ReadAt(fd, header, kHeaderSize, 0) != 0)
         return false;
     if (std::memcmp(header, kMagic, sizeof kMagic) != 0) return false;
     h.Inode = GetU64(header + 8);
