@@ -22,15 +22,6 @@ namespace {
 
 class TabFileFaults : public ScratchDir {};
 
-std::string Message(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 // --- Sharing ----------------------------------------------------------------------
 
 TEST_F(TabFileFaults, AWriterExcludesEveryOtherOpenerReadersShare) {

@@ -28,15 +28,6 @@ namespace {
 
 class TabFileJournal : public ScratchDir {};
 
-std::string Message(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 // Word line k (line k + 1 of the file) of the text below.
 std::string WordLine(int k) {
     const std::string form = "mot" + std::to_string(k * 7919 % 100000);

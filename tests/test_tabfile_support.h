@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <exception>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -12,6 +14,16 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// The message of what f throws, or "(no error)".
+inline std::string Message(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
 
 class ScratchDir : public ::testing::Test {
 protected:
