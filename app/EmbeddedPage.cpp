@@ -6,7 +6,7 @@
 #include <QString>
 
 #include "cp1252.h"
-#include "platform/ReplacingFile.h"
+#include "platform/TempFile.h"
 
 // The pages live in a static library: their registration must be pulled in by name, or
 // the linker drops it.
@@ -23,12 +23,11 @@ bool WriteEmbeddedPage(const char* name, const std::string& path, std::string& e
     }
     const QByteArray bytes = page.readAll();
 
-    // The page takes its name whole, and a link found under that name is replaced,
-    // never followed.
+    // A new file of the run's own temporary folder: a link found under that name is
+    // removed, never followed, and nothing is flushed to disk for a page that goes when
+    // the program ends.
     try {
-        TReplacingFile out(path, false);
-        out.Write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        out.Commit();
+        TTemporaryFile::WriteAll(path, bytes.toStdString());
     } catch (const std::system_error&) {
         error = A("Impossible de créer le fichier ") + path;
         return false;
