@@ -235,6 +235,7 @@ struct TRunFolders {
     std::mutex lock;
     std::vector<std::string> made;
     pid_t owner = 0;
+    bool removedAtExit = false;
 };
 
 TRunFolders& RunFolders() {
@@ -308,8 +309,9 @@ std::string GetTempFolder() {
         throw std::runtime_error(A("Impossible de créer un dossier temporaire dans ") + shared + " : " +
                                  std::strerror(errno));
     name += '/';
-    if (f.made.empty()) {
+    if (!f.removedAtExit) {
         f.owner = ::getpid();
+        f.removedAtExit = true;
         std::atexit(RemoveTempFolder);
     }
     f.made.push_back(name);
