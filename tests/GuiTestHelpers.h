@@ -1,6 +1,7 @@
-// Helpers for window tests (QtTest, offscreen platform).
+// Helpers for window tests (QtTest or GoogleTest, offscreen platform).
 #pragma once
 
+#include <cerrno>
 #include <memory>
 
 #include <QAbstractButton>
@@ -9,6 +10,16 @@
 #include <QTimer>
 #include <QWidget>
 #include <QtDebug>
+
+// The application object of a GoogleTest program of windows, made on first use, named
+// after the program. Never destroyed: Qt's input devices, made once a test processes
+// events, do not survive the end of static objects.
+inline QApplication& TestApplication() {
+    static int argc = 1;
+    static char* argv[] = {program_invocation_short_name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
 
 // Arms a poll that waits for a modal window (the next one to run its own loop, typically
 // started right after this call) and clicks its child button named buttonObjectName.

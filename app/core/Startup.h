@@ -1,7 +1,7 @@
 // The two checks the dictionary program makes before its main window exists: it does not
 // start while the dictionary updater runs on its dictionary (the updater rewrites the
-// dictionary file that the program keeps open), and only one instance runs at a time. Both refusals are
-// silent: the caller simply returns from its entry point.
+// dictionary file that the program keeps open), and only one instance runs at a time.
+// Both refusals are silent: the caller simply returns from its entry point.
 //
 //   int main(...) {
 //       if (UpdaterIsRunning()) return 0;           // before the lock, so a refused start
