@@ -3,10 +3,12 @@
 
 #include <cerrno>
 #include <memory>
+#include <string>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 #include <QWidget>
 #include <QtDebug>
@@ -19,6 +21,14 @@ inline QApplication& TestApplication() {
     static char* argv[] = {program_invocation_short_name, nullptr};
     static QApplication* app = new QApplication(argc, argv);
     return *app;
+}
+
+// The bytes of a file, empty when it cannot be read.
+inline std::string ReadBytes(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray b = f.readAll();
+    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
 }
 
 // Arms a poll that waits for a modal window (the next one to run its own loop, typically

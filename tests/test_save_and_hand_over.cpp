@@ -2,8 +2,6 @@
 // result area in both formats, and the start of the updater.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 #include <QDir>
@@ -17,14 +15,6 @@
 #include "cp1252.h"
 
 namespace {
-
-std::string ReadAll(const QString& path)
-{
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 TEST(SaveResults, FilterNames)
 {
@@ -56,12 +46,12 @@ TEST(SaveResults, RoundTripInBothFormatsWhateverTheExtension)
     ASSERT_TRUE(dir.isValid());
     const QString txt = dir.filePath("r.rtf");  // the filter decides, not the name
     SaveResults(txt, SaveFormat::PlainText, area);
-    EXPECT_EQ(ReadAll(txt), area.PlainText());
-    EXPECT_NE(ReadAll(txt).find(A("Mot recherché :  élan\r\n\r\n{x}\\\r\n")), std::string::npos);
+    EXPECT_EQ(ReadBytes(txt), area.PlainText());
+    EXPECT_NE(ReadBytes(txt).find(A("Mot recherché :  élan\r\n\r\n{x}\\\r\n")), std::string::npos);
 
     const QString rtf = dir.filePath("r.txt");
     SaveResults(rtf, SaveFormat::Rtf, area);
-    const std::string bytes = ReadAll(rtf);
+    const std::string bytes = ReadBytes(rtf);
     EXPECT_EQ(bytes, RtfFromLines(area.Lines()));
     EXPECT_NE(bytes.find("\\b\\i\\ul Mot recherch\\'e9 :"), std::string::npos);
     EXPECT_NE(bytes.find("\\{x\\}\\\\"), std::string::npos);
@@ -92,7 +82,7 @@ TEST(UpdaterHandOver, StartsTheUpdaterByItsBareNameWithTokenAndVersion)
     EXPECT_TRUE(StartUpdater("LEX00042"));
     for (int k = 0; k < 500 && !QFile::exists(out); ++k)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(ReadAll(out), "ViaMainShell|LEX00042|" + QDir(work.path()).canonicalPath().toStdString() + "\n");
+    EXPECT_EQ(ReadBytes(out), "ViaMainShell|LEX00042|" + QDir(work.path()).canonicalPath().toStdString() + "\n");
 
     // Not beside the program: the PATH is searched.
     SetUpdaterLookup(work.path(), "FakeUpdater");
@@ -102,7 +92,7 @@ TEST(UpdaterHandOver, StartsTheUpdaterByItsBareNameWithTokenAndVersion)
     EXPECT_TRUE(StartUpdater("LEX00043"));
     for (int k = 0; k < 500 && !QFile::exists(out); ++k)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(ReadAll(out).substr(0, 22), "ViaMainShell|LEX00043|");
+    EXPECT_EQ(ReadBytes(out).substr(0, 22), "ViaMainShell|LEX00043|");
 
     // One in the current folder comes first, before the one beside the program.
     QFile::copy(script, work.filePath("FakeUpdater"));
@@ -117,7 +107,7 @@ TEST(UpdaterHandOver, StartsTheUpdaterByItsBareNameWithTokenAndVersion)
     EXPECT_TRUE(StartUpdater("LEX00044"));
     for (int k = 0; k < 500 && !QFile::exists(out); ++k)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(ReadAll(out).substr(0, 22), "ViaMainShell|LEX00044|");
+    EXPECT_EQ(ReadBytes(out).substr(0, 22), "ViaMainShell|LEX00044|");
 
     SetUpdaterLookup({}, {});
     EXPECT_STREQ(kUpdaterProgram, "Relexo");
