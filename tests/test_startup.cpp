@@ -328,6 +328,17 @@ TEST(InstanceLock, ProgramsStartedByTheHolderDoNotKeepTheLock) {
         char arg[] = "60";
         char* argv[] = {prog, arg, nullptr};
         ASSERT_EQ(::posix_spawn(&child, prog, nullptr, nullptr, argv, environ), 0);
+        // posix_spawn returns once the child has begun its exec, a moment before the
+        // kernel closes the descriptors marked close-on-exec: wait for the program to
+        // be in place, its files those of /bin/sleep only.
+        const fs::path fds = "/proc/" + std::to_string(child) + "/fd";
+        const auto holdsLock = [&] {
+            std::error_code ec;
+            for (const auto& e : fs::directory_iterator(fds, ec))
+                if (fs::read_symlink(e.path(), ec) == fs::path(lock.Path())) return true;
+            return false;
+        };
+        for (int i = 0; i < 500 && holdsLock(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     // The holder is gone while the program it started still runs.
     SingleInstanceLock next(dir.string());
