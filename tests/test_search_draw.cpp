@@ -936,4 +936,54 @@ TEST(SearchDrawProperty, AStopLeavesWhatTheStepByStepDrawShowsAtSomeStop)
     SetTickSource({});
 }
 
+TEST(SearchDrawProperty, TheGaugeShowsWhatTheStepByStepDrawShowsAtTheSameResult)
+{
+    // Every look at the clock is later, so both draws serve the window as often as they
+    // can; the optimised draw skips the combinations without lines, and its gauge must
+    // still show at each of its turns a count the step-by-step draw shows with the same
+    // labels and the same result so far.
+    uint32_t tick = 0;
+    SetTickSource([&] { return tick += 10; });
+    std::mt19937 rng(4242);
+    int turns = 0;
+    for (int d = 0; d < 6; ++d) {
+        DictFixture dict(DictFixture::Framed(RandomDictLines(rng)));
+        for (int t = 0; t < 10; ++t) {
+            std::string draw = RandomDraw(rng);
+            if (AnagramKey(draw).size() < 5) draw += A("aretes");
+            DrawOptions o;
+            const int order = static_cast<int>(rng() % 3);
+            o.alphabetical = order == 0;
+            o.longestFirst = order == 1;
+            o.shortestFirst = order == 2;
+            const std::string minText = std::to_string(2 + rng() % 3);
+            auto shown = [](const SearchRun& run, const ModelPanel& p) {
+                return std::to_string(p.gaugeMin) + ".." + std::to_string(p.gaugeMax) + "@" +
+                       std::to_string(p.progress) + " " + p.nmots + " " + p.tirage + "\n" + run.Dump();
+            };
+            std::set<std::string> states;
+            {
+                SearchRun ref("");
+                ModelPanel panel;
+                panel.minText = minText;
+                panel.onPump = [&] { states.insert(shown(ref, panel)); };
+                StopRequested = false;
+                ReferenceDraw(*dict, draw, o, ref.list, ref.area, panel);
+            }
+            SearchRun run("");
+            ModelPanel panel;
+            panel.minText = minText;
+            panel.onPump = [&] {
+                ++turns;
+                EXPECT_EQ(states.count(shown(run, panel)), 1u)
+                    << "draw " << cp1252::ToUtf8(draw) << " order " << order << "\n" << shown(run, panel);
+            };
+            StopRequested = false;
+            SearchDraw(*dict, draw, o, run.list, run.area, panel);
+        }
+    }
+    EXPECT_GT(turns, 500);
+    SetTickSource({});
+}
+
 }  // namespace
