@@ -1,7 +1,9 @@
 #include "ResultList.h"
 
 #include <algorithm>
+#include <iterator>
 #include <numeric>
+#include <string_view>
 
 #include "Global.h"
 #include "collate.h"
@@ -30,6 +32,132 @@ int CompareOrdinal(std::string_view a, std::string_view b)
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+// A hash that texts the comparison calls equal share. Such texts differ in letter case
+// alone, so a hash of their bytes folded one by one to one byte per class of bytes the
+// comparison calls equal (learnt from its own sort keys) is the same for them.
+class CaseBlindHash {
+public:
+    CaseBlindHash()
+    {
+        std::vector<std::pair<std::string, int>> keys;
+        for (int b = 0; b < 256; ++b) {
+            const char c = static_cast<char>(b);
+            std::string key;
+            AppendSortKeyIgnoreCase(std::string_view(&c, 1), key);
+            keys.emplace_back(std::move(key), b);
+        }
+        std::sort(keys.begin(), keys.end());
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const bool sameAsPrevious = i > 0 && keys[i].first == keys[i - 1].first;
+            fold_[keys[i].second] = sameAsPrevious ? fold_[keys[i - 1].second] : static_cast<uint8_t>(keys[i].second);
+        }
+    }
+
+    uint64_t operator()(std::string_view s) const
+    {
+        uint64_t h = 0xcbf29ce484222325ull;
+        for (const char c : s) h = (h ^ fold_[static_cast<unsigned char>(c)]) * 0x100000001b3ull;
+        return h;
+    }
+
+private:
+    uint8_t fold_[256]{};
+};
+
+// Removes every text equal to an earlier one. Of equal texts the one with the smallest
+// place stays (the first one without PLACES), where the first of them stood. Only
+// texts of one hash are compared: about one comparison per repeated text.
+void DropCaseVariants(std::vector<std::string>& texts, const std::vector<uint32_t>* places)
+{
+    static const CaseBlindHash hash;
+    const std::size_t n = texts.size();
+    std::size_t buckets = 16;
+    while (buckets < 2 * n) buckets <<= 1;
+    std::vector<int32_t> head(buckets, -1);
+    std::vector<uint64_t> hashes;  // of each text kept
+    std::vector<int32_t> next;     // the kept text before it in its bucket
+    std::vector<uint32_t> keptPlace;
+    hashes.reserve(n);
+    next.reserve(n);
+    keptPlace.reserve(n);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const uint64_t h = hash(texts[i]);
+        const uint32_t place = places != nullptr ? (*places)[i] : static_cast<uint32_t>(i);
+        int32_t& bucket = head[h & (buckets - 1)];
+        bool repeated = false;
+        for (int32_t k = bucket; k >= 0 && !repeated; k = next[static_cast<std::size_t>(k)]) {
+            const auto at = static_cast<std::size_t>(k);
+            if (hashes[at] != h || CompareTextIgnoreCase(texts[at], texts[i]) != 0) continue;
+            repeated = true;
+            if (place < keptPlace[at]) {
+                texts[at] = std::move(texts[i]);
+                keptPlace[at] = place;
+            }
+        }
+        if (repeated) continue;
+        if (kept != i) texts[kept] = std::move(texts[i]);
+        hashes.push_back(h);
+        next.push_back(bucket);
+        keptPlace.push_back(place);
+        bucket = static_cast<int32_t>(kept++);
+    }
+    texts.resize(kept);
+}
+
+// Sorts texts in the comparison's order; of equal texts the one with the smaller place
+// goes first (the earlier one without PLACES). Texts that come nearly in order cost
+// about one comparison each: the ascending run they form with a few texts out of place
+// stays as it stands, and only the texts out of place are sorted and merged into it.
+// Texts far from order are sorted through sort keys.
+void SortNearlySorted(std::vector<std::string>& texts, const std::vector<uint32_t>* places)
+{
+    const std::size_t n = texts.size();
+    if (n < 2) return;
+    auto before = [&](uint32_t a, uint32_t b) {
+        const int c = CompareTextIgnoreCase(texts[a], texts[b]);
+        if (c != 0) return c < 0;
+        return places != nullptr ? (*places)[a] < (*places)[b] : a < b;
+    };
+    std::vector<uint32_t> run, out;
+    run.reserve(n);
+    for (uint32_t i = 0; i < n; ++i) {
+        if (run.empty() || before(run.back(), i)) {
+            run.push_back(i);
+        } else if (run.size() >= 2 && before(run[run.size() - 2], i)) {
+            // The run's last text was the one out of place.
+            out.push_back(run.back());
+            run.back() = i;
+        } else {
+            out.push_back(i);
+        }
+        if (out.size() * 8 > n) break;
+    }
+    if (out.size() * 8 > n) {
+        std::vector<uint32_t> order(n);
+        std::iota(order.begin(), order.end(), 0);
+        if (places != nullptr)
+            std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return (*places)[a] < (*places)[b]; });
+        std::vector<std::string> inPlaceOrder;
+        inPlaceOrder.reserve(n);
+        for (const uint32_t k : order) inPlaceOrder.push_back(std::move(texts[k]));
+        SortIgnoreCase(inPlaceOrder, false);
+        texts = std::move(inPlaceOrder);
+        return;
+    }
+    std::sort(out.begin(), out.end(), before);
+    std::vector<std::string> sorted;
+    sorted.reserve(std::max(texts.capacity(), n));
+    auto from = run.begin();
+    for (const uint32_t o : out) {
+        const auto at = std::lower_bound(from, run.end(), o, before);
+        for (; from != at; ++from) sorted.push_back(std::move(texts[*from]));
+        sorted.push_back(std::move(texts[o]));
+    }
+    for (; from != run.end(); ++from) sorted.push_back(std::move(texts[*from]));
+    texts = std::move(sorted);
+}
+
 int CompareByKeyLength(const ResultList& list, int32_t i1, int32_t i2, bool longestFirst)
 {
     const std::string s1 = FoldAccentsUpper(list[i1]);
@@ -52,10 +180,45 @@ ResultList::ResultList(std::size_t capacity)
 void ResultList::SetSorted(bool sorted)
 {
     if (sorted == sorted_) return;
+    Arrange();
     sorted_ = sorted;
-    // Equal entries keep their order, so dropping the later ones leaves exactly what
-    // adding them one by one to a sorted list would have kept.
-    if (sorted_) SortIgnoreCase(items_, true);
+    // Dropping the later of equal entries leaves exactly what adding them one by one to
+    // a sorted list would have kept.
+    if (sorted_) {
+        DropCaseVariants(items_, nullptr);
+        arrangePending_ = items_.size() > 1;
+    }
+}
+
+void ResultList::ArrangeNow() const
+{
+    arrangePending_ = false;
+    SortNearlySorted(items_, nullptr);
+}
+
+void ResultList::AddAllAndSort(std::vector<std::string> entries, const std::vector<uint32_t>& places)
+{
+    Arrange();
+    if (sorted_ && items_.empty()) {
+        DropCaseVariants(entries, &places);
+        items_.insert(items_.end(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
+        arrangePending_ = items_.size() > 1;
+        return;
+    }
+    if (sorted_) {
+        std::vector<uint32_t> order(entries.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return places[a] < places[b]; });
+        for (const uint32_t k : order) Add(entries[k]);
+        return;
+    }
+    // The entries already there come before the new ones.
+    std::vector<uint32_t> all(items_.size());
+    std::iota(all.begin(), all.end(), 0);
+    const auto first = static_cast<uint32_t>(all.size());
+    for (const uint32_t p : places) all.push_back(first + p);
+    items_.insert(items_.end(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
+    SortNearlySorted(items_, &all);
 }
 
 int32_t ResultList::Add(const std::string& s)
@@ -64,6 +227,7 @@ int32_t ResultList::Add(const std::string& s)
         items_.push_back(s);
         return Count() - 1;
     }
+    Arrange();
     const auto pos = std::lower_bound(items_.begin(), items_.end(), s, AlphaLess);
     if (pos != items_.end() && CompareTextIgnoreCase(*pos, s) == 0) return -1;
     const auto at = items_.insert(pos, s);
@@ -73,17 +237,19 @@ int32_t ResultList::Add(const std::string& s)
 void ResultList::Clear()
 {
     items_.clear();
+    arrangePending_ = false;
 }
 
 void ResultList::Put(int32_t i, const std::string& s)
 {
+    Arrange();
     items_.at(static_cast<std::size_t>(i)) = s;
 }
 
 void ResultList::Sort()
 {
     if (sorted_) return;
-    SortIgnoreCase(items_, false);
+    SortNearlySorted(items_, nullptr);
 }
 
 void ResultList::CustomSort(ResultListCompare compare)

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <functional>
+#include <numeric>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
@@ -285,6 +286,9 @@ public:
         return first_[static_cast<std::size_t>(slot) + 1] - begin;
     }
 
+    // Where line K lies in the file, as a number that grows with the line's index.
+    uint32_t Place(std::size_t k) const { return lines_[k].at; }
+
     std::string Line(std::size_t k) const
     {
         const Ref& r = lines_[k];
@@ -494,8 +498,10 @@ void SearchDraw(const ITabStrings& dictionary, const std::string& text, const Dr
         return StopRequested;
     };
 
-    // Entries for the alphabetical listing, handed to the result list at the end.
+    // Entries for the alphabetical listing, handed to the result list at the end, with
+    // where their lines lie in the file.
     std::vector<std::string> listed;
+    std::vector<uint32_t> listedPlaces;
 
     LineIndex index;
     if (distinct > 0 && !index.Build(dictionary, letters, minLen, maxLen, [&] { return !serve(); })) {
@@ -538,6 +544,7 @@ void SearchDraw(const ITabStrings& dictionary, const std::string& text, const Dr
 
     TMot mot;
     bool stopped = false;
+    std::vector<std::pair<std::string, uint32_t>> lineEntries;  // this combination's, in line order
     for (const Visit& v : visits) {
         current = &v;
         if (serve()) {
@@ -547,6 +554,7 @@ void SearchDraw(const ITabStrings& dictionary, const std::string& text, const Dr
         std::size_t first = 0;
         const std::size_t lineCount = index.Lines(v.slot, first);
         words.Clear();
+        lineEntries.clear();
         for (std::size_t k = first; k < first + lineCount && !stopped; ++k) {
             if (serve()) {
                 stopped = true;
@@ -554,7 +562,9 @@ void SearchDraw(const ITabStrings& dictionary, const std::string& text, const Dr
             }
             ParseDictLine(index.Line(k), mot);
             if (!mot.Code.empty() && mot.Code[0] == 'W' && !options.properNouns) continue;
-            words.Add(options.withAnalysis ? mot.Word + " : " + CategoryText(mot.Code, mot.Lemma) : mot.Word);
+            std::string entry = options.withAnalysis ? mot.Word + " : " + CategoryText(mot.Code, mot.Lemma) : mot.Word;
+            if (options.alphabetical) lineEntries.emplace_back(entry, index.Place(k));
+            words.Add(entry);
         }
         // The search for this combination ends with one more look for its key.
         if (stopped || serve()) {
@@ -566,7 +576,13 @@ void SearchDraw(const ITabStrings& dictionary, const std::string& text, const Dr
         found += words.Count();
         countsShown = false;
         if (options.alphabetical) {
-            listed.insert(listed.end(), words.Items().begin(), words.Items().end());
+            // Each entry kept is the first line's that gave it.
+            for (const std::string& w : words.Items()) {
+                const auto line = std::find_if(lineEntries.begin(), lineEntries.end(),
+                                               [&](const auto& e) { return e.first == w; });
+                listed.push_back(w);
+                listedPlaces.push_back(line->second);
+            }
             continue;
         }
         const std::string& k = v.key;
@@ -607,13 +623,19 @@ void SearchDraw(const ITabStrings& dictionary, const std::string& text, const Dr
     // End of phase 2.
     area.SetStyle(fsNone);
     if (options.alphabetical) {
-        {
-            ResultBatch batch(results);
-            for (const std::string& e : listed) results.Add(e);
-            batch.Finish();
-        }
+        // The file is in the list's order: handed over in the order of their lines, the
+        // entries come nearly sorted, while the list keeps what adding them in the
+        // order found would keep.
+        std::vector<uint32_t> byLine(listed.size());
+        std::iota(byLine.begin(), byLine.end(), 0);
+        std::stable_sort(byLine.begin(), byLine.end(),
+                         [&](uint32_t a, uint32_t b) { return listedPlaces[a] < listedPlaces[b]; });
+        std::vector<std::string> entries;
+        entries.reserve(listed.size());
+        for (const uint32_t k : byLine) entries.push_back(std::move(listed[k]));
         listed = {};
-        results.Sort();
+        listedPlaces = {};
+        results.AddAllAndSort(std::move(entries), byLine);
         for (int32_t i = 0; i < results.Count(); ++i) {
             const std::string& e = results[i];
             std::string w = e;
