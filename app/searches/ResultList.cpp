@@ -71,36 +71,34 @@ void DropCaseVariants(std::vector<std::string>& texts, const std::vector<uint32_
 {
     static const CaseBlindHash hash;
     const std::size_t n = texts.size();
-    std::size_t buckets = 16;
-    while (buckets < 2 * n) buckets <<= 1;
-    std::vector<int32_t> head(buckets, -1);
-    std::vector<uint64_t> hashes;  // of each text kept
-    std::vector<int32_t> next;     // the kept text before it in its bucket
-    std::vector<uint32_t> keptPlace;
-    hashes.reserve(n);
-    next.reserve(n);
-    keptPlace.reserve(n);
+    if (n < 2) return;
+    // Open addressing over the texts kept, small enough to stay in the caches: each
+    // slot holds the high half of a kept text's hash and its index plus one (0: free).
+    std::size_t size = 16;
+    while (size < n + n / 2) size <<= 1;
+    std::vector<std::pair<uint32_t, uint32_t>> slots(size, {0, 0});
+    std::vector<uint32_t> keptPlace(places != nullptr ? n : 0);
     std::size_t kept = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const uint64_t h = hash(texts[i]);
-        const uint32_t place = places != nullptr ? (*places)[i] : static_cast<uint32_t>(i);
-        int32_t& bucket = head[h & (buckets - 1)];
+        const auto high = static_cast<uint32_t>(h >> 32);
+        std::size_t at = static_cast<std::size_t>(h) & (size - 1);
         bool repeated = false;
-        for (int32_t k = bucket; k >= 0 && !repeated; k = next[static_cast<std::size_t>(k)]) {
-            const auto at = static_cast<std::size_t>(k);
-            if (hashes[at] != h || CompareTextIgnoreCase(texts[at], texts[i]) != 0) continue;
+        for (; slots[at].second != 0; at = (at + 1) & (size - 1)) {
+            if (slots[at].first != high) continue;
+            const uint32_t other = slots[at].second - 1;
+            if (CompareTextIgnoreCase(texts[other], texts[i]) != 0) continue;
             repeated = true;
-            if (place < keptPlace[at]) {
-                texts[at] = std::move(texts[i]);
-                keptPlace[at] = place;
+            if (places != nullptr && (*places)[i] < keptPlace[other]) {
+                texts[other] = std::move(texts[i]);
+                keptPlace[other] = (*places)[i];
             }
+            break;
         }
         if (repeated) continue;
         if (kept != i) texts[kept] = std::move(texts[i]);
-        hashes.push_back(h);
-        next.push_back(bucket);
-        keptPlace.push_back(place);
-        bucket = static_cast<int32_t>(kept++);
+        if (places != nullptr) keptPlace[kept] = (*places)[i];
+        slots[at] = {high, static_cast<uint32_t>(++kept)};
     }
     texts.resize(kept);
 }
@@ -221,16 +219,16 @@ void ResultList::AddAllAndSort(std::vector<std::string> entries, const std::vect
     SortNearlySorted(items_, &all);
 }
 
-int32_t ResultList::Add(const std::string& s)
+int32_t ResultList::Add(std::string s)
 {
     if (!sorted_) {
-        items_.push_back(s);
+        items_.push_back(std::move(s));
         return Count() - 1;
     }
     Arrange();
     const auto pos = std::lower_bound(items_.begin(), items_.end(), s, AlphaLess);
     if (pos != items_.end() && CompareTextIgnoreCase(*pos, s) == 0) return -1;
-    const auto at = items_.insert(pos, s);
+    const auto at = items_.insert(pos, std::move(s));
     return static_cast<int32_t>(at - items_.begin());
 }
 

@@ -20,7 +20,7 @@ public:
     // entry is read: a long list that is only counted is never sorted.
     void SetSorted(bool sorted);
     // Returns the entry's index, or -1 when a sorted list dropped it as a duplicate.
-    int32_t Add(const std::string& s);
+    int32_t Add(std::string s);
     void Clear();
     int32_t Count() const { return static_cast<int32_t>(items_.size()); }
     const std::string& operator[](int32_t i) const

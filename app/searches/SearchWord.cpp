@@ -1,5 +1,7 @@
 // Mode "Mot": the entries of the typed word (pass 1), then the words that contain it
 // (pass 2, from three characters on).
+#include <charconv>
+#include <iterator>
 #include <string>
 
 #include "Global.h"
@@ -107,6 +109,12 @@ ResultBatch::~ResultBatch()
     }
 }
 
+void ResultBatch::Add(std::string_view s)
+{
+    if (resort_ && last_ >= 0 && list_[last_] == s) return;
+    last_ = list_.Add(std::string(s));
+}
+
 void ResultBatch::Finish()
 {
     if (!resort_) return;
@@ -133,14 +141,19 @@ void WriteTextThen(IResultArea& area, const std::string& text, const std::string
     area.WriteRun(tail);
 }
 
-std::string ContainingWordEntry(const TMot& mot, bool withAnalysis)
-{
-    std::string entry = mot.Word + " : (" + std::to_string(mot.Word.size()) + " lettres)";
-    if (withAnalysis) entry += " : " + CategoryText(mot.Code, mot.Lemma);
-    return entry;
-}
-
 }  // namespace
+
+std::string_view ContainingWordEntry(const TMotFields& mot, bool withAnalysis, std::string& out)
+{
+    char length[16];
+    const auto digits = std::to_chars(std::begin(length), std::end(length), mot.Word.size());
+    out.assign(mot.Word).append(" : (").append(length, digits.ptr).append(" lettres)");
+    if (withAnalysis) {
+        const std::string_view lemma = mot.Lemma == "0" ? mot.Word : mot.Lemma;
+        out.append(" : ").append(CategoryText(std::string(mot.Code), std::string(lemma)));
+    }
+    return out;
+}
 
 void SearchWord(SearchContext& ctx)
 {
@@ -160,12 +173,13 @@ void SearchWord(SearchContext& ctx)
 
     // Pass 1: the lines whose form is exactly the text.
     TMot mot;
+    std::string entry;
     {
         ResultBatch batch(list);
         ForEachLineHolding(dict, text + '\t', [&](int32_t, const std::string& line) {
             ParseDictLine(line, mot);
             if (mot.Word == text && (!IsProperNoun(mot) || opt.properNouns))
-                list.Add(WordEntry(mot, opt.withAnalysis));
+                batch.Add(WordEntry(mot, opt.withAnalysis));
             return true;
         });
         batch.Finish();
@@ -196,7 +210,7 @@ void SearchWord(SearchContext& ctx)
                 ParseDictLine(line, mot);
                 if ((!IsProperNoun(mot) || opt.properNouns) && mot.Word != text &&
                     mot.Word.find(text) != std::string::npos)
-                    list.Add(ContainingWordEntry(mot, opt.withAnalysis));
+                    batch.Add(ContainingWordEntry(DictLineFields(line), opt.withAnalysis, entry));
                 return true;
             });
             batch.Finish();

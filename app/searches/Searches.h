@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "Global.h"
 #include "ResultArea.h"
@@ -45,6 +46,11 @@ void ForEachLineHolding(const ITabStrings& dict, const std::string& text,
 // error's message.
 int32_t LengthBoxValue(const std::string& text);
 
+// The entry of a word that a word lookup's second pass or the masked-word search lists:
+// the word, " : (", its length, " lettres)", and with analysis " : " and its category.
+// Written into OUT, whose room serves from one entry to the next.
+std::string_view ContainingWordEntry(const TMotFields& mot, bool withAnalysis, std::string& out);
+
 // The cap message of long lists.
 std::string TooManyWordsMessage();
 
@@ -81,12 +87,17 @@ public:
     ~ResultBatch();
     ResultBatch(const ResultBatch&) = delete;
     ResultBatch& operator=(const ResultBatch&) = delete;
+    // Adds S to the list. Into a sorted list, a text the same as the one just added is
+    // not even kept for the end (the list would drop it): the lines of one word lie
+    // together in the file.
+    void Add(std::string_view s);
     // Sorts a sorted list again; the batch adds nothing more afterwards.
     void Finish();
 
 private:
     ResultList& list_;
     bool resort_;
+    int32_t last_ = -1;  // the entry added last, in a sorted list
 };
 
 // Holds the area's update block for a scope, so that it is closed on every way out.
