@@ -220,10 +220,16 @@ bool StartUpdater(const std::string& version)
     QString folder = UpdaterFolder();
     if (folder.isEmpty() && QCoreApplication::instance() != nullptr)
         folder = QCoreApplication::applicationDirPath();
+    // By its bare name, as the shell starts it: the current folder (the dictionary's)
+    // first, then beside this program, then along the PATH.
     QString program;
-    if (!folder.isEmpty()) {
-        const QFileInfo beside(QDir(folder).filePath(name));
-        if (beside.isFile() && beside.isExecutable()) program = beside.absoluteFilePath();
+    for (const QString& dir : {QDir::currentPath(), folder}) {
+        if (dir.isEmpty()) continue;
+        const QFileInfo candidate(QDir(dir).filePath(name));
+        if (candidate.isFile() && candidate.isExecutable()) {
+            program = candidate.absoluteFilePath();
+            break;
+        }
     }
     if (program.isEmpty()) program = QStandardPaths::findExecutable(name);
     if (program.isEmpty()) return false;

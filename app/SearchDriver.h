@@ -100,8 +100,8 @@ std::string CaptionAfterEdit(int32_t lineCount);
 // ---- Updater hand-over ----------------------------------------------------------------
 
 // Starts the updater detached in the current folder with the arguments "ViaMainShell"
-// and version. The program is "Relexo" beside the running program, else found on the
-// PATH. False when it cannot be started.
+// and version. The program is "Relexo" in the current folder, else beside the running
+// program, else found on the PATH. False when it cannot be started.
 bool StartUpdater(const std::string& version);
 // The updater's program name.
 inline constexpr const char* kUpdaterProgram = "Relexo";

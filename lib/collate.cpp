@@ -1,11 +1,14 @@
 // Case-insensitive French collation of Windows-1252 text through ICU.
 //
-// The collator compares at secondary strength (accents count, case does not) and looks
-// through blanks and punctuation (shifted alternate handling): a French reader finds
-// "à-côté" beside "acoté", not before "abc". Collation alone thus calls some different
-// texts equal ("à-côté" and "àcôté", œ and oe); those ties are broken by the order of
-// the case-folded code points, so that only texts that differ in letter case alone ever
-// compare equal: sorted lists drop nothing but case variants.
+// The order is the one a dictionary runs in: the collator compares at secondary strength
+// (accents count, case does not) with every character counting (non-ignorable alternate
+// handling), so that TAB, blank, digits and other punctuation sort before letters and a
+// word form comes before its longer forms ("mer" TAB ... before "merci" TAB ...).
+// Hyphen and apostrophe alone are looked through, so "à-côté" stands beside "acoté" and
+// "c'est" beside "cest". Collation thus calls some different texts equal ("à-côté" and
+// "àcôté", œ and oe); those ties are broken by the order of the case-folded code points
+// of the whole texts, so that only texts that differ in letter case alone ever compare
+// equal: sorted lists drop nothing but case variants.
 #include "collate.h"
 
 #include <algorithm>
@@ -17,7 +20,10 @@
 #include <string>
 #include <vector>
 
+#include <unicode/coleitr.h>
 #include <unicode/coll.h>
+#include <unicode/tblcoll.h>
+#include <unicode/unistr.h>
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
@@ -32,7 +38,7 @@ std::unique_ptr<icu::Collator> MakeCollator() {
     if (U_FAILURE(status) || !c)
         throw std::runtime_error(std::string("Comparaison de textes indisponible (ICU) : ") + u_errorName(status));
     c->setStrength(icu::Collator::SECONDARY);
-    c->setAttribute(UCOL_ALTERNATE_HANDLING, UCOL_SHIFTED, status);
+    c->setAttribute(UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, status);
     if (U_FAILURE(status))
         throw std::runtime_error(A("Réglage de la comparaison de textes impossible (ICU) : ") + u_errorName(status));
     return c;
@@ -46,19 +52,27 @@ const icu::Collator& ThreadCollator() {
     return mine ? *mine : *master;
 }
 
-// A Windows-1252 text as UTF-16, in a stack buffer when it fits.
+// The characters the order looks through at the collation's levels; they still tell
+// texts apart in the tie-break.
+bool LookedThrough(char c) { return c == '-' || c == '\''; }
+
+// A Windows-1252 text as UTF-16, in a stack buffer when it fits; what the collator is
+// given leaves out the looked-through characters.
 class Utf16 {
 public:
-    explicit Utf16(std::string_view s) {
+    enum TWhat { kAll, kCollated };
+    Utf16(std::string_view s, TWhat what) {
         char16_t* out = buf_;
         if (s.size() > kStack) {
             heap_.resize(s.size());
             out = heap_.data();
         }
-        for (size_t i = 0; i < s.size(); ++i)
-            out[i] = static_cast<char16_t>(cp1252::ToUnicode(static_cast<unsigned char>(s[i])));
+        int32_t n = 0;
+        for (const char c : s)
+            if (what == kAll || !LookedThrough(c))
+                out[n++] = static_cast<char16_t>(cp1252::ToUnicode(static_cast<unsigned char>(c)));
         data_ = out;
-        len_ = static_cast<int32_t>(s.size());
+        len_ = n;
     }
     Utf16(const Utf16&) = delete;
     Utf16& operator=(const Utf16&) = delete;
@@ -85,66 +99,93 @@ void AppendFolded(const Utf16& u, std::string& out) {
 }
 
 // What each Windows-1252 byte weighs at the collation's first level, learnt from the
-// collator itself once: nothing (blanks, punctuation, controls), the weight of one or
-// two of the letters a-z and digits 0-9 (é weighs as e, œ as o then e), or something
-// else (symbols and the rest), which the table leaves unknown. Ranks 1 to 36 follow
-// the order of those weights.
+// collator itself once: nothing (the looked-through characters, controls), one weight
+// (letters, digits, TAB, blank, punctuation, most symbols; é weighs as e) or two
+// weights of letters (œ as o then e), else unknown (¼, …). Ranks follow the order of the
+// one-weight keys, so that rank sequences compare as the first level does.
 class PrimaryTable {
 public:
     PrimaryTable() {
         std::unique_ptr<icu::Collator> c(ThreadCollator().clone());
-        UErrorCode status = U_ZERO_ERROR;
         if (!c) return;
         c->setStrength(icu::Collator::PRIMARY);
+        auto* rules = dynamic_cast<icu::RuleBasedCollator*>(c.get());
+        if (!rules) return;
         auto key = [&](std::string_view text) {
-            const Utf16 u(text);
+            const Utf16 u(text, Utf16::kAll);
             uint8_t buf[64];
             const int32_t n = c->getSortKey(u.data(), u.size(), buf, sizeof buf);
             return n > 0 && n <= static_cast<int32_t>(sizeof buf) ? std::string(reinterpret_cast<char*>(buf), static_cast<std::size_t>(n)) : std::string();
         };
-        if (U_FAILURE(status)) return;
-        std::vector<std::pair<std::string, char>> bases;
-        for (char ch = 'a'; ch <= 'z'; ++ch) bases.emplace_back(key(std::string_view(&ch, 1)), ch);
-        for (char ch = '0'; ch <= '9'; ++ch) bases.emplace_back(key(std::string_view(&ch, 1)), ch);
-        std::sort(bases.begin(), bases.end());
-        for (std::size_t i = 0; i < bases.size(); ++i) {
-            if (bases[i].first.empty() || (i > 0 && bases[i].first == bases[i - 1].first)) return;
-        }
-        std::vector<std::pair<std::string, uint16_t>> pairs;  // two ranks, 6 bits each
-        for (std::size_t i = 0; i < bases.size(); ++i)
-            for (std::size_t j = 0; j < bases.size(); ++j)
-                pairs.emplace_back(key(std::string{bases[i].second, bases[j].second}),
-                                   static_cast<uint16_t>((i + 1) << 6 | (j + 1)));
-        std::sort(pairs.begin(), pairs.end());
-        const std::string nothing = key("");
+        // The number of first-level weights of one character; a long weight comes as a
+        // collation element and its continuation, which count once.
+        auto weights = [&](char ch) {
+            const char16_t u = static_cast<char16_t>(cp1252::ToUnicode(static_cast<unsigned char>(ch)));
+            const std::unique_ptr<icu::CollationElementIterator> it(
+                rules->createCollationElementIterator(icu::UnicodeString(u)));
+            if (!it) return -1;
+            int count = 0;
+            UErrorCode status = U_ZERO_ERROR;
+            for (int32_t ce = it->next(status); U_SUCCESS(status) && ce != icu::CollationElementIterator::NULLORDER;
+                 ce = it->next(status)) {
+                const bool continuation = (ce & 0xC0) == 0xC0;
+                if (!continuation && icu::CollationElementIterator::primaryOrder(ce) != 0) ++count;
+            }
+            return U_SUCCESS(status) ? count : -1;
+        };
+        std::array<int, 256> count{};
+        std::array<std::string, 256> keys;
+        std::vector<std::string> singles;
         for (int b = 0; b < 256; ++b) {
             const char ch = static_cast<char>(b);
-            const std::string k = key(std::string_view(&ch, 1));
+            count[b] = LookedThrough(ch) ? 0 : weights(ch);
+            if (count[b] > 0) keys[b] = key(std::string_view(&ch, 1));
+            if (count[b] == 1 && !keys[b].empty()) singles.push_back(keys[b]);
+        }
+        std::sort(singles.begin(), singles.end());
+        singles.erase(std::unique(singles.begin(), singles.end()), singles.end());
+        if (singles.empty() || singles.size() > 255) return;
+        bits_ = 1;
+        while ((std::size_t{1} << bits_) <= singles.size()) ++bits_;
+        auto rankOf = [&](const std::string& k) -> uint8_t {
+            const auto at = std::lower_bound(singles.begin(), singles.end(), k);
+            return at != singles.end() && *at == k ? static_cast<uint8_t>(at - singles.begin() + 1) : 0;
+        };
+        // Two-weight characters are looked for among pairs of letters.
+        std::vector<std::pair<std::string, std::pair<uint8_t, uint8_t>>> pairs;
+        for (char x = 'a'; x <= 'z'; ++x)
+            for (char y = 'a'; y <= 'z'; ++y)
+                pairs.push_back({key(std::string{x, y}), {rankOf(keys[static_cast<unsigned char>(x)]),
+                                                          rankOf(keys[static_cast<unsigned char>(y)])}});
+        std::sort(pairs.begin(), pairs.end());
+        for (int b = 0; b < 256; ++b) {
             Entry& e = entries_[static_cast<std::size_t>(b)];
-            if (k.empty()) continue;
-            if (k == nothing) {
+            if (count[b] == 0) {
                 e = {true, 0, {0, 0}};
-                continue;
+            } else if (count[b] == 1) {
+                const uint8_t r = rankOf(keys[b]);
+                if (r != 0) e = {true, 1, {r, 0}};
+            } else if (count[b] == 2 && !keys[b].empty()) {
+                const auto at = std::lower_bound(pairs.begin(), pairs.end(), std::make_pair(keys[b], std::pair<uint8_t, uint8_t>{0, 0}));
+                if (at != pairs.end() && at->first == keys[b] && at->second.first != 0 && at->second.second != 0)
+                    e = {true, 2, {at->second.first, at->second.second}};
             }
-            for (std::size_t i = 0; i < bases.size(); ++i)
-                if (bases[i].first == k) e = {true, 1, {static_cast<uint8_t>(i + 1), 0}};
-            if (e.known) continue;
-            const auto at = std::lower_bound(pairs.begin(), pairs.end(), std::make_pair(k, uint16_t{0}));
-            if (at != pairs.end() && at->first == k)
-                e = {true, 2, {static_cast<uint8_t>(at->second >> 6), static_cast<uint8_t>(at->second & 63)}};
         }
     }
 
-    // The first level of text as ranks, 10 to a word, most significant first: equal
-    // heads for texts whose first 20 weights agree; false when text holds an unknown byte.
+    // The first level of text as ranks, most significant first, as many as two words
+    // hold: equal heads for texts whose first weights agree; false when text holds an
+    // unknown byte.
     bool Heads(std::string_view text, uint64_t& hi, uint64_t& lo) const {
+        if (bits_ == 0) return false;
+        const int perWord = 64 / bits_;
         uint64_t words[2] = {0, 0};
         int filled = 0;
         for (const char ch : text) {
             const Entry& e = entries_[static_cast<unsigned char>(ch)];
             if (!e.known) return false;
-            for (int k = 0; k < e.count && filled < 20; ++k, ++filled)
-                words[filled / 10] |= uint64_t{e.rank[k]} << (6 * (9 - filled % 10));
+            for (int k = 0; k < e.count && filled < 2 * perWord; ++k, ++filled)
+                words[filled / perWord] |= uint64_t{e.rank[k]} << (bits_ * (perWord - 1 - filled % perWord));
         }
         hi = words[0];
         lo = words[1];
@@ -158,18 +199,23 @@ private:
         uint8_t rank[2] = {0, 0};
     };
     std::array<Entry, 256> entries_{};
+    int bits_ = 0;  // of one rank; 0: no table
 };
 
 }  // namespace
 
 int CompareTextIgnoreCase(std::string_view a, std::string_view b) {
     if (a == b) return 0;
-    const Utf16 ua(a);
-    const Utf16 ub(b);
-    UErrorCode status = U_ZERO_ERROR;
-    const UCollationResult r =
-        ThreadCollator().compare(ua.data(), ua.size(), ub.data(), ub.size(), status);
-    if (U_SUCCESS(status) && r != UCOL_EQUAL) return r == UCOL_LESS ? -1 : 1;
+    {
+        const Utf16 ca(a, Utf16::kCollated);
+        const Utf16 cb(b, Utf16::kCollated);
+        UErrorCode status = U_ZERO_ERROR;
+        const UCollationResult r =
+            ThreadCollator().compare(ca.data(), ca.size(), cb.data(), cb.size(), status);
+        if (U_SUCCESS(status) && r != UCOL_EQUAL) return r == UCOL_LESS ? -1 : 1;
+    }
+    const Utf16 ua(a, Utf16::kAll);
+    const Utf16 ub(b, Utf16::kAll);
     // Equal to the collator (or the collator failed): texts equal after simple case
     // folding are case variants; anything else is ordered by its folded code points.
     // Simple folding maps one character to one, so "straße" and "strasse" stay apart.
@@ -184,7 +230,7 @@ int CompareTextIgnoreCase(std::string_view a, std::string_view b) {
 }
 
 void AppendSortKeyIgnoreCase(std::string_view text, std::string& out) {
-    const Utf16 u(text);
+    const Utf16 u(text, Utf16::kCollated);
     // The collation key ends with its one zero byte, which it holds nowhere else: where
     // one key is a beginning of the other, the zero decides before the tie-break does.
     const icu::Collator& collator = ThreadCollator();
@@ -205,7 +251,7 @@ void AppendSortKeyIgnoreCase(std::string_view text, std::string& out) {
         }
         room = static_cast<std::size_t>(need);
     }
-    AppendFolded(u, out);
+    AppendFolded(Utf16(text, Utf16::kAll), out);
 }
 
 void SortIgnoreCase(std::vector<std::string>& texts, bool dropCaseVariants) {

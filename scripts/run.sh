@@ -4,9 +4,10 @@
 #
 # The program expects to sit in one folder with its dictionary: it reads LEXOTOT.TXT and
 # LEXORAMA.INI from the current folder and writes LEXORAMA.INI to its own folder. So run/
-# holds a copy of the freshly built program (and of the updater, once built) beside a
-# copy of the sample dictionary, and the program starts there: the settings come back
-# at the next start, and the sample in the repository is never edited.
+# holds copies of the freshly built program and of its updater beside a copy of the
+# sample dictionary, and the program starts there: the settings come back at the next
+# start, the update finds both programs where they look for each other, and the sample
+# in the repository is never edited.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -19,7 +20,7 @@ place() {
   mv -f "run/.$2.new" "run/$2"
 }
 place build/app/Lexorama Lexorama
-if [ -x build/updater/Relexo ]; then place build/updater/Relexo Relexo; fi
+place build/app/Relexo Relexo
 
 cd run
 exec ./Lexorama

@@ -102,6 +102,25 @@ TEST(CompareTextIgnoreCase, OrdersRealWordsAsAFrenchReaderDoes) {
     }
 }
 
+// Whole dictionary lines run as the word forms do: TAB, blank, digits and other
+// punctuation count and come before letters, so a form stands before its longer forms
+// and its own lines before theirs, while hyphens and apostrophes are looked through.
+TEST(CompareTextIgnoreCase, OrdersDictionaryLinesByTheirWordForm) {
+    const std::vector<const char*> expected = {
+        "à\t0\tA\t*R",        "a\t0\tA\t*Z",        "a\tavoir\tA\t*V131", "a b",
+        "a,b",                "a1",                 "a-b",                "ab",
+        "chien\t0\tCEHIN\t*N11", "chien : nom",   "chienne\t0\tCEEHINN\t*N21", "chienne : nom",
+        "mer\t0\tEMR\t*N21",    "merci\t0\tCEIMR\t*I", "pomme de terre",     "pommeau",
+        "porte-clé",          "portée"};
+    std::vector<std::string> lines;
+    for (const char* l : expected) lines.push_back(A(l));
+    std::vector<std::string> reversed(lines.rbegin(), lines.rend());
+    SortIgnoreCase(reversed, true);
+    EXPECT_EQ(reversed, lines);
+    for (size_t i = 0; i + 1 < lines.size(); ++i)
+        EXPECT_LT(CompareTextIgnoreCase(lines[i], lines[i + 1]), 0) << expected[i] << " / " << expected[i + 1];
+}
+
 // Sort keys and the comparison give one order, a strict weak one: sorting random word
 // lists through the keys gives what sorting them pair by pair gives, and dropping case
 // variants keeps what adding the words one by one to a sorted list keeps.

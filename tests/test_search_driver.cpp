@@ -197,7 +197,7 @@ TEST(WordEditorEntry, ChecksAndCaption)
     EXPECT_EQ(CaptionAfterEdit(123457), " Lexorama v4.2 - 123456 mots.");
 }
 
-TEST(UpdaterHandOver, StartsTheUpdaterBesideTheProgramWithTokenAndVersion)
+TEST(UpdaterHandOver, StartsTheUpdaterByItsBareNameWithTokenAndVersion)
 {
     App();
     QTemporaryDir bin, work;
@@ -232,6 +232,21 @@ TEST(UpdaterHandOver, StartsTheUpdaterBesideTheProgramWithTokenAndVersion)
     for (int k = 0; k < 500 && !QFile::exists(out); ++k)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(ReadAll(out).substr(0, 22), "ViaMainShell|LEX00043|");
+
+    // One in the current folder comes first, before the one beside the program.
+    QFile::copy(script, work.filePath("FakeUpdater"));
+    QFile(work.filePath("FakeUpdater")).setPermissions(QFile(script).permissions());
+    {
+        QFile f(script);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\nexit 0\n");
+    }
+    SetUpdaterLookup(bin.path(), "FakeUpdater");
+    QFile::remove(out);
+    EXPECT_TRUE(StartUpdater("LEX00044"));
+    for (int k = 0; k < 500 && !QFile::exists(out); ++k)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(ReadAll(out).substr(0, 22), "ViaMainShell|LEX00044|");
 
     SetUpdaterLookup({}, {});
     EXPECT_STREQ(kUpdaterProgram, "Relexo");

@@ -27,9 +27,11 @@
 
 #include "Global.h"
 #include "TestServer.h"
+#include "WordEditor.h"
 #include "ZipMaker.h"
 #include "collate.h"
 #include "cp1252.h"
+#include "tabfile.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -385,6 +387,81 @@ TEST(UpdateCycle, DownloadMergeOwnWordsUploadAndRelaunch) {
               std::string::npos);
     EXPECT_NE(closed.find("lblTransfert2=" + run.Documents().string() + "+"), std::string::npos);
     EXPECT_NE(closed.find("lblZip=Envoi des mots trouv\xC3\xA9s \xC3\xA0 Lexorama+"), std::string::npos);
+}
+
+// The README's update by hand: the shipped sample is the user's dictionary, the word
+// editor adds two words and corrects one, and the update is the same sample under a new
+// version. Only what the user wrote is the user's own: LEXTRANS.TXT and the upload hold
+// exactly the editor's three lines, and the merged dictionary is the update's lines with
+// those three in their places.
+TEST(UpdateCycle, TheSampleUpdatedUploadsOnlyWhatTheUserWrote) {
+    const std::string sample = ReadAll(LEXO_SAMPLE_DICT);
+    const std::string oldMark = "~ LEX26120 ~", newMark = "~ LEX26130 ~";
+    ASSERT_NE(sample.find(oldMark), std::string::npos);
+    std::string update = sample;
+    for (std::size_t at; (at = update.find(oldMark)) != std::string::npos;) update.replace(at, oldMark.size(), newMark);
+
+    UpdaterRun run;
+    const fs::path dictPath = run.Work() / "LEXOTOT.TXT";
+    WriteAll(dictPath, sample);
+    std::vector<std::string> written;  // the lines the editor appended
+    {
+        const ITabStringsPtr dict = TTabStringsFile::Create(dictPath.string(), true);
+        const int32_t before = dict->GetCount();
+        // What the editor's window does for one item: show it, let the user change it,
+        // write the difference.
+        const auto edit = [&](const std::string& word, const std::string& item, int32_t carac) {
+            const TShownEntry shown = ShowEntry(*dict, word, item);
+            TLeMot was;
+            was.Carac = shown.Carac;
+            for (int32_t b = 0; b < FormBoxCount; ++b)
+                was.V[static_cast<std::size_t>(b)] = shown.Forms[static_cast<std::size_t>(b)].value_or("");
+            TLeMot now = was;
+            now.Carac = carac;
+            std::size_t done = 0;
+            ApplySteps(*dict, CorrectionSteps(word, was, now, shown.Infinitive), done);
+        };
+        const auto row = [](const char* code) {
+            for (int32_t r = 0; r < CategoryRowCount; ++r)
+                if (std::string(CategoryRowCode(r)) == code) return r;
+            return -1;
+        };
+        edit("lexoramiste", NewDefinitionItem("lexoramiste"), row("N11"));
+        edit(A("rébusard"), NewDefinitionItem(A("rébusard")), row("J11"));
+        const std::vector<std::string> items = LoadEntryItems(*dict, "abeille");
+        ASSERT_GE(items.size(), 2u);
+        edit("abeille", items[0], row("N11"));  // féminin to masculin
+        for (int32_t i = before - 1; i < dict->GetCount(); ++i)
+            if (!IsVersionLine(dict->Get(i))) written.push_back(dict->Get(i));
+    }
+    ASSERT_EQ(written.size(), 3u);
+
+    TestServer server;
+    server.Put("LEX26130.ZIP", Package({{"LEX26130.TXT", update}}));
+    run.Start("LEX26130");
+    ASSERT_TRUE(run.WaitEnd());
+    EXPECT_TRUE(run.LexoramaCameBack()) << run.Log();
+    EXPECT_EQ(run.Boxes(), std::vector<std::string>()) << run.Log();
+
+    std::vector<std::string> own = written;
+    SortIgnoreCase(own, true);
+    EXPECT_EQ(ReadAll(run.Documents() / "LEXTRANS.TXT"), Lines(own));
+    EXPECT_EQ(server.Read("posted.bin"), "AJOUTER=" + Lines(own));
+
+    // The update's lines, in the order they came, with the three in their places.
+    std::vector<std::string> merged;
+    {
+        std::istringstream in(update);
+        for (std::string line; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (!IsVersionLine(line)) merged.push_back(line);
+        }
+    }
+    for (const std::string& l : own)
+        merged.insert(std::upper_bound(merged.begin(), merged.end(), l,
+                                       [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; }),
+                      l);
+    EXPECT_EQ(ReadAll(dictPath), VersionLine("LEX26130") + "\r\n" + Lines(merged) + VersionLine("LEX26130") + "\r\n");
 }
 
 // Started any other way than by the dictionary program, the updater says so in the

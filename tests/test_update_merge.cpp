@@ -49,15 +49,15 @@ TEST(UpdateMerge, WholeUpdateOfADictionaryTheWordEditorChanged) {
     f.Write(p.DeleteListPath, UpdateFixture::Lines({"FRAISE\t0\tAEFIRS\t*N21", L("groseille")}, "\r"));
 
     TDictionaryMerge merge(p);
-    EXPECT_EQ(Merge(merge), (std::vector<int32_t>{10, 1, 3, 5}));
+    EXPECT_EQ(Merge(merge), (std::vector<int32_t>{10, 1, 3, 4}));
     EXPECT_EQ(f.Read(p.DictionaryPath),
               UpdateFixture::Lines({newVersion, "", L("abricot", "N11"), L("Banane"), L("cerise"), L("datte"),
                                     L("figue"), L("kiwi", "N11"), L("mangue"), "oire\t0\tEIOPR\t*N21", L("poire"),
                                     L("pomme"), L("zeste", "N11"), newVersion}));
 
-    // Own words: the user's form of "banane", the words the update lacks, "zeste" that
-    // the update holds only before the previous hit; not "oire", part of "poire".
-    const std::string words = UpdateFixture::Lines({"", L("Banane"), L("kiwi", "N11"), L("mangue"), L("zeste", "N11")});
+    // Own words: the user's form of "banane", the words the update lacks; not "zeste",
+    // which the update holds out of its order, nor "oire", part of "poire".
+    const std::string words = UpdateFixture::Lines({"", L("Banane"), L("kiwi", "N11"), L("mangue")});
     EXPECT_EQ(merge.WordsText(), words);
     EXPECT_EQ(UploadBody(merge.WordsText()), "AJOUTER=" + words);
 
@@ -76,6 +76,61 @@ TEST(UpdateMerge, WholeUpdateOfADictionaryTheWordEditorChanged) {
     EXPECT_EQ(RemovedCaption(1), A("Suppression des mots érronés de votre dictionnaire : 1 mot"));
     EXPECT_EQ(AddedCaption(2), A("Recherche des nouveaux mots dans la mise à jour : 2 mots"));
     EXPECT_EQ(OwnWordsCaption(5), A("Recherche des nouveaux mots dans votre dictionnaire : 5 mots"));
+}
+
+// The own words are the merged lines that the update text holds nowhere, as exact
+// text: the same lines whether the server's text runs in the dictionary's order, in
+// byte order, backwards or shuffled.
+TEST(UpdateMerge, OwnWordsWhateverOrderTheUpdateIsIn) {
+    std::mt19937 rng(22);
+    const std::vector<std::string> syllables = {"ba", "Be", A("bé"), "co", "CO", A("cô"), "-", "'", "ra", "ri", " ", "t"};
+    auto word = [&] {
+        std::string w;
+        for (int n = 1 + static_cast<int>(rng() % 4); n > 0; --n) w += syllables[rng() % syllables.size()];
+        return w + "\t0\tX\t*N1" + std::to_string(rng() % 3);
+    };
+    std::vector<std::string> user, update;
+    for (int i = 0; i < 2000; ++i) {
+        std::string w = word();
+        const unsigned r = rng() % 10;
+        if (r < 7) update.push_back(w);              // known to both
+        if (r == 7) update.push_back(w + "s");       // the user's line inside a longer one
+        if (r != 8) user.push_back(w);               // r == 9: the user's own
+        if (r == 8) update.push_back(w);             // the update's alone
+    }
+    for (int i = 0; i < 30; ++i) user.push_back("mot sans tabulation " + std::to_string(i));
+    update.push_back("mot sans tabulation 7 et plus");
+
+    auto ownWords = [&](const std::vector<std::string>& updateOrder) {
+        UpdateFixture f;
+        const TUpdatePaths& p = f.Paths();
+        f.Write(p.DictionaryPath, UpdateFixture::Lines(user));
+        f.Write(p.UpdateTextPath, UpdateFixture::Lines(DictFixture::Framed(updateOrder, "LEX27010")));
+        TDictionaryMerge merge(p);
+        Merge(merge);
+        return merge.OwnWords();
+    };
+    std::vector<std::string> sorted = update;
+    SortIgnoreCase(sorted, false);
+    const std::vector<std::string> expected = ownWords(sorted);
+    // The rule itself, literally: a merged line that the text holds nowhere.
+    std::string updateText;
+    for (const auto& l : update) updateText += l + "\r\n";
+    std::vector<std::string> merged = user;
+    merged.insert(merged.end(), update.begin(), update.end());
+    SortIgnoreCase(merged, true);
+    std::vector<std::string> model;
+    for (const auto& l : merged)
+        if (l.empty() || updateText.find(l) == std::string::npos) model.push_back(l);
+    EXPECT_EQ(expected, model);
+    EXPECT_GT(model.size(), 100u);
+
+    std::vector<std::string> bytes = update;
+    std::sort(bytes.begin(), bytes.end());
+    std::vector<std::string> backwards(sorted.rbegin(), sorted.rend());
+    std::vector<std::string> shuffled = update;
+    std::shuffle(shuffled.begin(), shuffled.end(), rng);
+    for (const auto* order : {&bytes, &backwards, &shuffled}) EXPECT_EQ(ownWords(*order), expected);
 }
 
 // A dictionary holding only its version lines takes the update whole; one without any

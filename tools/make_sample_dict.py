@@ -19,6 +19,7 @@ same package version give the same file.
 """
 
 import os
+import subprocess
 import re
 import sys
 
@@ -300,6 +301,8 @@ def main():
 
     lines = [f"{form}\t{lemma}\t{anagram_key(form)}\t*{code}"
              for form, lemma, code in entries]
+    # A first order by word form; sortdict (below) then puts the lines in the programs'
+    # own line order, the one a merged dictionary and the server's update text run in.
     lines.sort(key=lambda s: (fold_upper(s.split("\t")[0]), s.encode("cp1252")))
     version = "~" * 43 + " " + VERSION + " " + "~" * 43
     text = "\r\n".join([version] + lines + [version]) + "\r\n"
@@ -307,6 +310,10 @@ def main():
     with open(out_path, "wb") as f:
         f.write(text.encode("cp1252"))
     print(f"{out_path}: {len(lines)} word lines")
+    sortdict = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build", "tools", "sortdict")
+    if not os.access(sortdict, os.X_OK):
+        sys.exit("build/tools/sortdict is missing: build the project first (scripts/setup.sh)")
+    subprocess.run([sortdict, out_path], check=True)
 
 
 if __name__ == "__main__":

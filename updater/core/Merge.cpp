@@ -256,9 +256,14 @@ int32_t TDictionaryMerge::FindOwnWords() {
     if (s.UpdateLines.empty()) s.UpdateLines = AllLines(*s.UpdateDictionary);
     TLineFinder update(*s.UpdateDictionary, s.UpdateLines);
     const bool searchable = !s.UpdateLines.empty();
+    // A line is the user's own when the update holds it nowhere. Both texts mostly run
+    // in one order, so the search starts where the previous line was found and goes back
+    // to the start only for a line it missed: a package in another order costs time,
+    // never lines uploaded that the server already has.
     int32_t last = 0;
     for (const std::string& w : s.WordList) {
-        const int32_t r = searchable ? update.Find(w, last) : -1;
+        int32_t r = searchable ? update.Find(w, last) : -1;
+        if (r < 0 && last > 0) r = update.Find(w, 0);
         if (r >= 0)
             last = r;
         else

@@ -1,8 +1,7 @@
 // The start of the dictionary program at the end of an update. The dictionary program
 // refuses to start while the updater runs, so the updater cannot start it directly:
-// a helper process, detached from the updater, waits until the updater has ended and
-// is gone from the process list, then becomes the dictionary program in the
-// dictionary's folder.
+// a helper process, detached from the updater, waits until the updater has ended, then
+// becomes the dictionary program in the dictionary's folder.
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -70,11 +69,13 @@ void SleepMs(long ms) {
         }
         ::close(pidfd);
     }
-    // An ended process stays listed until its parent has collected it; the dictionary
-    // program would take that entry for a running updater.
-    for (;;) {
+    // Without a process descriptor to wait on, the process list tells. An ended process
+    // stays listed as a zombie until its parent collects it, which a parent may never
+    // do: the dictionary program takes a zombie for an ended updater, and so does this.
+    while (!ended) {
         const char state = ProcessState(statPath);
-        if (state == 0 || (ended && state != 'Z') || NowMs() >= deadline) break;
+        ended = state == 0 || state == 'Z';
+        if (ended || NowMs() >= deadline) break;
         SleepMs(20);
     }
 

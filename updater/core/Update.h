@@ -114,8 +114,9 @@ public:
     // and flushed to disk beside the dictionary before it takes the dictionary's name;
     // on failure (EUpdateError) the old dictionary is untouched and nothing is left.
     void WriteDictionary();
-    // Step 6: the merged lines that the update text does not hold, byte for byte, at or
-    // after the line of the previous hit. Returns how many (for OwnWordsCaption).
+    // Step 6: the merged lines that the update text does not hold anywhere, byte for
+    // byte (inside a longer line counts as held), whatever order either text is in.
+    // Returns how many (for OwnWordsCaption).
     int32_t FindOwnWords();
     // Step 6's result, in the comparison's order.
     const std::vector<std::string>& OwnWords() const;
@@ -157,7 +158,7 @@ void DeleteTemporaryFiles(const TUpdatePaths& paths);
 std::string FindProgram(const std::string& name, const std::string& folder);
 
 // Starts `program`, without arguments, in `workFolder` once the process `waitFor` has
-// ended and is gone from the process list (the dictionary program refuses to start
+// ended, collected by its parent or not (the dictionary program refuses to start
 // while the updater runs), from a helper process detached from this one. The helper
 // gives up waiting after maxWaitMs and starts the program all the same. False when the
 // helper could not be started.
