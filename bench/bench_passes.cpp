@@ -104,6 +104,26 @@ Row TimeSearch(const ITabStrings& dict, const std::string& name, void (*search)(
     return {name, ms, note};
 }
 
+// True when the lines of the area's first page are laid out; looks without laying out.
+bool FirstPageLaidOut(const RichEditResultArea& area)
+{
+    const qreal bottom = area.viewport()->height();
+    for (QTextBlock b = area.document()->begin(); b.isValid(); b = b.next()) {
+        const QTextLayout* layout = b.layout();
+        if (layout == nullptr || layout->lineCount() == 0) return false;
+        if (layout->position().y() + layout->boundingRect().height() >= bottom) return true;
+    }
+    return true;
+}
+
+// True when the whole text is in the document (it goes in a piece at a time) and laid out.
+bool AllLaidOut(const RichEditResultArea& area)
+{
+    const QTextDocument* doc = area.document();
+    const QTextLayout* last = doc->lastBlock().layout();
+    return doc->blockCount() >= area.LineCount() && last != nullptr && last->lineCount() > 0;
+}
+
 // 60,000 lines shaped like the letter draw's alphabetical list: a dozen runs in three
 // colours each, written inside one update block.
 double TimeResultArea(int lines, double& layoutMs)
@@ -135,29 +155,10 @@ double TimeResultArea(int lines, double& layoutMs)
     area.repaint();
     QApplication::processEvents();
     const double shown = Millis(Clock::now() - t0);
-    // The rest of the layout goes on while the window runs, until the last line's turn.
-    const QTextLayout* last = area.document()->lastBlock().previous().layout();
-    while (last->lineCount() == 0) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    // The rest goes on while the window runs, until the last line's turn.
+    while (!AllLaidOut(area)) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     layoutMs = Millis(Clock::now() - t0) - shown;
     return shown;
-}
-
-// True when the lines of the area's first page are laid out; looks without laying out.
-bool FirstPageLaidOut(const RichEditResultArea& area)
-{
-    const qreal bottom = area.viewport()->height();
-    for (QTextBlock b = area.document()->begin(); b.isValid(); b = b.next()) {
-        const QTextLayout* layout = b.layout();
-        if (layout == nullptr || layout->lineCount() == 0) return false;
-        if (layout->position().y() + layout->boundingRect().height() >= bottom) return true;
-    }
-    return true;
-}
-
-bool AllLaidOut(const RichEditResultArea& area)
-{
-    const QTextLayout* last = area.document()->lastBlock().layout();
-    return last != nullptr && last->lineCount() > 0;
 }
 
 // What a screen reader asks the window all the time: the focused control's name and
