@@ -53,21 +53,38 @@ public:
         }
     }
 
+    // Eight folded bytes at a time.
     uint64_t operator()(std::string_view s) const
     {
-        uint64_t h = 0xcbf29ce484222325ull;
-        for (const char c : s) h = (h ^ fold_[static_cast<unsigned char>(c)]) * 0x100000001b3ull;
-        return h;
+        const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+        const std::size_t n = s.size();
+        uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+        std::size_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            uint64_t w = 0;
+            for (int k = 0; k < 8; ++k) w |= uint64_t{fold_[p[i + static_cast<std::size_t>(k)]]} << (8 * k);
+            h = Mix(h ^ w);
+        }
+        uint64_t w = 0;
+        for (int k = 0; i < n; ++i, ++k) w |= uint64_t{fold_[p[i]]} << (8 * k);
+        return Mix(h ^ w);
     }
 
 private:
+    static uint64_t Mix(uint64_t x)
+    {
+        x *= 0xBF58476D1CE4E5B9ull;
+        return x ^ (x >> 31);
+    }
+
     uint8_t fold_[256]{};
 };
 
 // Removes every text equal to an earlier one. Of equal texts the one with the smallest
 // place stays (the first one without PLACES), where the first of them stood. Only
 // texts of one hash are compared: about one comparison per repeated text.
-void DropCaseVariants(std::vector<std::string>& texts, const std::vector<uint32_t>* places)
+template <class Text>
+void DropCaseVariants(std::vector<Text>& texts, const std::vector<uint32_t>* places)
 {
     static const CaseBlindHash hash;
     const std::size_t n = texts.size();
@@ -191,7 +208,25 @@ void ResultList::SetSorted(bool sorted)
 void ResultList::ArrangeNow() const
 {
     arrangePending_ = false;
+    if (!taken_.empty()) {
+        items_.reserve(items_.size() + taken_.size());
+        for (const std::string_view t : taken_) items_.emplace_back(t);
+        taken_ = {};
+        takenText_ = {};
+    }
     SortNearlySorted(items_, nullptr);
+}
+
+void ResultList::TakeSorted(std::string text, const std::vector<std::pair<uint32_t, uint32_t>>& pieces)
+{
+    Clear();
+    sorted_ = true;
+    takenText_ = std::move(text);
+    taken_.reserve(pieces.size());
+    for (const auto& [at, length] : pieces) taken_.push_back(std::string_view(takenText_).substr(at, length));
+    DropCaseVariants(taken_, nullptr);
+    arrangePending_ = Count() > 1;
+    if (!arrangePending_) ArrangeNow();
 }
 
 void ResultList::AddAllAndSort(std::vector<std::string> entries, const std::vector<uint32_t>& places)
@@ -235,6 +270,8 @@ int32_t ResultList::Add(std::string s)
 void ResultList::Clear()
 {
     items_.clear();
+    taken_ = {};
+    takenText_ = {};
     arrangePending_ = false;
 }
 

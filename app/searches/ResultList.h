@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 class ResultList;
@@ -22,7 +24,7 @@ public:
     // Returns the entry's index, or -1 when a sorted list dropped it as a duplicate.
     int32_t Add(std::string s);
     void Clear();
-    int32_t Count() const { return static_cast<int32_t>(items_.size()); }
+    int32_t Count() const { return static_cast<int32_t>(items_.size() + taken_.size()); }
     const std::string& operator[](int32_t i) const
     {
         Arrange();
@@ -43,6 +45,12 @@ public:
     // Entries that come nearly in the list's order cost a fraction of a sort.
     void AddAllAndSort(std::vector<std::string> entries, const std::vector<uint32_t>& places);
 
+    // Makes an empty list sorted with the entries cut from TEXT at PIECES (offset and
+    // length each), as adding them one by one would: of equal entries the first stays.
+    // They stay in TEXT, uncopied, until an entry is read: a long list that is only
+    // counted costs no string of its own per entry.
+    void TakeSorted(std::string text, const std::vector<std::pair<uint32_t, uint32_t>>& pieces);
+
 private:
     // Puts the entries of a sorted list in order when SetSorted left that for later.
     void Arrange() const
@@ -54,6 +62,9 @@ private:
     mutable std::vector<std::string> items_;
     bool sorted_ = false;
     mutable bool arrangePending_ = false;  // sorted, without duplicates, not yet in order
+    // Entries taken by TakeSorted, after those of items_, until they are arranged.
+    mutable std::string takenText_;
+    mutable std::vector<std::string_view> taken_;
 };
 
 int CompareLongestFirst(const ResultList& list, int32_t i1, int32_t i2);

@@ -1,5 +1,6 @@
 // Mode "Mot": the entries of the typed word (pass 1), then the words that contain it
 // (pass 2, from three characters on).
+#include <algorithm>
 #include <charconv>
 #include <iterator>
 #include <string>
@@ -111,15 +112,27 @@ ResultBatch::~ResultBatch()
 
 void ResultBatch::Add(std::string_view s)
 {
-    if (resort_ && last_ >= 0 && list_[last_] == s) return;
-    last_ = list_.Add(std::string(s));
+    if (!resort_) {
+        list_.Add(std::string(s));
+        return;
+    }
+    if (!pieces_.empty() && std::string_view(text_).substr(pieces_.back().first) == s) return;
+    pieces_.emplace_back(static_cast<uint32_t>(text_.size()), static_cast<uint32_t>(s.size()));
+    text_.append(s);
 }
 
 void ResultBatch::Finish()
 {
     if (!resort_) return;
     resort_ = false;
-    list_.SetSorted(true);
+    if (list_.Count() == 0) {
+        list_.TakeSorted(std::move(text_), pieces_);
+    } else {
+        for (const auto& [at, length] : pieces_) list_.Add(text_.substr(at, length));
+        list_.SetSorted(true);
+    }
+    text_ = {};
+    pieces_ = {};
 }
 
 namespace {
@@ -147,7 +160,15 @@ std::string_view ContainingWordEntry(const TMotFields& mot, bool withAnalysis, s
 {
     char length[16];
     const auto digits = std::to_chars(std::begin(length), std::end(length), mot.Word.size());
-    out.assign(mot.Word).append(" : (").append(length, digits.ptr).append(" lettres)");
+    const auto lengthSize = static_cast<std::size_t>(digits.ptr - length);
+    static constexpr std::string_view open = " : (", close = " lettres)";
+    // Pieces copied into place: the most frequent text of the searches' long lists.
+    out.resize(mot.Word.size() + open.size() + lengthSize + close.size());
+    char* at = out.data();
+    at = std::copy(mot.Word.begin(), mot.Word.end(), at);
+    at = std::copy(open.begin(), open.end(), at);
+    at = std::copy(length, digits.ptr, at);
+    std::copy(close.begin(), close.end(), at);
     if (withAnalysis) {
         const std::string_view lemma = mot.Lemma == "0" ? mot.Word : mot.Lemma;
         out.append(" : ").append(CategoryText(std::string(mot.Code), std::string(lemma)));

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "Global.h"
 #include "ResultArea.h"
@@ -87,9 +89,10 @@ public:
     ~ResultBatch();
     ResultBatch(const ResultBatch&) = delete;
     ResultBatch& operator=(const ResultBatch&) = delete;
-    // Adds S to the list. Into a sorted list, a text the same as the one just added is
-    // not even kept for the end (the list would drop it): the lines of one word lie
-    // together in the file.
+    // Adds S to the list. For a sorted list the texts wait in the batch, one after the
+    // other in one buffer, and the list takes them at the end, after any entry added
+    // to it directly meanwhile; a text the same as the one just added is not even kept
+    // (the list would drop it): the lines of one word lie together in the file.
     void Add(std::string_view s);
     // Sorts a sorted list again; the batch adds nothing more afterwards.
     void Finish();
@@ -97,7 +100,8 @@ public:
 private:
     ResultList& list_;
     bool resort_;
-    int32_t last_ = -1;  // the entry added last, in a sorted list
+    std::string text_;                                  // the texts waiting, end to end
+    std::vector<std::pair<uint32_t, uint32_t>> pieces_;  // offset and length of each
 };
 
 // Holds the area's update block for a scope, so that it is closed on every way out.
