@@ -203,7 +203,7 @@ private:
     void Ask()
     {
         ++answers;
-        if (QWidget* focus = std::getenv("NOASK") ? nullptr : QApplication::focusWidget()) {
+        if (QWidget* focus = QApplication::focusWidget()) {
             if (QAccessibleInterface* a = QAccessible::queryAccessibleInterface(focus)) {
                 volatile qsizetype n = a->text(QAccessible::Name).size();
                 if (QAccessibleTextInterface* t = a->textInterface()) {
