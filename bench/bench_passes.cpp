@@ -324,27 +324,21 @@ int main(int argc, char** argv)
         rows.push_back(TimeSearch(dict, "masked words \"*e*\"", SearchMaskedWords, "*e*", 1));
         rows.push_back(TimeSearch(dict, "conjugation \"zézayons\" (last lines)", ConjugateVerb, A("zézayons"), 1));
         if (std::string("letter draw").find(gOnly) != std::string::npos || gOnly.empty()) {
-            std::string note;
-            const double ms = Best([&] {
-                BenchPanel panel;
-                RecordingResultArea area;
-                ResultList list;
-                list.SetSorted(true);
-                StopRequested = false;
-                SearchDraw(dict, "constitutionnel", DrawOptions{}, list, area, panel);
-                note = CountLine(area, 5);
-            });
-            rows.push_back({"letter draw, 15 letters \"constitutionnel\"", ms, note});
-            const double all = Best([&] {
-                BenchPanel panel;
-                RecordingResultArea area;
-                ResultList list;
-                list.SetSorted(true);
-                StopRequested = false;
-                SearchDraw(dict, "abcdefghijklmnopqrstuvwxy", DrawOptions{}, list, area, panel);
-                note = CountLine(area, 5);
-            });
-            rows.push_back({"letter draw, 25 different letters, to the end", all, note});
+            auto timeDraw = [&](const char* name, const char* draw) {
+                std::string note;
+                const double ms = Best([&] {
+                    BenchPanel panel;
+                    RecordingResultArea area;
+                    ResultList list;
+                    list.SetSorted(true);
+                    StopRequested = false;
+                    SearchDraw(dict, draw, DrawOptions{}, list, area, panel);
+                    note = CountLine(area, 5);
+                });
+                rows.push_back({name, ms, note});
+            };
+            timeDraw("letter draw, 15 letters \"constitutionnel\"", "constitutionnel");
+            timeDraw("letter draw, 25 different letters, to the end", "abcdefghijklmnopqrstuvwxy");
         }
         for (const Row& r : rows)
             if (r.note != "skipped")
