@@ -260,6 +260,11 @@ void TfMain::BuildComponents() {
     UpDown2 = makeSpinner("UpDown2", 339, edtMaxL, "Longueur maximale des mots dans la recherche");
     lblL3 = MakeLabel(pnlAffiche, "lblL3", 357, 13, "lettres", bold13);
     connect(edtMinL, &QLineEdit::textChanged, this, [this] { Guarded([this] { edtMinLChange(); }); });
+    // A number the user types or steps is theirs: the input no longer moves it up.
+    connect(edtMinL, &QLineEdit::textChanged, this, [this] { if (!settingLength_) minCeiling_ = 0; });
+    connect(edtMaxL, &QLineEdit::textChanged, this, [this] { if (!settingLength_) maxCeiling_ = 0; });
+    for (QLineEdit* box : {edtMinL, edtMaxL})
+        connect(box, &QLineEdit::editingFinished, this, [this] { Guarded([this] { NormaliseLengths(); }); });
     for (QWidget* w : std::initializer_list<QWidget*>{lblL1, edtMinL, UpDown1, lblL2, edtMaxL, UpDown2, lblL3})
         w->hide();
 
@@ -306,6 +311,10 @@ void TfMain::BuildComponents() {
     connect(btnArreter, &QPushButton::clicked, this, [this] { Guarded([this] { btnArreterClick(); }); });
     pnlTirage->raise();
     pnlTirage->hide();
+    // While the draw runs, Tab from the action button reaches its stop button at once.
+    setTabOrder(btnAction, btnArreter);
+    // The result is saved right after it is read.
+    setTabOrder(RichEdit1, btnSauve);
 
     // Key preview: F1 works wherever the focus is in the window.
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -332,12 +341,7 @@ void TfMain::FormCreate() {
     for (QWidget* w : {static_cast<QWidget*>(pnlBtn), static_cast<QWidget*>(pnlAffiche),
                        static_cast<QWidget*>(pnlTirageInterne)}) {
         gui::SetBackground(w, gui::clSilver);
-        // Disabled captions in the system's grey text colour, which stays readable on
-        // silver (the style's own disabled grey nearly vanishes there).
-        QPalette pal = w->palette();
-        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-            pal.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
-        w->setPalette(pal);
+        gui::KeepDisabledTextReadable(w);
     }
     SetFieldColours(cboChercheMot, false);
     gui::SetBackground(RichEdit1, gui::clLightIvory);
@@ -483,7 +487,6 @@ void TfMain::edChercheMotChange() {
     btnClearcbo->setEnabled(dictionaryUsable_ && cboChercheMot->count() > 0);
     const int len = static_cast<int>(cboChercheMot->currentText().size());
     if (len <= 1) return;
-    int number = 0;
     if (SearchMode == 4) {
         edtMinL->setText(QString::number(len));
         UpDown1->SetMin(len);
@@ -491,16 +494,49 @@ void TfMain::edChercheMotChange() {
         UpDown2->SetMax(25);
     } else if (SearchMode > 4) {
         UpDown1->SetMin(2);
-        // A box the user is retyping holds no number: it is left alone.
-        if (BoxNumber(edtMinL, number) && len < number) edtMinL->setText(QString::number(len));
+        FollowInput(edtMinL, minCeiling_, len);
         UpDown1->SetMax(len);
         UpDown2->SetMax(len);
-        if (BoxNumber(edtMaxL, number) && len < number) edtMaxL->setText(QString::number(UpDown2->Max()));
+        // A maximum below 2 (the boxes start at 0) is no choice of the user's: it follows
+        // the input, as far as 25.
+        if (int number = 0; BoxNumber(edtMaxL, number) && number < 2 && maxCeiling_ == 0)
+            maxCeiling_ = kSearchBoxMaxChars;
+        FollowInput(edtMaxL, maxCeiling_, len);
         edtMaxL->repaint();
     } else {
         return;
     }
     edtMinL->repaint();
+}
+
+void TfMain::FollowInput(QLineEdit* box, int& ceiling, int length) {
+    int number = 0;
+    // A box the user is retyping holds no number: it is left alone.
+    if (!BoxNumber(box, number)) return;
+    if (length < number) {
+        if (ceiling == 0) ceiling = std::min(number, kSearchBoxMaxChars);
+        SetLengthText(box, QString::number(length));
+    } else if (ceiling > 0 && number < std::min(length, ceiling)) {
+        SetLengthText(box, QString::number(std::min(length, ceiling)));
+    }
+}
+
+void TfMain::SetLengthText(QLineEdit* box, const QString& text) {
+    // Set again afterwards: the change handler of one box sets the other.
+    const bool outer = settingLength_;
+    settingLength_ = true;
+    const ScopeExit done([this, outer] { settingLength_ = outer; });
+    box->setText(text);
+}
+
+void TfMain::NormaliseLengths() {
+    int minimum = 0, maximum = 0;
+    if (BoxNumber(edtMinL, minimum) && (minimum < 2 || minimum > kSearchBoxMaxChars)) {
+        minimum = std::clamp(minimum, 2, kSearchBoxMaxChars);
+        edtMinL->setText(QString::number(minimum));
+    }
+    if (BoxNumber(edtMinL, minimum) && BoxNumber(edtMaxL, maximum) && (maximum < minimum || maximum > kSearchBoxMaxChars))
+        edtMaxL->setText(QString::number(std::clamp(maximum, minimum, kSearchBoxMaxChars)));
 }
 
 void TfMain::edtMinLChange() {
@@ -509,7 +545,7 @@ void TfMain::edtMinLChange() {
     if (!BoxNumber(edtMinL, minimum)) return;
     UpDown2->SetMin(minimum);
     int maximum = 0;
-    if (BoxNumber(edtMaxL, maximum) && maximum < minimum) edtMaxL->setText(edtMinL->text());
+    if (BoxNumber(edtMaxL, maximum) && maximum < minimum) SetLengthText(edtMaxL, edtMinL->text());
     edtMaxL->repaint();
 }
 
@@ -529,10 +565,13 @@ void TfMain::btnActionClick() {
     if (!CheckInput(SearchMode, text, caption, message)) {
         ShowMessageBox(caption, message, MB_ICONEXCLAMATION);
         cboChercheMot->setFocus();
+        // The whole text selected, so that the next one typed replaces it.
+        cboChercheMot->lineEdit()->selectAll();
         return;
     }
     // Never a search against no dictionary (the search controls are then disabled).
     if (!dictionaryUsable_ || !Dictionary || !LexoMain::ResultList) return;
+    if (SearchMode == 4 || SearchMode == 5) NormaliseLengths();
 
     const uint32_t start = TickCount();
     searchRunning_ = true;
@@ -550,7 +589,7 @@ void TfMain::btnActionClick() {
         RichEdit1->Clear();
 
         std::vector<std::string> items = ComboItems(cboChercheMot);
-        const std::string s = LowerAZ(text);
+        const std::string s = LowerCase(text);
         UpdateHistory(items, *LexoMain::ResultList, s);
         {
             const QSignalBlocker block(cboChercheMot);
@@ -614,6 +653,10 @@ void TfMain::RunSearch() {
 }
 
 bool TfMain::edChercheMotKeyPress(int key) {
+    if (key == Qt::Key_Escape && DrawRunning()) {
+        Guarded([this] { btnArreterClick(); });
+        return true;
+    }
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         Guarded([this] { btnActionClick(); });
         return true;
@@ -759,6 +802,18 @@ void TfMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+bool TfMain::DrawRunning() const { return searchRunning_ && !pnlTirage->isHidden(); }
+
+void TfMain::keyPressEvent(QKeyEvent* event) {
+    // Escape interrupts the draw wherever the focus is, as Arrêter does.
+    if (event->key() == Qt::Key_Escape && DrawRunning()) {
+        event->accept();
+        Guarded([this] { btnArreterClick(); });
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 bool TfMain::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == cboChercheMot || watched == cboChercheMot->lineEdit()) &&
         event->type() == QEvent::KeyPress) {
@@ -774,7 +829,12 @@ bool TfMain::eventFilter(QObject* watched, QEvent* event) {
 std::string TfMain::MinLengthText() const { return gui::FromQt(edtMinL->text()); }
 std::string TfMain::MaxLengthText() const { return gui::FromQt(edtMaxL->text()); }
 void TfMain::SetMaxLengthText(const std::string& s) { edtMaxL->setText(gui::ToQt(s)); }
-void TfMain::ShowPanel(bool visible) { pnlTirage->setVisible(visible); }
+void TfMain::ShowPanel(bool visible) {
+    pnlTirage->setVisible(visible);
+    // The stop button takes the focus, so that a screen reader names the running draw
+    // and Enter or Space stop it.
+    if (visible) btnArreter->setFocus();
+}
 void TfMain::SetGaugeColor(uint32_t bgr) { cgGauge->SetForeColor1(bgr); }
 void TfMain::SetGaugeMin(int64_t v) { cgGauge->SetMinValue(ToGaugeValue(v)); }
 void TfMain::SetGaugeMax(int64_t v) { cgGauge->SetMaxValue(ToGaugeValue(v)); }

@@ -143,6 +143,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -156,8 +157,19 @@ private:
     void WriteSettings();
     void RunSearch();
     void AfterWordEditor();
+    bool DrawRunning() const;
+    // A length box that the input pulls down follows the input up again, as far as the
+    // number it held (at most 25), until the user sets it by hand.
+    void FollowInput(QLineEdit* box, int& ceiling, int length);
+    void SetLengthText(QLineEdit* box, const QString& text);
+    // The minimum between 2 and 25, the maximum between the minimum and 25.
+    void NormaliseLengths();
 
     bool dictionaryUsable_ = false;
+    // How high each length box may follow the input again; 0 when it holds the user's number.
+    int minCeiling_ = 0;
+    int maxCeiling_ = 0;
+    bool settingLength_ = false;
     bool searchRunning_ = false;
     bool closePending_ = false;
     QString settingsFolder_;

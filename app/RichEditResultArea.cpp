@@ -151,6 +151,9 @@ bool RichEditResultArea::OpenUpdateForLateEdit()
 RichEditResultArea::RichEditResultArea(QWidget* parent) : QTextEdit(parent)
 {
     setReadOnly(true);
+    // A caret that the arrows, Home, End and the page keys move, and that a screen reader
+    // follows line by line; the text itself stays unchangeable.
+    setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     setAcceptRichText(false);
     setUndoRedoEnabled(false);  // the area is rewritten by every search; no undo history
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

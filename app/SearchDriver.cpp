@@ -73,17 +73,24 @@ bool CheckInput(int searchMode, const std::string& text, const std::string& capt
     return true;
 }
 
-std::string LowerAZ(const std::string& s)
+std::string LowerCase(const std::string& s)
 {
     std::string r(s);
-    for (char& c : r)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (char& ch : r) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))  // not ×
+            ch = static_cast<char>(c + 0x20);
+        else if (c == 0x8A || c == 0x8C || c == 0x8E)  // Š Œ Ž
+            ch = static_cast<char>(c + 0x10);
+        else if (c == 0x9F)  // Ÿ
+            ch = static_cast<char>(0xFF);
+    }
     return r;
 }
 
 void UpdateHistory(std::vector<std::string>& items, ResultList& scratch, const std::string& text)
 {
-    const std::string s = LowerAZ(text);
+    const std::string s = LowerCase(text);
     const auto same = std::find_if(items.begin(), items.end(), [&](const std::string& item) {
         return CompareTextIgnoreCase(item, s) == 0;
     });
@@ -196,7 +203,7 @@ EditorInput CheckEditorInput(const std::string& text, std::string& message, std:
         message = A("Caractère illégal dans la zone de saisie,\r\nInscrire - Corriger un mot impossible");
         return EditorInput::Refused;
     }
-    editedWord = LowerAZ(text);
+    editedWord = LowerCase(text);
     return EditorInput::Accepted;
 }
 

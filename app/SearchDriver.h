@@ -36,8 +36,9 @@ std::string TrimInput(const std::string& s);
 bool CheckInput(int searchMode, const std::string& text, const std::string& caption,
                 std::string& message);
 
-// Lower-cases the letters A-Z only; every other byte is kept.
-std::string LowerAZ(const std::string& s);
+// Lower-cases every capital of Windows-1252 (A-Z, the accented ones, Æ, Œ, Š, Ž, Ÿ);
+// every other byte is kept. The dictionary's words are in lower case, "œil" included.
+std::string LowerCase(const std::string& s);
 
 // Puts search text s (lower-cased A-Z here) at the front of the history items (newest
 // first): an older item equal to it without regard to case is removed, at most 20

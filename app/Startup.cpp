@@ -69,6 +69,14 @@ bool IsZombie(const std::string& dir) {
     return platform::ProcessState((dir + "/stat").c_str()) == 'Z';
 }
 
+// The user a /proc entry belongs to: its real user, else the owner of the entry.
+long ProcessUser(const std::string& dir) {
+    const long real = platform::ProcessRealUser((dir + "/status").c_str());
+    if (real >= 0) return real;
+    struct stat st {};
+    return ::stat(dir.c_str(), &st) == 0 ? static_cast<long>(st.st_uid) : -1;
+}
+
 bool AllDigits(const char* s) {
     if (*s == '\0') return false;
     for (; *s != '\0'; ++s)
@@ -83,7 +91,9 @@ bool IsUpdaterFileName(std::string_view fileName) {
     return upper == "RELEXO.EXE" || upper == "RELEXO";
 }
 
-bool UpdaterIsRunning(const std::string& procRoot) {
+bool UpdaterIsRunning() { return UpdaterIsRunning("/proc", ::getuid()); }
+
+bool UpdaterIsRunning(const std::string& procRoot, uid_t user) {
     DIR* dir = ::opendir(procRoot.c_str());
     if (dir == nullptr) return false;
     bool found = false;
@@ -92,7 +102,8 @@ bool UpdaterIsRunning(const std::string& procRoot) {
         if (entry == nullptr) break;
         if (!AllDigits(entry->d_name)) continue;
         const std::string dir = procRoot + "/" + entry->d_name;
-        found = IsUpdaterFileName(ProcessFileName(dir)) && !IsZombie(dir);
+        found = IsUpdaterFileName(ProcessFileName(dir)) && ProcessUser(dir) == static_cast<long>(user) &&
+                !IsZombie(dir);
     }
     ::closedir(dir);
     return found;
@@ -106,6 +117,13 @@ SingleInstanceLock::SingleInstanceLock(const std::string& folder) {
     // O_NOFOLLOW: the file may sit in a shared temporary folder.
     const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) return;
+    // Another user's file of this name proves nothing about this user's instances, and
+    // its lock would keep this user out.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid() || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return;
+    }
     int rc;
     do {
         rc = ::flock(fd, LOCK_EX | LOCK_NB);
@@ -128,7 +146,9 @@ std::string SingleInstanceLock::InstanceName() {
     return std::string("Lexorama v4.0 - ") + kMakerMail;
 }
 
-std::string SingleInstanceLock::FileName() { return InstanceName() + ".lock"; }
+std::string SingleInstanceLock::FileName() {
+    return InstanceName() + " - " + std::to_string(::geteuid()) + ".lock";
+}
 
 std::string SingleInstanceLock::DefaultFolder() {
     if (const char* env = std::getenv("XDG_RUNTIME_DIR"); env != nullptr && *env == '/') {

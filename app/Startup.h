@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include <sys/types.h>
+
 // The executable names of the updater, upper case: "RELEXO.EXE" and, for a Linux build
 // without an extension, "RELEXO".
 bool IsUpdaterFileName(std::string_view fileName);
@@ -23,11 +25,17 @@ bool IsUpdaterFileName(std::string_view fileName);
 // the last path element of the exe link; when that link cannot be read (a process of
 // another user, a kernel thread), the last path element of argv[0] from cmdline, and
 // when cmdline is empty, comm. A name that merely contains the updater's name does not
-// count. An unreadable procRoot means no updater (the start goes on).
-bool UpdaterIsRunning(const std::string& procRoot = "/proc");
+// count. Only the processes of `user` count (the real user on the status file's "Uid:"
+// line, else the owner of the entry): another user's updater rewrites another
+// dictionary. An unreadable procRoot means no updater (the start goes on).
+bool UpdaterIsRunning(const std::string& procRoot, uid_t user);
+// The same for this process's user in /proc.
+bool UpdaterIsRunning();
 
-// An exclusive advisory lock (flock) on a file named after "Lexorama v4.0 - " and the
-// contact address, held from construction to destruction. The lock goes with the
+// An exclusive advisory lock (flock) on a file named after "Lexorama v4.0 - ", the
+// contact address and the user, held from construction to destruction: each user's
+// instance is the only one of that user, whatever other users run. A lock file that is
+// not this user's (planted in a shared folder) is not used. The lock goes with the
 // process: a crashed instance leaves no lock behind, and the file descriptor is not
 // inherited by programs this one starts (the updater it hands over to), so they cannot
 // keep a later start out.
@@ -47,7 +55,7 @@ public:
 
     // "Lexorama v4.0 - contact@lexorama.fr"
     static std::string InstanceName();
-    // InstanceName() + ".lock"
+    // InstanceName() + " - " + the user id + ".lock"
     static std::string FileName();
     // $XDG_RUNTIME_DIR when it names a folder, else the temporary folder; ends with "/".
     static std::string DefaultFolder();

@@ -10,6 +10,13 @@ std::string VersionFromReply(const std::string& body) {
     return head.substr(0, head.find('\0'));
 }
 
+bool IsDictionaryVersion(const std::string& version) {
+    const auto alnum = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    };
+    return version.size() > 3 && version.starts_with("LEX") && std::all_of(version.begin() + 3, version.end(), alnum);
+}
+
 bool IsNewerVersion(const std::string& localVersion, const std::string& serverVersion) {
     return std::lexicographical_compare(
         localVersion.begin(), localVersion.end(), serverVersion.begin(), serverVersion.end(),
@@ -44,6 +51,17 @@ std::string TVersionCheck::Fetch(const std::string& server) {
 std::string TVersionCheck::Answer(const std::string& localVersion, const std::string& serverVersion) const {
     if (InfoRequestError != 0) {
         ShowMessageBox("Erreur", RequestErrorText(InfoRequestError, http_.ReasonPhrase()), MB_ICONEXCLAMATION);
+        return {};
+    }
+    // An error page, a proxy's notice or a broken file: never an update to offer.
+    if (!IsDictionaryVersion(serverVersion)) {
+        std::string shown = serverVersion;
+        for (char& c : shown)
+            if (static_cast<unsigned char>(c) < ' ') c = '?';
+        ShowMessageBox("Erreur",
+                       A("La réponse du serveur n'est pas une version du dictionnaire : \"") + shown +
+                           A("\"\r\nRéessayez plus tard."),
+                       MB_ICONEXCLAMATION);
         return {};
     }
     if (IsNewerVersion(localVersion, serverVersion)) {

@@ -12,6 +12,9 @@
 // zero byte.
 std::string VersionFromReply(const std::string& body);
 
+// True when the text is a dictionary version: "LEX" and then letters or digits only.
+bool IsDictionaryVersion(const std::string& version);
+
 // True when the local version is smaller than the server's, byte by byte as unsigned
 // values, a prefix being smaller than the longer text.
 bool IsNewerVersion(const std::string& localVersion, const std::string& serverVersion);
@@ -33,8 +36,9 @@ public:
     // InfoRequestError set. Only the client's HTTP exception is caught.
     std::string Fetch(const std::string& server);
 
-    // Tells the user the outcome of Fetch: the error box, the offer of the newer version,
-    // or that the dictionary is up to date. Returns the version to update to when the user
+    // Tells the user the outcome of Fetch: the error box (also for a reply that is no
+    // dictionary version), the offer of the newer version, or that the dictionary is up
+    // to date. Returns the version to update to when the user
     // said Oui, else the empty text.
     std::string Answer(const std::string& localVersion, const std::string& serverVersion) const;
 

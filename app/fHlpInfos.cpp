@@ -18,7 +18,8 @@ QStringList TfrmHlpInfos::HelpText() {
             "",
             "- le deuxième panneau contient un seul bouton, qui vérifie auprès du serveur de Lexorama",
             "  si une nouvelle version du dictionnaire est disponible. Trois réponses sont possibles :",
-            "  une erreur de connexion : le bouton Ok vous ramène au début ;",
+            "  une erreur de connexion, ou une réponse du serveur qui n'est pas une version :",
+            "  le bouton Ok vous ramène au début ;",
             "  Dictionnaire à jour, vous disposez de la dernière version : le bouton Ok vous ramène au début ;",
             "  une nouvelle version, qui donne la version téléchargeable et la vôtre,",
             "  avec les boutons OUI et NON.",
@@ -34,6 +35,7 @@ QStringList TfrmHlpInfos::HelpText() {
             "  - tabulation : le bouton Fermer, qui ferme cette fenêtre ; la touche escape la ferme aussi.",
             "",
             "Chaque bouton s'actionne avec la touche retour.",
+            "Si aucun navigateur ou logiciel de courrier ne peut ouvrir l'adresse, un message le dit.",
             "",
         });
 }

@@ -1,7 +1,6 @@
 #include "fInfos.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
@@ -15,6 +14,7 @@
 #include "EmbeddedPage.h"
 #include "Global.h"
 #include "cp1252.h"
+#include "UrlOpener.h"
 #include "fHlpInfos.h"
 #include "fwebBrowser.h"
 #include "gui/Controls.h"
@@ -51,7 +51,7 @@ const std::string& TfrmInfos::InfoPagePath() { return g_infoPagePath; }
 
 TfrmInfos::TfrmInfos(QWidget* parent) : QDialog(parent) {
     BuildComponents();
-    OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    OpenUrl = OpenWithUserProgram;
     OpenHelp = [this] { TfrmHlpInfos(this).exec(); };
     OpenWebWindow = [this] { TfrmWeb(this).exec(); };
     HttpCli1.OnWait = [] { gui::ProcessMessages(); };
@@ -211,13 +211,18 @@ void TfrmInfos::btnWeb2Click() {
     if (OpenWebWindow && !checking_) OpenWebWindow();
 }
 
-void TfrmInfos::btnLexo2Click() { OpenUrl(QUrl(QString::fromLatin1(kProgramPage))); }
+void TfrmInfos::Open(const QUrl& url) {
+    // Without a browser or a mail program the click would do nothing at all.
+    if (OpenUrl && !OpenUrl(url)) ReportNoProgramFor(url);
+}
 
-void TfrmInfos::btnFonct2Click() { OpenUrl(QUrl(QString::fromLatin1(kLibraryPage))); }
+void TfrmInfos::btnLexo2Click() { Open(QUrl(QString::fromLatin1(kProgramPage))); }
+
+void TfrmInfos::btnFonct2Click() { Open(QUrl(QString::fromLatin1(kLibraryPage))); }
 
 void TfrmInfos::btnMail2Click() {
-    OpenUrl(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kMakerMail) +
-                 QStringLiteral("?subject=Lexorama v4.2 [Pgm]")));
+    Open(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(kMakerMail) +
+              QStringLiteral("?subject=Lexorama v4.2 [Pgm]")));
 }
 
 void TfrmInfos::Button1Click() { close(); }

@@ -45,8 +45,8 @@ public:
     // The help window (F1) and the web page window, shown modally (tests put their own).
     std::function<void()> OpenHelp;
     std::function<void()> OpenWebWindow;
-    // Opens an address of a link button with the user's programs (QDesktopServices).
-    std::function<void(const QUrl&)> OpenUrl;
+    // Opens an address of a link button with the user's programs; false when none could.
+    std::function<bool(const QUrl&)> OpenUrl;
 
     // The description page's file in the temporary folder; empty before the first opening.
     static const std::string& InfoPagePath();
@@ -59,6 +59,8 @@ public:
     void btnLexo2Click();
     void btnFonct2Click();
     void btnMail2Click();
+    // Opens the address, or says that no program could.
+    void Open(const QUrl& url);
     void Button1Click();
 
     // True while a version check waits for the server.

@@ -104,6 +104,12 @@ std::string RefusedFormText() {
              "Corrigez la forme avant de valider.");
 }
 
+std::string EntryGoneText() {
+    return A("Cette entrée n'est plus dans le dictionnaire telle qu'elle a été lue :\r\n"
+             "le fichier a changé depuis. Rien n'a été modifié.\r\n"
+             "Fermez l'éditeur et ouvrez-le de nouveau pour voir le mot tel qu'il est.");
+}
+
 }  // namespace
 
 TfrmModif::TfrmModif(QWidget* parent) : QDialog(parent) {
@@ -281,12 +287,8 @@ void TfrmModif::FormCreate() {
     setWindowTitle(U("Lexorama v4.2 - Inscrire - Modifier un mot"));
     for (QWidget* w : {Panel3, Panel12}) {
         gui::SetBackground(w, gui::clSilver);
-        // While a question is shown the controls are disabled: their texts in the
-        // system's grey stay readable on silver, where the style's own grey nearly vanishes.
-        QPalette pal = w->palette();
-        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-            pal.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
-        w->setPalette(pal);
+        // While a question is shown the controls are disabled: their texts stay readable.
+        gui::KeepDisabledTextReadable(w);
     }
     gui::SetFieldColours(cbListe, false);
     // A list without typing is drawn as a button: its face takes the field's colour too.
@@ -335,7 +337,8 @@ void TfrmModif::cbListeChange() {
     btnAnnuler->move(249, 4);
     btnSupprimer->hide();
 
-    const TShownEntry shown = ShowEntry(*Dictionary, EditedWord, gui::FromQt(cbListe->currentText()));
+    Shown = ShowEntry(*Dictionary, EditedWord, gui::FromQt(cbListe->currentText()));
+    const TShownEntry& shown = Shown;
     for (int box = 0; box < FormBoxCount; ++box)
         if (const auto& form = shown.Forms[static_cast<std::size_t>(box)])
             FormBoxes[static_cast<std::size_t>(box)]->setText(gui::ToQt(*form));
@@ -383,7 +386,6 @@ void TfrmModif::ShowConfirmation(QFrame* panel, bool shown) {
         w->setEnabled(!shown);
     pnlCancel->setVisible(!shown);
     panel->setVisible(shown);
-    if (!shown) pendingDone_ = 0;
 }
 
 void TfrmModif::btnValiderClick() {
@@ -433,26 +435,32 @@ void TfrmModif::btnNonSupprimeClick() {
 }
 
 void TfrmModif::btnOuiClick() {
-    if (pendingDone_ == 0) pending_ = CorrectionSteps(EditedWord, BeforeLeMot, AfterLeMot, !pnlV->isHidden());
-    if (WritePending()) accept();
+    WriteChange(pnlValide, CorrectionSteps(EditedWord, Shown, BeforeLeMot, AfterLeMot, !pnlV->isHidden()));
 }
 
 void TfrmModif::btnOuiSupprimeClick() {
     // Only the entry as it was shown counts: edits made since are not looked at.
-    if (pendingDone_ == 0) pending_ = DeletionSteps(EditedWord, BeforeLeMot, !pnlV->isHidden());
-    if (WritePending()) accept();
+    WriteChange(pnlSupprimer, DeletionSteps(Shown, BeforeLeMot, !pnlV->isHidden()));
 }
 
-bool TfrmModif::WritePending() {
+void TfrmModif::WriteChange(QFrame* question, const std::vector<TEditStep>& steps) {
+    TApplyResult result = TApplyResult::Done;
     try {
         const gui::HourglassCursor hourglass;
-        ApplySteps(*Dictionary, pending_, pendingDone_);
-        return true;
+        result = ApplySteps(*Dictionary, steps);
     } catch (const std::exception& e) {
-        // The steps done are in the file, each line whole; Oui again writes the rest.
+        // Nothing of the change is in the file: the question stays, and Oui tries again.
         gui::ReportException(e.what());
-        return false;
+        return;
     }
+    if (result == TApplyResult::Done) {
+        accept();
+        return;
+    }
+    // Another program, or another window of this one, changed the entry meanwhile.
+    ShowConfirmation(question, false);
+    ShowMessageBox(RefusedFormCaption(), EntryGoneText(), MB_ICONEXCLAMATION);
+    cbListe->setFocus();
 }
 
 void TfrmModif::FormKeyDown(int key) {

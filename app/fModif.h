@@ -67,6 +67,8 @@ public:
     // The snapshots: taken when an entry is shown, and at validation.
     TLeMot BeforeLeMot;
     TLeMot AfterLeMot;
+    // The entry shown, with the lines it was read from: a change removes those lines.
+    TShownEntry Shown;
 
     // ---- Handlers ----
     void FormCreate();
@@ -96,11 +98,7 @@ private:
     // Shows or hides a confirmation panel; while one is shown the rest of the window is
     // disabled, so that its Oui writes the difference it was asked for.
     void ShowConfirmation(QFrame* panel, bool shown);
-    // Writes the pending steps; false (the error shown, the window left open) on failure.
-    bool WritePending();
-
-    // The steps Oui writes, and how many of them are in the file: a failed write keeps
-    // the rest, so that Oui again resumes where it stopped.
-    std::vector<TEditStep> pending_;
-    std::size_t pendingDone_ = 0;
+    // Writes one change as a whole and closes the editor; on a store error (shown) the
+    // question stays; when a loaded line has gone, says so and takes the question back.
+    void WriteChange(QFrame* question, const std::vector<TEditStep>& steps);
 };

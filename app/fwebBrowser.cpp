@@ -1,6 +1,5 @@
 #include "fwebBrowser.h"
 
-#include <QDesktopServices>
 #include <QEvent>
 #include <QFile>
 #include <QFrame>
@@ -18,6 +17,7 @@
 #include "cp1252.h"
 #include "gui/Controls.h"
 #include "gui/GuiSupport.h"
+#include "UrlOpener.h"
 #include "gui/uMyMessageBox.h"
 
 namespace fwebBrowser {
@@ -53,7 +53,7 @@ TfrmWeb::TfrmWeb(QWidget* parent) : QDialog(parent) {
     // user's own programs.
     WebBrowser1->setOpenLinks(false);
     connect(WebBrowser1, &QTextBrowser::anchorClicked, this, &TfrmWeb::LinkClicked);
-    OpenExternal = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    OpenExternal = OpenWithUserProgram;
 
     btnOk = gui::MakeButton(pnlButton, "btnOk", 301, 8, 60, 25, "Fermer", "Quitter la fenêtre");
     btnOk->setFont(gui::ArialFont(13, true));
@@ -143,5 +143,5 @@ void TfrmWeb::LinkClicked(const QUrl& url) {
         WebBrowser1->setSource(WebBrowser1->source().resolved(url));
         return;
     }
-    if (OpenExternal) OpenExternal(url);
+    if (OpenExternal && !OpenExternal(url)) ReportNoProgramFor(url);
 }

@@ -43,7 +43,7 @@ public:
 
     // Opens a link that leads out of the page (web address, mail link); the user's own
     // browser or mail program unless replaced.
-    std::function<void(const QUrl&)> OpenExternal;
+    std::function<bool(const QUrl&)> OpenExternal;
 
 protected:
     bool event(QEvent* e) override;

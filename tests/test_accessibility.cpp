@@ -16,6 +16,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QtTest>
 
 #include <algorithm>
@@ -28,6 +31,7 @@
 
 #include "Global.h"
 #include "LexoMain.h"
+#include "RichEditResultArea.h"
 #include "fHlpGen.h"
 #include "fHlpInfos.h"
 #include "fHlpMod.h"
@@ -209,6 +213,64 @@ private slots:
         VERIFY_NO_FAULT(faults);
     }
 
+    // The results are read line by line: the keys move a caret that the screen reader
+    // is told of, and no key changes the text.
+    void resultAreaIsReadLineByLine() {
+        QTemporaryDir dir;
+        QVERIFY(QFile::copy(QStringLiteral(LEXO_SAMPLE_DICT), dir.filePath(QStringLiteral("LEXOTOT.TXT"))));
+        QVERIFY(QDir::setCurrent(dir.path()));
+        {
+            TfMain w;
+            w.SetSettingsFolder(dir.path());
+            Show(w);
+            w.btnMasque->click();
+            w.cboChercheMot->setEditText(QStringLiteral("c*"));
+            w.edtMaxL->setText(QStringLiteral("25"));
+            w.btnAction->click();
+            QTextEdit* area = w.RichEdit1;
+            QCOMPARE(QApplication::focusWidget(), area);
+            const QString text = area->toPlainText();
+            QVERIFY2(area->document()->blockCount() > 30, qPrintable(text));
+            QAccessibleTextInterface* reader = QAccessible::queryAccessibleInterface(area)->textInterface();
+            QVERIFY(reader != nullptr);
+            const auto lineAtCaret = [&] {
+                int start = 0, end = 0;
+                return reader->textAtOffset(reader->cursorPosition(), QAccessible::LineBoundary, &start, &end)
+                    .remove(QChar::ParagraphSeparator).remove(QLatin1Char('\n'));
+            };
+            const auto blockAtCaret = [&] { return area->document()->findBlock(reader->cursorPosition()).blockNumber(); };
+            QTest::keyClick(area, Qt::Key_Home, Qt::ControlModifier);
+            QCOMPARE(reader->cursorPosition(), 0);
+            for (int i = 0; i < 3; ++i) QTest::keyClick(area, Qt::Key_Down);
+            QCOMPARE(blockAtCaret(), 3);
+            QCOMPARE(lineAtCaret(), area->document()->findBlockByNumber(3).text());
+            QTest::keyClick(area, Qt::Key_Up);
+            QCOMPARE(blockAtCaret(), 2);
+            QTest::keyClick(area, Qt::Key_End);
+            QCOMPARE(reader->cursorPosition(), area->document()->findBlockByNumber(2).position() +
+                                                   area->document()->findBlockByNumber(2).length() - 1);
+            QTest::keyClick(area, Qt::Key_Home);
+            QCOMPARE(reader->cursorPosition(), area->document()->findBlockByNumber(2).position());
+            QTest::keyClick(area, Qt::Key_Right);
+            QCOMPARE(reader->cursorPosition(), area->document()->findBlockByNumber(2).position() + 1);
+            QTest::keyClick(area, Qt::Key_PageDown);
+            QVERIFY(blockAtCaret() > 10);
+            QTest::keyClick(area, Qt::Key_PageUp);
+            QVERIFY(blockAtCaret() < 10);
+            QTest::keyClick(area, Qt::Key_End, Qt::ControlModifier);
+            QCOMPARE(reader->cursorPosition(), area->document()->characterCount() - 1);
+            // Letters, Delete, Backspace, Enter, a paste: the text stays as it was.
+            QTest::keyClicks(area, QStringLiteral("xyz"));
+            for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return})
+                QTest::keyClick(area, key);
+            QTest::keyClick(area, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(area->toPlainText(), text);
+            QVERIFY(area->isReadOnly());
+        }
+        Dictionary.reset();
+        QVERIFY(QDir::setCurrent(dir_.path()));
+    }
+
     void wordEditorInEveryState() {
         const std::string version = VersionLine("LEX26120") + "\r\n";
         const std::string text = version + DictLine("chien", "|", "N11") + DictLine("marcher", "|", "N11") +
@@ -272,7 +334,7 @@ private slots:
         }
         {
             TfrmWeb w;
-            w.OpenExternal = [](const QUrl&) {};
+            w.OpenExternal = [](const QUrl&) { return true; };
             Show(w);
             w.FormActivate();
             faults << Audit(w, QStringLiteral("web"));

@@ -74,6 +74,7 @@ private slots:
     void layoutTextAndScreenReader();
     void keyboardClosesAsTheTextSays();
     void generalHelpQuotesTheDrawCounts();
+    void everyOutlineItemInOrder();
     void descriptionPageIsLeftWithFourTabs();
     void mainWindowFollowsTheGeneralHelp();
     void webWindowWritesShowsAndRemovesItsPage();
@@ -121,6 +122,9 @@ void TestHelpWindows::layoutTextAndScreenReader() {
 
         QCOMPARE(w->Memo1->accessibleName(), caption);
         QCOMPARE(w->Memo1->accessibleDescription(), w->Memo1->toPlainText());
+        // A picture for a look by eye, only when LEXO_SHOT_DIR names a folder.
+        if (const QString shots = qEnvironmentVariable("LEXO_SHOT_DIR"); !shots.isEmpty())
+            QVERIFY(w->grab().save(shots + QLatin1Char('/') + w->objectName() + QStringLiteral(".png")));
     }
 }
 
@@ -171,6 +175,115 @@ void TestHelpWindows::generalHelpQuotesTheDrawCounts() {
         QCOMPARE(m.captured(1).toInt(), CountSubsetsOfTwoOrMore(m.captured(2).toInt()));
     }
     QCOMPARE(quoted, 3);
+}
+
+// Each text walks its outline: these phrases, one or more for each item of the outline,
+// must come in this order (the lines joined, so that a phrase may run over two).
+void TestHelpWindows::everyOutlineItemInOrder() {
+    const std::vector<std::pair<QStringList, std::vector<const char*>>> outlines = {
+        {TfrmHlpGen::HelpText(),
+         {"lecteur d'écran Orca", "aide aux jeux de lettres", "plus de 357000 mots",
+          "Dans cette nouvelle version de Lexorama :", "un mot peut être supprimé du dictionnaire",
+          "vingt dernières recherches, conservées à la fermeture du programme", "vide cette liste",
+          "un + à la fin de la saisie ajoute", "thèmes de votre bureau",
+          "toutes les boîtes de dialogue ont été réécrites", "le curseur y est placé sur les lignes à lire",
+          "mises à jour, qui retirent les mots erronés et ajoutent les nouveaux", "envoyer au serveur",
+          "copiés dans le fichier LEXTRANS.TXT, dans le dossier Mes Documents",
+          "Seules les lignes du dictionnaire sont envoyées", "le serveur ne peut pas vous identifier",
+          "Si vous n'autorisez pas l'envoi", "contact@lexorama.fr",
+          "Le logiciel se présente sous la forme de trois fenêtres :", "la fenêtre principale",
+          "sa propre aide sur F1", "la fenêtre d'information et de mise à jour", "HTML",
+          "quatre fois sur tabulation", "La fenêtre principale.", "le curseur est dans la zone de saisie",
+          "par défaut la recherche d'un mot. Un bip annonce la fin de chaque affichage.",
+          "Pour vous déplacez dans le logiciel, voici l'ordre des touches :",
+          "- tabulation : la zone de saisie, avec la liste des dernières recherches.",
+          "- tabulation : le bouton Effacer la liste des recherches", "confirmation",
+          "- tabulation : le bouton d'action", "- tabulation : le bouton Inscrire - Corriger un mot",
+          "- tabulation : la zone de résultat. Lisez-la ligne par ligne avec les flèches", "italique",
+          "la flèche droite la fait lire", "- tabulation : le bouton Sauvegarder", "*.txt", "*.rtf",
+          "le texte cherché", "remplacés par des soulignés", "- tabulation : le choix de l'action",
+          "Mot : tapez le mot en minuscules, avec ses accents", "5000 mots", "affiner votre recherche",
+          "Anagramme :", "un +", "Conjugaison : tapez un verbe à l'infinitif ou l'une de ses formes conjuguées",
+          "Mots masqués : l'étoile", "le point d'interrogation remplace un seul caractère",
+          "Les accents sont ignorés", "Tirage :", "8178 combinaisons de deux lettres ou plus pour 13 lettres",
+          "524268 pour 19 lettres", "33554406 pour 25 lettres", "20 lettres", "25 caractères",
+          "la touche escape interrompt la recherche", "- tabulation : le bouton Infos / MaJ",
+          "- tabulation : le classement", "Alphabétique", "Du plus long au plus court",
+          "Du plus court au plus long", "pas proposé pour les anagrammes et la conjugaison",
+          "- tabulation : l'affichage", "Mots seuls", "Mots multiples avec analyse",
+          "- tabulation : la case Inclure les noms propres", "prend effet à la recherche suivante",
+          "Les cases de longueur des mots", "juste après la zone de saisie", "au moins 2 lettres",
+          "la maximale vaut au plus 25", "au plus le nombre de lettres tapées",
+          "ne descend jamais sous la longueur minimale", "allez avec tabulation sur le bouton d'action",
+          "qui l'annonce", "un message d'erreur ; escape ou retour le ferme",
+          "revient dans la zone de saisie, avec tout son texte sélectionné",
+          "Ce logiciel vous plaît, faites le connaître.", "Fin de cette page d'aide."}},
+        {TfrmHlpInfos::HelpText(),
+         {"Cette fenêtre est composée de trois panneaux :", "la page de présentation de Lexorama en HTML",
+          "le même texte que l'explication de la fenêtre principale", "quatre fois sur tabulation",
+          "un seul bouton", "nouvelle version du dictionnaire", "une erreur de connexion",
+          "Ok vous ramène au début", "Dictionnaire à jour", "Ok vous ramène au début",
+          "la version téléchargeable et la vôtre", "OUI et NON", "NON vous ramène au début",
+          "OUI ferme Lexorama et lance le programme de mise à jour", "sa propre aide",
+          "cinq boutons", "la fenêtre des autres logiciels de l'auteur", "la page de Lexorama",
+          "la page des fonctions utilisées par le programme",
+          "un nouveau message dans votre logiciel de courrier, adressé à l'auteur",
+          "avec pour sujet le nom et la version du programme", "le bouton Fermer",
+          "la touche escape la ferme aussi", "Fin de cette page d'aide."}},
+        {TfrmHlpMod::HelpText(),
+         {"tapez le mot dans la zone de saisie", "en minuscules, avec ses accents",
+          "Les formes conjuguées d'un verbe ne se modifient qu'en tapant le verbe à l'infinitif",
+          "plusieurs caractéristiques, par exemple verbe et nom commun",
+          "Cette fenêtre est composée de trois panneaux:", "la liste des entrées du mot",
+          "la liste des caractéristiques, ou le panneau de conjugaison", "Valider, Annuler et Supprimer",
+          "escape vous fait sortir à tout moment sans rien enregistrer",
+          "le curseur est sur la liste des entrées du mot", "Son dernier élément est toujours le mot tapé",
+          "nouvelle inscription", "Pour vous déplacez dans la fenêtre, voici l'ordre des touches :",
+          "la case à cocher verbe infinitif", "la liste des caractéristiques, placée sur la caractéristique du mot",
+          "sinon sur la première", "le panneau de conjugaison",
+          "indicatif présent : je, tu, il, nous, vous, ils", "indicatif imparfait", "indicatif passé simple",
+          "indicatif futur simple", "conditionnel présent", "subjonctif présent", "subjonctif imparfait",
+          "impératif présent : tu, nous, vous", "participe présent",
+          "participe passé : masculin singulier, masculin pluriel, féminin singulier, féminin pluriel",
+          "- tabulation : le bouton Valider", "Sans changement, il vous ramène à la fenêtre principale",
+          "une confirmation s'ouvre", "retour enregistre et vous ramène à la fenêtre principale",
+          "escape ferme la confirmation", "abréviation",
+          "- tabulation : le bouton Annuler, qui vous fait sortir sans rien enregistrer",
+          "- tabulation : le bouton Supprimer", "supprime du dictionnaire une entrée erronée après une confirmation",
+          "Chaque fois que vous revenez à la fenêtre principale, une nouvelle recherche est lancée.",
+          "Fin de cette page d'aide."}},
+        {TfrmHlpUp::HelpText(),
+         {"La fenêtre présente deux panneaux :", "le premier panneau explique ce qui va se passer",
+          "entièrement automatique", "copiés dans le fichier texte LEXTRANS.TXT", "dans le dossier Mes Documents",
+          "envoyées automatiquement", "quelques minutes sur des machines très lentes",
+          "ne peut pas être interrompue une fois commencée", "le second panneau rappelle",
+          "une case à cocher et deux boutons", "cochée par défaut", "rien n'est envoyé",
+          "le bouton OUI lance la procédure", "le bouton NON, bouton par défaut", "relance Lexorama",
+          "Escape équivaut à NON", "Après OUI, un panneau énumère chacune des étapes",
+          "chaque étape est marquée", "n'a pas de bouton", "ne peut pas être interrompue",
+          "un seul bouton OK", "s'arrête ensuite et relance Lexorama", "Un bip annonce la fin",
+          "Les différentes étapes de la mise à jour sont :", "le téléchargement", "la décompression",
+          "le tri alphabétique", "la suppression des mots erronés", "nouveaux mots dans la mise à jour",
+          "nouveaux mots dans votre dictionnaire", "leur copie dans LEXTRANS.TXT, dans Mes Documents",
+          "l'envoi de ces mots au serveur, si vous l'avez autorisé", "l'effacement des fichiers temporaires",
+          "Le bip final annonce la fin de la procédure, et Lexorama est relancé",
+          "seules les lignes du dictionnaire sont envoyées", "une copie de ce qui a été envoyé",
+          "Le serveur ne peut pas vous identifier", "Si vous n'avez pas autorisé l'envoi",
+          "contact@lexorama.fr", "Fin de cette page d'aide."}},
+    };
+    for (const auto& [lines, phrases] : outlines) {
+        QStringList trimmed;
+        for (const QString& line : lines) trimmed << line.trimmed();
+        const QString text = trimmed.join(QLatin1Char(' '));
+        qsizetype at = 0;
+        for (const char* phrase : phrases) {
+            const qsizetype found = text.indexOf(QString::fromUtf8(phrase), at);
+            QVERIFY2(found >= 0, qPrintable(QStringLiteral("missing or out of order: ") + QString::fromUtf8(phrase) +
+                                            QStringLiteral(" (after: ") + text.mid(at > 60 ? at - 60 : 0, 60) +
+                                            QLatin1Char(')')));
+            at = found + 1;
+        }
+    }
 }
 
 void TestHelpWindows::descriptionPageIsLeftWithFourTabs() {
@@ -227,9 +340,9 @@ void TestHelpWindows::mainWindowFollowsTheGeneralHelp() {
         // The Tab order the text walks through, from the search box, in the word mode.
         const QStringList described{
             QStringLiteral("cboChercheMot"), QStringLiteral("btnClearcbo"), QStringLiteral("btnAction"), QStringLiteral("btnInscrip"),
-            QStringLiteral("RichEdit1"),     QStringLiteral("btnMot"),    QStringLiteral("btnAna"),
-            QStringLiteral("btnCon"),        QStringLiteral("btnMasque"), QStringLiteral("btnTirage"),
-            QStringLiteral("btnInfos"),      QStringLiteral("btnSauve"),  QStringLiteral("rbAlpha"),
+            QStringLiteral("RichEdit1"),     QStringLiteral("btnSauve"),  QStringLiteral("btnMot"),
+            QStringLiteral("btnAna"),        QStringLiteral("btnCon"),    QStringLiteral("btnMasque"),
+            QStringLiteral("btnTirage"),     QStringLiteral("btnInfos"),  QStringLiteral("rbAlpha"),
             QStringLiteral("rbMotSeul"),     QStringLiteral("cbNP")};
         const auto focused = [] {
             QWidget* f = QApplication::focusWidget();
@@ -247,6 +360,28 @@ void TestHelpWindows::mainWindowFollowsTheGeneralHelp() {
             walked << focused();
         }
         QCOMPARE(walked.join(QLatin1Char(' ')), described.join(QLatin1Char(' ')));
+
+        // An illegal input: Escape, or Enter, closes the message from its text, and the
+        // search box has the focus with its whole text selected.
+        MessageBoxTesting::SetAutoAnswer(false);
+        struct AutoAnswerAgain {
+            ~AutoAnswerAgain() { MessageBoxTesting::SetAutoAnswer(true, 1); }
+        } again;
+        for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+            w.cboChercheMot->setEditText(QStringLiteral("ch#t"));
+            bool closed = false;
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<TfrmMessageBox*>(QApplication::activeModalWidget());
+                if (box == nullptr) return;
+                QTest::keyClick(box->MemoBox, key);
+                closed = !box->isVisible();
+                if (!closed) box->close();
+            });
+            QTest::keyClick(w.cboChercheMot->lineEdit(), Qt::Key_Return);
+            QVERIFY(closed);
+            QVERIFY(w.focusWidget() == w.cboChercheMot || w.focusWidget() == w.cboChercheMot->lineEdit());
+            QCOMPARE(w.cboChercheMot->lineEdit()->selectedText(), QStringLiteral("ch#t"));
+        }
         w.close();
     }
     QDir::setCurrent(oldCwd);
@@ -255,7 +390,11 @@ void TestHelpWindows::mainWindowFollowsTheGeneralHelp() {
 void TestHelpWindows::webWindowWritesShowsAndRemovesItsPage() {
     TfrmWeb w;
     std::vector<QUrl> opened;
-    w.OpenExternal = [&](const QUrl& url) { opened.push_back(url); };
+    bool browserThere = true;
+    w.OpenExternal = [&](const QUrl& url) {
+        opened.push_back(url);
+        return browserThere;
+    };
     ShowAndFocus(w);
     w.FormActivate();
     const QString page = QString::fromStdString(GetTempFolder() + "TAVOK.HTM");
@@ -281,6 +420,13 @@ void TestHelpWindows::webWindowWritesShowsAndRemovesItsPage() {
     emit w.WebBrowser1->anchorClicked(QUrl(QStringLiteral("http://www.lexorama.fr/grillorama/")));
     QCOMPARE(opened.size(), std::size_t{1});
     QCOMPARE(opened[0].toString(), QStringLiteral("http://www.lexorama.fr/grillorama/"));
+    QCOMPARE(w.WebBrowser1->source(), source);
+    // Without a program to open it, a box says so.
+    MessageBoxTesting::ClearLog();
+    browserThere = false;
+    emit w.WebBrowser1->anchorClicked(QUrl(QStringLiteral("http://www.lexorama.fr/grillorama/")));
+    QCOMPARE(MessageBoxTesting::Log().size(), std::size_t{1});
+    QCOMPARE(MessageBoxTesting::Log()[0].flags, 48);
     QCOMPARE(w.WebBrowser1->source(), source);
 
     // Resized, the browser fills its panel and "Fermer" stays centred.

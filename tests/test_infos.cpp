@@ -15,6 +15,7 @@
 
 #include "Global.h"
 #include "TestServer.h"
+#include "UrlOpener.h"
 #include "VersionCheck.h"
 #include "cp1252.h"
 #include "fInfos.h"
@@ -99,7 +100,12 @@ TEST(VersionCheck, ServerRepliesEndInTheRightBox) {
         {"longer than 8 bytes", {}, "LEX00013LEX00099", "LEX00012 ", IDYES, kOffer, offer, "LEX00013", true},
         {"short reply", {}, "LEX1", "LEX00012 ", IDYES, kOffer, "", "LEX1", true},
         {"zero byte at 5", {}, std::string("LEX0\0" "0099", 9), "LEX00012 ", IDYES, upToDate, "", "", true},
-        {"empty reply", {}, "", "LEX00012 ", IDYES, upToDate, "", "", true},
+        {"empty reply", {}, "", "LEX00012 ", IDYES, "Erreur", "", "", true},
+        {"not a version", {}, "hello wo", "LEX00012 ", IDYES, "Erreur",
+         A("La réponse du serveur n'est pas une version du dictionnaire : \"hello wo\"\r\nRéessayez plus tard."), "",
+         true},
+        {"LEX and then a blank", {}, "LEX 0013", "LEX00012 ", IDYES, "Erreur", "", "", true},
+        {"a control character", {}, "LEX\x01", "LEX00012 ", IDYES, "Erreur", "", "", true},
         {"no dictionary", {}, "LEX00000", "", IDYES, kOffer, "", "LEX00000", true},
         {"reply that never ends", {"--endless"}, "LEX00013", "LEX00012 ", IDYES, kOffer, offer, "LEX00013", true},
         {"404 on HEAD", {"--head-status", "404"}, "LEX00013", "LEX00012 ", IDYES, "Erreur", "Not Found  -  404", "",
@@ -276,4 +282,43 @@ TEST(InformationWindow, ClicksAndClosingDuringACheck) {
     EXPECT_EQ(w.ServerVersion, "");
     EXPECT_FALSE(w.Checking());
     DictionaryVersion.clear();
+}
+
+// The link buttons on a desktop without a browser or a mail program: a box says so. A
+// desktop that names a program for the scheme is taken at its word.
+TEST(InformationWindow, LinksWithNoProgramToOpenThemSaySo) {
+    App();
+    BoxGuard boxes;
+    const std::filesystem::path bin = std::filesystem::path(GetTempFolder()) / "lexo-no-browser-bin";
+    std::filesystem::create_directories(bin);
+    const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    const char* oldBrowser = std::getenv("BROWSER");
+    const std::string savedBrowser = oldBrowser ? oldBrowser : "";
+    setenv("PATH", bin.c_str(), 1);
+    unsetenv("BROWSER");
+    {
+        TfrmInfos w;
+        w.show();
+        for (QPushButton* link : {w.btnLexo2, w.btnFonct2, w.btnMail2}) link->click();
+        ASSERT_EQ(MessageBoxTesting::Log().size(), 3u);
+        for (const auto& box : MessageBoxTesting::Log()) EXPECT_EQ(box.flags, 48);
+        EXPECT_NE(MessageBoxTesting::Log()[2].text.find("mailto:"), std::string::npos);
+        EXPECT_TRUE(w.isVisible());
+        w.close();
+    }
+    EXPECT_FALSE(SomeProgramOpens(QStringLiteral("mailto")));
+    {
+        std::ofstream mime(bin / "xdg-mime");
+        mime << "#!/bin/sh\n[ \"$3\" = x-scheme-handler/mailto ] && echo mail.desktop\nexit 0\n";
+    }
+    std::filesystem::permissions(bin / "xdg-mime", std::filesystem::perms::owner_all);
+    EXPECT_TRUE(SomeProgramOpens(QStringLiteral("mailto")));
+    EXPECT_FALSE(SomeProgramOpens(QStringLiteral("http")));
+    setenv("BROWSER", "lynx", 1);
+    EXPECT_TRUE(SomeProgramOpens(QStringLiteral("http")));
+
+    setenv("PATH", oldPath.c_str(), 1);
+    if (oldBrowser) setenv("BROWSER", savedBrowser.c_str(), 1);
+    else unsetenv("BROWSER");
+    std::filesystem::remove_all(bin);
 }

@@ -281,6 +281,61 @@ private slots:
         QVERIFY(MessageBoxTesting::Log().empty());
     }
 
+    void lengthBoxesFollowTheInput() {
+        WriteBytes(Path("LEXOTOT.TXT"), Dict(true));
+        auto w = NewWindow();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        w->btnTirage->click();
+        // Boxes never set (they start at 0): the maximum follows the input.
+        Type(*w, "chien");
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("5"));
+        Type(*w, "chienne");
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("7"));
+        Type(*w, "");
+        w->edtMinL->setText(QStringLiteral("4"));
+        w->edtMaxL->setText(QStringLiteral("9"));
+        // Typed letter by letter, the draw pulls both boxes down and they follow it up
+        // again, each as far as the number it held.
+        w->cboChercheMot->setFocus();
+        w->cboChercheMot->clearEditText();
+        QTest::keyClicks(w->cboChercheMot, QStringLiteral("chienne"));
+        QCOMPARE(w->edtMinL->text(), QStringLiteral("4"));
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("7"));
+        QTest::keyClicks(w->cboChercheMot, QStringLiteral("xyzt"));
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("9"));
+        // A short draw, then a longer one: not capped by the short one.
+        Type(*w, "ch");
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("2"));
+        QCOMPARE(w->edtMinL->text(), QStringLiteral("2"));
+        Type(*w, "chien");
+        QCOMPARE(w->edtMinL->text(), QStringLiteral("4"));
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("5"));
+        // A number set by hand stays the user's.
+        QTest::keyClick(w->edtMaxL, Qt::Key_Down);
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("4"));
+        Type(*w, "chiens");
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("4"));
+
+        // The maximum never stays below the minimum, nor either past 25.
+        w->btnMasque->click();
+        w->edtMinL->setFocus();
+        w->edtMinL->selectAll();
+        QTest::keyClicks(w->edtMinL, QStringLiteral("99"));
+        w->edtMaxL->setFocus();
+        w->edtMaxL->selectAll();
+        QTest::keyClicks(w->edtMaxL, QStringLiteral("1"));
+        w->cboChercheMot->setFocus();
+        QCOMPARE(w->edtMinL->text(), QStringLiteral("25"));
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("25"));
+        w->edtMinL->setText(QStringLiteral("2"));
+        w->edtMaxL->setText(QStringLiteral("1"));
+        Type(*w, "ch*");
+        w->btnAction->click();
+        QCOMPARE(w->edtMinL->text(), QStringLiteral("3"));
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("3"));
+    }
+
     void searchRequest() {
         WriteBytes(Path("LEXOTOT.TXT"), Dict(true));
         auto w = NewWindow();
@@ -714,6 +769,28 @@ private slots:
         QVERIFY(AreaText(*w).find(A("Recherche générée par")) != std::string::npos);
         QVERIFY(AreaText(*w).find("combinaisons exploitables") == std::string::npos);
 
+        // By keyboard: the stop button has the focus and Tab from the action button
+        // reaches it; Escape stops the draw, from the search box too.
+        for (const bool fromSearchBox : {false, true}) {
+            QWidget* focused = nullptr;
+            QWidget* afterAction = nullptr;
+            QTimer::singleShot(0, [&] {
+                focused = QApplication::focusWidget();
+                w->btnAction->setFocus();
+                QTest::keyClick(w->btnAction, Qt::Key_Tab);
+                afterAction = QApplication::focusWidget();
+                QWidget* target = fromSearchBox ? static_cast<QWidget*>(w->cboChercheMot->lineEdit()) : afterAction;
+                target->setFocus();
+                QTest::keyClick(target, Qt::Key_Escape);
+            });
+            w->btnAction->click();
+            QCOMPARE(focused, static_cast<QWidget*>(w->btnArreter));
+            QCOMPARE(afterAction, static_cast<QWidget*>(w->btnArreter));
+            QCOMPARE(w->RichEdit1->UpdateDepth(), 0);
+            QVERIFY(AreaText(*w).find(A("Recherche générée par")) != std::string::npos);
+            QVERIFY(AreaText(*w).find("combinaisons exploitables") == std::string::npos);
+        }
+
         // Meanwhile a mode change, another search and closing are held back; the close
         // comes once the draw has returned.
         int searches = 0;
@@ -733,6 +810,16 @@ private slots:
         QTRY_VERIFY(!w->isVisible());
         QVERIFY(!Dictionary);
         QCOMPARE(ReadBytes(Path("cfg/LEXORAMA.INI")).size(), TMainSettings::RecordSize);
+    }
+
+    // Capitals typed are the dictionary's lower-case words, Œ and Æ as well as É.
+    void capitalsAreSearchedInLowerCase() {
+        QVERIFY(QFile::copy(QStringLiteral(LEXO_SAMPLE_DICT), Path("LEXOTOT.TXT")));
+        auto w = NewWindow();
+        w->cboChercheMot->setEditText(QString::fromUtf8("ŒIL"));
+        w->btnAction->click();
+        QCOMPARE(w->cboChercheMot->currentText(), QString::fromUtf8("œil"));
+        QVERIFY2(AreaText(*w).find(A("\r\nœil")) != std::string::npos, AreaText(*w).c_str());
     }
 
     // Pictures of the window for a look by eye: only when LEXO_SHOT_DIR names a folder.

@@ -292,6 +292,24 @@ private slots:
         QCOMPARE(without->result(), IDCANCEL);
     }
 
+    void escapeAndEnterCloseAnOkAlone() {
+        for (const int key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+            auto box = Show("Lexorama", "Texte", MB_ICONEXCLAMATION);
+            box->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(box.get()));
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(box->MemoBox));
+            QTest::keyClick(box->MemoBox, Qt::Key(key));
+            QVERIFY(!box->isVisible());
+            QCOMPARE(box->result(), IDOK);
+        }
+        // Ok with Annuler keeps its rules: Escape is Annuler, Enter in the text nothing.
+        auto both = Show("Lexorama", "Texte", MB_OKCANCEL);
+        QTest::keyClick(both->MemoBox, Qt::Key_Return);
+        QVERIFY(both->isVisible());
+        QTest::keyClick(both->MemoBox, Qt::Key_Escape);
+        QCOMPARE(both->result(), IDCANCEL);
+    }
+
     void enterPressesOnlyTheFocusedButton() {
         auto box = Show("Lexorama", "Texte", MB_YESNO);
         QTest::keyClick(box->MemoBox, Qt::Key_Return);

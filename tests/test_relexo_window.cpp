@@ -235,6 +235,20 @@ TEST(RelexoWindow, ConfirmationLayoutTextsAndCheckBox) {
     EXPECT_FALSE(w.lblTransfert->isEnabled());
     EXPECT_FALSE(w.lblZip->isEnabled());
     EXPECT_TRUE(w.lblNet->isEnabled());
+    // The greyed steps as drawn: their darkest pixels in the desktop's disabled grey,
+    // well apart from the silver around them.
+    for (QLabel* greyed : {w.lblTransfert, w.lblTransfert2, w.lblZip}) {
+        const QImage image = greyed->grab().toImage();
+        int darkest = 255;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) darkest = std::min(darkest, qGray(image.pixel(x, y)));
+        EXPECT_LE(darkest, 0x88) << greyed->objectName().toStdString();
+    }
+    if (const QString shots = qEnvironmentVariable("LEXO_SHOT_DIR"); !shots.isEmpty()) {
+        w.pnlAction->show();
+        EXPECT_TRUE(w.pnlAction->grab().save(shots + QStringLiteral("/relexo-steps.png")));
+        w.pnlAction->hide();
+    }
     EXPECT_EQ(w.ledNouveauxMots->geometry(), QRect(40, 206, 24, 24));
     EXPECT_EQ(w.lblNouveauxMots->pos(), QPoint(80, 210));
     EXPECT_EQ(w.ledNet->OnColor, TfrmRelexo::kPending);

@@ -41,7 +41,9 @@ TEST(SearchInput, TrimAndLowerCase)
     EXPECT_EQ(TrimInput(" a b "), "a b");
     EXPECT_EQ(TrimInput(" \x01\x1f "), "");
     EXPECT_EQ(TrimInput(A("\xA0été")), A("\xA0été"));  // a no-break space is not trimmed
-    EXPECT_EQ(LowerAZ(A("CHAT-Été'X")), A("chat-Été'x"));
+    EXPECT_EQ(LowerCase(A("CHAT-Été'X")), A("chat-été'x"));
+    // Every capital of the code page, and nothing else.
+    EXPECT_EQ(LowerCase(A("ŒIL ÆGOSPOTAMOS ÉLÈVE ÇA ŠŽŸ ÀÞ × ß µ 1")), A("œil ægospotamos élève ça šžÿ àþ × ß µ 1"));
 }
 
 TEST(SearchInput, RefusalMessagesPerMode)
@@ -88,8 +90,9 @@ TEST(SearchHistory, NewestFirstCaseFoldedAtMostTwenty)
     EXPECT_EQ(Hist({"a", "b", "c"}, "B", scratch), (V{"b", "a", "c"}));
     EXPECT_EQ(Hist({"a", "b", "c"}, "d", scratch), (V{"d", "a", "b", "c"}));
     EXPECT_EQ(Hist({"a"}, "a", scratch), V{"a"});
-    // An older entry with accented capitals still matches without regard to case.
-    EXPECT_EQ(Hist({"x", A("été")}, A("ÉTÉ"), scratch), (V{A("ÉtÉ"), "x"}));
+    // An older entry matches without regard to case; accented capitals are lowered too.
+    EXPECT_EQ(Hist({"x", A("été")}, A("ÉTÉ"), scratch), (V{A("été"), "x"}));
+    EXPECT_EQ(Hist({"x", A("ÉtÉ")}, A("été"), scratch), (V{A("été"), "x"}));
 
     V twenty;
     for (int k = 0; k < 20; ++k) twenty.push_back("m" + std::to_string(k));
@@ -194,6 +197,8 @@ TEST(WordEditorEntry, ChecksAndCaption)
     EXPECT_EQ(CheckEditorInput(" chat", msg, word), EditorInput::Refused);  // not trimmed
     EXPECT_EQ(CheckEditorInput(A("Porte-Clés"), msg, word), EditorInput::Accepted);
     EXPECT_EQ(word, A("porte-clés"));
+    EXPECT_EQ(CheckEditorInput(A("ŒUVRETTE"), msg, word), EditorInput::Accepted);
+    EXPECT_EQ(word, A("œuvrette"));
     EXPECT_EQ(CaptionAfterEdit(123457), " Lexorama v4.2 - 123456 mots.");
 }
 

@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -53,6 +57,7 @@ public:
         }
     }
     bool Started() const { return pid_ > 0; }
+    pid_t Pid() const { return pid_; }
 
 private:
     fs::path exe_;
@@ -71,27 +76,46 @@ TEST(UpdaterCheck, FileNameMatchesExactlyInAnyCase) {
     EXPECT_FALSE(IsUpdaterFileName(""));
 }
 
+// Real processes, seen through a folder of their own /proc entries only, so that what
+// else runs on the machine (the updater of another test, for one) plays no part.
+class LiveProcs {
+public:
+    explicit LiveProcs(const fs::path& root) : root_(root) { fs::create_directories(root_); }
+    void Show(const FakeProcess& p) {
+        fs::create_directory_symlink("/proc/" + std::to_string(p.Pid()), root_ / std::to_string(p.Pid()));
+    }
+    bool Found() const { return UpdaterIsRunning(root_.string(), ::getuid()); }
+
+private:
+    fs::path root_;
+};
+
 TEST(UpdaterCheck, RunningProcessesAreFoundByTheirExecutableName) {
-    ASSERT_FALSE(UpdaterIsRunning()) << "an updater is already running on this machine";
     const fs::path dir = MakeTempDir("procs");
+    LiveProcs procs(dir / "proc");
     {
         FakeProcess other1(dir, "relexo2");
         FakeProcess other2(dir, "myrelexo");
         FakeProcess other3(dir, "relexo.exe.old");
         ASSERT_TRUE(other1.Started() && other2.Started() && other3.Started());
-        EXPECT_FALSE(UpdaterIsRunning());
+        for (const FakeProcess* p : {&other1, &other2, &other3}) procs.Show(*p);
+        EXPECT_FALSE(procs.Found());
         FakeProcess updater(dir, "relexo");
         ASSERT_TRUE(updater.Started());
-        EXPECT_TRUE(UpdaterIsRunning());
+        procs.Show(updater);
+        EXPECT_TRUE(procs.Found());
         updater.Stop();
-        EXPECT_FALSE(UpdaterIsRunning());
+        EXPECT_FALSE(procs.Found());
     }
     {
         FakeProcess updater(dir, "ReLeXo.exe");
         ASSERT_TRUE(updater.Started());
-        EXPECT_TRUE(UpdaterIsRunning());
+        procs.Show(updater);
+        EXPECT_TRUE(procs.Found());
+        // Seen from another user, it is none of theirs.
+        EXPECT_FALSE(UpdaterIsRunning((dir / "proc").string(), ::getuid() + 1));
     }
-    EXPECT_FALSE(UpdaterIsRunning());
+    EXPECT_FALSE(procs.Found());
     fs::remove_all(dir);
 }
 
@@ -113,7 +137,12 @@ protected:
     static void Write(const fs::path& file, const std::string& bytes) {
         std::ofstream(file, std::ios::binary) << bytes;
     }
-    bool Found() const { return UpdaterIsRunning(root_.string()); }
+    bool Found() const { return UpdaterIsRunning(root_.string(), ::getuid()); }
+    static std::string Status(unsigned uid) {
+        const std::string u = std::to_string(uid);
+        return "Name:\trelexo\nUmask:\t0022\nState:\tS (sleeping)\nUid:\t" + u + "\t" + u + "\t" + u + "\t" + u +
+               "\nGid:\t0\t0\t0\t0\n";
+    }
     fs::path root_;
 };
 
@@ -145,16 +174,35 @@ TEST_F(FakeProcTest, ArgvZeroThenCommWhenExeIsUnreadable) {
     EXPECT_FALSE(Found());
 }
 
+TEST_F(FakeProcTest, OnlyThisUsersUpdaterCounts) {
+    // Another user's updater, known by its status file.
+    fs::create_symlink("/usr/bin/Relexo", Entry("40") / "exe");
+    Write(root_ / "40" / "status", Status(::getuid() + 1000));
+    EXPECT_FALSE(Found());
+    EXPECT_TRUE(UpdaterIsRunning(root_.string(), ::getuid() + 1000));
+    // This user's, by the status file, or by the entry's owner when there is none.
+    fs::create_symlink("/usr/bin/Relexo", Entry("41") / "exe");
+    Write(root_ / "41" / "status", Status(::getuid()));
+    EXPECT_TRUE(Found());
+    fs::remove_all(root_ / "41");
+    fs::create_symlink("/usr/bin/Relexo", Entry("42") / "exe");
+    EXPECT_TRUE(Found());
+    // A status file without its line falls back on the owner too.
+    Write(root_ / "42" / "status", "Name:\trelexo\n");
+    EXPECT_TRUE(Found());
+}
+
 TEST_F(FakeProcTest, OnlyProcessEntriesCount) {
     fs::create_symlink("/bin/relexo", Entry("self") / "exe");
     fs::create_symlink("/bin/relexo", Entry("12a") / "exe");
     Entry("30");  // an entry that tells nothing
     EXPECT_FALSE(Found());
-    EXPECT_FALSE(UpdaterIsRunning((root_ / "missing").string()));
+    EXPECT_FALSE(UpdaterIsRunning((root_ / "missing").string(), ::getuid()));
 }
 
 TEST(InstanceLock, NameAndDefaultFolder) {
-    EXPECT_EQ(SingleInstanceLock::FileName(), "Lexorama v4.0 - contact@lexorama.fr.lock");
+    EXPECT_EQ(SingleInstanceLock::FileName(),
+              "Lexorama v4.0 - contact@lexorama.fr - " + std::to_string(::geteuid()) + ".lock");
     const fs::path dir = MakeTempDir("xdg");
     const char* saved = std::getenv("XDG_RUNTIME_DIR");
     const std::string savedValue = saved ? saved : "";
@@ -242,6 +290,55 @@ TEST(InstanceLock, ProgramsStartedByTheHolderDoNotKeepTheLock) {
     EXPECT_TRUE(next.Held());
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
+    fs::remove_all(dir);
+}
+
+// In a shared folder: another user's instance keeps nobody else out, and a file of this
+// user's name that another user planted (and locks) is not taken for an instance.
+TEST(InstanceLock, OtherUsersDoNotKeepThisUserOut) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs to act as another user";
+    // A folder every user reaches, like /tmp.
+    const fs::path dir = fs::path("/tmp") / ("lexo_startup_shared_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directory(dir);
+    fs::permissions(dir, fs::perms::all | fs::perms::sticky_bit);
+    const uid_t other = 54321;
+    const auto asOther = [&](const std::function<bool()>& act) {
+        int ready[2];
+        EXPECT_EQ(::pipe(ready), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::setgid(other) != 0 || ::setuid(other) != 0) ::_exit(3);
+            (void)!::write(ready[1], act() ? "y" : "n", 1);
+            for (;;) ::pause();
+        }
+        char c = 0;
+        EXPECT_EQ(::read(ready[0], &c, 1), 1);
+        EXPECT_EQ(c, 'y');
+        ::close(ready[0]);
+        ::close(ready[1]);
+        return pid;
+    };
+    const auto end = [](pid_t pid) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    };
+    // Another user's instance.
+    pid_t holder = asOther([&] {
+        static SingleInstanceLock lock(dir.string());
+        return lock.Held();
+    });
+    EXPECT_EQ(LockInChild(dir.string()), 0);
+    end(holder);
+    // A file with this user's name, planted and locked by another user.
+    const std::string mine = (dir / SingleInstanceLock::FileName()).string();
+    fs::remove(mine);
+    holder = asOther([&] {
+        const int fd = ::open(mine.c_str(), O_RDWR | O_CREAT, 0666);
+        return fd >= 0 && ::fchmod(fd, 0666) == 0 && ::flock(fd, LOCK_EX) == 0;
+    });
+    EXPECT_EQ(LockInChild(dir.string()), 2);
+    end(holder);
     fs::remove_all(dir);
 }
 

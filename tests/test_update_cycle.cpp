@@ -418,8 +418,7 @@ TEST(UpdateCycle, TheSampleUpdatedUploadsOnlyWhatTheUserWrote) {
                 was.V[static_cast<std::size_t>(b)] = shown.Forms[static_cast<std::size_t>(b)].value_or("");
             TLeMot now = was;
             now.Carac = carac;
-            std::size_t done = 0;
-            ApplySteps(*dict, CorrectionSteps(word, was, now, shown.Infinitive), done);
+            ASSERT_EQ(ApplySteps(*dict, CorrectionSteps(word, shown, was, now, shown.Infinitive)), TApplyResult::Done);
         };
         const auto row = [](const char* code) {
             for (int32_t r = 0; r < CategoryRowCount; ++r)

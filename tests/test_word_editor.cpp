@@ -44,14 +44,8 @@ public:
     }
     TLeMot& After() { return after_; }
     bool VerbShown() const { return shown_.Infinitive || after_.Verbe; }
-    void Correct() {
-        std::size_t done = 0;
-        ApplySteps(dict_, CorrectionSteps(word_, before_, after_, VerbShown()), done);
-    }
-    void Delete() {
-        std::size_t done = 0;
-        ApplySteps(dict_, DeletionSteps(word_, before_, shown_.Infinitive), done);
-    }
+    TApplyResult Correct() { return ApplySteps(dict_, CorrectionSteps(word_, shown_, before_, after_, VerbShown())); }
+    TApplyResult Delete() { return ApplySteps(dict_, DeletionSteps(shown_, before_, shown_.Infinitive)); }
 
 private:
     ITabStrings& dict_;
@@ -216,33 +210,116 @@ TEST(WordEditor, DeleteDictLineRemovesOnlyAWholeLine) {
     EXPECT_EQ(ReadFile(dict.Path()), Joined({kVersion, oedeme, "x", kVersion}));
 }
 
-TEST(WordEditor, RefusedGrowthStopsACorrectionWithWholeLinesAndResumes) {
+TEST(WordEditor, TheLinesLoadedAreTheLinesRemoved) {
+    // The lines as they come: lemma "0", a code longer than its row's, a stray CR in a
+    // file of LF lines, and "œdème" whose line ends with the whole text of "dème"'s.
+    const std::string sapin = A("sapin\t0\tAINPS\t*N11\r");
+    const std::vector<std::string> start = {
+        kVersion,
+        DictLine("abeille", "0", "N21"),
+        DictLine("aube", "0", "N215"),
+        sapin,
+        A("œdème\t|\tDEEM\t*N11"),
+        DictLine(A("dème"), "|", "N11"),
+        DictLine("marcher", "marcher", "V000"),
+        DictLine("marche", "marcher", "V111"),
+        kVersion,
+    };
+    DictFixture dict(start, true, "\n");
+    std::vector<std::string> lines = start;
+    const auto erase = [&lines](const std::string& line) { lines.erase(std::find(lines.begin(), lines.end(), line)); };
+    const auto text = [](const std::vector<std::string>& l) {
+        std::string t;
+        for (const auto& x : l) t += x + "\n";
+        return t;
+    };
+    const auto first = [&dict](const std::string& word) { return LoadEntryItems(*dict, word)[0]; };
+
+    {
+        Session s(*dict, "abeille", first("abeille"));
+        s.After().Carac = 11;  // féminin to masculin
+        EXPECT_EQ(s.Correct(), TApplyResult::Done);
+        erase(DictLine("abeille", "0", "N21"));
+        lines.push_back(DictLine("abeille", "|", "N11"));
+    }
+    {
+        Session s(*dict, "aube", first("aube"));
+        EXPECT_EQ(s.Delete(), TApplyResult::Done);
+        erase(DictLine("aube", "0", "N215"));
+    }
+    {
+        Session s(*dict, "sapin", first("sapin"));
+        EXPECT_EQ(s.Delete(), TApplyResult::Done);
+        erase(sapin);
+    }
+    {
+        Session s(*dict, A("dème"), first(A("dème")));
+        EXPECT_EQ(s.Delete(), TApplyResult::Done);
+        erase(DictLine(A("dème"), "|", "N11"));
+    }
+    EXPECT_EQ(ReadFile(dict.Path()), text(lines));
+
+    // A line loaded and then changed by someone else: nothing of the change is written.
+    Session gone(*dict, "marcher", first("marcher"));
+    gone.After().V[static_cast<std::size_t>(Box("111"))] = "marchE";
+    ASSERT_TRUE(DeleteDictLine(*dict, DictLine("marche", "marcher", "V111")));
+    erase(DictLine("marche", "marcher", "V111"));
+    EXPECT_EQ(gone.Correct(), TApplyResult::LoadedLineMissing);
+    EXPECT_EQ(gone.Delete(), TApplyResult::LoadedLineMissing);
+    EXPECT_EQ(ReadFile(dict.Path()), text(lines));
+}
+
+TEST(WordEditor, EveryEntryOfTheShippedSampleCanBeDeleted) {
+    // A copy of the real sample, so that every line shape it ships is met.
+    std::vector<std::string> sample;
+    {
+        std::ifstream in(LEXO_SAMPLE_DICT, std::ios::binary);
+        for (std::string l; std::getline(in, l);) sample.push_back(l.substr(0, l.size() - (l.ends_with('\r') ? 1 : 0)));
+    }
+    ASSERT_GT(sample.size(), 1000u);
+    DictFixture dict(sample, true);
+    // Every tenth word's first entry: its lines are found and go.
+    int deleted = 0;
+    for (std::size_t i = 1; i + 1 < sample.size(); i += 10) {
+        TMot mot;
+        ParseDictLine(sample[i], mot);
+        const auto items = LoadEntryItems(*dict, mot.Word);
+        if (items.size() < 2) continue;
+        const int32_t count = dict->GetCount();
+        Session s(*dict, mot.Word, items[0]);
+        ASSERT_EQ(s.Delete(), TApplyResult::Done) << sample[i];
+        ASSERT_LT(dict->GetCount(), count) << items[0];
+        ++deleted;
+    }
+    EXPECT_GT(deleted, 200);
+}
+
+TEST(WordEditor, ACorrectionTheDiskRefusesLeavesTheOldEntry) {
     const std::vector<std::string> start = DictFixture::Framed({
         DictLine("marcher", "marcher", "V000"),
         DictLine("marche", "marcher", "V111"),
         DictLine("marches", "marcher", "V112"),
     });
     DictFixture dict(start, true);
+    const TShownEntry shown = ShowEntry(*dict, "marcher", LoadEntryItems(*dict, "marcher")[0]);
     TLeMot before;
     before.V[static_cast<std::size_t>(Box("111"))] = "marche";
     before.V[static_cast<std::size_t>(Box("112"))] = "marches";
     TLeMot after = before;
     after.V[static_cast<std::size_t>(Box("111"))] = "marchE";
     after.V[static_cast<std::size_t>(Box("112"))] = "marchEs";
-    const auto steps = CorrectionSteps("marcher", before, after, true);
+    const auto steps = CorrectionSteps("marcher", shown, before, after, true);
     ASSERT_EQ(steps.size(), 4u);
 
-    std::size_t done = 0;
     {
         FileSizeLimit limit(1);
-        EXPECT_THROW(ApplySteps(*dict, steps, done), ETabFileError);
+        EXPECT_THROW(ApplySteps(*dict, steps), ETabFileError);
     }
-    // The two removals are in, each line whole; the appends are not.
-    EXPECT_EQ(done, 2u);
-    EXPECT_EQ(ReadFile(dict.Path()), Joined({start[0], start[1], start[4]}));
+    EXPECT_EQ(ReadFile(dict.Path()), Joined(start));
+    EXPECT_EQ(dict->GetCount(), static_cast<int32_t>(start.size()));
 
-    // Once the disk takes it again, the same steps go on from where they stopped.
-    ApplySteps(*dict, steps, done);
+    // Once the disk takes it, the same change lands whole.
+    EXPECT_EQ(ApplySteps(*dict, steps), TApplyResult::Done);
     EXPECT_EQ(ReadFile(dict.Path()), Joined({start[0], start[1], start[4], DictLine("marchE", "marcher", "V111"),
                                             DictLine("marchEs", "marcher", "V112")}));
 }

@@ -110,6 +110,9 @@ private:
     }
 
 private slots:
+    // The program's own keys: Enter presses the focused button.
+    void initTestCase() { gui::InitApplication(*qApp, QStringLiteral("Lexorama")); }
+
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
@@ -261,18 +264,73 @@ private slots:
             FileSizeLimit limit(1);
             w.btnOui->click();
         }
-        // The error shown; the removals done stay, each line whole; the question stays.
+        // The error shown; nothing of the change is in the file; the question stays.
         QCOMPARE(MessageBoxTesting::Log().size(), std::size_t{1});
         QVERIFY(w.isVisible() && !w.pnlValide->isHidden());
         std::vector<std::string> lines = kLines;
-        lines.erase(lines.begin() + 4, lines.begin() + 6);
         QCOMPARE(ReadBytes(DictPath()), Joined(lines));
-        // Oui again writes the rest.
+        // Oui again writes it all.
         w.btnOui->click();
         QVERIFY(!w.isVisible());
+        lines.erase(lines.begin() + 4, lines.begin() + 6);
         lines.push_back(Line("marchE", "marcher", "V111"));
         lines.push_back(Line("marchEs", "marcher", "V112"));
         QCOMPARE(ReadBytes(DictPath()), Joined(lines));
+    }
+
+    // The shipped sample's own lines (lemma "0"), through the buttons and keys.
+    void theSamplesEntriesCanBeCorrectedAndDeleted() {
+        QFile::remove(DictPath());
+        QVERIFY(QFile::copy(QStringLiteral(LEXO_SAMPLE_DICT), DictPath()));
+        QFile::setPermissions(DictPath(), QFile::ReadOwner | QFile::WriteOwner);
+        const std::string start = ReadBytes(DictPath());
+        const std::string feminine = "abeille\t0\tABEEILL\t*N21\r\n";
+        QVERIFY(start.find(feminine) != std::string::npos);
+        Dictionary = TTabStringsFile::Create(DictPath().toStdString(), true);
+        EditedWord = "abeille";
+        {
+            // Féminin to masculin: the feminine line goes, the masculine one comes.
+            TfrmModif w;
+            w.show();
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+            QCOMPARE(Selected(w), 14);
+            w.lbCarac->setCurrentRow(11);
+            w.btnValider->click();
+            QTest::keyClick(w.btnOui, Qt::Key_Return);  // as the help says: Enter saves
+            QVERIFY(!w.isVisible());
+            const std::string now = ReadBytes(DictPath());
+            QVERIFY(now.find(feminine) == std::string::npos);
+            QVERIFY(now.ends_with("abeille\t|\tABEEILL\t*N11\r\n"));
+            QCOMPARE(now.size(), start.size());
+        }
+        {
+            // Supprimer, Oui: the entry is gone.
+            TfrmModif w;
+            w.show();
+            QVERIFY(QTest::qWaitForWindowActive(&w));
+            QCOMPARE(w.cbListe->count(), 2);
+            w.btnSupprimer->click();
+            QTest::keyClick(w.btnNonSupprime, Qt::Key_Tab, Qt::ShiftModifier);
+            QCOMPARE(w.focusWidget(), w.btnOuiSupprime);
+            QTest::keyClick(w.btnOuiSupprime, Qt::Key_Return);
+            QVERIFY(!w.isVisible());
+            QVERIFY(ReadBytes(DictPath()).find("abeille\t") == std::string::npos);
+        }
+        {
+            // An entry another program removed meanwhile: a warning, and nothing written.
+            EditedWord = "abeilles";
+            TfrmModif w;
+            w.show();
+            QVERIFY(DeleteDictLine(*Dictionary, "abeilles\t0\tABEEILLS\t*N22"));
+            const std::string before = ReadBytes(DictPath());
+            MessageBoxTesting::ClearLog();
+            w.btnSupprimer->click();
+            w.btnOuiSupprime->click();
+            QCOMPARE(MessageBoxTesting::Log().size(), std::size_t{1});
+            QCOMPARE(MessageBoxTesting::Log()[0].flags, 48);
+            QVERIFY(w.isVisible() && w.pnlSupprimer->isHidden() && w.cbListe->isEnabled());
+            QCOMPARE(ReadBytes(DictPath()), before);
+        }
     }
 
     void fromTheMainWindow() {

@@ -229,8 +229,11 @@ void TfrmRelexo::showEvent(QShowEvent* event) {
 void TfrmRelexo::FormShow() {
     CloseAllowed = false;
     for (QWidget* p : {static_cast<QWidget*>(pnlInfo), static_cast<QWidget*>(pnlOuiNon),
-                       static_cast<QWidget*>(pnlAction)})
+                       static_cast<QWidget*>(pnlAction)}) {
         gui::SetBackground(p, gui::clSilver);
+        // The steps not taken (7 and 8 without the upload) are greyed, not hidden.
+        gui::KeepDisabledTextReadable(p);
+    }
     const QString version = gui::ToQt(UpdateVersion);
     lblTeleCharge->setText(U("Téléchargement de ") + version + QStringLiteral(".ZIP"));
     lblTeleCharge->adjustSize();

@@ -73,17 +73,19 @@ constexpr std::array<CategoryRow, CategoryRowCount> kCategoryRows = {{
     {"pronom, féminin, pluriel", "P22"},
 }};
 
-// Every line holding word + TAB, parsed, from the top of the file down.
-void ForEachLineOf(const ITabStrings& dict, const std::string& word, const std::function<void(const TMot&)>& fn) {
+// Every line holding word + TAB, as the file holds it and parsed, from the top down.
+void ForEachLineOf(const ITabStrings& dict, const std::string& word,
+                   const std::function<void(const std::string&, const TMot&)>& fn) {
     const std::string pattern = word + '\t';
     const int32_t count = dict.GetCount();
     int32_t i = 0;
     while (i < count) {
         i = dict.FindText(pattern, i);
         if (i == -1) break;
+        const std::string line = dict.Get(i);
         TMot mot;
-        ParseDictLine(dict.Get(i), mot);
-        fn(mot);
+        ParseDictLine(line, mot);
+        fn(line, mot);
         ++i;
     }
 }
@@ -142,7 +144,7 @@ std::string NewDefinitionItem(const std::string& word) { return word + A(" : ~  
 
 std::vector<std::string> LoadEntryItems(const ITabStrings& dict, const std::string& word) {
     std::vector<std::string> items;
-    ForEachLineOf(dict, word, [&](const TMot& mot) {
+    ForEachLineOf(dict, word, [&](const std::string&, const TMot& mot) {
         if (!IsOwnEntry(mot, word)) return;
         // Each item goes after those it does not sort before, as a sorted list takes it.
         std::string item = EntryItem(mot);
@@ -164,15 +166,20 @@ TShownEntry ShowEntry(const ITabStrings& dict, const std::string& word, const st
     }
     // An entry whose code has no category row shows none: a row left over from the
     // entry shown before would otherwise be taken for this one's and its line removed.
-    ForEachLineOf(dict, word, [&](const TMot& mot) {
+    ForEachLineOf(dict, word, [&](const std::string& line, const TMot& mot) {
         if (mot.Lemma != word && mot.Word != word) return;
         if (!mot.Code.empty() && mot.Code[0] == 'V') {
             const int32_t box = FormBoxOfDigits(Trimmed(std::string_view(mot.Code).substr(1, 5)));
-            if (box >= 0) shown.Forms[static_cast<std::size_t>(box)] = mot.Word;
+            if (box >= 0) {
+                shown.Forms[static_cast<std::size_t>(box)] = mot.Word;
+                shown.FormLines[static_cast<std::size_t>(box)] = line;
+            }
         }
-        if (EntryItem(mot) == item) {
+        // Two lines that give the same item are one entry to the list: the first is it.
+        if (shown.EntryLine.empty() && EntryItem(mot) == item) {
             shown.Carac = CategoryRowOfCode(mot.Code);
             shown.Infinitive = mot.Code == "V000";
+            shown.EntryLine = line;
         }
     });
     return shown;
@@ -190,22 +197,31 @@ std::string FormLine(const std::string& word, int32_t box, const std::string& fo
     return form + '\t' + word + '\t' + AnagramKey(form) + "\t*V" + FormBoxCodes[static_cast<std::size_t>(box)];
 }
 
-bool DeleteDictLine(ITabStrings& dict, const std::string& text) {
+namespace {
+
+// The first line from `from` on that equals the text as a whole line, -1 for none.
+int32_t FindWholeLine(const ITabStrings& dict, const std::string& text, int32_t from) {
     // Letters the anagram key leaves out (œ, æ, the apostrophe, the hyphen) let one
     // word's line end with another's whole line ("œdème" and "dème"): only a line equal
     // to the text is the one meant.
     const int32_t count = dict.GetCount();
-    int32_t i = 0;
+    int32_t i = from;
     while (i < count) {
         i = dict.FindText(text, i);
-        if (i == -1) return false;
-        if (dict.Get(i) == text) {
-            dict.Delete(i);
-            return true;
-        }
+        if (i == -1) return -1;
+        if (dict.Get(i) == text) return i;
         ++i;
     }
-    return false;
+    return -1;
+}
+
+}  // namespace
+
+bool DeleteDictLine(ITabStrings& dict, const std::string& text) {
+    const int32_t i = FindWholeLine(dict, text, 0);
+    if (i == -1) return false;
+    dict.Delete(i);
+    return true;
 }
 
 // ---- Writing -------------------------------------------------------------------------------
@@ -216,16 +232,33 @@ bool FormIsAppended(const TLeMot& before, const TLeMot& after, int32_t box, bool
     return verbShown && a != b && !a.empty();
 }
 
-std::vector<TEditStep> CorrectionSteps(const std::string& word, const TLeMot& before, const TLeMot& after,
-                                       bool verbShown) {
+namespace {
+
+// A box filled by a line of the file other than the entry's own (a line can be both).
+bool IsOtherLoadedLine(const TShownEntry& shown, int32_t box) {
+    const std::string& line = shown.FormLines[static_cast<std::size_t>(box)];
+    return !line.empty() && line != shown.EntryLine;
+}
+
+}  // namespace
+
+std::vector<TEditStep> CorrectionSteps(const std::string& word, const TShownEntry& shown, const TLeMot& before,
+                                       const TLeMot& after, bool verbShown) {
     std::vector<TEditStep> steps;
     const bool caracChanged = before.Carac != after.Carac;
-    if (caracChanged && ValidRow(before.Carac)) steps.push_back({false, CategoryLine(word, before.Carac)});
+    // The entry's own line goes when its category changes, whatever its lemma or code
+    // looks like; the infinitive's line is the verb part's.
+    if (caracChanged && !shown.EntryLine.empty() && !shown.Infinitive)
+        steps.push_back({false, shown.EntryLine, true});
     if (verbShown) {
-        if (before.Verbe != after.Verbe) steps.push_back({false, InfinitiveLine(word)});
+        // Only a new definition can tick "Verbe infinitif": an equal infinitive line
+        // already there goes, so that the file again holds one.
+        if (before.Verbe != after.Verbe) steps.push_back({false, InfinitiveLine(word), false});
         for (int32_t box = 0; box < FormBoxCount; ++box) {
-            const auto& b = before.V[static_cast<std::size_t>(box)];
-            if (b != after.V[static_cast<std::size_t>(box)] && !b.empty()) steps.push_back({false, FormLine(word, box, b)});
+            const auto i = static_cast<std::size_t>(box);
+            // A box whose text was typed, not loaded, has no line to remove.
+            if (before.V[i] != after.V[i] && !before.V[i].empty() && IsOtherLoadedLine(shown, box))
+                steps.push_back({false, shown.FormLines[i], true});
         }
     }
     // A row is written only for a selected row: a list left without a selection writes none.
@@ -239,26 +272,54 @@ std::vector<TEditStep> CorrectionSteps(const std::string& word, const TLeMot& be
     return steps;
 }
 
-std::vector<TEditStep> DeletionSteps(const std::string& word, const TLeMot& before, bool verbShown) {
+std::vector<TEditStep> DeletionSteps(const TShownEntry& shown, const TLeMot& before, bool verbShown) {
     std::vector<TEditStep> steps;
-    if (ValidRow(before.Carac)) steps.push_back({false, CategoryLine(word, before.Carac)});
+    if (!shown.EntryLine.empty()) steps.push_back({false, shown.EntryLine, true});
     if (verbShown) {
-        steps.push_back({false, InfinitiveLine(word)});
         for (int32_t box = 0; box < FormBoxCount; ++box) {
-            const auto& b = before.V[static_cast<std::size_t>(box)];
-            if (!b.empty()) steps.push_back({false, FormLine(word, box, b)});
+            const auto i = static_cast<std::size_t>(box);
+            if (!before.V[i].empty() && IsOtherLoadedLine(shown, box)) steps.push_back({false, shown.FormLines[i], true});
         }
     }
     return steps;
 }
 
-void ApplySteps(ITabStrings& dict, const std::vector<TEditStep>& steps, std::size_t& done) {
-    while (done < steps.size()) {
-        const TEditStep& step = steps[done];
-        if (step.Append) dict.Add(step.Line);
-        else DeleteDictLine(dict, step.Line);
-        ++done;
+TApplyResult ApplySteps(ITabStrings& dict, const std::vector<TEditStep>& steps) {
+    // Each removal takes its own line: two equal lines are two lines to find.
+    std::vector<int32_t> removals;
+    std::vector<std::string> appends;
+    for (const TEditStep& step : steps) {
+        if (step.Append) {
+            appends.push_back(step.Line);
+            continue;
+        }
+        int32_t at = FindWholeLine(dict, step.Line, 0);
+        while (at != -1 && std::find(removals.begin(), removals.end(), at) != removals.end())
+            at = FindWholeLine(dict, step.Line, at + 1);
+        if (at != -1) removals.push_back(at);
+        else if (step.Loaded) return TApplyResult::LoadedLineMissing;
     }
+    const int32_t countBefore = dict.GetCount();
+    dict.AddStrings(appends);  // one growth: all of them or none
+    // From the bottom up, so that the indexes found stay right.
+    std::sort(removals.begin(), removals.end(), std::greater<>());
+    bool removedAny = false;
+    try {
+        for (const int32_t at : removals) {
+            dict.Delete(at);
+            removedAny = true;
+        }
+    } catch (...) {
+        if (!removedAny) {
+            try {
+                for (int32_t i = dict.GetCount() - 1; i >= countBefore; --i) dict.Delete(i);
+            } catch (...) {
+                // The old entry is whole either way; the store's first error is the one told.
+            }
+        }
+        throw;
+    }
+    return TApplyResult::Done;
 }
 
 bool IsWritableFormText(std::u32string_view text) {

@@ -57,6 +57,11 @@ struct TShownEntry {
     bool Infinitive = false;  // the entry is the verb's infinitive: the form boxes are shown
     // The boxes to fill; a box without a line keeps what it holds (all emptied for IsNew).
     std::array<std::optional<std::string>, FormBoxCount> Forms;
+    // The lines as the file holds them, byte for byte: the entry's own line (empty for
+    // IsNew) and the line that filled each box (empty for a box no line filled). These,
+    // and not lines rebuilt from the fields, are what a correction or deletion removes.
+    std::string EntryLine;
+    std::array<std::string, FormBoxCount> FormLines;
 };
 TShownEntry ShowEntry(const ITabStrings& dict, const std::string& word, const std::string& item);
 
@@ -76,26 +81,33 @@ bool DeleteDictLine(ITabStrings& dict, const std::string& text);
 // ---- Writing ----
 
 struct TEditStep {
-    bool Append = false;  // append the line, else remove it (DeleteDictLine)
+    bool Append = false;  // append the line, else remove a line equal to it
     std::string Line;
+    // A removal of a line the editor loaded: when the file no longer holds it, the
+    // change is refused as a whole. Other removals are skipped when there is no such line.
+    bool Loaded = false;
 
     bool operator==(const TEditStep&) const = default;
 };
 
-// The removals, then the appends, that write the difference between the snapshot taken
+// The removals and the appends that write the difference between the snapshot taken
 // when the entry was shown (before) and the one taken at validation (after). The verb's
 // lines count only while its form boxes are shown.
-std::vector<TEditStep> CorrectionSteps(const std::string& word, const TLeMot& before,
+std::vector<TEditStep> CorrectionSteps(const std::string& word, const TShownEntry& shown, const TLeMot& before,
                                        const TLeMot& after, bool verbShown);
 // The removals that delete the entry as it was shown.
-std::vector<TEditStep> DeletionSteps(const std::string& word, const TLeMot& before, bool verbShown);
+std::vector<TEditStep> DeletionSteps(const TShownEntry& shown, const TLeMot& before, bool verbShown);
 // True when the correction appends the form of box `box`.
 bool FormIsAppended(const TLeMot& before, const TLeMot& after, int32_t box, bool verbShown);
 
-// Runs the steps from `done` on, each straight into the file; `done` counts the steps
-// completed, so that after a failing step (the store's error goes on to the caller) a
-// second call resumes with it.
-void ApplySteps(ITabStrings& dict, const std::vector<TEditStep>& steps, std::size_t& done);
+enum class TApplyResult { Done, LoadedLineMissing };
+
+// Writes the steps as one change: every line removed is looked up first, and a loaded
+// line the file no longer holds refuses the whole change with nothing written; then all
+// the appends go in at once, and only then the removals, so that a disk that refuses
+// the growth leaves the old entry as it was. A store error goes on to the caller, after
+// the lines appended have been taken out again when no removal had been made yet.
+TApplyResult ApplySteps(ITabStrings& dict, const std::vector<TEditStep>& steps);
 
 // A form can be written to the file: no TAB, line break or other control character, and
 // only characters that Windows-1252 has.

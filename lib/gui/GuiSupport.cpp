@@ -167,6 +167,13 @@ QFont ArialFont(int pixelHeight, bool bold, bool italic, bool underline) {
     return font;
 }
 
+void KeepDisabledTextReadable(QWidget* widget) {
+    QPalette palette = widget->palette();
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(QPalette::Disabled, role, QColor(0x80, 0x80, 0x80));
+    widget->setPalette(palette);
+}
+
 void SetBackground(QWidget* widget, uint32_t bgr) {
     const QColor colour = BgrColor(bgr);
     QPalette palette = widget->palette();

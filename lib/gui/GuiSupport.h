@@ -37,6 +37,10 @@ QFont ArialFont(int pixelHeight, bool bold = false, bool italic = false, bool un
 
 // Fills a widget's background with a $BBGGRR colour.
 void SetBackground(QWidget* widget, uint32_t bgr);
+// Disabled texts of the widget and its children in the desktop's own grey for disabled
+// text ($808080), which stays readable on silver where the style's pale grey nearly
+// vanishes.
+void KeepDisabledTextReadable(QWidget* widget);
 
 // The application object of both programs. Qt has no application-wide exception handler:
 // an exception escaping an event handler would end the program, so notify() catches

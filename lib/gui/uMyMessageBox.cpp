@@ -318,16 +318,22 @@ void TfrmMessageBox::setVisible(bool visible) {
 }
 
 void TfrmMessageBox::keyPressEvent(QKeyEvent* event) {
+    // A message with Ok alone is closed by Escape or Enter from its text, which holds
+    // the focus so that a screen reader reads it first.
+    // A key still held from the window that opened the box closes nothing.
+    const bool okAlone = !btnOk->isHidden() && btnCancel->isHidden() && !event->isAutoRepeat();
     switch (event->key()) {
     case Qt::Key_Escape:
-        // Only Annuler answers Escape; in the sets without it Escape does nothing.
-        if (!btnCancel->isHidden()) done(IDCANCEL);
+        // Otherwise only Annuler answers Escape; in the other sets Escape does nothing.
+        if (okAlone) done(IDOK);
+        else if (!btnCancel->isHidden()) done(IDCANCEL);
         event->accept();
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // No default button: Enter presses only the focused button (the application
-        // does that for every window) and never falls to the dialog.
+        // Otherwise there is no default button: Enter presses only the focused button
+        // (the application does that for every window) and never falls to the dialog.
+        if (okAlone) done(IDOK);
         event->accept();
         return;
     default:

@@ -9,4 +9,8 @@ namespace platform {
 // the last ")": the command name before it may hold blanks and parentheses.
 char ProcessState(const char* statPath);
 
+// The real user id on the "Uid:" line of a /proc/PID/status file, -1 when the file
+// cannot be read or has no such line.
+long ProcessRealUser(const char* statusPath);
+
 }  // namespace platform
