@@ -637,6 +637,7 @@ void SearchDraw(const ITabStrings& dictionary, const std::string& text, const Dr
         listedPlaces = {};
         results.AddAllAndSort(std::move(entries), byLine);
         for (int32_t i = 0; i < results.Count(); ++i) {
+            if (pump.Due()) panel.AnswerWithoutInput();
             const std::string& e = results[i];
             std::string w = e;
             if (options.withAnalysis) {
