@@ -1,9 +1,12 @@
 #include "EmbeddedPage.h"
 
+#include <system_error>
+
 #include <QFile>
 #include <QString>
 
 #include "cp1252.h"
+#include "platform/ReplacingFile.h"
 
 // The pages live in a static library: their registration must be pulled in by name, or
 // the linker drops it.
@@ -20,11 +23,14 @@ bool WriteEmbeddedPage(const char* name, const std::string& path, std::string& e
     }
     const QByteArray bytes = page.readAll();
 
-    QFile out(QFile::decodeName(path.c_str()));
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(bytes) != bytes.size() ||
-        !out.flush()) {
+    // The page takes its name whole, and a link found under that name is replaced,
+    // never followed.
+    try {
+        TReplacingFile out(path, false);
+        out.Write(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        out.Commit();
+    } catch (const std::system_error&) {
         error = A("Impossible de créer le fichier ") + path;
-        out.close();
         return false;
     }
     return true;

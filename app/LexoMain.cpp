@@ -64,6 +64,7 @@ namespace {
 // The dictionary file and its version mark, looked for in the current folder.
 constexpr const char* kDictionaryName = kDictionaryFileName;
 constexpr const char* kRepairVersion = "LEX00000";
+constexpr const char* kStartCaption = " Lexorama v4.2   ~   ";
 // The contact addresses that end the window's caption: the maker's when a dictionary
 // is open, the product's when none could be opened.
 constexpr const char* kProductMail = "lexorama@lexorama.fr";
@@ -350,7 +351,7 @@ void TfMain::FormCreate() {
     UpDown2->SetMin(2);
     SearchMode = 1;
 
-    setWindowTitle(gui::ToQt(" Lexorama v4.2   ~   "));
+    setWindowTitle(gui::ToQt(kStartCaption));
 
     if (QFileInfo::exists(QString::fromLatin1(kDictionaryName))) {
         OpenDictionary();
@@ -364,35 +365,13 @@ void TfMain::FormCreate() {
 }
 
 void TfMain::OpenDictionary() {
-    const std::string n = kDictionaryName;
-    // Any earlier holder lets go first: the file admits one writer at a time.
-    Dictionary.reset();
     std::string caption;
     try {
-        ITabStringsPtr dict = TTabStringsFile::Create(n, true);
         // The count shown is the one before any repair.
-        // An empty file is a dictionary without words, which gets its version lines
-        // below like any file that lacks them.
-        const int32_t count = dict->GetCount();
+        const int32_t count = LoadDictionary();
         caption = std::to_string(std::max(count - 1, 0)) + " mots   ~   " + kMakerMail;
-        const std::string line0 = count > 0 ? dict->Get(0) : std::string();
-        DictionaryVersion = line0.size() > 44 ? line0.substr(44, 9) : std::string();
-        if (DictionaryVersion.compare(0, 3, "LEX") != 0) {
-            // Every merged dictionary lies between two version lines; a file without
-            // them gets the neutral version, so that any server version counts as newer.
-            DictionaryVersion = kRepairVersion;
-            dict->Insert(0, VersionLine(kRepairVersion));
-            dict->Add(VersionLine(kRepairVersion));
-        }
-        Dictionary = std::move(dict);
     } catch (const std::exception& e) {
-        // A file that exists but cannot be used (read-only, held by another writer, no
-        // line at all): no search may run against it, so the window works as without one.
-        Dictionary.reset();
-        EnterUnusableState("Dictionnaire inutilisable",
-                           n + " inutilisable.\r\n" + e.what() +
-                               "\r\nVous ne pourrez pas exploiter Lexorama.",
-                           "Fichier " + n + " inutilisable, vous ne pouvez pas exploiter Lexorama.");
+        DictionaryUnusable(e);
         return;
     }
     dictionaryUsable_ = true;
@@ -401,6 +380,52 @@ void TfMain::OpenDictionary() {
     ApplyMode();
     // The user starts typing at once: the focus waits in the search box.
     cboChercheMot->setFocus();
+}
+
+int32_t TfMain::LoadDictionary() {
+    // Any earlier holder lets go first: the file admits one writer at a time.
+    Dictionary.reset();
+    ITabStringsPtr dict = TTabStringsFile::Create(kDictionaryName, true);
+    // An empty file is a dictionary without words, which gets its version lines
+    // below like any file that lacks them.
+    const int32_t count = dict->GetCount();
+    const std::string line0 = count > 0 ? dict->Get(0) : std::string();
+    DictionaryVersion = line0.size() > 44 ? line0.substr(44, 9) : std::string();
+    if (DictionaryVersion.compare(0, 3, "LEX") != 0) {
+        // Every merged dictionary lies between two version lines; a file without
+        // them gets the neutral version, so that any server version counts as newer.
+        DictionaryVersion = kRepairVersion;
+        dict->Insert(0, VersionLine(kRepairVersion));
+        dict->Add(VersionLine(kRepairVersion));
+    }
+    Dictionary = std::move(dict);
+    return count;
+}
+
+// A file that exists but cannot be used (read-only, held by another writer, no line at
+// all): no search may run against it, so the window works as without one.
+void TfMain::DictionaryUnusable(const std::exception& e) {
+    const std::string n = kDictionaryName;
+    Dictionary.reset();
+    EnterUnusableState("Dictionnaire inutilisable",
+                       n + " inutilisable.\r\n" + e.what() + "\r\nVous ne pourrez pas exploiter Lexorama.",
+                       "Fichier " + n + " inutilisable, vous ne pouvez pas exploiter Lexorama.");
+}
+
+// The lock keeps out only the programs that ask for it: another one may have cut the
+// dictionary short, added to it or put another file in its place. The file now under
+// its name is opened again, so that the search reads it and the editor's changes go to
+// it, and the caption shows its word count.
+void TfMain::ReopenIfChangedBehind() {
+    if (!Dictionary || !Dictionary->IsChangedBehind()) return;
+    try {
+        LoadDictionary();
+    } catch (const std::exception& e) {
+        setWindowTitle(gui::ToQt(kStartCaption));
+        DictionaryUnusable(e);
+        return;
+    }
+    setWindowTitle(gui::ToQt(CaptionAfterEdit(Dictionary->GetCount())));
 }
 
 void TfMain::EnterUnusableState(const std::string& caption, const std::string& text,
@@ -571,6 +596,8 @@ void TfMain::btnActionClick() {
     }
     // Never a search against no dictionary (the search controls are then disabled).
     if (!dictionaryUsable_ || !Dictionary || !LexoMain::ResultList) return;
+    ReopenIfChangedBehind();
+    if (!dictionaryUsable_) return;
     if (SearchMode == 4 || SearchMode == 5) NormaliseLengths();
 
     const uint32_t start = TickCount();
@@ -711,6 +738,11 @@ void TfMain::btnSauveClick() {
 
     const SaveFormat format = SaveFormatForFilter(dialog.selectedNameFilter());
     const QString path = CompleteSaveName(dialog.selectedFiles().constFirst(), format);
+    if (IsDictionaryFile(path, Dictionary.get())) {
+        ShowMessageBox(SaveOverDictionaryCaption(),
+                       SaveOverDictionaryText(gui::FromQt(QDir::toNativeSeparators(path))), MB_ICONEXCLAMATION);
+        return;
+    }
     if (QFileInfo::exists(path) &&
         ShowMessageBox(OverwriteCaption(), OverwriteQuestion(gui::FromQt(QDir::toNativeSeparators(path))),
                        kOverwriteFlags) != IDYES)
@@ -731,6 +763,9 @@ void TfMain::btnInscripClick() {
             return;
         case EditorInput::Accepted: break;
     }
+    // The editor reads and changes the file now under the dictionary's name.
+    ReopenIfChangedBehind();
+    if (!dictionaryUsable_) return;
     EditedWord = edited;
     // The word editor window opens here, modally, once it is plugged in; without it
     // there is nothing to search again.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -151,6 +152,9 @@ private:
     void BuildComponents();
     void ApplyMode();
     void OpenDictionary();
+    int32_t LoadDictionary();
+    void DictionaryUnusable(const std::exception& e);
+    void ReopenIfChangedBehind();
     void EnterUnusableState(const std::string& caption, const std::string& text,
                             const std::string& notice);
     void ReadSettings();

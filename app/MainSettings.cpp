@@ -6,12 +6,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <system_error>
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QString>
 
 #include "cp1252.h"
 #include "gui/uMyMessageBox.h"
+#include "platform/ReplacingFile.h"
 
 namespace {
 
@@ -170,24 +173,17 @@ TSettingsLoadResult TMainSettings::Load(const std::string& path) {
 }
 
 bool TMainSettings::Save(const std::string& path) const {
+    // Written beside the old record and renamed over it once whole and on disk: a full
+    // disk or a kill leaves the old record, never a cut one.
     const Record rec = ToBytes();
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    std::size_t done = 0;
-    bool ok = true;
-    while (done < RecordSize) {
-        const ssize_t w = ::write(fd, rec.data() + done, RecordSize - done);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            ok = false;
-            break;
-        }
-        done += static_cast<std::size_t>(w);
+    try {
+        TReplacingFile file(path, true);
+        file.Write(reinterpret_cast<const char*>(rec.data()), rec.size());
+        file.Commit();
+    } catch (const std::system_error&) {
+        return false;
     }
-    // The file is closed in every case; a failing close (a full disk seen late) is a
-    // failed write too.
-    if (::close(fd) != 0) ok = false;
-    return ok;
+    return true;
 }
 
 bool TMainSettings::SaveOrWarn(const std::string& path) const {

@@ -97,10 +97,10 @@ public:
     // 580 bytes of a longer file are read. Never throws.
     TSettingsLoadResult Load(const std::string& path);
 
-    // Writes the 580-byte record to path (created or truncated). Texts longer than their
-    // field are cut to their first 25 (or 2) characters; History entries past the list
-    // are written empty. Returns false when the file could not be created, written in
-    // full or closed. Never throws.
+    // Writes the 580-byte record to path, as a new file that replaces the old one whole.
+    // Texts longer than their field are cut to their first 25 (or 2) characters; History
+    // entries past the list are written empty. Returns false when the file could not be
+    // created, written in full or put in place (the old one then stays). Never throws.
     bool Save(const std::string& path) const;
 
     // Save, and on failure the warning message box "Sauvegarde paramètres" with the text

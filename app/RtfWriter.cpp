@@ -2,13 +2,17 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 #include <stdexcept>
+#include <system_error>
 
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "cp1252.h"
 #include "gui/GuiSupport.h"
+#include "platform/ReplacingFile.h"
 
 namespace {
 
@@ -95,17 +99,28 @@ std::string PlainFromLines(const StyledText& lines)
 
 void WriteFileReplacing(const QString& path, const std::string& bytes)
 {
-    // QSaveFile writes a temporary file beside the target and renames it over the
-    // target on commit; on any failure the target is left as it was.
-    QSaveFile file(path);
-    const auto fail = [&](const char* what) {
-        throw std::runtime_error(A("Impossible d'enregistrer le fichier ") + gui::FromQt(path) +
-                                 " :\r\n" + A(what) + " (" + gui::FromQt(file.errorString()) +
-                                 ")");
+    // The bytes go into a new file beside the target that takes the target's name only
+    // once whole and on disk; on any failure the target is left as it was. A link at
+    // the chosen name is the user's own: the file it points to is replaced.
+    const std::string name = gui::FromQt(path);
+    const auto fail = [&](const char* what, const std::system_error& e) {
+        throw std::runtime_error(A("Impossible d'enregistrer le fichier ") + name + " :\r\n" + A(what) + " (" +
+                                 gui::FromQt(QString::fromLocal8Bit(std::strerror(e.code().value()))) + ")");
     };
-    if (!file.open(QIODevice::WriteOnly)) fail("le fichier ne peut pas être créé");
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-        static_cast<qint64>(bytes.size()))
-        fail("l'écriture a échoué");
-    if (!file.commit()) fail("le fichier n'a pas pu être remplacé");
+    std::optional<TReplacingFile> file;
+    try {
+        file.emplace(std::string(QFile::encodeName(path).constData()), true);
+    } catch (const std::system_error& e) {
+        fail("le fichier ne peut pas être créé", e);
+    }
+    try {
+        file->Write(bytes);
+    } catch (const std::system_error& e) {
+        fail("l'écriture a échoué", e);
+    }
+    try {
+        file->Commit();
+    } catch (const std::system_error& e) {
+        fail("le fichier n'a pas pu être remplacé", e);
+    }
 }

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -15,6 +16,8 @@
 #include "collate.h"
 #include "cp1252.h"
 #include "gui/GuiSupport.h"
+#include "platform/MappedFile.h"
+#include "tabfile.h"
 
 namespace {
 
@@ -178,6 +181,24 @@ std::string OverwriteCaption()
 std::string OverwriteQuestion(const std::string& name)
 {
     return "Le fichier " + name + "\r\n" + A("existe déjà.") + "\r\n" + "Voulez vous le remplacer ?";
+}
+
+bool IsDictionaryFile(const QString& path, const ITabStrings* dictionary)
+{
+    const std::string name(QFile::encodeName(path).constData());
+    const auto* file = dynamic_cast<const TTabStringsFile*>(dictionary);
+    return (file != nullptr && file->IsSameFile(name)) || platform::SameFile(name, kDictionaryFileName);
+}
+
+std::string SaveOverDictionaryCaption()
+{
+    return "Sauvegarder";
+}
+
+std::string SaveOverDictionaryText(const std::string& name)
+{
+    return "Le fichier " + name + "\r\n" + A("est le dictionnaire de Lexorama :") + "\r\n" +
+           A("il ne peut pas être remplacé par les résultats.") + "\r\n" + "Choisissez un autre fichier.";
 }
 
 void SaveResults(const QString& path, SaveFormat format, const RichEditResultArea& area)

@@ -12,6 +12,8 @@
 #include "ResultArea.h"
 #include "ResultList.h"
 
+class ITabStrings;
+
 class RichEditResultArea;
 
 // The program's name and version as shown in the footer and the captions.
@@ -80,6 +82,14 @@ QString CompleteSaveName(const QString& name, SaveFormat format);
 inline constexpr int kOverwriteFlags = 308;
 std::string OverwriteCaption();                       // "Fichier existant"
 std::string OverwriteQuestion(const std::string& name); // "Le fichier " + name + ...
+
+// Whether `path`, by whatever name or link, is the dictionary: the file open as
+// `dictionary` (may be null) or the one now under the dictionary's name. Saving the
+// results there would destroy it; the window refuses with the message below (flags
+// MB_ICONEXCLAMATION = 48).
+bool IsDictionaryFile(const QString& path, const ITabStrings* dictionary);
+std::string SaveOverDictionaryCaption();                       // "Sauvegarder"
+std::string SaveOverDictionaryText(const std::string& name);   // "Le fichier " + name + ...
 
 // Writes the whole result area to path in the format, replacing the file safely
 // (see WriteFileReplacing). Throws std::runtime_error with a French message.

@@ -110,6 +110,7 @@ void TInternalTabFile::CreateNew(const std::string& fileName, int32_t initialSiz
     }
     Size = 0;
     SetFileSize(initialSize);
+    File.NoteState();
     MapView();
 }
 
@@ -176,23 +177,22 @@ void TInternalTabFile::SetFileSize(int32_t newSize) {
                                ErrorNumber(err), FileName.c_str(), newSize, reached));
 }
 
-// The view follows the file's new length. It is resized in place where it can be
-// (mremap), which keeps the pages already mapped: an edit near the start of a large
-// file then moves its bytes without faulting every page in again. When the new
-// length cannot be set or mapped, the file goes back to its old length, mapped: a
-// length without a view would leave the list reading through a null pointer.
+// The file's new length, as one change (see Change): shrinking journals the bytes cut
+// off, growing adds zeros.
 void TInternalTabFile::Resize(int32_t newSize) {
     CheckWritable();
-    const int32_t oldSize = Size;
-    try {
-        SetFileSize(newSize);
-        RemapView();
-    } catch (...) {
-        RestoreLength(oldSize);
-        throw;
-    }
+    if (newSize < 0) SetFileSize(newSize);  // refused, nothing changes
+    const auto old = static_cast<uint32_t>(Size);
+    const auto target = static_cast<uint32_t>(newSize);
+    if (target < old)
+        Change(target, old - target, 0, nullptr);
+    else
+        Change(old, 0, target - old, [](uint8_t* p, size_t n) { std::memset(p, 0, n); });
 }
 
+// The view follows the file's new length. It is resized in place where it can be
+// (mremap), which keeps the pages already mapped: an edit near the start of a large
+// file then moves its bytes without faulting every page in again.
 void TInternalTabFile::RemapView() {
     if (Data == nullptr || Size == 0) {
         UnmapView();
@@ -205,14 +205,6 @@ void TInternalTabFile::RemapView() {
     }
 }
 
-namespace {
-// Old + count, or -1 when it leaves the 32-bit size range (refused by SetFileSize).
-int32_t GrownSize(int32_t old, int32_t count) {
-    const int64_t n = static_cast<int64_t>(old) + count;
-    return (n < 0 || n > INT32_MAX) ? -1 : static_cast<int32_t>(n);
-}
-}  // namespace
-
 void TInternalTabFile::InsertBytes(uint32_t pos, int32_t count, uint8_t fill) {
     CheckWritable();
     if (pos == static_cast<uint32_t>(Size)) {
@@ -221,69 +213,109 @@ void TInternalTabFile::InsertBytes(uint32_t pos, int32_t count, uint8_t fill) {
     }
     CheckIndex(pos);
     if (count <= 0) return;
-    const int32_t old = Size;
-    Resize(GrownSize(old, count));
-    std::memmove(Data + pos + count, Data + pos, static_cast<size_t>(old) - pos);
-    std::memset(Data + pos, fill, static_cast<size_t>(count));
+    Change(pos, 0, static_cast<size_t>(count), [fill](uint8_t* p, size_t n) { std::memset(p, fill, n); });
 }
 
 void TInternalTabFile::AppendBytes(int32_t count, uint8_t fill) {
     CheckWritable();
-    if (count < 0) count = 0;
-    const int32_t old = Size;
-    Resize(GrownSize(old, count));
-    if (count > 0) std::memset(Data + old, fill, static_cast<size_t>(count));
+    if (count <= 0) return;
+    Change(static_cast<uint32_t>(Size), 0, static_cast<size_t>(count),
+           [fill](uint8_t* p, size_t n) { std::memset(p, fill, n); });
 }
 
 void TInternalTabFile::DeleteBytes(uint32_t pos, uint32_t count) {
     CheckWritable();
     CheckIndex(pos);
-    const uint32_t size = static_cast<uint32_t>(Size);
-    if (count > size - pos) count = size - pos;
-    const uint32_t tail = size - pos - count;
-    // The removed bytes are kept aside until the file has shrunk: the move below
-    // overwrites them, and a refused shrink must give the text back whole.
-    const std::string removed(reinterpret_cast<const char*>(Data) + pos, count);
-    if (tail > 0) std::memmove(Data + pos, Data + pos + count, tail);
-    try {
-        Resize(static_cast<int32_t>(size - count));
-    } catch (...) {
-        // The tail now sits at pos, in the first size - count bytes, which the file
-        // keeps whether or not it shrank: get the old length back, move the tail up
-        // again and put the removed bytes back in front of it.
-        if (RestoreLength(static_cast<int32_t>(size))) {
-            if (tail > 0) std::memmove(Data + pos + count, Data + pos, tail);
-            std::memcpy(Data + pos, removed.data(), count);
-        }
-        throw;
-    }
+    Change(pos, count, 0, nullptr);
 }
 
-// The `count` bytes at pos become `bytes`: one resize by the difference, then the
-// write, so a refused resize changes nothing. Returns the change of length.
+// The `count` bytes at pos become `bytes`. Returns the change of length.
 int32_t TInternalTabFile::ReplaceBytes(uint32_t pos, uint32_t count, std::string_view bytes) {
-    const int64_t diff64 = static_cast<int64_t>(bytes.size()) - count;
-    if (diff64 > INT32_MAX) Resize(-1);  // refused as a size out of range
-    const auto diff = static_cast<int32_t>(diff64);
-    if (diff > 0)
-        InsertBytes(pos + count, diff, 0);
-    else if (diff < 0)
-        DeleteBytes(pos, static_cast<uint32_t>(-diff));
-    if (!bytes.empty()) std::memcpy(Data + pos, bytes.data(), bytes.size());
+    CheckWritable();
+    if (pos != static_cast<uint32_t>(Size)) CheckIndex(pos);
+    // The same bytes again (a line put back as it was): nothing to write.
+    if (bytes.size() == count && pos + static_cast<uint64_t>(count) <= static_cast<uint64_t>(Size) &&
+        (count == 0 || std::memcmp(Data + pos, bytes.data(), count) == 0))
+        return 0;
+    return Change(pos, count, bytes.size(),
+                  [&bytes](uint8_t* p, size_t n) { std::memcpy(p, bytes.data(), n); });
+}
+
+// Every change of the file's bytes or length comes here: the `count` bytes at pos (cut
+// at the end of the file) become `newCount` bytes, which `fill` writes in place.
+// The bytes that the change overwrites are journalled first with the file's length:
+// when the rest of the file moves, everything from pos to the end; otherwise only the
+// `count` bytes replaced, and nothing at all for an append. A refusal or a failure on
+// the way puts the file back from the journal before the error goes on; a kill or a
+// power cut leaves the journal to the next opener. Returns the change of length.
+int32_t TInternalTabFile::Change(uint32_t pos, uint32_t count, size_t newCount,
+                                 const std::function<void(uint8_t*, size_t)>& fill) {
+    CheckUnchanged();
+    const auto old = static_cast<uint32_t>(Size);
+    count = std::min(count, old - pos);
+    const int64_t newSize64 = static_cast<int64_t>(old) - count + static_cast<int64_t>(newCount);
+    if (newSize64 > INT32_MAX) SetFileSize(-1);  // refused as a size out of range; nothing changes
+    const auto newSize = static_cast<int32_t>(newSize64);
+    const int32_t diff = newSize - static_cast<int32_t>(old);
+    if (diff == 0 && count == 0) return 0;
+    const uint32_t tail = old - pos - count;
+
+    BeginChange(pos, diff == 0 ? pos + count : old);
+    try {
+        if (diff > 0) {
+            SetFileSize(newSize);
+            RemapView();
+        }
+        if (diff != 0 && tail > 0) std::memmove(Data + pos + newCount, Data + pos + count, tail);
+        if (diff < 0) {
+            SetFileSize(newSize);
+            RemapView();
+        }
+        if (newCount > 0) fill(Data + pos, newCount);
+        CommitChange();
+    } catch (...) {
+        AbandonChange(static_cast<int32_t>(old));
+        throw;
+    }
     return diff;
 }
 
-bool TInternalTabFile::RestoreLength(int32_t size) noexcept {
+void TInternalTabFile::CheckUnchanged() const {
+    if (File.ChangedBehind())
+        throw ETabFileError(Format(
+            A("Le fichier %s a été modifié par un autre programme : modification refusée, le fichier va être rouvert.")
+                .c_str(),
+            FileName.c_str()));
+}
+
+void TInternalTabFile::BeginChange(uint32_t from, uint32_t to) {
+    // A change whose undoing failed before keeps its journal: it is undone first.
+    if (File.InChange()) AbandonChange(Size);
+    int err = File.InChange() ? EBUSY : File.BeginChange(Size, from, to - from);
+    if (err != 0)
+        throw ETabFileError(Format(A("Erreur [%X] à l'écriture du journal de %s : fichier non modifié").c_str(),
+                                   ErrorNumber(err), FileName.c_str()));
+}
+
+void TInternalTabFile::CommitChange() {
+    if (const int err = File.CommitChange(); err != 0)
+        throw ETabFileError(Format(A("Erreur [%X] à l'enregistrement de %s").c_str(), ErrorNumber(err), FileName.c_str()));
+    File.NoteState();
+}
+
+// The file goes back to its journalled bytes and its old length, mapped again. Should
+// the system refuse even that, the journal stays for the next opener, the view keeps
+// the old length (whatever the file lacks reads as zeros) and the file counts as
+// changed behind the list's back, so that it is opened again.
+void TInternalTabFile::AbandonChange(int32_t oldSize) noexcept {
+    UnmapView();
+    const bool restored = File.RollBackChange() == 0;
+    Size = oldSize;
     try {
-        if (Size != size) {
-            UnmapView();
-            SetFileSize(size);
-        }
-        if (Data == nullptr) MapView();
-        return Size == size && (size == 0 || Data != nullptr);
+        MapView();
     } catch (...) {
-        return false;
     }
+    if (restored) File.NoteState();
 }
 
 // ---------------------------------------------------------------------------------
@@ -429,9 +461,7 @@ void TTabStringsFile::AppendLines(std::span<const std::string> texts) {
     std::string bytes;
     if (!LastLineTerminated) bytes += separator;
     for (const std::string& s : texts) (bytes += s) += separator;
-    const int64_t newSize = static_cast<int64_t>(old) + static_cast<int64_t>(bytes.size());
-    Resize(newSize > INT32_MAX ? -1 : static_cast<int32_t>(newSize));
-    std::memcpy(Data + old, bytes.data(), bytes.size());
+    ReplaceBytes(old, 0, bytes);
     uint32_t pos = old + static_cast<uint32_t>(LastLineTerminated ? 0 : separator.size());
     for (const std::string& s : texts) {
         LineStarts.push_back(pos);
@@ -442,7 +472,7 @@ void TTabStringsFile::AppendLines(std::span<const std::string> texts) {
 
 void TTabStringsFile::Clear() {
     CheckWritable();
-    Resize(0);
+    if (Size > 0) DeleteBytes(0, static_cast<uint32_t>(Size));
     LineStarts.clear();
     LastLineTerminated = true;
 }
@@ -560,15 +590,13 @@ void TTabStringsFile::Insert(int32_t i, const std::string& s) {
     CheckLineIndex(i);
     LineStarts.reserve(LineStarts.size() + 1);  // no allocation may fail once the file changed
     const uint32_t start = LineStarts[static_cast<size_t>(i)];
-    const int64_t grow64 = static_cast<int64_t>(s.size()) + SeparatorLength;
-    if (grow64 > INT32_MAX) Resize(-1);
-    const auto grow = static_cast<int32_t>(grow64);
-    InsertBytes(start, grow, 0);
-    if (!s.empty()) std::memcpy(Data + start, s.data(), s.size());
-    std::memcpy(Data + start + s.size(), Separator, static_cast<size_t>(SeparatorLength));
+    // The line and its break go in as one change: a kill never leaves a gap of zeros.
+    std::string bytes = s;
+    bytes.append(Separator, static_cast<size_t>(SeparatorLength));
+    const auto grow = static_cast<uint32_t>(ReplaceBytes(start, 0, bytes));
     const auto idx = static_cast<size_t>(i);
     LineStarts.insert(LineStarts.begin() + static_cast<std::ptrdiff_t>(idx), start);
-    for (size_t k = idx + 1; k < LineStarts.size(); ++k) LineStarts[k] += static_cast<uint32_t>(grow);
+    for (size_t k = idx + 1; k < LineStarts.size(); ++k) LineStarts[k] += grow;
 }
 
 // Reading or writing the list's own file through a second stream would work on bytes
@@ -669,7 +697,7 @@ void TTabStringsFile::ReplaceText(const char* p, size_t length) {
         own.assign(p, length);
         p = own.c_str();
     }
-    Resize(length > static_cast<size_t>(INT32_MAX) ? -1 : static_cast<int32_t>(length));
-    if (length > 0) std::memcpy(Data, p, length);
+    if (length > static_cast<size_t>(INT32_MAX)) SetFileSize(-1);  // refused, nothing changes
+    ReplaceBytes(0, static_cast<uint32_t>(Size), std::string_view(p, length));
     ScanLines();
 }

@@ -1,8 +1,11 @@
 // The dictionary store: a text file mapped whole into memory and edited in place
 // as a list of lines. Every edit goes straight into the file; there is no save step.
+// Each edit is all-or-nothing against a failure, a kill or a power cut: the bytes it
+// overwrites are journalled beside the file first (platform/MappedFile.h).
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <span>
@@ -59,6 +62,10 @@ public:
     virtual void SaveToFile(const std::string& fileName) const = 0;
     virtual void SaveToStream(std::ostream& stream) const = 0;
     virtual void SetTextBuf(const char* p) = 0;
+    // Whether another program has changed the file behind the list's back (its length,
+    // its change times, or another file under its name): the list then refuses every
+    // change with a message, and its holder opens the file again.
+    virtual bool IsChangedBehind() const { return false; }
 };
 
 // One disk file as a resizable array of bytes: the mapped view is the data.
@@ -93,9 +100,13 @@ public:
     static int32_t IfThenInt(bool flag, int32_t a, int32_t b) { return flag ? a : b; }
 
 protected:
-    // After a failed change: brings the file back to `size` bytes and maps it again;
-    // false when the system refuses that too.
-    bool RestoreLength(int32_t size) noexcept;
+    // Every change of the bytes or the length goes through Change, journalled so that
+    // it lands whole or not at all; a file changed by another program is refused.
+    int32_t Change(uint32_t pos, uint32_t count, size_t newCount, const std::function<void(uint8_t*, size_t)>& fill);
+    void CheckUnchanged() const;
+    void BeginChange(uint32_t from, uint32_t to);
+    void CommitChange();
+    void AbandonChange(int32_t oldSize) noexcept;
 
     platform::MappedFile File;   // descriptor, writer's lock and view
     std::string FileName;        // as given to Open or CreateNew, for the messages
@@ -138,6 +149,7 @@ public:
     void SaveToFile(const std::string& fileName) const override;
     void SaveToStream(std::ostream& stream) const override;
     void SetTextBuf(const char* p) override;
+    bool IsChangedBehind() const override { return File.ChangedBehind(); }
 
     // Line i's bytes as Get(i) returns them, read in place: valid until the next change
     // of the file. For callers that walk every line; i must be a valid index.
@@ -146,6 +158,9 @@ public:
         GetLineExtent(i, start, length);
         return {reinterpret_cast<const char*>(Data) + start, length};
     }
+
+    // Whether `path` names the open file, by whatever name or link.
+    bool IsSameFile(const std::string& path) const { return File.IsSameFile(path); }
 
     TLineBreakStyle GetLineBreakStyle() const { return LineBreakStyle; }
     bool IsLastLineTerminated() const { return LastLineTerminated; }

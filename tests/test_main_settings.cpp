@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "FileSizeLimit.h"
 #include "MainSettings.h"
 #include "cp1252.h"
 
@@ -265,6 +266,21 @@ TEST_F(MainSettingsTest, UnreadableOrUnwritablePlaces) {
     EXPECT_FALSE(Sample().Save((dir_ / "missing" / "LEXORAMA.INI").string()));
     EXPECT_EQ(TMainSettings::SaveErrorText("/x/LEXORAMA.INI"), "Ecriture fichier /x/LEXORAMA.INI impossible.");
     EXPECT_EQ(TMainSettings::SaveErrorCaption(), A("Sauvegarde paramètres"));
+}
+
+// A disk that fills while the record is written leaves the old record whole, and no
+// half-written new one beside it.
+TEST_F(MainSettingsTest, FullDiskKeepsTheOldRecord) {
+    ASSERT_TRUE(Sample().Save(path_));
+    const std::vector<unsigned char> before = ReadRaw();
+    TMainSettings other;
+    other.SetHistory({"zebre"});
+    {
+        FileSizeLimit limit(TMainSettings::RecordSize / 2);
+        EXPECT_FALSE(other.Save(path_));
+    }
+    EXPECT_EQ(ReadRaw(), before);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
 TEST(MainSettingsPath, WritePathJoinsFolderAndName) {

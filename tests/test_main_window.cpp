@@ -18,10 +18,13 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+
+#include <unistd.h>
 
 #include "CoolGauge.h"
 #include "ElapsedTime.h"
@@ -721,10 +724,57 @@ private slots:
         saveAsText();
         QCOMPARE(ReadBytes(Path("out.txt")), w->RichEdit1->PlainText());
 
+        // The open dictionary is never replaced by the results, whether it is chosen by
+        // its own name or through a link, and the question to replace is not even asked.
+        const std::string dictionary = ReadBytes(Path("LEXOTOT.TXT"));
+        QVERIFY(QFile::link(Path("LEXOTOT.TXT"), Path("lien.txt")));
+        for (const char* chosen : {"LEXOTOT.TXT", "lien.txt"}) {
+            const std::size_t shown = MessageBoxTesting::Log().size();
+            QTimer::singleShot(50, [&] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog != nullptr);
+                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Path(chosen));
+                QMetaObject::invokeMethod(dialog, "accept");
+            });
+            w->btnSauve->click();
+            QCOMPARE(MessageBoxTesting::Log().size(), shown + 1);
+            QCOMPARE(MessageBoxTesting::Log().back().caption, std::string("Sauvegarder"));
+            QCOMPARE(MessageBoxTesting::Log().back().flags, 48);
+            QVERIFY(MessageBoxTesting::Log().back().text.find(A("est le dictionnaire de Lexorama")) != std::string::npos);
+            QCOMPARE(ReadBytes(Path("LEXOTOT.TXT")), dictionary);
+        }
+
         // Nothing to save: no dialog at all.
         w->RichEdit1->Clear();
         w->btnSauve->click();
         QVERIFY(QApplication::activeModalWidget() == nullptr);
+    }
+
+    // Another program that ignores the lock puts a bigger dictionary in place by a
+    // rename, then cuts it short: each next search opens the file again, runs on it and
+    // the caption shows its word count.
+    void dictionaryChangedByAnotherProgram() {
+        WriteBytes(Path("LEXOTOT.TXT"), Dict(true));
+        auto w = NewWindow();
+        Type(*w, "chat");
+        w->btnAction->click();
+        QCOMPARE(Dictionary->GetCount(), 8);
+
+        std::string bigger = Dict(true);
+        bigger.insert(bigger.size() - kVersion.size() - 2, "chien\t0\tCEHIN\t*N11\r\n");
+        WriteBytes(Path("nouveau.txt"), bigger);
+        QVERIFY(::rename(QFile::encodeName(Path("nouveau.txt")).constData(), "LEXOTOT.TXT") == 0);
+        Type(*w, "chien");
+        w->btnAction->click();
+        QCOMPARE(Caption(*w), std::string(" Lexorama v4.2 - 8 mots."));
+        QCOMPARE(Dictionary->Get(7), std::string("chien\t0\tCEHIN\t*N11"));
+        QVERIFY(AreaText(*w).find(A("chien : 5 lettres : 1 occurrence")) != std::string::npos);
+
+        QVERIFY(::truncate("LEXOTOT.TXT", static_cast<off_t>(kVersion.size() + 2)) == 0);
+        w->btnAction->click();
+        QCOMPARE(Caption(*w), std::string(" Lexorama v4.2 - 0 mots."));
+        QCOMPARE(Dictionary->GetCount(), 1);
+        QVERIFY(w->DictionaryUsable());
     }
 
     void drawBlocksReentry() {

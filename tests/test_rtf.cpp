@@ -1,4 +1,5 @@
-// RTF and plain-text output of the result area, and the safe replacing of the file.
+// RTF and plain-text output of the result area, and the safe replacing of the files
+// the program writes.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,10 +8,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "EmbeddedPage.h"
 #include "RtfWriter.h"
 #include "cp1252.h"
 
@@ -104,6 +107,32 @@ TEST(WriteFileReplacing, FailureThrowsFrenchMessageAndKeepsTheTarget)
     EXPECT_THROW(WriteFileReplacing(target, "x"), std::runtime_error);
     EXPECT_TRUE(QFile::exists(dir.filePath("dossier/garde.txt")));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+}
+
+// A link is the user's own way to name a file when the result is saved: the file it
+// points to is replaced. A page file never goes through a link found under its name:
+// the link itself is replaced and its target keeps its bytes.
+TEST(WriteFileReplacing, ResultsFollowTheUsersLinkPagesReplaceAPlantedOne)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString target = dir.filePath("cible.txt");
+    QFile file(target);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("ancien");
+    file.close();
+    ASSERT_TRUE(QFile::link(target, dir.filePath("resultat.txt")));
+    WriteFileReplacing(dir.filePath("resultat.txt"), "nouveau");
+    EXPECT_EQ(ReadAll(target), "nouveau");
+    EXPECT_TRUE(QFileInfo(dir.filePath("resultat.txt")).isSymLink());
+
+    const QString page = dir.filePath("INFOS.HTM");
+    ASSERT_TRUE(QFile::link(target, page));
+    std::string error;
+    ASSERT_TRUE(WriteEmbeddedPage("LEXOEXPL", QFile::encodeName(page).toStdString(), error)) << error;
+    EXPECT_EQ(ReadAll(target), "nouveau");
+    EXPECT_FALSE(QFileInfo(page).isSymLink());
+    EXPECT_NE(ReadAll(page).find("<"), std::string::npos);
 }
 
 // An independent reader must see the same text: LibreOffice converts the RTF to text.

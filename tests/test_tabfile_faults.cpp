@@ -22,15 +22,6 @@ namespace {
 
 class TabFileFaults : public ScratchDir {};
 
-std::string Message(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
-
 // --- Sharing ----------------------------------------------------------------------
 
 TEST_F(TabFileFaults, AWriterExcludesEveryOtherOpenerReadersShare) {
@@ -101,7 +92,7 @@ TEST_F(TabFileFaults, FailedGrowthLeavesTextLinesAndFileAsTheyWere) {
         SCOPED_TRACE(name);
         std::string message;
         {
-            FileSizeLimit limit(64);
+            FileSizeLimit limit(96);  // room for the journal of the old text, not for the growth
             message = Message(grow);
         }
         // EFBIG, with the lengths asked for and obtained.

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <exception>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -12,6 +14,16 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// The message of what f throws, or "(no error)".
+inline std::string Message(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
 
 class ScratchDir : public ::testing::Test {
 protected:
@@ -45,21 +57,32 @@ protected:
 
 // A file in memory that can be sealed against shrinking or growing, so that a resize
 // is refused by the system exactly as a full disk or a quota would refuse it. The
-// store opens it by name through /proc/self/fd.
+// store opens it through a link in a folder of its own, where the store's journal
+// goes; the link leads to the file through /proc/self/fd.
 class SealableMemFile {
 public:
     explicit SealableMemFile(const std::string& bytes) {
         Fd = memfd_create("lexo-store-test", MFD_ALLOW_SEALING | MFD_CLOEXEC);
         EXPECT_GE(Fd, 0);
         EXPECT_EQ(write(Fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        static int serial = 0;
+        Dir = std::filesystem::temp_directory_path() /
+              ("lexo-sealed-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
+        std::filesystem::remove_all(Dir);
+        std::filesystem::create_directories(Dir);
+        std::filesystem::create_symlink("/proc/self/fd/" + std::to_string(Fd), Dir / "dict.txt");
     }
-    ~SealableMemFile() { close(Fd); }
+    ~SealableMemFile() {
+        close(Fd);
+        std::error_code ec;
+        std::filesystem::remove_all(Dir, ec);
+    }
     SealableMemFile(const SealableMemFile&) = delete;
     SealableMemFile& operator=(const SealableMemFile&) = delete;
 
     // F_SEAL_SHRINK, F_SEAL_GROW or both; seals stay for the file's life.
     void Seal(int seals) const { EXPECT_EQ(fcntl(Fd, F_ADD_SEALS, seals), 0); }
-    std::string Path() const { return "/proc/self/fd/" + std::to_string(Fd); }
+    std::string Path() const { return (Dir / "dict.txt").string(); }
     std::string Bytes() const {
         struct stat st {};
         fstat(Fd, &st);
@@ -70,4 +93,5 @@ public:
 
 private:
     int Fd = -1;
+    std::filesystem::path Dir;
 };

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "Global.h"
-#include "ReplacingFile.h"
+#include "platform/ReplacingFile.h"
 #include "collate.h"
 #include "tabfile.h"
 

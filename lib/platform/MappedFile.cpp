@@ -4,12 +4,17 @@
 
 #include "platform/MappedFile.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <mutex>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -36,9 +41,215 @@ int OpenRetrying(const char* path, int flags, mode_t mode) {
     return fd;
 }
 
+int WriteAt(int fd, const void* data, size_t size, off_t at) {
+    const auto* p = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, p, size, at);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) return EIO;
+        p += n;
+        at += n;
+        size -= static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+int ReadAt(int fd, void* data, size_t size, off_t at) {
+    auto* p = static_cast<uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, p, size, at);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) return EIO;  // shorter than its header says
+        p += n;
+        at += n;
+        size -= static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+int SyncData(int fd) {
+    while (fdatasync(fd) != 0) {
+        if (errno != EINTR) return errno;
+    }
+    return 0;
+}
+
+// ---- The journal's layout --------------------------------------------------------
+//
+// A 64-byte header, then the saved bytes. Numbers are 64-bit little-endian.
+//    0  "LEXOJNL1"
+//    8  inode of the file the journal was written for
+//   16  the file's length before the change
+//   24  offset of the saved bytes in the file
+//   32  number of saved bytes (the journal is the header and that many bytes)
+//   40  (zeros)
+//   56  seal: a hash of bytes 0 to 55. For a short journal (the common small edit) the
+//       hash goes on over the saved bytes, and the journal is written and flushed in
+//       one go; a longer one is flushed before its seal is written and flushed, which
+//       costs one flush more instead of hashing megabytes.
+
+constexpr char kMagic[8] = {'L', 'E', 'X', 'O', 'J', 'N', 'L', '1'};
+constexpr size_t kHeaderSize = 64;
+constexpr size_t kSealAt = 56;
+
+struct JournalHeader {
+    uint64_t Inode = 0;
+    uint64_t Length = 0;
+    uint64_t Offset = 0;
+    uint64_t Count = 0;
+};
+
+void PutU64(uint8_t* p, uint64_t v) {
+    for (int i = 0; i < 8; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+uint64_t GetU64(const uint8_t* p) {
+    uint64_t v = 0;
+    for (int i = 0; i < 8; ++i) v |= static_cast<uint64_t>(p[i]) << (8 * i);
+    return v;
+}
+
+constexpr size_t kHashedPayload = 64 * 1024;
+
+uint64_t Fnv1a(uint64_t h, const uint8_t* p, size_t n) {
+    for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001b3ull;
+    return h;
+}
+
+// The seal of a header and, when short, of the saved bytes after it.
+uint64_t Seal(const uint8_t* header, const uint8_t* payload, size_t count) {
+    const uint64_t h = Fnv1a(0xcbf29ce484222325ull, header, kSealAt);
+    return count <= kHashedPayload ? Fnv1a(h, payload, count) : h;
+}
+
+void EncodeHeader(const JournalHeader& h, uint8_t* out) {
+    std::memset(out, 0, kHeaderSize);
+    std::memcpy(out, kMagic, sizeof kMagic);
+    PutU64(out + 8, h.Inode);
+    PutU64(out + 16, h.Length);
+    PutU64(out + 24, h.Offset);
+    PutU64(out + 32, h.Count);
+}
+
+// Whether fd holds a whole, sealed journal of this user's; its header then goes to h.
+// A file of another user's is never one: it could put bytes of theirs into our file.
+bool ReadSealedHeader(int fd, JournalHeader& h) {
+    struct stat st {};
+    uint8_t header[kHeaderSize];
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid() ||
+        static_cast<size_t>(st.st_size) < kHeaderSize || ReadAt(fd, header, kHeaderSize, 0) != 0)
+        return false;
+    if (std::memcmp(header, kMagic, sizeof kMagic) != 0) return false;
+    h.Inode = GetU64(header + 8);
+    h.Length = GetU64(header + 16);
+    h.Offset = GetU64(header + 24);
+    h.Count = GetU64(header + 32);
+    if (h.Offset > h.Length || h.Count > h.Length - h.Offset || static_cast<uint64_t>(st.st_size) != kHeaderSize + h.Count)
+        return false;
+    std::vector<uint8_t> payload(h.Count <= kHashedPayload ? h.Count : 0);
+    return ReadAt(fd, payload.data(), payload.size(), kHeaderSize) == 0 &&
+           GetU64(header + kSealAt) == Seal(header, payload.data(), static_cast<size_t>(h.Count));
+}
+
+// Gives the file at fd the length and bytes that the journal at journal saved, and
+// flushes it. Running it again after a failure or a kill gives the same file.
+int ApplyJournal(int journal, int fd, const JournalHeader& h) {
+    while (ftruncate(fd, static_cast<off_t>(h.Length)) != 0) {
+        if (errno != EINTR) return errno;
+    }
+    std::vector<uint8_t> buffer(std::min<uint64_t>(h.Count, 1 << 20));
+    for (uint64_t done = 0; done < h.Count;) {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), h.Count - done));
+        if (const int err = ReadAt(journal, buffer.data(), n, static_cast<off_t>(kHeaderSize + done)); err != 0)
+            return err;
+        if (const int err = WriteAt(fd, buffer.data(), n, static_cast<off_t>(h.Offset + done)); err != 0) return err;
+        done += n;
+    }
+    return SyncData(fd);
+}
+
+// ---- Views whose file may be cut short by another program ---------------------------
+//
+// Reading a page of a shared view past the end of its file raises SIGBUS. The handler
+// below puts zero-filled memory in place of the view from that page to its end and
+// lets the read go on: a file truncated behind the store's back reads as zeros there
+// (and the store notices the change before its next edit), where the process would
+// otherwise end. Faults anywhere else go to the handler that was there before, or end
+// the process as they always would have. The table is read from the handler, so it
+// holds plain atomics only; mmap is a bare system call, safe in a handler on Linux.
+
+constexpr int kSlots = 64;
+struct ViewSlot {
+    std::atomic<uintptr_t> Start{0};
+    std::atomic<size_t> Length{0};
+    std::atomic<bool> Used{false};
+};
+ViewSlot g_views[kSlots];
+struct sigaction g_previous {};
+uintptr_t g_pageMask = 0;
+
+void OnBusError(int sig, siginfo_t* info, void* context) {
+    const auto addr = reinterpret_cast<uintptr_t>(info->si_addr);
+    for (ViewSlot& slot : g_views) {
+        const uintptr_t start = slot.Start.load(std::memory_order_acquire);
+        const size_t length = slot.Length.load(std::memory_order_acquire);
+        if (start == 0 || addr < start || addr - start >= length) continue;
+        const uintptr_t page = addr & g_pageMask;
+        if (mmap(reinterpret_cast<void*>(page), start + length - page, PROT_READ | PROT_WRITE,
+                 MAP_FIXED | MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) != MAP_FAILED)
+            return;
+    }
+    if ((g_previous.sa_flags & SA_SIGINFO) != 0 && g_previous.sa_sigaction != nullptr) {
+        g_previous.sa_sigaction(sig, info, context);
+        return;
+    }
+    if (g_previous.sa_handler != SIG_DFL && g_previous.sa_handler != SIG_IGN) {
+        g_previous.sa_handler(sig);
+        return;
+    }
+    // Back to the default: the access runs again on return and ends the process.
+    struct sigaction dfl {};
+    dfl.sa_handler = SIG_DFL;
+    sigemptyset(&dfl.sa_mask);
+    sigaction(SIGBUS, &dfl, nullptr);
+}
+
+void InstallBusHandler() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        g_pageMask = ~static_cast<uintptr_t>(sysconf(_SC_PAGESIZE) - 1);
+        struct sigaction sa {};
+        sa.sa_sigaction = OnBusError;
+        sa.sa_flags = SA_SIGINFO | SA_ONSTACK;
+        sigemptyset(&sa.sa_mask);
+        sigaction(SIGBUS, &sa, &g_previous);
+    });
+}
+
 }  // namespace
 
+std::string JournalPath(const std::string& path) { return path + "-journal"; }
+
 MappedFile::~MappedFile() { Close(); }
+
+namespace {
+
+// The folder of path (opened, for the journal and the watch on the name) and the
+// file's name in it.
+int OpenFolder(const std::string& path, std::string& name) {
+    const size_t cut = path.rfind('/');
+    const std::string folder = cut == std::string::npos ? "." : cut == 0 ? "/" : path.substr(0, cut);
+    name = cut == std::string::npos ? path : path.substr(cut + 1);
+    return OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY, 0);
+}
+
+}  // namespace
 
 int MappedFile::Open(const std::string& path, bool writable, bool& heldByOther) {
     Close();
@@ -56,7 +267,64 @@ int MappedFile::Open(const std::string& path, bool writable, bool& heldByOther) 
         return err;
     }
     Fd = fd;
+    DirFd = OpenFolder(path, Name);
+    JournalName = JournalPath(Name);
+    if (const int err = Recover(path, writable, heldByOther); err != 0) {
+        Close();
+        return err;
+    }
+    NoteState();
     return 0;
+}
+
+// Under the lock: a sealed journal of this file is put back; anything else under the
+// journal's name (a journal cut short while written, one of a file since replaced, a
+// planted link) is no journal of ours and goes.
+int MappedFile::Recover(const std::string& path, bool writable, bool& heldByOther) {
+    if (DirFd < 0) return 0;
+    int journal;
+    do {
+        journal = ::openat(DirFd, JournalName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    } while (journal < 0 && errno == EINTR);
+    if (journal < 0) {
+        const int err = errno;
+        if (err == ELOOP) ::unlinkat(DirFd, JournalName.c_str(), 0);
+        return err == ENOENT || err == ELOOP ? 0 : err;
+    }
+    JournalHeader h;
+    struct stat st {};
+    if (!ReadSealedHeader(journal, h) || fstat(Fd, &st) != 0 || h.Inode != static_cast<uint64_t>(st.st_ino)) {
+        ::close(journal);
+        ::unlinkat(DirFd, JournalName.c_str(), 0);
+        return 0;
+    }
+    // A reader puts the file back too, as its only user: it takes the writer's lock
+    // for the time of the repair and a descriptor that may write.
+    int target = Fd;
+    int err = 0;
+    if (!writable) {
+        err = Lock(Fd, true, heldByOther);
+        if (err == 0) {
+            target = OpenRetrying(path.c_str(), O_RDWR, 0);
+            struct stat same {};
+            if (target < 0)
+                err = errno;
+            else if (fstat(target, &same) != 0 || same.st_ino != st.st_ino || same.st_dev != st.st_dev)
+                err = EBUSY;
+        }
+    }
+    if (err == 0) err = ApplyJournal(journal, target, h);
+    if (err == 0 && ::unlinkat(DirFd, JournalName.c_str(), 0) == 0) ::fsync(DirFd);
+    ::close(journal);
+    if (!writable) {
+        if (target >= 0 && target != Fd) ::close(target);
+        bool held = false;
+        if (const int relock = Lock(Fd, false, held); err == 0 && relock != 0) {
+            err = relock;
+            heldByOther = held;
+        }
+    }
+    return err;
 }
 
 int MappedFile::Create(const std::string& path, bool overwrite, bool& heldByOther) {
@@ -73,11 +341,20 @@ int MappedFile::Create(const std::string& path, bool overwrite, bool& heldByOthe
         return err;
     }
     Fd = fd;
+    DirFd = OpenFolder(path, Name);
+    JournalName = JournalPath(Name);
+    NoteState();
     return 0;
 }
 
 void MappedFile::Close() {
     Unmap();
+    // A change still journalled here could not be rolled back: its journal stays for
+    // the next opener.
+    if (JournalFd >= 0) ::close(JournalFd);
+    JournalFd = -1;
+    if (DirFd >= 0) ::close(DirFd);
+    DirFd = -1;
     if (Fd >= 0) {
         ::close(Fd);  // also releases the writer's lock
         Fd = -1;
@@ -88,6 +365,12 @@ bool MappedFile::IsSameFile(const std::string& path) const {
     struct stat mine {}, theirs {};
     return Fd >= 0 && fstat(Fd, &mine) == 0 && ::stat(path.c_str(), &theirs) == 0 && mine.st_dev == theirs.st_dev &&
            mine.st_ino == theirs.st_ino;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first {}, second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
 }
 
 int MappedFile::GetLength(int64_t& length) const {
@@ -120,30 +403,152 @@ int MappedFile::Map(size_t length, bool writable, uint8_t*& data) {
     data = nullptr;
     if (Fd < 0) return EBADF;
     if (length == 0) return EINVAL;
+    InstallBusHandler();
     void* p = mmap(nullptr, length, writable ? (PROT_READ | PROT_WRITE) : PROT_READ, MAP_SHARED, Fd, 0);
     if (p == MAP_FAILED) return errno;
     View = p;
     ViewLength = length;
+    Register();
     data = static_cast<uint8_t*>(p);
     return 0;
 }
 
 int MappedFile::Remap(size_t length, uint8_t*& data) {
     if (View == nullptr || length == 0) return EINVAL;
+    Unregister();
     void* p = mremap(View, ViewLength, length, MREMAP_MAYMOVE);
-    if (p == MAP_FAILED) return errno;
+    if (p == MAP_FAILED) {
+        const int err = errno;
+        Register();
+        return err;
+    }
     View = p;
     ViewLength = length;
+    Register();
     data = static_cast<uint8_t*>(p);
     return 0;
 }
 
 void MappedFile::Unmap() {
     if (View != nullptr) {
+        Unregister();
         munmap(View, ViewLength);
         View = nullptr;
         ViewLength = 0;
     }
+}
+
+void MappedFile::Register() {
+    for (int i = 0; i < kSlots; ++i) {
+        bool expected = false;
+        if (g_views[i].Used.compare_exchange_strong(expected, true)) {
+            g_views[i].Length.store(ViewLength, std::memory_order_release);
+            g_views[i].Start.store(reinterpret_cast<uintptr_t>(View), std::memory_order_release);
+            Slot = i;
+            return;
+        }
+    }
+    Slot = -1;  // more views than the table holds: this one is read unguarded
+}
+
+void MappedFile::Unregister() {
+    if (Slot < 0) return;
+    g_views[Slot].Start.store(0, std::memory_order_release);
+    g_views[Slot].Length.store(0, std::memory_order_release);
+    g_views[Slot].Used.store(false, std::memory_order_release);
+    Slot = -1;
+}
+
+// ---- Changes -----------------------------------------------------------------------
+
+int MappedFile::BeginChange(int64_t length, int64_t offset, size_t count) {
+    if (Fd < 0) return EBADF;
+    if (JournalFd >= 0) return EBUSY;
+    if (DirFd < 0) return EACCES;  // no folder to keep a journal in: no change at all
+    if (length < 0 || offset < 0 || offset > length || static_cast<uint64_t>(length - offset) < count ||
+        (count > 0 && (View == nullptr || static_cast<uint64_t>(offset) + count > ViewLength)))
+        return EINVAL;
+    struct stat st {};
+    if (fstat(Fd, &st) != 0) return errno;
+
+    int journal;
+    do {
+        journal = ::openat(DirFd, JournalName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    } while (journal < 0 && errno == EINTR);
+    if (journal < 0) return errno;
+
+    uint8_t header[kHeaderSize];
+    EncodeHeader({static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(length), static_cast<uint64_t>(offset),
+                  count},
+                 header);
+    const uint8_t* payload = count > 0 ? static_cast<const uint8_t*>(View) + offset : nullptr;
+    const bool hashed = count <= kHashedPayload;
+    uint8_t seal[8];
+    PutU64(seal, Seal(header, payload, count));
+    if (hashed) std::memcpy(header + kSealAt, seal, sizeof seal);
+    // A long journal gets its seal only once the rest is on disk. The journal's name
+    // reaches the disk with its folder before the file is touched.
+    int err = WriteAt(journal, header, kHeaderSize, 0);
+    if (err == 0 && count > 0) err = WriteAt(journal, payload, count, kHeaderSize);
+    if (err == 0) err = SyncData(journal);
+    if (err == 0 && !hashed) err = WriteAt(journal, seal, sizeof seal, kSealAt);
+    if (err == 0 && !hashed) err = SyncData(journal);
+    if (err == 0 && ::fsync(DirFd) != 0) err = errno;
+    if (err != 0) {
+        ::close(journal);
+        ::unlinkat(DirFd, JournalName.c_str(), 0);
+        return err;
+    }
+    JournalFd = journal;
+    return 0;
+}
+
+int MappedFile::CommitChange() {
+    if (JournalFd < 0) return 0;
+    if (const int err = SyncData(Fd); err != 0) return err;
+    // With the journal gone the change stands. A journal that cannot be removed is
+    // unsealed instead, so that no opener puts the old bytes back. The removal is not
+    // flushed: should a power cut bring the journal back, it gives the file as it was
+    // before this change, which is whole too; the next change's journal flushes the
+    // folder, and with it this removal, before it touches the file.
+    if (::unlinkat(DirFd, JournalName.c_str(), 0) != 0) {
+        const uint8_t zeros[8] = {};
+        WriteAt(JournalFd, zeros, sizeof zeros, kSealAt);
+        SyncData(JournalFd);
+    }
+    ::close(JournalFd);
+    JournalFd = -1;
+    return 0;
+}
+
+int MappedFile::RollBackChange() {
+    if (JournalFd < 0) return 0;
+    JournalHeader h;
+    if (!ReadSealedHeader(JournalFd, h)) return EIO;
+    if (const int err = ApplyJournal(JournalFd, Fd, h); err != 0) return err;
+    if (::unlinkat(DirFd, JournalName.c_str(), 0) == 0) ::fsync(DirFd);
+    ::close(JournalFd);
+    JournalFd = -1;
+    return 0;
+}
+
+// ---- Other programs ----------------------------------------------------------------
+
+void MappedFile::NoteState() {
+    if (Fd < 0 || fstat(Fd, &Seen) != 0) Seen = {};
+}
+
+bool MappedFile::ChangedBehind() const {
+    if (Fd < 0) return false;
+    struct stat now {};
+    if (fstat(Fd, &now) != 0) return true;
+    if (now.st_size != Seen.st_size || now.st_mtim.tv_sec != Seen.st_mtim.tv_sec ||
+        now.st_mtim.tv_nsec != Seen.st_mtim.tv_nsec || now.st_ctim.tv_sec != Seen.st_ctim.tv_sec ||
+        now.st_ctim.tv_nsec != Seen.st_ctim.tv_nsec)
+        return true;
+    if (DirFd < 0) return false;
+    struct stat named {};
+    return ::fstatat(DirFd, Name.c_str(), &named, 0) != 0 || named.st_dev != now.st_dev || named.st_ino != now.st_ino;
 }
 
 }  // namespace platform

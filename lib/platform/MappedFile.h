@@ -1,11 +1,32 @@
 // POSIX file mapping under the dictionary store: one descriptor and at most one shared
-// view of the whole file. Every call that can fail returns 0 or the errno value it
-// failed with; the store words the messages.
+// view of the whole file, the rollback journal that makes each change of the file
+// all-or-nothing, and the watch on other programs that change the file behind the
+// view. Every call that can fail returns 0 or the errno value it failed with; the
+// store words the messages.
+//
+// The journal. Before a change overwrites bytes of the file in place or changes its
+// length, BeginChange writes the bytes about to be overwritten and the file's length
+// into a journal beside the file (its name followed by "-journal"), flushes it to disk
+// and seals it. CommitChange flushes the changed file and then removes the journal. A
+// change cut short by a kill or a power cut leaves a sealed journal: whoever opens the
+// file next puts the saved bytes and length back before anything reads it, so every
+// opener sees the file as it was before the change or after it, never a mixture. A
+// journal without its seal was cut short while being written, before the file was
+// touched, and is thrown away; so is one written for another file of that name (the
+// file was replaced meanwhile).
+//
+// Other programs. The lock is advisory: a program that does not take it may still
+// truncate, append to, rewrite or replace the file. ChangedBehind tells that the file
+// is no longer what this object last saw. A read of the view where the file was cut
+// short meanwhile would end the process (SIGBUS); such pages are replaced by zeros
+// instead, so a read sees zeros there and the program goes on.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include <sys/stat.h>
 
 namespace platform {
 
@@ -21,6 +42,9 @@ public:
     // once (a writer that shrinks a file under another process's view would make that
     // process crash). A refused lock gives EWOULDBLOCK with heldByOther set. Programs
     // that read the file without this layer are never blocked.
+    // A journal left by a change that was cut short is rolled back first, by readers
+    // too (they need the right to write the file then); a failed rollback fails the
+    // open and leaves the journal for the next try.
     int Open(const std::string& path, bool writable, bool& heldByOther);
     // Creates a file for reading and writing (locked like a writer); overwrite false
     // refuses an existing file. An existing file is emptied only once the lock is held.
@@ -43,10 +67,48 @@ public:
     void Unmap();
     bool IsMapped() const { return View != nullptr; }
 
+    // Journals the `count` bytes of the view at `offset` and the file's current length
+    // `length`: from its return on, a kill or a power cut gives the file back as it is
+    // now. Fails, with nothing changed, when the journal cannot be written whole (a
+    // full disk) or one is already there.
+    int BeginChange(int64_t length, int64_t offset, size_t count);
+    // The change is done: flushes the file, then removes the journal. On failure the
+    // journal stays and the change can still be rolled back.
+    int CommitChange();
+    // Puts the journalled bytes and length back, flushes the file and removes the
+    // journal. The view keeps its length: the caller maps the file again. On failure
+    // the journal stays for the next opener.
+    int RollBackChange();
+    bool InChange() const { return JournalFd >= 0; }
+
+    // Records the file as it is now (length, change times, identity): what
+    // ChangedBehind compares with. Called after each change of our own.
+    void NoteState();
+    // Whether another program has changed the file since NoteState: another length,
+    // other change times, or another file (or none) under its name.
+    bool ChangedBehind() const;
+
 private:
+    int Recover(const std::string& path, bool writable, bool& heldByOther);
+    void Register();
+    void Unregister();
+
     int Fd = -1;
+    int DirFd = -1;              // the file's folder, where the journal lives
+    std::string Name;            // the file's name in that folder
+    std::string JournalName;     // the journal's name in that folder
+    int JournalFd = -1;          // the journal of the change under way
     void* View = nullptr;
     size_t ViewLength = 0;
+    int Slot = -1;               // this view's entry in the table the fault handler reads
+    struct stat Seen {};         // the file as NoteState saw it
 };
+
+// Whether the two paths name one file (same device and inode), whatever the names or
+// links; false when either does not exist.
+bool SameFile(const std::string& a, const std::string& b);
+
+// The journal's name for a file opened by that name.
+std::string JournalPath(const std::string& path);
 
 }  // namespace platform

@@ -17,7 +17,7 @@
 
 #include "Global.h"
 #include "LineFinder.h"
-#include "ReplacingFile.h"
+#include "platform/ReplacingFile.h"
 #include "Update.h"
 #include "UpdateText.h"
 #include "collate.h"

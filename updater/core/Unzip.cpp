@@ -15,7 +15,7 @@
 
 #include <zip.h>
 
-#include "ReplacingFile.h"
+#include "platform/ReplacingFile.h"
 #include "Update.h"
 #include "UpdateText.h"
 #include "cp1252.h"

@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "Global.h"
-#include "ReplacingFile.h"
+#include "platform/ReplacingFile.h"
 #include "UpdateText.h"
 #include "cp1252.h"
 

@@ -1,4 +1,4 @@
-#include "ReplacingFile.h"
+#include "platform/ReplacingFile.h"
 
 #include <atomic>
 #include <cerrno>
