@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -37,6 +38,7 @@
 #include "MainSettings.h"
 #include "ResultList.h"
 #include "RichEditResultArea.h"
+#include "SaveAndHandOver.h"
 #include "SearchDriver.h"
 #include "Searches.h"
 #include "UpDown.h"
@@ -738,7 +740,7 @@ void TfMain::btnSauveClick() {
 
     const SaveFormat format = SaveFormatForFilter(dialog.selectedNameFilter());
     const QString path = CompleteSaveName(dialog.selectedFiles().constFirst(), format);
-    if (IsDictionaryFile(path, Dictionary.get())) {
+    if (IsDictionaryFile(QFile::encodeName(path).toStdString(), Dictionary.get())) {
         ShowMessageBox(SaveOverDictionaryCaption(),
                        SaveOverDictionaryText(gui::FromQt(QDir::toNativeSeparators(path))), MB_ICONEXCLAMATION);
         return;
@@ -798,7 +800,8 @@ void TfMain::btnInfosClick() {
 
 QString TfMain::SettingsPath() const {
     const std::string folder =
-        settingsFolder_.isEmpty() ? TMainSettings::ProgramFolder() : gui::FromQt(settingsFolder_);
+        settingsFolder_.isEmpty() ? QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()
+                                  : gui::FromQt(settingsFolder_);
     return gui::ToQt(TMainSettings::WritePath(folder));
 }
 
@@ -814,7 +817,9 @@ void TfMain::WriteSettings() {
     s.MinLength = gui::FromQt(edtMinL->text());
     s.MaxLength = gui::FromQt(edtMaxL->text());
     s.SetHistory(ComboItems(cboChercheMot));
-    s.SaveOrWarn(gui::FromQt(SettingsPath()));
+    const std::string path = gui::FromQt(SettingsPath());
+    if (!s.Save(path))
+        ShowMessageBox(TMainSettings::SaveErrorCaption(), TMainSettings::SaveErrorText(path), MB_ICONEXCLAMATION | MB_OK);
 }
 
 void TfMain::closeEvent(QCloseEvent* event) {

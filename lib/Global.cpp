@@ -11,6 +11,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "FactorialBig.h"
 #include "cp1252.h"
 
 ITabStringsPtr Dictionary;

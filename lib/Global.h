@@ -7,8 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include <gmpxx.h>
-
 #include "tabfile.h"
 
 // One parsed dictionary line.
@@ -57,7 +55,6 @@ std::string PadLeftWith(const std::string& s, char ch, int32_t width);
 int32_t CountOnes(const std::string& s);
 int32_t PosFrom(const std::string& s, const std::string& sub, int32_t start);
 std::string RemoveLetters(const std::string& s, const std::string& letters);
-void FactorialBig(int32_t n, mpz_class& f);
 int32_t CountSubsetsOfTwoOrMore(int32_t n);
 int32_t CountCombinationsInRange(int32_t minK, int32_t maxK, int32_t n);
 

@@ -1,14 +1,35 @@
-// Helpers for window tests (QtTest, offscreen platform).
+// Helpers for window tests (QtTest or GoogleTest, offscreen platform).
 #pragma once
 
+#include <cerrno>
 #include <memory>
+#include <string>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
 #include <QWidget>
 #include <QtDebug>
+
+// The application object of a GoogleTest program of windows, made on first use, named
+// after the program. Never destroyed: Qt's input devices, made once a test processes
+// events, do not survive the end of static objects.
+inline QApplication& TestApplication() {
+    static int argc = 1;
+    static char* argv[] = {program_invocation_short_name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+// The bytes of a file, empty when it cannot be read.
+inline std::string ReadBytes(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    const QByteArray b = f.readAll();
+    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
+}
 
 // Arms a poll that waits for a modal window (the next one to run its own loop, typically
 // started right after this call) and clicks its child button named buttonObjectName.

@@ -5,17 +5,9 @@
 #include <QImage>
 
 #include "CoolGauge.h"
+#include "GuiTestHelpers.h"
 
 namespace {
-
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "test_cool_gauge";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
 
 QImage Shot(TCoolGauge& g)
 {
@@ -24,7 +16,7 @@ QImage Shot(TCoolGauge& g)
 
 TEST(CoolGauge, NewGaugeIsAnEmptyFramedWhiteBarReadingZeroPercent)
 {
-    App();
+    TestApplication();
     TCoolGauge g;
     EXPECT_EQ(g.width(), 100);
     EXPECT_EQ(g.height(), 20);
@@ -44,7 +36,7 @@ TEST(CoolGauge, NewGaugeIsAnEmptyFramedWhiteBarReadingZeroPercent)
 
 TEST(CoolGauge, MinAndMaxSettersKeepTheRangeButMoveProgress)
 {
-    App();
+    TestApplication();
     TCoolGauge g;
     g.SetMinValue(150);  // refused: not below the maximum; Progress still follows
     EXPECT_EQ(g.MinValue(), 0);
@@ -69,7 +61,7 @@ TEST(CoolGauge, MinAndMaxSettersKeepTheRangeButMoveProgress)
 
 TEST(CoolGauge, ProgressOutsideTheRangeIsIgnored)
 {
-    App();
+    TestApplication();
     TCoolGauge g;
     g.SetMinValue(1);
     g.SetMaxValue(10);
@@ -85,7 +77,7 @@ TEST(CoolGauge, ProgressOutsideTheRangeIsIgnored)
 
 TEST(CoolGauge, ZeroMaximumWithNegativeMinimumDrawsAnEmptyBar)
 {
-    App();
+    TestApplication();
     TCoolGauge g;
     g.SetMinValue(-10);
     g.SetMaxValue(0);
@@ -97,7 +89,7 @@ TEST(CoolGauge, ZeroMaximumWithNegativeMinimumDrawsAnEmptyBar)
 
 TEST(CoolGauge, SolidBarCoversProgressOverMaxOfTheWidth)
 {
-    App();
+    TestApplication();
     TCoolGauge g;
     g.resize(300, 20);
     g.SetStyle(sSolid);
@@ -112,7 +104,7 @@ TEST(CoolGauge, SolidBarCoversProgressOverMaxOfTheWidth)
 
 TEST(CoolGauge, DitheredRampRunsOneStepPerBand)
 {
-    App();
+    TestApplication();
     TCoolGauge g;
     g.resize(256, 20);
     g.SetBorderStyle(bsNone);
@@ -142,7 +134,7 @@ TEST(CoolGauge, TextPatterns)
 
 TEST(CoolGauge, EmptyTextDrawsNoText)
 {
-    App();
+    TestApplication();
     TCoolGauge g;
     g.SetStyle(sSolid);
     g.SetBorderStyle(bsNone);

@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "FactorialBig.h"
 #include "Global.h"
 #include "cp1252.h"
 

@@ -13,6 +13,8 @@
 #include <QTextBrowser>
 #include <QTimer>
 
+#include "EmbeddedPage.h"
+#include "GuiTestHelpers.h"
 #include "Global.h"
 #include "TestServer.h"
 #include "UrlOpener.h"
@@ -25,12 +27,7 @@
 namespace {
 
 QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_infos";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: the key events of these tests make Qt create an input device whose
-    // teardown at exit would run after the application's.
-    static QApplication* app = new QApplication(argc, argv);
+    QApplication& app = TestApplication();
     // The window writes INFOS.HTM into the temporary folder: one folder per test program,
     // so that test programs running side by side keep their pages apart.
     static std::string dir = "/tmp/lexo-infos-XXXXXX";
@@ -43,7 +40,7 @@ QApplication& App() {
         return ::setenv("TMPDIR", dir.c_str(), 1) == 0;
     }();
     EXPECT_TRUE(ownTemp);
-    return *app;
+    return app;
 }
 
 std::string FileBytes(const std::string& path) {
@@ -231,6 +228,26 @@ TEST(InformationWindow, UnwritablePageLeavesTheWindowWorking) {
     EXPECT_TRUE(std::filesystem::is_directory(page));
     std::filesystem::remove(page);
     DictionaryVersion.clear();
+}
+
+// A page file never goes through a link found under its name: the link itself is
+// replaced and its target keeps its bytes (a result saved by the user follows a link:
+// see the RTF writer's tests).
+TEST(EmbeddedPage, ReplacesALinkPlantedUnderItsName) {
+    namespace fs = std::filesystem;
+    std::string tmpl = (fs::temp_directory_path() / "lexo-page-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+    const fs::path dir = tmpl;
+    const std::string target = (dir / "cible.txt").string();
+    std::ofstream(target, std::ios::binary) << "nouveau";
+    const fs::path page = dir / "INFOS.HTM";
+    fs::create_symlink(target, page);
+    std::string error;
+    ASSERT_TRUE(WriteEmbeddedPage("LEXOEXPL", page.string(), error)) << error;
+    EXPECT_EQ(FileBytes(target), "nouveau");
+    EXPECT_FALSE(fs::is_symlink(page));
+    EXPECT_NE(FileBytes(page.string()).find("<"), std::string::npos);
+    fs::remove_all(dir);
 }
 
 // While a check waits, the window goes on working: a second click does nothing, F1 and

@@ -29,6 +29,7 @@
 #include "CoolGauge.h"
 #include "ElapsedTime.h"
 #include "Global.h"
+#include "GuiTestHelpers.h"
 #include "LexoMain.h"
 #include "MainSettings.h"
 #include "RichEditResultArea.h"
@@ -58,13 +59,6 @@ void WriteBytes(const QString& path, const std::string& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
-
-std::string ReadBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    const QByteArray b = f.readAll();
-    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
 }
 
 std::string Caption(const QWidget& w) { return gui::FromQt(w.windowTitle()); }

@@ -36,15 +36,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_relexo_window";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's input devices do not survive the end of static objects.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 // A temporary folder made the user's documents folder (through the XDG user folders),
 // with the home folder and the temporary folder inside it.
 class UserFolders {
@@ -122,7 +113,7 @@ TEST(RelexoLaunch, OnlyTheExactTokenOpensTheWindow) {
 }
 
 TEST(RelexoLed, PaintsRingsFillAndHighlightOfBothStates) {
-    App();
+    TestApplication();
     TLed led;
     EXPECT_EQ(led.size(), QSize(20, 20));
     EXPECT_FALSE(led.Status());
@@ -175,7 +166,7 @@ TEST(RelexoLed, PaintsRingsFillAndHighlightOfBothStates) {
 }
 
 TEST(RelexoLed, BlinkTimerAndTicks) {
-    App();
+    TestApplication();
     TLed led;
     led.SetFlashInterval(200);
     EXPECT_EQ(led.Timer()->interval(), 200);
@@ -204,7 +195,7 @@ TEST(RelexoLed, BlinkTimerAndTicks) {
 }
 
 TEST(RelexoDocuments, TheDocumentsFolderOrNothing) {
-    App();
+    TestApplication();
     {
         UserFolders folders(true);
         // Shown in Windows-1252; files are opened by the name on the disk.
@@ -220,7 +211,7 @@ TEST(RelexoDocuments, TheDocumentsFolderOrNothing) {
 }
 
 TEST(RelexoWindow, ConfirmationLayoutTextsAndCheckBox) {
-    App();
+    TestApplication();
     UserFolders folders(true);
     TfrmRelexo w;
     w.UpdateVersion = "LEX26130";
@@ -318,7 +309,7 @@ TEST(RelexoWindow, ConfirmationLayoutTextsAndCheckBox) {
 }
 
 TEST(RelexoWindow, NoDocumentsFolderLeavesItsLabelEmpty) {
-    App();
+    TestApplication();
     UserFolders folders(false);
     TfrmRelexo w;
     w.show();
@@ -329,7 +320,7 @@ TEST(RelexoWindow, NoDocumentsFolderLeavesItsLabelEmpty) {
 
 // Every way out but "Oui" and "Non" is refused; Escape, and Enter away from "Oui", are "Non".
 TEST(RelexoWindow, ClosingRulesAndKeys) {
-    App();
+    TestApplication();
     UserFolders folders(true);
     MessageBoxTesting::SetAutoAnswer(true, IDOK);
     MessageBoxTesting::ClearLog();

@@ -18,23 +18,13 @@
 #include <QTimer>
 #include <QtCore/qtestsupport_core.h>
 
+#include "GuiTestHelpers.h"
 #include "RecordingResultArea.h"
 #include "RichEditResultArea.h"
 #include "SearchDriver.h"
 #include "cp1252.h"
 
 namespace {
-
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "test_rich_edit_area";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's input devices, made once a test processes events, do not
-    // survive the end of static objects.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 struct Script {
     const char* name;
@@ -159,7 +149,7 @@ std::string LoneCrAsLf(std::string s)
 
 TEST_P(SameAsRecording, TextLinesAndRunsAgree)
 {
-    App();
+    TestApplication();
     RecordingResultArea rec;
     RichEditResultArea rich;
     GetParam().run(rec);
@@ -194,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(Scripts, SameAsRecording, ::testing::ValuesIn(kScripts)
 
 TEST(RichEditResultArea, UpdateBlocksNestAndSuspendPainting)
 {
-    App();
+    TestApplication();
     RichEditResultArea a;
     EXPECT_TRUE(a.updatesEnabled());
     a.BeginUpdate();
@@ -234,7 +224,7 @@ void WriteEntries(IResultArea& a, int n)
 // text stays whole, styled, and editable meanwhile, and the layout ends complete.
 TEST(RichEditResultArea, ALongUpdateIsLaidOutAfterItsEnd)
 {
-    App();
+    TestApplication();
     RichEditResultArea a;
     a.resize(400, 300);
     a.show();
@@ -310,7 +300,7 @@ TEST(RichEditResultArea, AScreenReaderAfterALongUpdateWaitsForOnePieceAtMost)
 // and after a list already laid out is laid out afterwards as well, never at once.
 TEST(RichEditResultArea, EveryLongUpdateIsLaidOutAfterItsEnd)
 {
-    App();
+    TestApplication();
     RichEditResultArea a;
     a.resize(400, 300);
     a.show();
@@ -332,7 +322,7 @@ TEST(RichEditResultArea, EveryLongUpdateIsLaidOutAfterItsEnd)
 // Inside an update the counts include the text not yet handed to the document.
 TEST(RichEditResultArea, RefusesTextPastItsLimitLikeTheRecording)
 {
-    App();
+    TestApplication();
     for (const bool inUpdate : {false, true}) {
         RichEditResultArea a;
         RecordingResultArea rec(20);
@@ -355,7 +345,7 @@ TEST(RichEditResultArea, RefusesTextPastItsLimitLikeTheRecording)
 // an update block as well as those of lines written one run at a time.
 TEST(RichEditResultArea, CopiedTextKeepsItsColours)
 {
-    App();
+    TestApplication();
     RichEditResultArea a;
     a.SetColor(rcRed);
     a.AddLine("rouge");
@@ -386,7 +376,7 @@ TEST(RichEditResultArea, CopiedTextKeepsItsColours)
 
 TEST(RichEditResultArea, ClearResetsTextStyleAndColour)
 {
-    App();
+    TestApplication();
     RichEditResultArea a;
     EXPECT_TRUE(a.IsEmpty());
     a.SetStyle(fsBold);
@@ -402,7 +392,7 @@ TEST(RichEditResultArea, ClearResetsTextStyleAndColour)
 
 TEST(RichEditResultArea, ReadOnlyArialOnIvory)
 {
-    App();
+    TestApplication();
     RichEditResultArea a;
     EXPECT_TRUE(a.isReadOnly());
     EXPECT_EQ(a.font().pixelSize(), 16);

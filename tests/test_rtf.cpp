@@ -3,29 +3,55 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include "EmbeddedPage.h"
 #include "RtfWriter.h"
 #include "cp1252.h"
 
+namespace fs = std::filesystem;
+
 namespace {
 
-std::string ReadAll(const QString& path)
+std::string ReadAll(const std::string& path)
 {
-    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::ifstream in(path, std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
 }
+
+// A folder of the test's own, removed with it.
+class TempDir {
+public:
+    TempDir()
+    {
+        std::string tmpl = (fs::temp_directory_path() / "lexo-rtf-XXXXXX").string();
+        if (::mkdtemp(tmpl.data()) != nullptr) path_ = tmpl;
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        if (!path_.empty()) fs::remove_all(path_, ec);
+    }
+    bool isValid() const { return !path_.empty(); }
+    std::string path() const { return path_.string(); }
+    std::string filePath(const std::string& name) const { return (path_ / name).string(); }
+    // The files in the folder, hidden ones included.
+    std::size_t FileCount() const
+    {
+        std::size_t n = 0;
+        for (const auto& e : fs::directory_iterator(path_)) n += e.is_regular_file() ? 1 : 0;
+        return n;
+    }
+
+private:
+    fs::path path_;
+};
 
 const StyledText kSample{
     {{" ", fsNone, rcBlack}},
@@ -75,22 +101,22 @@ TEST(RtfWriter, PlainTextJoinsLinesWithCrLf)
 
 TEST(WriteFileReplacing, RoundTripAndReplaceLeaveNoTemporaryFile)
 {
-    QTemporaryDir dir;
+    TempDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString txt = dir.filePath("chat.txt");
-    const QString rtf = dir.filePath("chat.rtf");
+    const std::string txt = dir.filePath("chat.txt");
+    const std::string rtf = dir.filePath("chat.rtf");
     WriteFileReplacing(txt, std::string(5000, 'x'));
     const std::string plain = PlainFromLines(kSample);
     WriteFileReplacing(txt, plain);  // shorter than before: nothing of the old file is left
     EXPECT_EQ(ReadAll(txt), plain);
     WriteFileReplacing(rtf, RtfFromLines(kSample));
     EXPECT_EQ(ReadAll(rtf), RtfFromLines(kSample));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    EXPECT_EQ(dir.FileCount(), 2u);
 }
 
 TEST(WriteFileReplacing, FailureThrowsFrenchMessageAndKeepsTheTarget)
 {
-    QTemporaryDir dir;
+    TempDir dir;
     ASSERT_TRUE(dir.isValid());
     try {
         WriteFileReplacing(dir.filePath("absent/chat.txt"), "x");
@@ -99,63 +125,49 @@ TEST(WriteFileReplacing, FailureThrowsFrenchMessageAndKeepsTheTarget)
         EXPECT_EQ(std::string(e.what()).rfind("Impossible d'enregistrer le fichier ", 0), 0u) << e.what();
     }
     // A folder in the target's place cannot be replaced by a file: it stays as it was.
-    const QString target = dir.filePath("dossier");
-    ASSERT_TRUE(QDir(dir.path()).mkdir("dossier"));
-    QFile keep(dir.filePath("dossier/garde.txt"));
-    ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
-    keep.close();
+    const std::string target = dir.filePath("dossier");
+    ASSERT_TRUE(fs::create_directory(target));
+    ASSERT_TRUE(std::ofstream(dir.filePath("dossier/garde.txt")).good());
     EXPECT_THROW(WriteFileReplacing(target, "x"), std::runtime_error);
-    EXPECT_TRUE(QFile::exists(dir.filePath("dossier/garde.txt")));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 0);
+    EXPECT_TRUE(fs::exists(dir.filePath("dossier/garde.txt")));
+    EXPECT_EQ(dir.FileCount(), 0u);
 }
 
 // A link is the user's own way to name a file when the result is saved: the file it
-// points to is replaced. A page file never goes through a link found under its name:
-// the link itself is replaced and its target keeps its bytes.
-TEST(WriteFileReplacing, ResultsFollowTheUsersLinkPagesReplaceAPlantedOne)
+// points to is replaced. (A page file, which never goes through a link, is the
+// information window's: see its tests.)
+TEST(WriteFileReplacing, ResultsFollowTheUsersLink)
 {
-    QTemporaryDir dir;
+    TempDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString target = dir.filePath("cible.txt");
-    QFile file(target);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("ancien");
-    file.close();
-    ASSERT_TRUE(QFile::link(target, dir.filePath("resultat.txt")));
+    const std::string target = dir.filePath("cible.txt");
+    std::ofstream(target, std::ios::binary) << "ancien";
+    ASSERT_EQ(ReadAll(target), "ancien");
+    fs::create_symlink(target, dir.filePath("resultat.txt"));
     WriteFileReplacing(dir.filePath("resultat.txt"), "nouveau");
     EXPECT_EQ(ReadAll(target), "nouveau");
-    EXPECT_TRUE(QFileInfo(dir.filePath("resultat.txt")).isSymLink());
-
-    const QString page = dir.filePath("INFOS.HTM");
-    ASSERT_TRUE(QFile::link(target, page));
-    std::string error;
-    ASSERT_TRUE(WriteEmbeddedPage("LEXOEXPL", QFile::encodeName(page).toStdString(), error)) << error;
-    EXPECT_EQ(ReadAll(target), "nouveau");
-    EXPECT_FALSE(QFileInfo(page).isSymLink());
-    EXPECT_NE(ReadAll(page).find("<"), std::string::npos);
+    EXPECT_TRUE(fs::is_symlink(dir.filePath("resultat.txt")));
 }
 
 // An independent reader must see the same text: LibreOffice converts the RTF to text.
 TEST(RtfWriter, LibreOfficeReadsTheText)
 {
-    const QString soffice = QStandardPaths::findExecutable("soffice");
-    if (soffice.isEmpty()) GTEST_SKIP() << "LibreOffice is not installed";
-    QTemporaryDir dir;
+    if (std::system("command -v soffice > /dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice is not installed";
+    TempDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString rtf = dir.filePath("resultat.rtf");
+    const std::string rtf = dir.filePath("resultat.rtf");
     WriteFileReplacing(rtf, RtfFromLines(kSample));
-    QProcess p;
-    p.setWorkingDirectory(dir.path());
-    QStringList env = QProcess::systemEnvironment();
-    env << "HOME=" + dir.path();  // a profile of its own, so a running instance is not used
-    p.setEnvironment(env);
-    p.start(soffice, {"--headless", "-env:UserInstallation=file://" + dir.path() + "/profile",
-                      "--convert-to", "txt:Text", "--outdir", dir.path(), rtf});
-    ASSERT_TRUE(p.waitForFinished(180000)) << "LibreOffice did not finish";
+    // A profile of its own (HOME too), so that a running instance is not used.
+    const std::string command = "cd '" + dir.path() + "' && HOME='" + dir.path() +
+                                "' timeout 180 soffice --headless -env:UserInstallation=file://" + dir.path() +
+                                "/profile --convert-to txt:Text --outdir '" + dir.path() + "' '" + rtf +
+                                "' > /dev/null 2> '" + dir.filePath("errors.txt") + "'";
+    const int status = std::system(command.c_str());
+    ASSERT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 124) << "LibreOffice did not finish";
     std::string text = ReadAll(dir.filePath("resultat.txt"));
     // The text filter marks runs of blanks with six-per-em spaces (U+2006): drop them.
     for (std::size_t at; (at = text.find("\xE2\x80\x86")) != std::string::npos;) text.erase(at, 3);
-    ASSERT_FALSE(text.empty()) << p.readAllStandardError().toStdString();
+    ASSERT_FALSE(text.empty()) << ReadAll(dir.filePath("errors.txt"));
     // The text filter writes UTF-8.
     EXPECT_NE(text.find("Mot recherché :  été : 3"), std::string::npos) << text;
     EXPECT_NE(text.find("a\\b {c}"), std::string::npos) << text;

@@ -1,39 +1,13 @@
-// The search driver's logic: input checks, history, footer, saving and the updater start.
+// The search driver's plain logic: input checks, history, footer, the names and
+// questions of saving, the word editor's entry.
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
-#include <thread>
-
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 
 #include "ElapsedTime.h"
 #include "RecordingResultArea.h"
-#include "RichEditResultArea.h"
 #include "SearchDriver.h"
 #include "cp1252.h"
 
 namespace {
-
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "test_search_driver";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
-std::string ReadAll(const QString& path)
-{
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 TEST(SearchInput, TrimAndLowerCase)
 {
@@ -139,52 +113,14 @@ TEST(SearchFooter, RunsAndElapsedTime)
     EXPECT_EQ(b.Line(2), "");  // after an open line: one empty line
 }
 
-TEST(SaveResults, FilterNameAndQuestion)
+TEST(SaveResults, FormatAndQuestion)
 {
-    EXPECT_EQ(SaveFilter(), "Format texte (*.txt);;Format rtf (*.rtf)");
     EXPECT_EQ(SaveFormatForFilter(0), SaveFormat::PlainText);
     EXPECT_EQ(SaveFormatForFilter(1), SaveFormat::Rtf);
-    EXPECT_EQ(SaveFormatForFilter(QString("Format rtf (*.rtf)")), SaveFormat::Rtf);
-    EXPECT_EQ(SaveFormatForFilter(QString("Format texte (*.txt)")), SaveFormat::PlainText);
     EXPECT_EQ(ProposedSaveName("a/b:c"), "a_b_c");
-    EXPECT_EQ(CompleteSaveName("chat", SaveFormat::PlainText), "chat.txt");
-    EXPECT_EQ(CompleteSaveName("chat", SaveFormat::Rtf), "chat.rtf");
-    EXPECT_EQ(CompleteSaveName("chat.rtf", SaveFormat::PlainText), "chat.rtf");
     EXPECT_EQ(OverwriteCaption(), "Fichier existant");
     EXPECT_EQ(OverwriteQuestion("/tmp/x.txt"),
               A("Le fichier /tmp/x.txt\r\nexiste déjà.\r\nVoulez vous le remplacer ?"));
-}
-
-TEST(SaveResults, RoundTripInBothFormatsWhateverTheExtension)
-{
-    App();
-    RichEditResultArea area;
-    area.AddLine(" ");
-    area.SetStyle(fsBold | fsItalic | fsUnderline);
-    area.WriteRun(A("Mot recherché :"));
-    area.SetStyle(fsBold | fsItalic);
-    area.SetColor(rcBlue);
-    area.WriteRun(A("  élan"));
-    area.SetColor(rcBlack);
-    area.SetStyle(fsNone);
-    area.AddLine("\r\n");
-    area.AddLine("{x}\\");
-    WriteFooter(area, 1234);
-
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString txt = dir.filePath("r.rtf");  // the filter decides, not the name
-    SaveResults(txt, SaveFormat::PlainText, area);
-    EXPECT_EQ(ReadAll(txt), area.PlainText());
-    EXPECT_NE(ReadAll(txt).find(A("Mot recherché :  élan\r\n\r\n{x}\\\r\n")), std::string::npos);
-
-    const QString rtf = dir.filePath("r.txt");
-    SaveResults(rtf, SaveFormat::Rtf, area);
-    const std::string bytes = ReadAll(rtf);
-    EXPECT_EQ(bytes, RtfFromLines(area.Lines()));
-    EXPECT_NE(bytes.find("\\b\\i\\ul Mot recherch\\'e9 :"), std::string::npos);
-    EXPECT_NE(bytes.find("\\{x\\}\\\\"), std::string::npos);
-    EXPECT_NE(bytes.find("\\b\\cf2 www.lexorama.fr"), std::string::npos);
 }
 
 TEST(WordEditorEntry, ChecksAndCaption)
@@ -200,65 +136,6 @@ TEST(WordEditorEntry, ChecksAndCaption)
     EXPECT_EQ(CheckEditorInput(A("ŒUVRETTE"), msg, word), EditorInput::Accepted);
     EXPECT_EQ(word, A("œuvrette"));
     EXPECT_EQ(CaptionAfterEdit(123457), " Lexorama v4.2 - 123456 mots.");
-}
-
-TEST(UpdaterHandOver, StartsTheUpdaterByItsBareNameWithTokenAndVersion)
-{
-    App();
-    QTemporaryDir bin, work;
-    ASSERT_TRUE(bin.isValid() && work.isValid());
-    const QString out = work.filePath("args.txt");
-    const QString script = bin.filePath("FakeUpdater");
-    {
-        QFile f(script);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(("#!/bin/sh\necho \"$1|$2|$(pwd)\" > '" + out + ".part' && /bin/mv '" + out + ".part' '" + out + "'\n").toUtf8());
-        f.close();
-        f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
-    }
-    const QString oldCwd = QDir::currentPath();
-    const QByteArray oldPath = qgetenv("PATH");
-    QDir::setCurrent(work.path());
-    qputenv("PATH", "/nonexistent");
-
-    // Not named like the updater: other tests check that none is running.
-    SetUpdaterLookup(bin.path(), "FakeUpdater");
-    EXPECT_TRUE(StartUpdater("LEX00042"));
-    for (int k = 0; k < 500 && !QFile::exists(out); ++k)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(ReadAll(out), "ViaMainShell|LEX00042|" + QDir(work.path()).canonicalPath().toStdString() + "\n");
-
-    // Not beside the program: the PATH is searched.
-    SetUpdaterLookup(work.path(), "FakeUpdater");
-    EXPECT_FALSE(StartUpdater("LEX00042"));
-    qputenv("PATH", bin.path().toUtf8());
-    QFile::remove(out);
-    EXPECT_TRUE(StartUpdater("LEX00043"));
-    for (int k = 0; k < 500 && !QFile::exists(out); ++k)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(ReadAll(out).substr(0, 22), "ViaMainShell|LEX00043|");
-
-    // One in the current folder comes first, before the one beside the program.
-    QFile::copy(script, work.filePath("FakeUpdater"));
-    QFile(work.filePath("FakeUpdater")).setPermissions(QFile(script).permissions());
-    {
-        QFile f(script);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\nexit 0\n");
-    }
-    SetUpdaterLookup(bin.path(), "FakeUpdater");
-    QFile::remove(out);
-    EXPECT_TRUE(StartUpdater("LEX00044"));
-    for (int k = 0; k < 500 && !QFile::exists(out); ++k)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(ReadAll(out).substr(0, 22), "ViaMainShell|LEX00044|");
-
-    SetUpdaterLookup({}, {});
-    EXPECT_STREQ(kUpdaterProgram, "Relexo");
-    qputenv("PATH", oldPath);
-    QDir::setCurrent(oldCwd);
-    EXPECT_EQ(UpdaterErrorCaption(), "Erreur");
-    EXPECT_EQ(UpdaterErrorText(), A("Impossible de lancer RELEXO.EXE,\r\nMise à jour impossible"));
 }
 
 }  // namespace

@@ -34,13 +34,18 @@ fs::path MakeTempDir(const std::string& tag) {
 // A copy of sleep under another name, running until Stop().
 class FakeProcess {
 public:
-    FakeProcess(const fs::path& dir, const std::string& name) {
+    // workFolder: its current folder; empty leaves it this process's.
+    FakeProcess(const fs::path& dir, const std::string& name, const fs::path& workFolder = {}) {
         exe_ = dir / name;
         fs::copy_file("/bin/sleep", exe_, fs::copy_options::overwrite_existing);
         const std::string path = exe_.string();
         char arg1[] = "60";
         char* argv[] = {const_cast<char*>(path.c_str()), arg1, nullptr};
-        if (::posix_spawn(&pid_, path.c_str(), nullptr, nullptr, argv, environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        if (!workFolder.empty()) posix_spawn_file_actions_addchdir_np(&actions, workFolder.c_str());
+        if (::posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv, environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
         // Wait until the kernel shows the new program image.
         for (int i = 0; i < 200 && pid_ > 0; ++i) {
             std::error_code ec;
@@ -85,6 +90,7 @@ public:
         fs::create_directory_symlink("/proc/" + std::to_string(p.Pid()), root_ / std::to_string(p.Pid()));
     }
     bool Found() const { return UpdaterIsRunning(root_.string(), ::getuid()); }
+    bool FoundIn(const fs::path& folder) const { return UpdaterIsRunning(root_.string(), ::getuid(), folder.string()); }
 
 private:
     fs::path root_;
@@ -116,6 +122,34 @@ TEST(UpdaterCheck, RunningProcessesAreFoundByTheirExecutableName) {
         EXPECT_FALSE(UpdaterIsRunning((dir / "proc").string(), ::getuid() + 1));
     }
     EXPECT_FALSE(procs.Found());
+    fs::remove_all(dir);
+}
+
+// An updater keeps the program out of its own dictionary's folder only: updaters of the
+// same user working on other dictionaries (another test's, on a busy machine) do not.
+TEST(UpdaterCheck, OnlyAnUpdaterInTheProgramsFolderCounts) {
+    const fs::path dir = MakeTempDir("folders");
+    const fs::path mine = dir / "mine", other = dir / "other", empty = dir / "empty";
+    for (const fs::path& f : {mine, other, empty}) fs::create_directories(f);
+    fs::create_directory_symlink(mine, dir / "link-to-mine");
+    LiveProcs procs(dir / "proc");
+    FakeProcess elsewhere(dir, "Relexo", other);
+    ASSERT_TRUE(elsewhere.Started());
+    procs.Show(elsewhere);
+    EXPECT_TRUE(procs.FoundIn(other));
+    EXPECT_FALSE(procs.FoundIn(mine));
+    EXPECT_FALSE(procs.FoundIn(empty));
+    {
+        FakeProcess here(dir, "relexo", mine);
+        ASSERT_TRUE(here.Started());
+        procs.Show(here);
+        EXPECT_TRUE(procs.FoundIn(mine));
+        EXPECT_TRUE(procs.FoundIn(dir / "link-to-mine"));  // the folder, by whatever name
+        EXPECT_FALSE(procs.FoundIn(empty));
+    }
+    EXPECT_FALSE(procs.FoundIn(mine));
+    // A folder that cannot be read compares with nothing: every updater counts.
+    EXPECT_TRUE(procs.FoundIn(dir / "gone"));
     fs::remove_all(dir);
 }
 
@@ -190,6 +224,16 @@ TEST_F(FakeProcTest, OnlyThisUsersUpdaterCounts) {
     // A status file without its line falls back on the owner too.
     Write(root_ / "42" / "status", "Name:\trelexo\n");
     EXPECT_TRUE(Found());
+}
+
+TEST_F(FakeProcTest, AnUpdaterWhoseFolderCannotBeToldCounts) {
+    const fs::path work = root_ / "work";
+    fs::create_directories(work);
+    fs::create_symlink("/usr/bin/Relexo", Entry("50") / "exe");
+    fs::create_directory_symlink("/", root_ / "50" / "cwd");
+    EXPECT_FALSE(UpdaterIsRunning(root_.string(), ::getuid(), work.string()));
+    fs::create_symlink("/usr/bin/Relexo", Entry("51") / "exe");  // its cwd link unreadable
+    EXPECT_TRUE(UpdaterIsRunning(root_.string(), ::getuid(), work.string()));
 }
 
 TEST_F(FakeProcTest, OnlyProcessEntriesCount) {
@@ -284,6 +328,17 @@ TEST(InstanceLock, ProgramsStartedByTheHolderDoNotKeepTheLock) {
         char arg[] = "60";
         char* argv[] = {prog, arg, nullptr};
         ASSERT_EQ(::posix_spawn(&child, prog, nullptr, nullptr, argv, environ), 0);
+        // posix_spawn returns once the child has begun its exec, a moment before the
+        // kernel closes the descriptors marked close-on-exec: wait for the program to
+        // be in place, its files those of /bin/sleep only.
+        const fs::path fds = "/proc/" + std::to_string(child) + "/fd";
+        const auto holdsLock = [&] {
+            std::error_code ec;
+            for (const auto& e : fs::directory_iterator(fds, ec))
+                if (fs::read_symlink(e.path(), ec) == fs::path(lock.Path())) return true;
+            return false;
+        };
+        for (int i = 0; i < 500 && holdsLock(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     // The holder is gone while the program it started still runs.
     SingleInstanceLock next(dir.string());

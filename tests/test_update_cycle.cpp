@@ -389,6 +389,59 @@ TEST(UpdateCycle, DownloadMergeOwnWordsUploadAndRelaunch) {
     EXPECT_NE(closed.find("lblZip=Envoi des mots trouv\xC3\xA9s \xC3\xA0 Lexorama+"), std::string::npos);
 }
 
+// The real dictionary program stays out of the folder where an updater of its user works,
+// and starts beside updaters working on other folders' dictionaries.
+TEST(UpdateCycle, AnUpdaterKeepsTheDictionaryProgramOutOfItsFolderOnly) {
+    UpdaterRun run;
+    WriteAll(run.Work() / "LEXOTOT.TXT", ReadAll(LEXO_SAMPLE_DICT));
+    const fs::path other = run.Tmp() / "other";
+    fs::create_directories(other);
+    // Stand-ins for running updaters: a program named like it that only waits.
+    const fs::path updater = run.Tmp() / "Relexo";
+    fs::copy_file("/bin/sleep", updater);
+    const auto startUpdater = [&](const fs::path& folder) {
+        pid_t pid = -1;
+        const std::string path = updater.string();
+        char arg[] = "120";
+        char* argv[] = {const_cast<char*>(path.c_str()), arg, nullptr};
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+        EXPECT_EQ(::posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        // Until the kernel shows the updater's image and folder.
+        for (int i = 0; i < 500; ++i) {
+            std::error_code e1, e2;
+            const fs::path proc = "/proc/" + std::to_string(pid);
+            if (fs::read_symlink(proc / "exe", e1) == updater && fs::equivalent(proc / "cwd", folder, e2)) break;
+            std::this_thread::sleep_for(10ms);
+        }
+        return pid;
+    };
+    const auto end = [](pid_t pid) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    };
+
+    const pid_t here = startUpdater(run.Work());
+    run.StartLexorama("", "");
+    ASSERT_TRUE(run.WaitEnd());  // refused at once, silently
+    EXPECT_EQ(run.ExitCode(), 0);
+    EXPECT_EQ(run.Pids("Lexorama"), std::vector<pid_t>()) << run.Log();
+    end(here);
+
+    const pid_t elsewhere = startUpdater(other);
+    run.StartLexorama("", "");
+    bool started = false;
+    for (int i = 0; i < 1000 && !started; ++i) {
+        started = !run.Pids("Lexorama").empty();
+        if (!started) std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_TRUE(started) << run.Log();
+    EXPECT_EQ(run.Running("Lexorama").size(), 1u);
+    end(elsewhere);
+}
+
 // The README's update by hand: the shipped sample is the user's dictionary, the word
 // editor adds two words and corrects one, and the update is the same sample under a new
 // version. Only what the user wrote is the user's own: LEXTRANS.TXT and the upload hold

@@ -22,6 +22,7 @@
 
 #include "FileSizeLimit.h"
 #include "Global.h"
+#include "GuiTestHelpers.h"
 #include "LexoMain.h"
 #include "RichEditResultArea.h"
 #include "cp1252.h"
@@ -53,13 +54,6 @@ std::string Joined(const std::vector<std::string>& lines) {
     std::string text;
     for (const auto& l : lines) text += l + "\r\n";
     return text;
-}
-
-std::string ReadBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    const QByteArray b = f.readAll();
-    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
 }
 
 QLineEdit* Box(TfrmModif& w, const char* digits) {

@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include <QString>
-
 #include "ResultArea.h"
 
 // One run of text with its font style (fsBold | fsItalic | fsUnderline) and colour
@@ -29,8 +27,9 @@ std::string RtfFromLines(const StyledText& lines);
 // The text of the lines joined by CR LF (nothing after the last line).
 std::string PlainFromLines(const StyledText& lines);
 
-// Replaces the file at path by the bytes: they go to a temporary file in the same
-// folder that is renamed over the target only once it is complete, so a failed save
-// never leaves a half-written file in place of the old one. Throws std::runtime_error
-// with a French message (Windows-1252) when the file cannot be written.
-void WriteFileReplacing(const QString& path, const std::string& bytes);
+// Replaces the file at path (a native, UTF-8 file-system name) by the bytes: they go to
+// a temporary file in the same folder that is renamed over the target only once it is
+// complete, so a failed save never leaves a half-written file in place of the old one.
+// Throws std::runtime_error with a French message (Windows-1252) when the file cannot
+// be written.
+void WriteFileReplacing(const std::string& path, const std::string& bytes);

@@ -1,20 +1,18 @@
 // The plain logic behind the main window's search button, history, footer, saving and
 // the hand-over to the updater. Texts are Windows-1252 byte strings; the window shows
-// the messages with ShowMessageBox and handles the dialogs and the focus itself.
+// the messages with ShowMessageBox and handles the dialogs and the focus itself. No Qt:
+// the file dialog's filters, the saving of the result area and the start of the updater
+// process are the window side's (SaveAndHandOver in app/).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include <QString>
-
 #include "ResultArea.h"
 #include "ResultList.h"
 
 class ITabStrings;
-
-class RichEditResultArea;
 
 // The program's name and version as shown in the footer and the captions.
 inline constexpr const char* kProgramTitle = "Lexorama v4.2";
@@ -58,15 +56,9 @@ void WriteFooter(IResultArea& area, uint32_t elapsedMs);
 
 enum class SaveFormat { PlainText = 0, Rtf = 1 };
 
-// The two filters, text first, as the file dialog takes them:
-// "Format texte (*.txt)" and "Format rtf (*.rtf)" joined by ";;".
-QString SaveFilter();
-// The filter of a format, as SaveFilter() holds it (to preselect or compare).
-QString SaveFilterName(SaveFormat format);
-// The format of the chosen filter: the text filter (index 0) gives plain text, the
-// second gives RTF, whatever the extension of the typed name.
+// The format of the chosen filter of the file dialog: the text filter (index 0) gives
+// plain text, the second gives RTF, whatever the extension of the typed name.
 SaveFormat SaveFormatForFilter(int filterIndex);
-SaveFormat SaveFormatForFilter(const QString& selectedFilter);
 // The default extension "txt".
 inline constexpr const char* kSaveDefaultExtension = "txt";
 // The proposed file name: the search text with the characters file names may not hold
@@ -75,7 +67,6 @@ std::string ProposedSaveName(const std::string& searchText);
 // The extension a name typed without one receives: that of the chosen format, so that
 // RTF never lands in a ".txt" file by default.
 const char* SaveExtension(SaveFormat format);
-QString CompleteSaveName(const QString& name, SaveFormat format);
 
 // The question before replacing an existing file (flags MB_ICONEXCLAMATION | MB_YESNO |
 // MB_DEFBUTTON2 = 308; go on only on IDYES).
@@ -87,13 +78,10 @@ std::string OverwriteQuestion(const std::string& name); // "Le fichier " + name 
 // `dictionary` (may be null) or the one now under the dictionary's name. Saving the
 // results there would destroy it; the window refuses with the message below (flags
 // MB_ICONEXCLAMATION = 48).
-bool IsDictionaryFile(const QString& path, const ITabStrings* dictionary);
+// `path` is a native (UTF-8) file-system name.
+bool IsDictionaryFile(const std::string& path, const ITabStrings* dictionary);
 std::string SaveOverDictionaryCaption();                       // "Sauvegarder"
 std::string SaveOverDictionaryText(const std::string& name);   // "Le fichier " + name + ...
-
-// Writes the whole result area to path in the format, replacing the file safely
-// (see WriteFileReplacing). Throws std::runtime_error with a French message.
-void SaveResults(const QString& path, SaveFormat format, const RichEditResultArea& area);
 
 // ---- Word editor entry ----------------------------------------------------------------
 
@@ -110,16 +98,8 @@ std::string CaptionAfterEdit(int32_t lineCount);
 
 // ---- Updater hand-over ----------------------------------------------------------------
 
-// Starts the updater detached in the current folder with the arguments "ViaMainShell"
-// and version. The program is "Relexo" in the current folder, else beside the running
-// program, else found on the PATH. False when it cannot be started.
-bool StartUpdater(const std::string& version);
 // The updater's program name.
 inline constexpr const char* kUpdaterProgram = "Relexo";
-// For tests: the folder searched first instead of the running program's folder, and
-// the program name instead of "Relexo" (so that no process of the updater's name runs
-// while other tests look for one). Empty texts restore the defaults.
-void SetUpdaterLookup(const QString& folder, const QString& program);
 // The failure message: caption "Erreur", flags 48.
 std::string UpdaterErrorCaption();
 std::string UpdaterErrorText();  // "Impossible de lancer RELEXO.EXE,\r\nMise à jour impossible"

@@ -30,10 +30,11 @@
 //             ShowMessageBox(TMainSettings::LoadProblemCaption(), r.ProblemsText(), MB_ICONEXCLAMATION);
 //   - at close, in every state of the window:
 //         fill the fields (SetHistory() for the search box's list), then
-//         s.SaveOrWarn(TMainSettings::WritePath(TMainSettings::ProgramFolder()));
-//     which shows "Sauvegarde paramètres" / "Ecriture fichier <path> impossible." on failure.
+//         if (!s.Save(TMainSettings::WritePath(the program's folder)))
+//             ShowMessageBox(SaveErrorCaption(), SaveErrorText(path), MB_ICONEXCLAMATION | MB_OK);
+//     that is "Sauvegarde paramètres" / "Ecriture fichier <path> impossible.".
 //
-// The class itself has no widgets and shows nothing except through SaveOrWarn.
+// No Qt and no window here: the main window shows the messages and knows its folder.
 #pragma once
 
 #include <array>
@@ -103,10 +104,6 @@ public:
     // created, written in full or put in place (the old one then stays). Never throws.
     bool Save(const std::string& path) const;
 
-    // Save, and on failure the warning message box "Sauvegarde paramètres" with the text
-    // "Ecriture fichier " + path + " impossible." (Ok button). Returns Save's result.
-    bool SaveOrWarn(const std::string& path) const;
-
     // The record as bytes, and the reverse; FromBytes reads only the first n bytes of
     // data (n may be smaller than the record) and reports like Load.
     Record ToBytes() const;
@@ -120,8 +117,6 @@ public:
     static std::string ReadPath();
     // folder (without or with a trailing separator) + "/" + "LEXORAMA.INI".
     static std::string WritePath(const std::string& folder);
-    // The folder of the program's executable (needs the Qt application object).
-    static std::string ProgramFolder();
 
     // Texts of the messages, Windows-1252.
     static std::string SaveErrorCaption();                       // "Sauvegarde paramètres"

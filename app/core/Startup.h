@@ -1,7 +1,7 @@
 // The two checks the dictionary program makes before its main window exists: it does not
-// start while the dictionary updater runs (the updater rewrites the dictionary file that
-// the program keeps open), and only one instance runs at a time. Both refusals are
-// silent: the caller simply returns from its entry point.
+// start while the dictionary updater runs on its dictionary (the updater rewrites the
+// dictionary file that the program keeps open), and only one instance runs at a time.
+// Both refusals are silent: the caller simply returns from its entry point.
 //
 //   int main(...) {
 //       if (UpdaterIsRunning()) return 0;           // before the lock, so a refused start
@@ -28,8 +28,15 @@ bool IsUpdaterFileName(std::string_view fileName);
 // count. Only the processes of `user` count (the real user on the status file's "Uid:"
 // line, else the owner of the entry): another user's updater rewrites another
 // dictionary. An unreadable procRoot means no updater (the start goes on).
-bool UpdaterIsRunning(const std::string& procRoot, uid_t user);
-// The same for this process's user in /proc.
+//
+// With a `folder`, only the updaters working in that folder count: the updater rewrites
+// the dictionary of its current folder, and the program opens the one of its own, so an
+// updater in another folder touches nothing this program uses. The folders are compared
+// as files (device and inode), whatever path names them; an updater whose current folder
+// cannot be told counts, as does any updater when `folder` itself cannot be read. An
+// empty `folder` counts the updaters of every folder.
+bool UpdaterIsRunning(const std::string& procRoot, uid_t user, const std::string& folder = std::string());
+// The same for this process's user in /proc, in the current folder (the dictionary's).
 bool UpdaterIsRunning();
 
 // An exclusive advisory lock (flock) on a file named after "Lexorama v4.0 - ", the

@@ -77,6 +77,14 @@ long ProcessUser(const std::string& dir) {
     return ::stat(dir.c_str(), &st) == 0 ? static_cast<long>(st.st_uid) : -1;
 }
 
+// True when the current folder of a /proc entry is `folder` (st: the folder's own
+// status), or when it cannot be told: an updater of unknown folder keeps the program out.
+bool WorksIn(const std::string& dir, const struct stat& folder) {
+    struct stat cwd {};
+    if (::stat((dir + "/cwd").c_str(), &cwd) != 0) return true;
+    return cwd.st_dev == folder.st_dev && cwd.st_ino == folder.st_ino;
+}
+
 bool AllDigits(const char* s) {
     if (*s == '\0') return false;
     for (; *s != '\0'; ++s)
@@ -91,9 +99,11 @@ bool IsUpdaterFileName(std::string_view fileName) {
     return upper == "RELEXO.EXE" || upper == "RELEXO";
 }
 
-bool UpdaterIsRunning() { return UpdaterIsRunning("/proc", ::getuid()); }
+bool UpdaterIsRunning() { return UpdaterIsRunning("/proc", ::getuid(), "."); }
 
-bool UpdaterIsRunning(const std::string& procRoot, uid_t user) {
+bool UpdaterIsRunning(const std::string& procRoot, uid_t user, const std::string& folder) {
+    struct stat folderStat {};
+    const bool anyFolder = folder.empty() || ::stat(folder.c_str(), &folderStat) != 0;
     DIR* dir = ::opendir(procRoot.c_str());
     if (dir == nullptr) return false;
     bool found = false;
@@ -103,7 +113,7 @@ bool UpdaterIsRunning(const std::string& procRoot, uid_t user) {
         if (!AllDigits(entry->d_name)) continue;
         const std::string dir = procRoot + "/" + entry->d_name;
         found = IsUpdaterFileName(ProcessFileName(dir)) && ProcessUser(dir) == static_cast<long>(user) &&
-                !IsZombie(dir);
+                !IsZombie(dir) && (anyFolder || WorksIn(dir, folderStat));
     }
     ::closedir(dir);
     return found;

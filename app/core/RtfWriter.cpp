@@ -7,11 +7,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include <QFile>
-#include <QFileInfo>
-
 #include "cp1252.h"
-#include "gui/GuiSupport.h"
 #include "platform/ReplacingFile.h"
 
 namespace {
@@ -97,19 +93,19 @@ std::string PlainFromLines(const StyledText& lines)
     return out;
 }
 
-void WriteFileReplacing(const QString& path, const std::string& bytes)
+void WriteFileReplacing(const std::string& path, const std::string& bytes)
 {
     // The bytes go into a new file beside the target that takes the target's name only
     // once whole and on disk; on any failure the target is left as it was. A link at
     // the chosen name is the user's own: the file it points to is replaced.
-    const std::string name = gui::FromQt(path);
+    const std::string name = cp1252::FromUtf8(path);
     const auto fail = [&](const char* what, const std::system_error& e) {
         throw std::runtime_error(A("Impossible d'enregistrer le fichier ") + name + " :\r\n" + A(what) + " (" +
-                                 gui::FromQt(QString::fromLocal8Bit(std::strerror(e.code().value()))) + ")");
+                                 cp1252::FromUtf8(std::strerror(e.code().value())) + ")");
     };
     std::optional<TReplacingFile> file;
     try {
-        file.emplace(std::string(QFile::encodeName(path).constData()), true);
+        file.emplace(path, true);
     } catch (const std::system_error& e) {
         fail("le fichier ne peut pas être créé", e);
     }

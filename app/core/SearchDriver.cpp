@@ -2,20 +2,10 @@
 
 #include <algorithm>
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
-
 #include "ElapsedTime.h"
 #include "Global.h"
-#include "RichEditResultArea.h"
-#include "RtfWriter.h"
 #include "collate.h"
 #include "cp1252.h"
-#include "gui/GuiSupport.h"
 #include "platform/MappedFile.h"
 #include "tabfile.h"
 
@@ -27,18 +17,6 @@ bool IsWordChar(char c)
 {
     const auto b = static_cast<unsigned char>(c);
     return c == '\'' || c == '-' || (c >= 'A' && c <= 'Z') || b == 0x8C || b == 0xC6;
-}
-
-QString& UpdaterFolder()
-{
-    static QString folder;
-    return folder;
-}
-
-QString& UpdaterName()
-{
-    static QString name;
-    return name;
 }
 
 }  // namespace
@@ -134,27 +112,9 @@ void WriteFooter(IResultArea& area, uint32_t elapsedMs)
 
 // ---- Saving the results -------------------------------------------------------------
 
-QString SaveFilterName(SaveFormat format)
-{
-    return format == SaveFormat::Rtf ? QStringLiteral("Format rtf (*.rtf)")
-                                     : QStringLiteral("Format texte (*.txt)");
-}
-
-QString SaveFilter()
-{
-    return SaveFilterName(SaveFormat::PlainText) + QStringLiteral(";;") +
-           SaveFilterName(SaveFormat::Rtf);
-}
-
 SaveFormat SaveFormatForFilter(int filterIndex)
 {
     return filterIndex == 1 ? SaveFormat::Rtf : SaveFormat::PlainText;
-}
-
-SaveFormat SaveFormatForFilter(const QString& selectedFilter)
-{
-    return selectedFilter == SaveFilterName(SaveFormat::Rtf) ? SaveFormat::Rtf
-                                                             : SaveFormat::PlainText;
 }
 
 std::string ProposedSaveName(const std::string& searchText)
@@ -167,12 +127,6 @@ const char* SaveExtension(SaveFormat format)
     return format == SaveFormat::Rtf ? "rtf" : kSaveDefaultExtension;
 }
 
-QString CompleteSaveName(const QString& name, SaveFormat format)
-{
-    if (name.isEmpty() || !QFileInfo(name).suffix().isEmpty()) return name;
-    return name + QStringLiteral(".") + QString::fromLatin1(SaveExtension(format));
-}
-
 std::string OverwriteCaption()
 {
     return "Fichier existant";
@@ -183,9 +137,8 @@ std::string OverwriteQuestion(const std::string& name)
     return "Le fichier " + name + "\r\n" + A("existe déjà.") + "\r\n" + "Voulez vous le remplacer ?";
 }
 
-bool IsDictionaryFile(const QString& path, const ITabStrings* dictionary)
+bool IsDictionaryFile(const std::string& name, const ITabStrings* dictionary)
 {
-    const std::string name(QFile::encodeName(path).constData());
     const auto* file = dynamic_cast<const TTabStringsFile*>(dictionary);
     return (file != nullptr && file->IsSameFile(name)) || platform::SameFile(name, kDictionaryFileName);
 }
@@ -199,13 +152,6 @@ std::string SaveOverDictionaryText(const std::string& name)
 {
     return "Le fichier " + name + "\r\n" + A("est le dictionnaire de Lexorama :") + "\r\n" +
            A("il ne peut pas être remplacé par les résultats.") + "\r\n" + "Choisissez un autre fichier.";
-}
-
-void SaveResults(const QString& path, SaveFormat format, const RichEditResultArea& area)
-{
-    const std::string bytes =
-        format == SaveFormat::Rtf ? RtfFromLines(area.Lines()) : area.PlainText();
-    WriteFileReplacing(path, bytes);
 }
 
 // ---- Word editor entry ----------------------------------------------------------------
@@ -234,37 +180,6 @@ std::string CaptionAfterEdit(int32_t lineCount)
 }
 
 // ---- Updater hand-over ----------------------------------------------------------------
-
-void SetUpdaterLookup(const QString& folder, const QString& program)
-{
-    UpdaterFolder() = folder;
-    UpdaterName() = program;
-}
-
-bool StartUpdater(const std::string& version)
-{
-    const QString name =
-        UpdaterName().isEmpty() ? QString::fromLatin1(kUpdaterProgram) : UpdaterName();
-    QString folder = UpdaterFolder();
-    if (folder.isEmpty() && QCoreApplication::instance() != nullptr)
-        folder = QCoreApplication::applicationDirPath();
-    // By its bare name, as the shell starts it: the current folder (the dictionary's)
-    // first, then beside this program, then along the PATH.
-    QString program;
-    for (const QString& dir : {QDir::currentPath(), folder}) {
-        if (dir.isEmpty()) continue;
-        const QFileInfo candidate(QDir(dir).filePath(name));
-        if (candidate.isFile() && candidate.isExecutable()) {
-            program = candidate.absoluteFilePath();
-            break;
-        }
-    }
-    if (program.isEmpty()) program = QStandardPaths::findExecutable(name);
-    if (program.isEmpty()) return false;
-    return QProcess::startDetached(program,
-                                   {QString::fromLatin1(kLaunchToken), gui::ToQt(version)},
-                                   QDir::currentPath());
-}
 
 std::string UpdaterErrorCaption()
 {

@@ -8,12 +8,7 @@
 
 #include <system_error>
 
-#include <QCoreApplication>
-#include <QFile>
-#include <QString>
-
 #include "cp1252.h"
-#include "gui/uMyMessageBox.h"
 #include "platform/ReplacingFile.h"
 
 namespace {
@@ -186,12 +181,6 @@ bool TMainSettings::Save(const std::string& path) const {
     return true;
 }
 
-bool TMainSettings::SaveOrWarn(const std::string& path) const {
-    if (Save(path)) return true;
-    ShowMessageBox(SaveErrorCaption(), SaveErrorText(path), MB_ICONEXCLAMATION | MB_OK);
-    return false;
-}
-
 std::vector<std::string> TMainSettings::HistoryItems() const {
     std::vector<std::string> items;
     for (const std::string& h : History)
@@ -212,10 +201,6 @@ std::string TMainSettings::WritePath(const std::string& folder) {
     if (dir.empty()) dir = ".";
     if (dir == "/") return dir + kFileName;
     return dir + "/" + kFileName;
-}
-
-std::string TMainSettings::ProgramFolder() {
-    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
 }
 
 std::string TMainSettings::SaveErrorCaption() { return A("Sauvegarde paramètres"); }
