@@ -265,7 +265,7 @@ int LaidOutLines(const RichEditResultArea& a)
 // document a piece at a time meanwhile, and ends whole and styled.
 TEST(RichEditResultArea, AScreenReaderAfterALongUpdateWaitsForOnePieceAtMost)
 {
-    App();
+    TestApplication();
     RichEditResultArea a;
     a.resize(400, 300);
     a.show();
