@@ -893,4 +893,5 @@ void TfMain::SetTimeLabel(const std::string& s) {
 }
 void TfMain::RepaintResults() { RichEdit1->viewport()->repaint(); }
 void TfMain::ProcessMessages() { QCoreApplication::processEvents(); }
+bool TfMain::StopAsked() const { return StopRequested; }
 void TfMain::AnswerWithoutInput() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }

@@ -141,6 +141,7 @@ public:
     void SetTimeLabel(const std::string& s) override;
     void RepaintResults() override;
     void ProcessMessages() override;
+    bool StopAsked() const override;  // the stop button and Escape set StopRequested
     void AnswerWithoutInput() override;
 
 protected:

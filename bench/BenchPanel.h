@@ -42,5 +42,6 @@ public:
             pressed = std::chrono::steady_clock::now();
         }
     }
+    bool StopAsked() const override { return StopRequested; }
 };
 

@@ -293,9 +293,9 @@ int main(int argc, char** argv)
             std::filesystem::copy_file(given, path, std::filesystem::copy_options::overwrite_existing);
         const ITabStringsPtr dictPtr = TTabStringsFile::Create(path, false);
         const ITabStrings& dict = *dictPtr;
-        const auto* file = dynamic_cast<const TTabStringsFile*>(&dict);
-        const auto* bytes = file->GetData();
-        const auto size = static_cast<std::size_t>(file->GetSize());
+        const TTabStringsView view = dict.GetView();
+        const auto* bytes = reinterpret_cast<const uint8_t*>(view.Data());
+        const auto size = static_cast<std::size_t>(view.Size());
         std::printf("dictionary: %d lines, %zu bytes\n", dict.GetCount(), size);
 
         std::size_t lines = 0;

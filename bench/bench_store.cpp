@@ -56,9 +56,9 @@ int main(int argc, char** argv) {
     }
     std::printf("open (line scan)   %9.2f ms  (%d lines)\n", open, dict->GetCount());
 
-    const auto& file = dynamic_cast<const TTabStringsFile&>(*dict);
-    const char* data = reinterpret_cast<const char*>(file.GetData());
-    const size_t size = static_cast<size_t>(file.GetSize());
+    const TTabStringsView view = dict->GetView();
+    const char* data = view.Data();
+    const size_t size = view.Size();
 
     struct Probe {
         const char* name;

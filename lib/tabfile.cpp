@@ -574,10 +574,11 @@ int32_t TTabStringsFile::FindText(const std::string& t, int32_t startLine) const
     return at < 0 ? -1 : LineOfOffset(static_cast<uint32_t>(at));
 }
 
-int32_t TTabStringsFile::LineOfOffset(uint32_t offset) const {
-    if (LineStarts.empty() || offset >= static_cast<uint32_t>(Size)) return -1;
-    const auto it = std::upper_bound(LineStarts.begin(), LineStarts.end(), offset);
-    return static_cast<int32_t>(it - LineStarts.begin()) - 1;
+int32_t TTabStringsFile::LineOfOffset(uint32_t offset) const { return GetView().LineOfOffset(offset); }
+
+TTabStringsView TTabStringsFile::GetView() const {
+    return {reinterpret_cast<const char*>(Data), static_cast<uint32_t>(Size), LineStarts,
+            static_cast<uint32_t>(SeparatorLength), LastLineTerminated};
 }
 
 void TTabStringsFile::Insert(int32_t i, const std::string& s) {

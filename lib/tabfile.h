@@ -4,6 +4,7 @@
 // overwrites are journalled beside the file first (platform/MappedFile.h).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -30,6 +31,53 @@ public:
 
 class ITabStrings;
 using ITabStringsPtr = std::shared_ptr<ITabStrings>;
+
+// A line list's text read in place, for the searches that walk the whole dictionary:
+// its bytes and where each line starts, the lines cut as Get cuts them. It reads the
+// list's own memory, so it is valid only while the list does not change: an edit may
+// move the bytes and the line starts, and a view is asked for again after one. Reading
+// it is as safe as the list's own reads: bytes of a file that another program cut short
+// meanwhile read as zeros.
+class TTabStringsView {
+public:
+    TTabStringsView() = default;
+    TTabStringsView(const char* data, uint32_t size, std::span<const uint32_t> lineStarts,
+                    uint32_t separatorLength, bool lastLineTerminated)
+        : Data_(data), Size_(size), LineStarts_(lineStarts), SeparatorLength_(separatorLength),
+          LastLineTerminated_(lastLineTerminated) {}
+
+    // The whole text, line breaks included: GetText's bytes.
+    const char* Data() const { return Data_; }
+    uint32_t Size() const { return Size_; }
+    std::string_view Text() const { return {Data_, Size_}; }
+
+    int32_t Count() const { return static_cast<int32_t>(LineStarts_.size()); }
+    // Where line i starts, 0 <= i <= Count: Start(Count) is the end of the text.
+    uint32_t Start(int32_t i) const {
+        const auto k = static_cast<size_t>(i);
+        return k < LineStarts_.size() ? LineStarts_[k] : Size_;
+    }
+    // Line i's text without its break, as Get(i) returns it; 0 <= i < Count.
+    std::string_view Line(int32_t i) const {
+        const uint32_t start = LineStarts_[static_cast<size_t>(i)];
+        uint32_t end = Start(i + 1);
+        if (static_cast<size_t>(i) + 1 < LineStarts_.size() || LastLineTerminated_) end -= SeparatorLength_;
+        return {Data_ + start, end - start};
+    }
+    // The line whose bytes, break included, hold byte `offset`; -1 past the text.
+    int32_t LineOfOffset(uint32_t offset) const {
+        if (LineStarts_.empty() || offset >= Size_) return -1;
+        const auto it = std::upper_bound(LineStarts_.begin(), LineStarts_.end(), offset);
+        return static_cast<int32_t>(it - LineStarts_.begin()) - 1;
+    }
+
+private:
+    const char* Data_ = nullptr;
+    uint32_t Size_ = 0;
+    std::span<const uint32_t> LineStarts_;
+    uint32_t SeparatorLength_ = 0;
+    bool LastLineTerminated_ = true;
+};
 
 // An open text file seen as a list of lines (Windows-1252 bytes, line indexes from 0).
 // Held through ITabStringsPtr: the file stays open until the last holder lets go.
@@ -66,6 +114,8 @@ public:
     // its change times, or another file under its name): the list then refuses every
     // change with a message, and its holder opens the file again.
     virtual bool IsChangedBehind() const { return false; }
+    // The text and its lines read in place (see TTabStringsView), until the next change.
+    virtual TTabStringsView GetView() const = 0;
 };
 
 // One disk file as a resizable array of bytes: the mapped view is the data.
@@ -150,14 +200,7 @@ public:
     void SaveToStream(std::ostream& stream) const override;
     void SetTextBuf(const char* p) override;
     bool IsChangedBehind() const override { return File.ChangedBehind(); }
-
-    // Line i's bytes as Get(i) returns them, read in place: valid until the next change
-    // of the file. For callers that walk every line; i must be a valid index.
-    std::string_view View(int32_t i) const {
-        uint32_t start = 0, length = 0;
-        GetLineExtent(i, start, length);
-        return {reinterpret_cast<const char*>(Data) + start, length};
-    }
+    TTabStringsView GetView() const override;
 
     // Whether `path` names the open file, by whatever name or link.
     bool IsSameFile(const std::string& path) const { return File.IsSameFile(path); }

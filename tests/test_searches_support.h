@@ -1,7 +1,6 @@
 // Running a search on a small dictionary and reading back what it wrote, run by run.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,39 +27,6 @@ inline std::vector<std::string> QzqWords(int count)
     }
     return DictFixture::Framed(lines);
 }
-
-// The same dictionary behind another ITabStrings, whose text the search cannot map.
-class ForwardingStrings : public ITabStrings {
-public:
-    explicit ForwardingStrings(ITabStringsPtr d) : d_(std::move(d)) {}
-    int32_t GetSize() const override { return d_->GetSize(); }
-    std::string GetText() const override { return d_->GetText(); }
-    void SetText(const std::string& s) override { d_->SetText(s); }
-    std::string Get(int32_t i) const override { return d_->Get(i); }
-    void Put(int32_t i, const std::string& s) override { d_->Put(i, s); }
-    int32_t GetCount() const override { return d_->GetCount(); }
-    int32_t Add(const std::string& s) override { return d_->Add(s); }
-    void AddStrings(const std::vector<std::string>& s) override { d_->AddStrings(s); }
-    void AddTabStrings(const ITabStringsPtr& o) override { d_->AddTabStrings(o); }
-    void Clear() override { d_->Clear(); }
-    void Delete(int32_t i) override { d_->Delete(i); }
-    bool Equals(const ITabStringsPtr& o) const override { return d_->Equals(o); }
-    void Exchange(int32_t a, int32_t b) override { d_->Exchange(a, b); }
-    std::unique_ptr<char[]> GetTextBuf() const override { return d_->GetTextBuf(); }
-    int32_t IndexOf(const std::string& s) const override { return d_->IndexOf(s); }
-    int32_t FindText(const std::string& t, int32_t l) const override { return d_->FindText(t, l); }
-    int32_t LineOfOffset(uint32_t o) const override { return d_->LineOfOffset(o); }
-    void Insert(int32_t i, const std::string& s) override { d_->Insert(i, s); }
-    void LoadFromFile(const std::string& f) override { d_->LoadFromFile(f); }
-    void LoadFromStream(std::istream& s) override { d_->LoadFromStream(s); }
-    void Move(int32_t c, int32_t n) override { d_->Move(c, n); }
-    void SaveToFile(const std::string& f) const override { d_->SaveToFile(f); }
-    void SaveToStream(std::ostream& s) const override { d_->SaveToStream(s); }
-    void SetTextBuf(const char* p) override { d_->SetTextBuf(p); }
-
-private:
-    ITabStringsPtr d_;
-};
 
 // One search's inputs and outputs.
 struct SearchRun {

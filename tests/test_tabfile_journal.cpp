@@ -314,6 +314,7 @@ TEST_F(TabFileJournal, AFileChangedBehindTheStoreIsNoticedAndNeverCrashesOrIsOve
         ASSERT_EQ(WEXITSTATUS(status), 0);
         EXPECT_TRUE(t->IsChangedBehind());
         EXPECT_EQ(t->Get(t->GetCount() - 1), std::string(96, '\0'));
+        EXPECT_EQ(t->GetView().Line(t->GetCount() - 1), std::string(96, '\0'));
         EXPECT_EQ(t->FindText("mot", 100), -1);
         EXPECT_EQ(Message([&] { t->Add("x"); }), refusal);
         EXPECT_EQ(Read(path), text.substr(0, 100));

@@ -1,5 +1,5 @@
 // The store against a plain model of its lines: random edits, the file's bytes and
-// every line compared after each step, on a file that may refuse to shrink or grow.
+// every line (read one by one and through the view in place) compared after each step, on a file that may refuse to shrink or grow.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -141,6 +141,11 @@ private:
         EXPECT_EQ(OnDisk(), text);
         ASSERT_EQ(List->GetCount(), Expected.Count());
         for (int32_t k = 0; k < Expected.Count(); ++k) EXPECT_EQ(List->Get(k), Expected.lines[static_cast<size_t>(k)]);
+        // The view in place reads the same text and lines.
+        const TTabStringsView view = List->GetView();
+        EXPECT_EQ(view.Text(), text);
+        ASSERT_EQ(view.Count(), Expected.Count());
+        for (int32_t k = 0; k < Expected.Count(); ++k) EXPECT_EQ(view.Line(k), Expected.lines[static_cast<size_t>(k)]);
         // The line of every offset pins each line's start and the text's end.
         int32_t line = 0;
         size_t end = Expected.lines.empty() ? 0 : Expected.lines[0].size() + Expected.separator.size();
@@ -149,6 +154,7 @@ private:
             ASSERT_EQ(List->LineOfOffset(static_cast<uint32_t>(o)), line) << "offset " << o;
         }
         EXPECT_EQ(List->LineOfOffset(static_cast<uint32_t>(text.size())), -1);
+        EXPECT_EQ(view.Start(view.Count()), text.size());
     }
 
     ITabStringsPtr List;

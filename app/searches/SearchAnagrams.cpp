@@ -59,21 +59,20 @@ int ExtensionOf(std::string_view field, const std::string& key)
 // Z), from one pass over the text: a line holds TAB + k + TAB exactly when one of its
 // fields between two TABs is k. Each key's lines come in file order, each line once,
 // as the text search from line to line finds them.
-std::array<std::vector<int32_t>, 27> LinesOfExtendedKeys(const TTabStringsFile& file, const std::string& key)
+std::array<std::vector<int32_t>, 27> LinesOfExtendedKeys(const TTabStringsView& view, const std::string& key)
 {
     std::array<std::vector<int32_t>, 27> lines;
-    const auto* text = reinterpret_cast<const char*>(file.GetData());
-    const auto size = static_cast<std::size_t>(file.GetSize());
+    const char* text = view.Data();
     const std::size_t shortest = key.size() + 1;  // distance between the two TABs
     const std::size_t longest = key.size() + 2;
     const char* previous = nullptr;
-    ForEachByte(text, size, '\t', [&](const char* tab) {
+    ForEachByte(text, view.Size(), '\t', [&](const char* tab) {
         if (previous != nullptr) {
             const auto distance = static_cast<std::size_t>(tab - previous);
             if (distance >= shortest && distance <= longest) {
                 const int k = ExtensionOf(std::string_view(previous + 1, distance - 1), key);
                 if (k >= 0) {
-                    const int32_t line = file.LineOfOffset(static_cast<uint32_t>(previous - text));
+                    const int32_t line = view.LineOfOffset(static_cast<uint32_t>(previous - text));
                     auto& found = lines[static_cast<std::size_t>(k)];
                     if (found.empty() || found.back() != line) found.push_back(line);
                 }
@@ -124,19 +123,19 @@ void SearchAnagrams(SearchContext& ctx)
     WriteAnagramHeading(area, " ", "  " + key + "  ");
     area.WriteRun("  : " + std::to_string(n) + (n >= 2 ? " lettres" : " lettre"));
 
-    // With "+", the 27 keys' lines come from one pass over the text when the dictionary
-    // is a file; otherwise each key is looked up with the text search.
-    const auto* file = plus ? dynamic_cast<const TTabStringsFile*>(&ctx.dictionary) : nullptr;
+    // With "+", the 27 keys' lines come from one pass over the text; without, the key's
+    // lines from one text search.
+    const TTabStringsView view = ctx.dictionary.GetView();
     std::array<std::vector<int32_t>, 27> lines;
-    if (file != nullptr) lines = LinesOfExtendedKeys(*file, key);
+    if (plus) lines = LinesOfExtendedKeys(view, key);
     auto collect = [&](int k) {  // 0: the key itself; 1 to 26: the key and "A" to "Z"
-        if (file == nullptr) {
-            CollectAnagrams(ctx, k == 0 ? key : AnagramKey(key + static_cast<char>('A' + k - 1)));
+        if (!plus) {
+            CollectAnagrams(ctx, key);
             return;
         }
         ResultBatch batch(list);
         TMot mot;
-        for (const int32_t i : lines[static_cast<std::size_t>(k)]) AddLine(ctx, file->Get(i), mot);
+        for (const int32_t i : lines[static_cast<std::size_t>(k)]) AddLine(ctx, std::string(view.Line(i)), mot);
         batch.Finish();
     };
 

@@ -35,8 +35,9 @@
 // "TAB key TAB" in the text gives, without one text search per combination and without
 // a step for each of the millions of combinations that have no words.
 //
-// The window stays live: the stop flag is read at every step (it can only change
-// inside ProcessMessages, on this thread), but the window's events, the gauge and the
+// The window stays live: the panel is asked at every step whether the user wants the
+// search stopped (the answer can only change while the window runs its events, on this
+// thread), but the window's events, the gauge and the
 // labels are served only when a few milliseconds have passed since the last time,
 // since painting them for each of millions of steps would cost far more than the
 // search. The gauge and the labels always end on the values of the last step.
@@ -196,74 +197,21 @@ private:
 };
 
 // The dictionary lines filed under the combinations their fields spell, in line order
-// within each combination.
+// within each combination. It reads the text in place: the view it is built from must
+// stay valid while its lines are read.
 class LineIndex {
 public:
-    // Reads the whole dictionary; calls tick() every few thousand lines and gives up
-    // (returning false) when it returns false.
+    // Reads every line; calls tick() every few thousand lines and gives up (returning
+    // false) when it returns false.
     template <class Tick>
-    bool Build(const ITabStrings& dictionary, const Letters& letters, int minLen, int maxLen, Tick&& tick)
+    bool Build(const TTabStringsView& text, const Letters& letters, int minLen, int maxLen, Tick&& tick)
     {
-        struct Hit {
-            uint32_t slot;
-            uint32_t ref;   // offset into the mapped text, or index into copies_
-            uint32_t length;
-        };
+        text_ = text.Data();
         std::vector<Hit> hits;
-        // Files LINE under every combination that one of its fields between two TABs
-        // spells, once per combination; REF finds the line again. True when filed.
-        auto fileLine = [&](std::string_view line, uint32_t ref) {
-            const std::size_t before = hits.size();
-            const char* const end = line.data() + line.size();
-            const char* tab = static_cast<const char*>(std::memchr(line.data(), '\t', line.size()));
-            while (tab != nullptr) {
-                const char* next = static_cast<const char*>(std::memchr(tab + 1, '\t', static_cast<std::size_t>(end - tab - 1)));
-                if (next == nullptr) break;
-                const uint32_t mask = letters.MaskOf(std::string_view(tab + 1, static_cast<std::size_t>(next - tab - 1)), minLen, maxLen);
-                if (mask != 0) {
-                    const uint32_t slot = slots_.Insert(mask);
-                    bool seen = false;
-                    for (std::size_t k = before; k < hits.size(); ++k) seen = seen || hits[k].slot == slot;
-                    if (!seen) hits.push_back({slot, ref, static_cast<uint32_t>(line.size())});
-                }
-                tab = next;
-            }
-            return hits.size() > before;
-        };
-
-        if (const auto* file = dynamic_cast<const TTabStringsFile*>(&dictionary); file != nullptr) {
-            // Straight over the mapped text, lines cut exactly as the store cuts them.
-            text_ = reinterpret_cast<const char*>(file->GetData());
-            const auto size = static_cast<std::size_t>(file->GetSize());
-            const char* sep = "\r\n";
-            std::size_t sepLen = 2;
-            if (file->GetLineBreakStyle() == TLineBreakStyle::CR) sep = "\r", sepLen = 1;
-            if (file->GetLineBreakStyle() == TLineBreakStyle::LF) sep = "\n", sepLen = 1;
-            std::size_t pos = 0;
-            uint32_t lines = 0;
-            while (pos < size) {
-                if ((++lines & 4095) == 0 && !tick()) return false;
-                std::size_t from = pos, lineEnd = size;
-                while (from < size) {
-                    const void* hit = std::memchr(text_ + from, sep[0], size - from);
-                    if (hit == nullptr) break;
-                    from = static_cast<std::size_t>(static_cast<const char*>(hit) - text_);
-                    if (from + sepLen <= size && std::memcmp(text_ + from, sep, sepLen) == 0) {
-                        lineEnd = from;
-                        break;
-                    }
-                    ++from;
-                }
-                fileLine(std::string_view(text_ + pos, lineEnd - pos), static_cast<uint32_t>(pos));
-                pos = lineEnd == size ? size : lineEnd + sepLen;
-            }
-        } else {
-            const int32_t count = dictionary.GetCount();
-            for (int32_t i = 0; i < count; ++i) {
-                if (((i + 1) & 4095) == 0 && !tick()) return false;
-                std::string line = dictionary.Get(i);
-                if (fileLine(line, static_cast<uint32_t>(copies_.size()))) copies_.push_back(std::move(line));
-            }
+        const int32_t count = text.Count();
+        for (int32_t i = 0; i < count; ++i) {
+            if (((i + 1) & 4095) == 0 && !tick()) return false;
+            FileLine(text.Line(i), letters, minLen, maxLen, hits);
         }
 
         // Group the hits by slot, keeping line order.
@@ -272,7 +220,7 @@ public:
         for (std::size_t s = 1; s < first_.size(); ++s) first_[s] += first_[s - 1];
         lines_.resize(hits.size());
         std::vector<uint32_t> fill(first_.begin(), first_.end() - 1);
-        for (const Hit& h : hits) lines_[fill[h.slot]++] = {h.ref, h.length};
+        for (const Hit& h : hits) lines_[fill[h.slot]++] = h.line;
         return true;
     }
 
@@ -286,32 +234,66 @@ public:
         return first_[static_cast<std::size_t>(slot) + 1] - begin;
     }
 
-    // Where line K lies in the file, as a number that grows with the line's index.
+    // Where line K lies in the text, a number that grows with the line's index.
     uint32_t Place(std::size_t k) const { return lines_[k].at; }
 
-    std::string Line(std::size_t k) const
-    {
-        const Ref& r = lines_[k];
-        return text_ != nullptr ? std::string(text_ + r.at, r.length) : copies_[r.at];
-    }
+    std::string Line(std::size_t k) const { return std::string(text_ + lines_[k].at, lines_[k].length); }
 
 private:
     struct Ref {
         uint32_t at;
         uint32_t length;
     };
+    struct Hit {
+        uint32_t slot;
+        Ref line;
+    };
+
+    // Files LINE under every combination that one of its fields between two TABs
+    // spells, once per combination.
+    void FileLine(std::string_view line, const Letters& letters, int minLen, int maxLen, std::vector<Hit>& hits)
+    {
+        const std::size_t before = hits.size();
+        const Ref ref{static_cast<uint32_t>(line.data() - text_), static_cast<uint32_t>(line.size())};
+        const char* const end = line.data() + line.size();
+        const char* tab = static_cast<const char*>(std::memchr(line.data(), '\t', line.size()));
+        while (tab != nullptr) {
+            const char* next = static_cast<const char*>(std::memchr(tab + 1, '\t', static_cast<std::size_t>(end - tab - 1)));
+            if (next == nullptr) break;
+            const uint32_t mask = letters.MaskOf(std::string_view(tab + 1, static_cast<std::size_t>(next - tab - 1)), minLen, maxLen);
+            if (mask != 0) {
+                const uint32_t slot = slots_.Insert(mask);
+                bool seen = false;
+                for (std::size_t k = before; k < hits.size(); ++k) seen = seen || hits[k].slot == slot;
+                if (!seen) hits.push_back({slot, ref});
+            }
+            tab = next;
+        }
+    }
+
     MaskSlots slots_;
     std::vector<uint32_t> first_;
     std::vector<Ref> lines_;
-    const char* text_ = nullptr;         // the mapped text, when read straight
-    std::vector<std::string> copies_;    // else copies of the lines that matter
+    const char* text_ = nullptr;  // the text read in place
 };
 
-// The events, the gauge and the labels, served every few milliseconds.
-class Pump {
+// The panel's side of the draw: the gauge and the labels of a phase, and the window's
+// turns, served every few milliseconds.
+class DrawGauge {
 public:
-    Pump(IDrawPanel& panel, uint32_t start) : panel_(panel), start_(start), last_(TickCount() - kPumpIntervalMs) {}
+    DrawGauge(IDrawPanel& panel, uint32_t start) : panel_(panel), start_(start), last_(TickCount() - kPumpIntervalMs) {}
 
+    // A phase's gauge: from MIN to MAX, at 0, under LABEL.
+    void StartPhase(int64_t min, int64_t max, const std::string& label)
+    {
+        panel_.SetGaugeMin(min);
+        panel_.SetGaugeMax(max);
+        panel_.SetGaugeProgress(0);
+        panel_.SetGaugeText("0");
+        panel_.SetTirageLabel(label);
+    }
+
+    // Whether a few milliseconds have passed since the last time the window was served.
     bool Due()
     {
         const uint32_t now = TickCount();
@@ -328,12 +310,22 @@ public:
         panel_.SetGaugeText(std::to_string(progress));
     }
 
+    void ShowCounts(int64_t valid, int64_t found)
+    {
+        panel_.SetNMotsLabel(std::to_string(valid) + " combinaisons valides - " + std::to_string(found) + A(" mots trouvés"));
+    }
+
     // Lets the window run; true when the user asked to stop.
-    bool Stopped()
+    bool Turn()
     {
         panel_.ProcessMessages();
-        return StopRequested;
+        return panel_.StopAsked();
     }
+
+    bool StopAsked() const { return panel_.StopAsked(); }
+
+    // Lets the window answer without taking the user's input.
+    void Answer() { panel_.AnswerWithoutInput(); }
 
 private:
     IDrawPanel& panel_;
@@ -341,10 +333,320 @@ private:
     uint32_t last_;
 };
 
-std::string RestWord(int32_t restLen)
+// The heading: the draw's letters and the count of combinations of the allowed lengths,
+// then the empty line that the summary takes at the end (line 5).
+void WriteDrawHeading(IResultArea& area, const std::string& key, int64_t combinations)
 {
-    return restLen > 1 ? " restent " : " reste ";
+    area.AddLine(" ");
+    area.SetStyle(fsBold | fsItalic | fsUnderline);
+    area.WriteRun(A("Tirages à partir de"));
+    area.SetStyle(fsBold | fsItalic);
+    area.SetColor(rcRed);
+    area.WriteRun(" " + std::to_string(key.size()) + " ");
+    area.SetStyle(fsBold | fsItalic | fsUnderline);
+    area.SetColor(rcBlack);
+    area.WriteRun("lettres :");
+    area.SetStyle(fsBold | fsItalic);
+    area.SetColor(rcBlue);
+    area.WriteRun("   " + key);
+    area.AddLine("\r\n");
+    area.SetStyle(fsBold | fsItalic);
+    area.WriteCount(combinations);
+    area.WriteRun(" combinaisons possibles.");
+    area.AddLine("");
 }
+
+// The end of phase 1: how many distinct combinations there are.
+void WriteDistinctCount(IResultArea& area, int64_t distinct)
+{
+    area.SetStyle(fsBold | fsItalic);
+    area.WriteCount(distinct);
+    area.WriteRun(" combinaisons sans doublons.");
+    area.SetStyle(fsNone);
+    area.AddLine("\r\n\r\n");
+}
+
+// KEY in blue, then how many letters of the draw it leaves, "reste(nt) N lettre(s)",
+// and when it leaves some, " : " and those letters in blue. The colour ends black.
+void WriteKeyAndRest(IResultArea& area, const std::string& key, const std::string& rest)
+{
+    const auto restLen = static_cast<int32_t>(rest.size());
+    area.SetColor(rcBlue);
+    area.WriteRun(key);
+    area.SetColor(rcBlack);
+    area.WriteRun(restLen > 1 ? " restent " : " reste ");
+    area.WriteCount(restLen);
+    area.WriteRun(restLen > 1 ? " lettres : " : restLen == 1 ? " lettre : " : " lettre");
+    if (restLen == 0) return;
+    area.SetColor(rcBlue);
+    area.WriteRun(rest);
+    area.SetColor(rcBlack);
+}
+
+// A block of the two length orders: the combination KEY of the draw's letters DRAW,
+// then its words, one a line.
+void WriteBlock(IResultArea& area, const std::string& draw, const std::string& key, const std::vector<std::string>& words)
+{
+    area.SetStyle(fsUnderline);
+    area.SetColor(rcBlack);
+    area.WriteRun(std::to_string(key.size()) + " lettres :");
+    area.SetStyle(fsNone);
+    area.WriteRun(" ");
+    WriteKeyAndRest(area, key, RemoveLetters(draw, key));
+    for (const std::string& w : words) area.AddLine(w);
+    area.AddLine("\r\n");
+}
+
+// A line of the alphabetical listing: the entry, its word's length, the word's key and
+// what the key leaves of the draw's letters DRAW.
+void WriteEntry(IResultArea& area, const std::string& draw, const std::string& entry, bool withAnalysis)
+{
+    std::string_view word = entry;
+    if (withAnalysis) {
+        const std::size_t colon = entry.find(':');
+        if (colon != std::string::npos) word = word.substr(0, colon == 0 ? 0 : colon - 1);
+    }
+    const std::string key = AnagramKey(word);
+    area.WriteRun(entry + " : ");
+    area.WriteCount(static_cast<int64_t>(word.size()));
+    area.WriteRun(" lettres : ");
+    WriteKeyAndRest(area, key, RemoveLetters(draw, key));
+    area.AddLine("");
+}
+
+// The summary, in the line kept for it under the heading: the combinations that gave
+// words, the words, and the length limits as the boxes hold them.
+void WriteSummary(IResultArea& area, int64_t valid, int64_t found, const std::string& minText, const std::string& maxText)
+{
+    area.ReplaceLine(5, "");
+    area.SetStyle(fsBold | fsItalic);
+    area.WriteCount(valid);
+    area.WriteRun(valid <= 1 ? " combinaison exploitable - " : " combinaisons exploitables - ");
+    area.WriteCount(found);
+    area.WriteRun(found <= 1 ? " mot de " : " mots de ");
+    area.SetColor(rcRed);
+    area.WriteRun(minText);
+    area.SetColor(rcBlack);
+    area.WriteRun(A(" à "));
+    area.SetColor(rcRed);
+    area.WriteRun(maxText);
+    area.SetColor(rcBlack);
+    area.WriteRun(" lettres");
+}
+
+// Phase 1: the letter subsets of minLen to maxLen letters among n, counted for the
+// gauge. False when the user stopped it.
+bool CountSubsets(int32_t n, int32_t minLen, int32_t maxLen, DrawGauge& gauge)
+{
+    if (minLen > n) return true;
+    int64_t added = 0;
+    const uint32_t high = (uint32_t{1} << n) - 1;
+    uint32_t m = (uint32_t{1} << minLen) - 1;
+    // Patterns go by aligned blocks of 1024 between looks at the clock; nothing can
+    // make the panel ask for a stop inside a block, since only the window's events do.
+    // In a whole block the low ten bits run through every value, so its count of allowed
+    // patterns depends only on the ones above them.
+    constexpr int kBlockBits = 10;
+    constexpr uint32_t kBlock = uint32_t{1} << kBlockBits;
+    int64_t perBlock[kMaxLetters + 1] = {};
+    for (int above = 0; above <= n; ++above)
+        for (uint32_t low = 0; low < kBlock; ++low) {
+            const int ones = above + std::popcount(low);
+            perBlock[above] += ones >= minLen && ones <= maxLen;
+        }
+    for (;;) {
+        if (gauge.Due()) {
+            gauge.Show(added);
+            if (gauge.Turn()) return false;
+        } else if (gauge.StopAsked()) {
+            return false;
+        }
+        const uint32_t blockEnd = m | (kBlock - 1);
+        const uint32_t last = std::min(blockEnd, high);
+        if ((m & (kBlock - 1)) == 0 && last == blockEnd) {
+            added += perBlock[std::popcount(m >> kBlockBits)];
+        } else {
+            for (uint32_t p = m;; ++p) {
+                const int ones = std::popcount(p);
+                added += ones >= minLen && ones <= maxLen;
+                if (p == last) break;
+            }
+        }
+        if (last == high) break;
+        m = last + 1;
+    }
+    gauge.Show(added);
+    return true;
+}
+
+// Phase 2: the words of the combinations that have lines, in the chosen order, as a
+// block each in the two length orders, else kept for the alphabetical listing.
+class WordLookup {
+public:
+    WordLookup(const Letters& letters, int32_t minLen, int32_t maxLen, const DrawOptions& options, DrawGauge& gauge,
+               IResultArea& area)
+        : letters_(letters), minLen_(minLen), maxLen_(maxLen), distinct_(letters.CountDistinct(minLen, maxLen)),
+          options_(options), gauge_(gauge), area_(area)
+    {
+    }
+
+    int64_t Distinct() const { return distinct_; }
+    int64_t Valid() const { return valid_; }
+    int64_t Found() const { return found_; }
+
+    // Reads TEXT and goes through the combinations. False when the user stopped it.
+    bool Run(const TTabStringsView& text)
+    {
+        if (distinct_ > 0 && !index_.Build(text, letters_, minLen_, maxLen_, [&] { return !Serve(); })) return false;
+        ResultList words;
+        words.SetSorted(true);
+        for (const Visit& v : OrderedVisits()) {
+            current_ = &v;
+            if (Serve() || !CollectWords(v, words)) return false;
+            // The search for this combination ends with one more look for its key.
+            if (Serve()) return false;
+            if (words.Count() == 0) continue;
+            ++valid_;
+            found_ += words.Count();
+            countsShown_ = false;
+            if (options_.alphabetical)
+                KeepEntries(words);
+            else
+                WriteBlock(area_, letters_.text, v.key, words.Items());
+        }
+        current_ = nullptr;
+        if (distinct_ > 0) {
+            ShowCounts();
+            gauge_.Show(distinct_);
+        }
+        return true;
+    }
+
+    // The alphabetical order's entries, into RESULTS and then the area, one a line.
+    void ListAlphabetically(ResultList& results)
+    {
+        // The file is in the list's order: handed over in the order of their lines, the
+        // entries come nearly sorted, while the list keeps what adding them in the
+        // order found would keep.
+        std::vector<uint32_t> byLine(listed_.size());
+        std::iota(byLine.begin(), byLine.end(), 0);
+        std::stable_sort(byLine.begin(), byLine.end(),
+                         [&](uint32_t a, uint32_t b) { return listedPlaces_[a] < listedPlaces_[b]; });
+        std::vector<std::string> entries;
+        entries.reserve(listed_.size());
+        for (const uint32_t k : byLine) entries.push_back(std::move(listed_[k]));
+        listed_ = {};
+        listedPlaces_ = {};
+        results.AddAllAndSort(std::move(entries), byLine);
+        for (int32_t i = 0; i < results.Count(); ++i) {
+            if (gauge_.Due()) gauge_.Answer();
+            WriteEntry(area_, letters_.text, results[i], options_.withAnalysis);
+        }
+    }
+
+private:
+    struct Visit {
+        std::string key;
+        uint32_t slot;
+    };
+
+    // The combinations that have lines, in the walk's order: sorted by key (a beginning
+    // first), by length first in the two length orders.
+    std::vector<Visit> OrderedVisits() const
+    {
+        std::vector<Visit> visits;
+        const std::vector<uint32_t> masks = index_.Masks();
+        visits.reserve(masks.size());
+        for (uint32_t slot = 0; slot < masks.size(); ++slot) visits.push_back({letters_.KeyOf(masks[slot]), slot});
+        const bool byLength = options_.longestFirst || options_.shortestFirst;
+        std::sort(visits.begin(), visits.end(), [&](const Visit& a, const Visit& b) {
+            if (byLength && a.key.size() != b.key.size())
+                return options_.longestFirst ? a.key.size() > b.key.size() : a.key.size() < b.key.size();
+            return a.key < b.key;
+        });
+        return visits;
+    }
+
+    // The entries of V's lines into WORDS (sorted, without repeats), and for the
+    // alphabetical order each with where its line lies. False when the user stopped.
+    bool CollectWords(const Visit& v, ResultList& words)
+    {
+        std::size_t first = 0;
+        const std::size_t lineCount = index_.Lines(v.slot, first);
+        words.Clear();
+        lineEntries_.clear();
+        for (std::size_t k = first; k < first + lineCount; ++k) {
+            if (Serve()) return false;
+            ParseDictLine(index_.Line(k), mot_);
+            if (IsProperNoun(mot_) && !options_.properNouns) continue;
+            std::string entry = options_.withAnalysis ? mot_.Word + " : " + CategoryText(mot_.Code, mot_.Lemma) : mot_.Word;
+            if (options_.alphabetical) lineEntries_.emplace_back(entry, index_.Place(k));
+            words.Add(entry);
+        }
+        return true;
+    }
+
+    // Keeps WORDS for the alphabetical listing, each with where the first line that
+    // gave it lies.
+    void KeepEntries(const ResultList& words)
+    {
+        for (const std::string& w : words.Items()) {
+            const auto line = std::find_if(lineEntries_.begin(), lineEntries_.end(),
+                                           [&](const auto& e) { return e.first == w; });
+            listed_.push_back(w);
+            listedPlaces_.push_back(line->second);
+        }
+    }
+
+    // One look at the clock: serves the window when due. True when the search must end.
+    bool Serve()
+    {
+        if (!gauge_.Due()) return gauge_.StopAsked();
+        ShowCounts();
+        gauge_.Show(Done());
+        return gauge_.Turn();
+    }
+
+    void ShowCounts()
+    {
+        if (countsShown_) return;
+        gauge_.ShowCounts(valid_, found_);
+        countsShown_ = true;
+    }
+
+    // The gauge's value: how many combinations the walk over all of them passes before
+    // the one visited, worked out only when the gauge shows it.
+    int64_t Done() const
+    {
+        if (current_ == nullptr) return 0;  // the index is being built
+        const auto len = static_cast<int32_t>(current_->key.size());
+        if (!options_.longestFirst && !options_.shortestFirst) return letters_.Before(current_->key, minLen_, maxLen_);
+        int64_t before = letters_.Before(current_->key, len, len);
+        if (options_.longestFirst)
+            for (int32_t l = len + 1; l <= maxLen_; ++l) before += letters_.CountDistinct(l, l);
+        else
+            for (int32_t l = minLen_; l < len; ++l) before += letters_.CountDistinct(l, l);
+        return before;
+    }
+
+    const Letters& letters_;
+    const int32_t minLen_;
+    const int32_t maxLen_;
+    const int64_t distinct_;
+    const DrawOptions& options_;
+    DrawGauge& gauge_;
+    IResultArea& area_;
+    LineIndex index_;
+    const Visit* current_ = nullptr;
+    int64_t valid_ = 0;
+    int64_t found_ = 0;
+    bool countsShown_ = true;
+    TMot mot_;
+    std::vector<std::pair<std::string, uint32_t>> lineEntries_;  // the visit's, in line order
+    // Entries for the alphabetical listing, with where their lines lie in the file.
+    std::vector<std::string> listed_;
+    std::vector<uint32_t> listedPlaces_;
+};
 
 }  // namespace
 
@@ -379,307 +681,47 @@ void SearchDraw(const ITabStrings& dictionary, const std::string& text, const Dr
     if (maxLen > n) maxLen = n;
     const int64_t nComb = CountCombinationsInRange(minLen, maxLen, n);
     const Letters letters(key);
-
-    // Heading.
-    area.AddLine(" ");
-    area.SetStyle(fsBold | fsItalic | fsUnderline);
-    area.WriteRun(A("Tirages à partir de"));
-    area.SetStyle(fsBold | fsItalic);
-    area.SetColor(rcRed);
-    area.WriteRun(" " + std::to_string(n) + " ");
-    area.SetStyle(fsBold | fsItalic | fsUnderline);
-    area.SetColor(rcBlack);
-    area.WriteRun("lettres :");
-    area.SetStyle(fsBold | fsItalic);
-    area.SetColor(rcBlue);
-    area.WriteRun("   " + key);
-    area.AddLine("\r\n");
-    area.SetStyle(fsBold | fsItalic);
-    area.WriteCount(nComb);
-    area.WriteRun(" combinaisons possibles.");
-    area.AddLine("");
+    WriteDrawHeading(area, key, nComb);
 
     // Phase 1: the subsets of an allowed size, counted for the gauge; the distinct
     // combinations follow from the letters' multiplicities.
     panel.ShowPanel(true);
     panel.SetGaugeColor(rcRed);
-    panel.SetGaugeMin(1);
-    panel.SetGaugeMax(nComb);
-    panel.SetGaugeProgress(0);
-    panel.SetGaugeText("0");
-    panel.SetTirageLabel("Elaboration de " + std::to_string(nComb) + " combinaisons parmi les " +
+    DrawGauge gauge(panel, start);
+    gauge.StartPhase(1, nComb,
+                     "Elaboration de " + std::to_string(nComb) + " combinaisons parmi les " +
                          std::to_string(CountSubsetsOfTwoOrMore(n)) +
                          A(" combinaisons possibles, tri et élimination des doublons"));
     area.BeginUpdate();
-    Pump pump(panel, start);
-    int64_t added = 0;
-    if (minLen <= n) {
-        const uint32_t high = (uint32_t{1} << n) - 1;
-        uint32_t m = (uint32_t{1} << minLen) - 1;
-        // Patterns go by aligned blocks of 1024 between looks at the clock; nothing can
-        // set the stop flag inside a block, since only the window's events set it. In a
-        // whole block the low ten bits run through every value, so its count of allowed
-        // patterns depends only on the ones above them.
-        constexpr int kBlockBits = 10;
-        constexpr uint32_t kBlock = uint32_t{1} << kBlockBits;
-        int64_t perBlock[kMaxLetters + 1] = {};
-        for (int above = 0; above <= n; ++above)
-            for (uint32_t low = 0; low < kBlock; ++low) {
-                const int ones = above + std::popcount(low);
-                perBlock[above] += ones >= minLen && ones <= maxLen;
-            }
-        for (;;) {
-            if (pump.Due()) {
-                pump.Show(added);
-                if (pump.Stopped()) {
-                    st.stopped = true;
-                    return;
-                }
-            } else if (StopRequested) {
-                st.stopped = true;
-                return;
-            }
-            const uint32_t blockEnd = m | (kBlock - 1);
-            const uint32_t last = std::min(blockEnd, high);
-            if ((m & (kBlock - 1)) == 0 && last == blockEnd) {
-                added += perBlock[std::popcount(m >> kBlockBits)];
-            } else {
-                for (uint32_t p = m;; ++p) {
-                    const int ones = std::popcount(p);
-                    added += ones >= minLen && ones <= maxLen;
-                    if (p == last) break;
-                }
-            }
-            if (last == high) break;
-            m = last + 1;
-        }
-        pump.Show(added);
+    if (!CountSubsets(n, minLen, maxLen, gauge)) {
+        st.stopped = true;
+        return;
     }
-    const int64_t distinct = letters.CountDistinct(minLen, maxLen);
-    st.combinations = distinct;
+    WordLookup lookup(letters, minLen, maxLen, options, gauge, area);
+    st.combinations = lookup.Distinct();
     st.combinationsMs = TickCount() - start;
-
     area.EndUpdate();
-    area.SetStyle(fsBold | fsItalic);
-    area.WriteCount(distinct);
-    area.WriteRun(" combinaisons sans doublons.");
-    area.SetStyle(fsNone);
-    area.AddLine("\r\n\r\n");
+    WriteDistinctCount(area, lookup.Distinct());
     panel.RepaintResults();
 
     // Phase 2: the words of each combination, in the chosen order.
     const uint32_t phase2Start = TickCount();
-    ResultList words;
-    words.SetSorted(true);
     area.BeginUpdate();
-    panel.SetGaugeMin(0);
-    panel.SetGaugeMax(distinct);
-    panel.SetGaugeProgress(0);
-    panel.SetGaugeText("0");
-    panel.SetTirageLabel("Recherche des mots parmi les " + std::to_string(distinct) + " combinaisons sans doublons");
+    gauge.StartPhase(0, lookup.Distinct(),
+                     "Recherche des mots parmi les " + std::to_string(lookup.Distinct()) + " combinaisons sans doublons");
     panel.SetNMotsLabel(A("0 combinaisons valides - 0 mots trouvés"));
-    int64_t valid = 0;
-    int64_t found = 0;
-    // Combinations done, the gauge's value: worked out only when the gauge shows it.
-    std::function<int64_t()> done = [] { return int64_t{0}; };
-    bool countsShown = true;
-    auto showCounts = [&] {
-        if (countsShown) return;
-        panel.SetNMotsLabel(std::to_string(valid) + " combinaisons valides - " + std::to_string(found) + A(" mots trouvés"));
-        countsShown = true;
-    };
-    // One look at the clock: serve the window when due; true when the search must end.
-    auto serve = [&] {
-        if (pump.Due()) {
-            showCounts();
-            pump.Show(done());
-            return pump.Stopped();
-        }
-        return StopRequested;
-    };
-
-    // Entries for the alphabetical listing, handed to the result list at the end, with
-    // where their lines lie in the file.
-    std::vector<std::string> listed;
-    std::vector<uint32_t> listedPlaces;
-
-    LineIndex index;
-    if (distinct > 0 && !index.Build(dictionary, letters, minLen, maxLen, [&] { return !serve(); })) {
-        st.stopped = true;
-        return;
-    }
-
-    // Only the combinations that have lines need a visit; in the walk's order, they
-    // are those of the index sorted by key (a beginning first), by length first in the
-    // two length orders. The gauge counts every combination the walk passes, so its
-    // value at one of them is how many combinations come before it.
-    struct Visit {
-        std::string key;
-        uint32_t slot;
-    };
-    std::vector<Visit> visits;
-    {
-        const std::vector<uint32_t> masks = index.Masks();
-        visits.reserve(masks.size());
-        for (uint32_t slot = 0; slot < masks.size(); ++slot) visits.push_back({letters.KeyOf(masks[slot]), slot});
-    }
-    const bool byLength = options.longestFirst || options.shortestFirst;
-    std::sort(visits.begin(), visits.end(), [&](const Visit& a, const Visit& b) {
-        if (byLength && a.key.size() != b.key.size())
-            return options.longestFirst ? a.key.size() > b.key.size() : a.key.size() < b.key.size();
-        return a.key < b.key;
-    });
-    const Visit* current = nullptr;
-    done = [&]() -> int64_t {
-        if (current == nullptr) return distinct;
-        const auto len = static_cast<int32_t>(current->key.size());
-        if (!byLength) return letters.Before(current->key, minLen, maxLen);
-        int64_t before = letters.Before(current->key, len, len);
-        if (options.longestFirst)
-            for (int32_t l = len + 1; l <= maxLen; ++l) before += letters.CountDistinct(l, l);
-        else
-            for (int32_t l = minLen; l < len; ++l) before += letters.CountDistinct(l, l);
-        return before;
-    };
-
-    TMot mot;
-    bool stopped = false;
-    std::vector<std::pair<std::string, uint32_t>> lineEntries;  // this combination's, in line order
-    for (const Visit& v : visits) {
-        current = &v;
-        if (serve()) {
-            stopped = true;
-            break;
-        }
-        std::size_t first = 0;
-        const std::size_t lineCount = index.Lines(v.slot, first);
-        words.Clear();
-        lineEntries.clear();
-        for (std::size_t k = first; k < first + lineCount && !stopped; ++k) {
-            if (serve()) {
-                stopped = true;
-                break;
-            }
-            ParseDictLine(index.Line(k), mot);
-            if (!mot.Code.empty() && mot.Code[0] == 'W' && !options.properNouns) continue;
-            std::string entry = options.withAnalysis ? mot.Word + " : " + CategoryText(mot.Code, mot.Lemma) : mot.Word;
-            if (options.alphabetical) lineEntries.emplace_back(entry, index.Place(k));
-            words.Add(entry);
-        }
-        // The search for this combination ends with one more look for its key.
-        if (stopped || serve()) {
-            stopped = true;
-            break;
-        }
-        if (words.Count() == 0) continue;
-        ++valid;
-        found += words.Count();
-        countsShown = false;
-        if (options.alphabetical) {
-            // Each entry kept is the first line's that gave it.
-            for (const std::string& w : words.Items()) {
-                const auto line = std::find_if(lineEntries.begin(), lineEntries.end(),
-                                               [&](const auto& e) { return e.first == w; });
-                listed.push_back(w);
-                listedPlaces.push_back(line->second);
-            }
-            continue;
-        }
-        const std::string& k = v.key;
-        const std::string rest = RemoveLetters(key, k);
-        const auto restLen = static_cast<int32_t>(rest.size());
-        area.SetStyle(fsUnderline);
-        area.SetColor(rcBlack);
-        area.WriteRun(std::to_string(k.size()) + " lettres :");
-        area.SetStyle(fsNone);
-        area.WriteRun(" ");
-        area.SetColor(rcBlue);
-        area.WriteRun(k);
-        area.SetColor(rcBlack);
-        area.WriteRun(RestWord(restLen));
-        area.WriteCount(restLen);
-        area.WriteRun(" lettre");
-        if (restLen > 0) {
-            area.WriteRun(restLen > 1 ? "s : " : " : ");
-            area.SetColor(rcBlue);
-            area.WriteRun(rest);
-            area.SetColor(rcBlack);
-        }
-        for (const std::string& w : words.Items()) area.AddLine(w);
-        area.AddLine("\r\n");
-    }
-    current = nullptr;
-    if (stopped) {
+    if (!lookup.Run(dictionary.GetView())) {
         // The alphabetical entries found so far are neither printed nor kept: ordering
         // them for a list nobody reads would delay the stop.
         st.stopped = true;
         return;
     }
-    if (distinct > 0) {
-        showCounts();
-        pump.Show(distinct);
-    }
-
-    // End of phase 2.
     area.SetStyle(fsNone);
-    if (options.alphabetical) {
-        // The file is in the list's order: handed over in the order of their lines, the
-        // entries come nearly sorted, while the list keeps what adding them in the
-        // order found would keep.
-        std::vector<uint32_t> byLine(listed.size());
-        std::iota(byLine.begin(), byLine.end(), 0);
-        std::stable_sort(byLine.begin(), byLine.end(),
-                         [&](uint32_t a, uint32_t b) { return listedPlaces[a] < listedPlaces[b]; });
-        std::vector<std::string> entries;
-        entries.reserve(listed.size());
-        for (const uint32_t k : byLine) entries.push_back(std::move(listed[k]));
-        listed = {};
-        listedPlaces = {};
-        results.AddAllAndSort(std::move(entries), byLine);
-        for (int32_t i = 0; i < results.Count(); ++i) {
-            if (pump.Due()) panel.AnswerWithoutInput();
-            const std::string& e = results[i];
-            std::string w = e;
-            if (options.withAnalysis) {
-                const std::size_t colon = e.find(':');
-                w = colon == std::string::npos ? e : e.substr(0, colon == 0 ? 0 : colon - 1);
-            }
-            const std::string k = AnagramKey(w);
-            const std::string rest = RemoveLetters(key, k);
-            const auto restLen = static_cast<int32_t>(rest.size());
-            area.WriteRun(e + " : ");
-            area.WriteCount(static_cast<int64_t>(w.size()));
-            area.WriteRun(" lettres : ");
-            area.SetColor(rcBlue);
-            area.WriteRun(k);
-            area.SetColor(rcBlack);
-            area.WriteRun(RestWord(restLen));
-            area.WriteCount(restLen);
-            area.WriteRun(restLen > 1 ? " lettres : " : restLen == 1 ? " lettre : " : " lettre");
-            area.SetColor(rcBlue);
-            area.WriteRun(rest);
-            area.SetColor(rcBlack);
-            area.AddLine("");
-        }
-    }
-    st.words = found;
+    if (options.alphabetical) lookup.ListAlphabetically(results);
+    st.words = lookup.Found();
     st.lookupMs = TickCount() - phase2Start;
 
-    // Summary, in the line kept for it under the heading.
     area.EndUpdate();
-    area.ReplaceLine(5, "");
-    area.SetStyle(fsBold | fsItalic);
-    area.WriteCount(valid);
-    area.WriteRun(valid <= 1 ? " combinaison exploitable - " : " combinaisons exploitables - ");
-    area.WriteCount(found);
-    area.WriteRun(found <= 1 ? " mot de " : " mots de ");
-    area.SetColor(rcRed);
-    area.WriteRun(panel.MinLengthText());
-    area.SetColor(rcBlack);
-    area.WriteRun(A(" à "));
-    area.SetColor(rcRed);
-    area.WriteRun(panel.MaxLengthText());
-    area.SetColor(rcBlack);
-    area.WriteRun(" lettres");
+    WriteSummary(area, lookup.Valid(), lookup.Found(), panel.MinLengthText(), panel.MaxLengthText());
     panel.ShowPanel(false);
 }

@@ -26,8 +26,11 @@ public:
     virtual void SetNMotsLabel(const std::string& s) = 0;   // lblNMots
     virtual void SetTimeLabel(const std::string& s) = 0;    // lblTime
     virtual void RepaintResults() = 0;
-    // Runs pending window events; the stop button sets StopRequested from here.
+    // Runs pending window events, the stop button's among them.
     virtual void ProcessMessages() = 0;
+    // Whether the user asked to stop the search; the answer changes only inside
+    // ProcessMessages.
+    virtual bool StopAsked() const = 0;
     // Runs the pending window events other than the user's input (painting, timers, a
     // screen reader's questions), where the search takes no stop: a long listing.
     virtual void AnswerWithoutInput() {}
@@ -55,9 +58,8 @@ struct DrawStats {
 // Throws std::invalid_argument, before any output, when a length box does not hold a
 // whole number (or the draw has more than 25 letters).
 // Calls panel.ProcessMessages() every few milliseconds while it works and returns at
-// once when StopRequested is set, leaving the area's update block open (the stop
-// button's handler ends it) and the panel shown. The caller clears StopRequested
-// before and after the call.
+// once when panel.StopAsked() says so, leaving the area's update block open (the stop
+// button's handler ends it) and the panel shown.
 // The window must block any re-entry (another search, a mode change, an edit of the
 // dictionary, closing the window) while this runs: ProcessMessages delivers such
 // events, and the search holds the dictionary's text, the list and the area until it

@@ -64,20 +64,13 @@ void SearchMaskedWords(SearchContext& ctx)
 
     {
         ResultBatch batch(list);
-        // Each line is tested where it lies in the mapped file when the dictionary is
-        // one; only the lines that pass are copied and parsed.
-        const auto* file = dynamic_cast<const TTabStringsFile*>(&dict);
-        const int32_t lineCount = dict.GetCount();
-        std::string copy;
+        // Each line is tested where it lies in the text; only the lines that pass are
+        // parsed.
+        const TTabStringsView text = dict.GetView();
+        const int32_t lineCount = text.Count();
         std::string entry;
         for (int32_t i = 0; i < lineCount; ++i) {
-            std::string_view line;
-            if (file != nullptr) {
-                line = file->View(i);
-            } else {
-                copy = dict.Get(i);
-                line = copy;
-            }
+            const std::string_view line = text.Line(i);
             const void* tab = std::memchr(line.data(), '\t', line.size());
             const std::size_t length = tab == nullptr ? 0 : static_cast<std::size_t>(static_cast<const char*>(tab) - line.data());
             if (length < minLen || length > maxLen) continue;

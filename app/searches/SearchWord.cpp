@@ -18,29 +18,21 @@ std::string TooManyWordsMessage()
 void ForEachLineHolding(const ITabStrings& dict, const std::string& text,
                         const std::function<bool(int32_t, const std::string&)>& visit)
 {
-    const int32_t lineCount = dict.GetCount();
-    const auto* file = dynamic_cast<const TTabStringsFile*>(&dict);
-    // Searching on from the end of a found line is searching from the next line's start
-    // unless the text could begin inside a line break.
-    if (file == nullptr || text.empty() || text.find_first_of("\r\n") != std::string::npos) {
-        for (int32_t i = 0; i < lineCount; ++i) {
-            i = dict.FindText(text, i);
-            if (i < 0 || !visit(i, dict.Get(i))) return;
-        }
-        return;
-    }
+    if (text.empty()) return;
+    const TTabStringsView view = dict.GetView();
     const TBMSearch searcher(text);
-    const uint8_t* data = file->GetData();
-    const int32_t size = file->GetSize();
+    const auto* data = reinterpret_cast<const uint8_t*>(view.Data());
+    const auto size = static_cast<int32_t>(view.Size());
     std::string line;
+    // The search goes on from the start of the line after each one found, as FindText
+    // from that line would: a text that holds a line break may begin inside one.
     for (int32_t from = 0; from < size;) {
         const int32_t at = searcher.Search(data, size, from);
         if (at < 0) return;
-        const int32_t i = file->LineOfOffset(static_cast<uint32_t>(at));
-        const std::string_view view = file->View(i);
-        line.assign(view);
+        const int32_t i = view.LineOfOffset(static_cast<uint32_t>(at));
+        line.assign(view.Line(i));
         if (!visit(i, line)) return;
-        from = static_cast<int32_t>(reinterpret_cast<const uint8_t*>(view.data() + view.size()) - data);
+        from = static_cast<int32_t>(view.Start(i + 1));
     }
 }
 
