@@ -576,6 +576,12 @@ int32_t TTabStringsFile::FindText(const std::string& t, int32_t startLine) const
 
 int32_t TTabStringsFile::LineOfOffset(uint32_t offset) const { return GetView().LineOfOffset(offset); }
 
+int32_t TTabStringsView::LineOfOffset(uint32_t offset) const {
+    if (LineStarts_.empty() || offset >= Size_) return -1;
+    const auto it = std::upper_bound(LineStarts_.begin(), LineStarts_.end(), offset);
+    return static_cast<int32_t>(it - LineStarts_.begin()) - 1;
+}
+
 TTabStringsView TTabStringsFile::GetView() const {
     return {reinterpret_cast<const char*>(Data), static_cast<uint32_t>(Size), LineStarts,
             static_cast<uint32_t>(SeparatorLength), LastLineTerminated};

@@ -4,7 +4,6 @@
 // overwrites are journalled beside the file first (platform/MappedFile.h).
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
@@ -65,11 +64,7 @@ public:
         return {Data_ + start, end - start};
     }
     // The line whose bytes, break included, hold byte `offset`; -1 past the text.
-    int32_t LineOfOffset(uint32_t offset) const {
-        if (LineStarts_.empty() || offset >= Size_) return -1;
-        const auto it = std::upper_bound(LineStarts_.begin(), LineStarts_.end(), offset);
-        return static_cast<int32_t>(it - LineStarts_.begin()) - 1;
-    }
+    int32_t LineOfOffset(uint32_t offset) const;
 
 private:
     const char* Data_ = nullptr;

@@ -9,6 +9,8 @@
 #include <set>
 #include <stdexcept>
 
+#include <unistd.h>
+
 #include "ElapsedTime.h"
 #include "Global.h"
 #include "SearchDraw.h"
@@ -347,6 +349,47 @@ TEST_F(SearchDrawTest, LineBreakStylesAndTabbedFields)
         ASSERT_EQ(blocks.size(), 3u);
         EXPECT_EQ(blocks[0], (std::pair<std::string, std::vector<std::string>>{"AH", {"ha"}}));
         EXPECT_EQ(blocks[1], (std::pair<std::string, std::vector<std::string>>{"ACT", {"abc"}}));
+    }
+}
+
+// The panel alone says when to stop: the window keeps its own flag behind it.
+TEST_F(SearchDrawTest, ThePanelSaysWhenToStop)
+{
+    struct OwnStop : TestPanel {
+        bool stop = false;
+        bool StopAsked() const override { return stop; }
+    };
+    DictFixture dict(DictFixture::Framed({DictLine("chat", "0", "N11")}));
+    OwnStop panel;
+    StopRequested = true;
+    SearchRun whole("chat");
+    SearchDraw(*dict, whole.options.text, Longest(), whole.list, whole.area, panel);
+    EXPECT_EQ(whole.Line(5), "1 combinaison exploitable - 1 mot de 2 à 25 lettres");
+
+    StopRequested = false;
+    panel.stop = true;
+    SearchRun stopped("chat");
+    SearchDraw(*dict, stopped.options.text, Longest(), stopped.list, stopped.area, panel);
+    EXPECT_EQ(stopped.area.LineCount(), 4);
+    EXPECT_TRUE(panel.visible);
+}
+
+// Another program may cut the file short under the store's view: the draw reads zeros
+// where the lost lines were and prints what the lines left give.
+TEST_F(SearchDrawTest, ADictionaryCutShortBehindTheStorePrintsWhatIsLeft)
+{
+    std::vector<std::string> lines = DictFixture::Framed({DictLine("chat", "0", "N11"), DictLine("tac", "0", "N11")});
+    const std::vector<std::string> filler = QzqWords(3000);  // pages enough to lose whole ones
+    lines.insert(lines.end() - 1, filler.begin() + 1, filler.end() - 1);
+    lines.insert(lines.end() - 1, DictLine("acht", "0", "N11"));  // lost
+    DictFixture dict(lines);
+    const std::vector<std::string> left(lines.begin(), lines.begin() + 40);
+    DictFixture reference(left);
+    ASSERT_EQ(::truncate(dict.Path().c_str(), dict->GetView().Start(40)), 0);
+    for (const DrawOptions& o : {Alpha(), Longest(), Shortest()}) {
+        const std::string want = Draw(*reference, "chat", o).Dump();
+        EXPECT_NE(want.find("tac"), std::string::npos);
+        EXPECT_EQ(Draw(*dict, "chat", o).Dump(), want);
     }
 }
 

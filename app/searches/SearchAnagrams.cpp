@@ -61,8 +61,9 @@ int ExtensionOf(std::string_view field, const std::string& key)
 // as the text search from line to line finds them.
 std::array<std::vector<int32_t>, 27> LinesOfExtendedKeys(const TTabStringsView& view, const std::string& key)
 {
-    std::array<std::vector<int32_t>, 27> lines;
-    const char* text = view.Data();
+    // Where each key's fields begin, then the lines that hold them.
+    std::array<std::vector<uint32_t>, 27> fields;
+    const char* const text = view.Data();
     const std::size_t shortest = key.size() + 1;  // distance between the two TABs
     const std::size_t longest = key.size() + 2;
     const char* previous = nullptr;
@@ -71,15 +72,18 @@ std::array<std::vector<int32_t>, 27> LinesOfExtendedKeys(const TTabStringsView& 
             const auto distance = static_cast<std::size_t>(tab - previous);
             if (distance >= shortest && distance <= longest) {
                 const int k = ExtensionOf(std::string_view(previous + 1, distance - 1), key);
-                if (k >= 0) {
-                    const int32_t line = view.LineOfOffset(static_cast<uint32_t>(previous - text));
-                    auto& found = lines[static_cast<std::size_t>(k)];
-                    if (found.empty() || found.back() != line) found.push_back(line);
-                }
+                if (k >= 0) fields[static_cast<std::size_t>(k)].push_back(static_cast<uint32_t>(previous - text));
             }
         }
         previous = tab;
     });
+    std::array<std::vector<int32_t>, 27> lines;
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+        for (const uint32_t at : fields[k]) {
+            const int32_t line = view.LineOfOffset(at);
+            if (lines[k].empty() || lines[k].back() != line) lines[k].push_back(line);
+        }
+    }
     return lines;
 }
 
