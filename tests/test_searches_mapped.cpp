@@ -62,13 +62,29 @@ Outcome RunCase(const ITabStrings& dict, const Case& c, int options)
     return {run.Dump(), run.list.Items()};
 }
 
-const Case kCases[] = {
+const std::vector<Case> kCases = {
     {SearchAnagrams, "chien+"}, {SearchAnagrams, "chien"},   {SearchAnagrams, "niche+"},
     {SearchAnagrams, "hi+"},    {SearchWord, "chi"},         {SearchWord, "chien"},
     {SearchWord, "ch"},         {SearchWord, "chichi"},      {ConjugateVerb, "chine"},
     {ConjugateVerb, "chinent"}, {ConjugateVerb, "chien"},    {SearchMaskedWords, "*ien"},
     {SearchMaskedWords, "ch?n*"}, {SearchMaskedWords, "?hi*"}, {SearchMaskedWords, "*e?"},
 };
+
+// Every case, with and without analysis and proper nouns, prints more than one line
+// and the same on both dictionaries, and leaves the same list.
+::testing::AssertionResult PrintTheSame(const ITabStrings& got, const ITabStrings& want, const std::vector<Case>& cases)
+{
+    for (const Case& c : cases) {
+        for (int options = 0; options < 4; ++options) {
+            const Outcome a = RunCase(got, c, options);
+            const Outcome b = RunCase(want, c, options);
+            if (a.dump != b.dump || a.list != b.list || b.dump.find('\n') == b.dump.rfind('\n'))
+                return ::testing::AssertionFailure() << c.text << " options " << options << ":\n"
+                                                     << a.dump << "instead of\n" << b.dump;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
 
 }  // namespace
 
@@ -77,16 +93,7 @@ TEST(SearchesInPlace, PrintTheSameWhateverTheLineBreak)
     DictFixture crlf(TrickyDictionary(), false, "\r\n");
     for (const std::string lineBreak : {"\n", "\r"}) {
         DictFixture dict(TrickyDictionary(), false, lineBreak);
-        for (const Case& c : kCases) {
-            for (int options = 0; options < 4; ++options) {
-                const Outcome want = RunCase(*crlf, c, options);
-                const Outcome got = RunCase(*dict, c, options);
-                const std::string what = std::string(c.text) + " options " + std::to_string(options);
-                ASSERT_EQ(got.dump, want.dump) << what;
-                ASSERT_EQ(got.list, want.list) << what;
-                ASSERT_NE(want.dump.find('\n'), want.dump.rfind('\n')) << what;
-            }
-        }
+        EXPECT_TRUE(PrintTheSame(*dict, *crlf, kCases)) << "line break " << int(lineBreak[0]);
     }
 }
 
@@ -98,24 +105,15 @@ TEST(SearchesInPlace, ADictionaryCutShortBehindTheStorePrintsWhatIsLeft)
     const std::vector<std::string> filler = QzqWords(3000);  // pages enough to lose whole ones
     lines.insert(lines.end() - 1, filler.begin() + 1, filler.end() - 1);
     DictFixture dict(lines);
-    const std::size_t kept = 40;
-    const std::vector<std::string> left(lines.begin(), lines.begin() + kept);
-    DictFixture reference(left);
-    ASSERT_EQ(::truncate(dict.Path().c_str(), dict->GetView().Start(static_cast<int32_t>(kept))), 0);
+    const int32_t kept = 40;
+    DictFixture reference(std::vector<std::string>(lines.begin(), lines.begin() + kept));
+    ASSERT_EQ(::truncate(dict.Path().c_str(), dict->GetView().Start(kept)), 0);
     ASSERT_TRUE(dict->IsChangedBehind());
 
-    std::vector<Case> cases(std::begin(kCases), std::end(kCases));
+    std::vector<Case> cases = kCases;
     cases.push_back({SearchWord, "qzq"});
     cases.push_back({SearchMaskedWords, "qz*"});
-    for (const Case& c : cases) {
-        for (int options = 0; options < 4; ++options) {
-            const Outcome want = RunCase(*reference, c, options);
-            const Outcome got = RunCase(*dict, c, options);
-            const std::string what = std::string(c.text) + " options " + std::to_string(options);
-            ASSERT_EQ(got.dump, want.dump) << what;
-            ASSERT_EQ(got.list, want.list) << what;
-        }
-    }
+    EXPECT_TRUE(PrintTheSame(*dict, *reference, cases));
 }
 
 // What the one pass for "+" must find, spelled out for the key CEHIN.

@@ -1,5 +1,6 @@
 // The store against a plain model of its lines: random edits, the file's bytes and
-// every line (read one by one and through the view in place) compared after each step, on a file that may refuse to shrink or grow.
+// every line (read one by one and through the view in place) compared after each
+// step, on a file that may refuse to shrink or grow.
 #include <gtest/gtest.h>
 
 #include <functional>

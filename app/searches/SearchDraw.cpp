@@ -37,10 +37,10 @@
 //
 // The window stays live: the panel is asked at every step whether the user wants the
 // search stopped (the answer can only change while the window runs its events, on this
-// thread), but the window's events, the gauge and the
-// labels are served only when a few milliseconds have passed since the last time,
-// since painting them for each of millions of steps would cost far more than the
-// search. The gauge and the labels always end on the values of the last step.
+// thread), but the window's events, the gauge and the labels are served only when a
+// few milliseconds have passed since the last time, since painting them for each of
+// millions of steps would cost far more than the search. The gauge and the labels
+// always end on the values of the last step.
 
 namespace {
 

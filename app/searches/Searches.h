@@ -38,8 +38,8 @@ void SearchMaskedWords(SearchContext& ctx);
 
 // Visits, in file order, every line that holds `text` (each once, however often it
 // holds it), as FindText from each found line to the next finds them: visit(i, line)
-// with the line's index and text, returning false to stop. A dictionary file is read
-// in place with one searcher for the whole walk.
+// with the line's index and text, returning false to stop. The text is read in place
+// through the dictionary's view, with one searcher for the whole walk.
 void ForEachLineHolding(const ITabStrings& dict, const std::string& text,
                         const std::function<bool(int32_t, const std::string&)>& visit);
 
