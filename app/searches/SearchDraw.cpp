@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <functional>
 #include <numeric>
 #include <stdexcept>
 #include <string_view>
