@@ -31,6 +31,10 @@ const char ForbiddenFileNameChars[10] = {'\\', '/', ':', '*', '?', '<', '>', '|'
 // Dictionary lines
 
 TMotFields DictLineFields(std::string_view line) {
+    return DictLineFields(line, line.find('\t'));
+}
+
+TMotFields DictLineFields(std::string_view line, size_t wordEnd) {
     std::string_view rest(line);
     // The text up to the next TAB and the rest after it (the whole text and nothing
     // when there is no TAB left).
@@ -42,7 +46,10 @@ TMotFields DictLineFields(std::string_view line) {
         return f;
     };
     TMotFields f;
-    f.Word = field();
+    if (wordEnd != std::string_view::npos) {
+        f.Word = line.substr(0, wordEnd);
+        rest.remove_prefix(wordEnd + 1);
+    }
     f.Lemma = field();
     f.SortedKey = field();
     // The one marker character that precedes the code, whatever it is.

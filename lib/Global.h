@@ -23,6 +23,8 @@ struct TMotFields {
     std::string_view Word, Lemma, SortedKey, Code;
 };
 TMotFields DictLineFields(std::string_view line);
+// The same for a line whose first TAB is known to stand at wordEnd (npos: it has none).
+TMotFields DictLineFields(std::string_view line, std::size_t wordEnd);
 std::string CategoryText(const std::string& code, const std::string& lemma);
 // 43 "~", a blank, the 8-character version, a blank, 43 "~".
 std::string VersionLine(const std::string& version);

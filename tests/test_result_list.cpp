@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ResultList.h"
+#include "Searches.h"
 #include "cp1252.h"
 
 namespace {
@@ -128,9 +129,12 @@ TEST(ResultList, LengthOrderingsCompareHighBytesAsUnsigned)
 
 // Lists of every shape the searches hand over (nearly in order, with case variants and
 // repeats, a few or many entries out of place, in a random order) give, through the
-// batch roads, exactly what adding the entries one at a time gives.
+// batch roads, exactly what adding the entries one at a time gives; so do texts that
+// stand for entries the list makes only when they are read.
 TEST(ResultList, BatchRoadsGiveWhatAddingOneAtATimeGives)
 {
+    const std::string tail = " : (3 lettres)";
+    const ResultEntryMaker withTail = [](std::string_view w) { return std::string(w) + " : (3 lettres)"; };
     const std::vector<std::string> words = {"a", "abbé", "abbe", "Abbé", "ABBE", "abc", "a-b", "a b", "abcd", "b",
                                             "bœuf", "boeuf", "BŒUF", "c'est", "cest", "C'EST", "ça", "ca", "Ça",
                                             "d", "e", "é", "É", "zèbre", "Zèbre", "zebre"};
@@ -177,6 +181,29 @@ TEST(ResultList, BatchRoadsGiveWhatAddingOneAtATimeGives)
             all.SetSorted(sorted);
             all.AddAllAndSort(entries, order);
             ASSERT_EQ(all.Items(), sorted ? oneByOne.Items() : unsortedOneByOne.Items()) << round;
+        }
+
+        // Through a batch, into an empty sorted list, a sorted one that holds an entry
+        // already, and an unsorted one; on odd rounds the texts are the words alone.
+        const ResultEntryMaker make = round % 2 ? withTail : nullptr;
+        for (const int start : {0, 1, 2}) {
+            ResultList reference, batched;
+            reference.SetSorted(start != 2);
+            batched.SetSorted(start != 2);
+            if (start == 1) {
+                reference.Add(A("bœuf") + (round % 2 ? tail : ""));
+                batched.Add(A("bœuf") + (round % 2 ? tail : ""));
+            }
+            for (const auto& e : in) reference.Add(e);
+            {
+                ResultBatch batch(batched, make);
+                if (round % 5 == 0) batch.Reserve(in.size(), 1000);
+                for (const auto& e : in) batch.Add(make ? std::string_view(e).substr(0, e.size() - tail.size()) : e);
+                batch.Finish();
+            }
+            ASSERT_EQ(batched.Count(), reference.Count()) << round << " " << start;
+            ASSERT_EQ(batched.Sorted(), reference.Sorted());
+            ASSERT_EQ(batched.Items(), reference.Items()) << round << " " << start;
         }
     }
 }

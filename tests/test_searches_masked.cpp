@@ -219,6 +219,11 @@ TEST(SearchMaskedWords, ListsUpTo4999WordsAndCapsAt5000)
         EXPECT_EQ(run.Line(1), "Recherche des mots contenant :  QZQ* : 5000 mots trouvés.");
         EXPECT_EQ(run.Line(3), "Trop de mots à afficher, affinez votre recherche.");
         EXPECT_EQ(run.area.LineCount(), 4);
+        // The list, left to the next search, holds every entry all the same.
+        ASSERT_EQ(run.list.Count(), 5000);
+        EXPECT_TRUE(run.list.Sorted());
+        EXPECT_EQ(run.list[0], "qzqaaa : (6 lettres)");
+        EXPECT_EQ(run.list[4999], "qzqhkh : (6 lettres)");
     }
 }
 

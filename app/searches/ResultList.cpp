@@ -80,45 +80,60 @@ private:
     uint8_t fold_[256]{};
 };
 
-// Removes every text equal to an earlier one. Of equal texts the one with the smallest
-// place stays (the first one without PLACES), where the first of them stood. Only
-// texts of one hash are compared: about one comparison per repeated text.
-template <class Text>
-void DropCaseVariants(std::vector<Text>& texts, const std::vector<uint32_t>* places)
+// Removes every item whose text (TEXT_OF(item)) equals an earlier one's. Of equal texts
+// the one with the smallest place stays (the first one without PLACES), where the first
+// of them stood. Only texts of one hash are compared: about one comparison per
+// repeated text.
+template <class Item, class TextOf>
+void DropCaseVariants(std::vector<Item>& items, TextOf textOf, const std::vector<uint32_t>* places)
 {
     static const CaseBlindHash hash;
-    const std::size_t n = texts.size();
+    const std::size_t n = items.size();
     if (n < 2) return;
-    // Open addressing over the texts kept, small enough to stay in the caches: each
-    // slot holds the high half of a kept text's hash and its index plus one (0: free).
+    // Open addressing over the texts kept: each slot holds the high half of a kept
+    // text's hash and its index plus one (0: free).
     std::size_t size = 16;
     while (size < n + n / 2) size <<= 1;
     std::vector<std::pair<uint32_t, uint32_t>> slots(size, {0, 0});
     std::vector<uint32_t> keptPlace(places != nullptr ? n : 0);
+    // A long list's table is far larger than the caches, and the texts' slots lie
+    // scattered over it: each text is hashed and its slot fetched a few texts ahead of
+    // its turn, so that the waits for memory overlap instead of following one another.
+    constexpr std::size_t kAhead = 16;
+    uint64_t ahead[kAhead];
+    for (std::size_t i = 0; i < std::min(n, kAhead); ++i) ahead[i] = hash(textOf(items[i]));
     std::size_t kept = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        const uint64_t h = hash(texts[i]);
+        const uint64_t h = ahead[i % kAhead];
+        if (i + kAhead < n) {
+            // Not moved yet: items move only to places before the current one.
+            const uint64_t later = hash(textOf(items[i + kAhead]));
+            ahead[i % kAhead] = later;
+            __builtin_prefetch(&slots[static_cast<std::size_t>(later) & (size - 1)]);
+        }
         const auto high = static_cast<uint32_t>(h >> 32);
         std::size_t at = static_cast<std::size_t>(h) & (size - 1);
         bool repeated = false;
         for (; slots[at].second != 0; at = (at + 1) & (size - 1)) {
             if (slots[at].first != high) continue;
             const uint32_t other = slots[at].second - 1;
-            if (CompareTextIgnoreCase(texts[other], texts[i]) != 0) continue;
+            if (CompareTextIgnoreCase(textOf(items[other]), textOf(items[i])) != 0) continue;
             repeated = true;
             if (places != nullptr && (*places)[i] < keptPlace[other]) {
-                texts[other] = std::move(texts[i]);
+                items[other] = std::move(items[i]);
                 keptPlace[other] = (*places)[i];
             }
             break;
         }
         if (repeated) continue;
-        if (kept != i) texts[kept] = std::move(texts[i]);
+        if (kept != i) items[kept] = std::move(items[i]);
         if (places != nullptr) keptPlace[kept] = (*places)[i];
         slots[at] = {high, static_cast<uint32_t>(++kept)};
     }
-    texts.resize(kept);
+    items.resize(kept);
 }
+
+std::string_view Itself(const std::string& s) { return s; }
 
 // Sorts texts in the comparison's order; of equal texts the one with the smaller place
 // goes first (the earlier one without PLACES). Texts that come nearly in order cost
@@ -200,7 +215,7 @@ void ResultList::SetSorted(bool sorted)
     // Dropping the later of equal entries leaves exactly what adding them one by one to
     // a sorted list would have kept.
     if (sorted_) {
-        DropCaseVariants(items_, nullptr);
+        DropCaseVariants(items_, Itself, nullptr);
         arrangePending_ = items_.size() > 1;
     }
 }
@@ -210,21 +225,26 @@ void ResultList::ArrangeNow() const
     arrangePending_ = false;
     if (!taken_.empty()) {
         items_.reserve(items_.size() + taken_.size());
-        for (const std::string_view t : taken_) items_.emplace_back(t);
+        for (const auto& [at, length] : taken_) {
+            const std::string_view piece = std::string_view(takenText_).substr(at, length);
+            items_.push_back(takenMake_ != nullptr ? takenMake_(piece) : std::string(piece));
+        }
         taken_ = {};
         takenText_ = {};
     }
     SortNearlySorted(items_, nullptr);
 }
 
-void ResultList::TakeSorted(std::string text, const std::vector<std::pair<uint32_t, uint32_t>>& pieces)
+void ResultList::TakeSorted(std::string text, std::vector<std::pair<uint32_t, uint32_t>> pieces, ResultEntryMaker make)
 {
     Clear();
     sorted_ = true;
+    takenMake_ = make;
     takenText_ = std::move(text);
-    taken_.reserve(pieces.size());
-    for (const auto& [at, length] : pieces) taken_.push_back(std::string_view(takenText_).substr(at, length));
-    DropCaseVariants(taken_, nullptr);
+    taken_ = std::move(pieces);
+    const std::string_view all = takenText_;
+    DropCaseVariants(taken_, [all](const std::pair<uint32_t, uint32_t>& p) { return all.substr(p.first, p.second); },
+                     nullptr);
     arrangePending_ = Count() > 1;
     if (!arrangePending_) ArrangeNow();
 }
@@ -233,7 +253,7 @@ void ResultList::AddAllAndSort(std::vector<std::string> entries, const std::vect
 {
     Arrange();
     if (sorted_ && items_.empty()) {
-        DropCaseVariants(entries, &places);
+        DropCaseVariants(entries, Itself, &places);
         items_.insert(items_.end(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
         arrangePending_ = items_.size() > 1;
         return;
@@ -272,6 +292,7 @@ void ResultList::Clear()
     items_.clear();
     taken_ = {};
     takenText_ = {};
+    takenMake_ = nullptr;
     arrangePending_ = false;
 }
 

@@ -11,6 +11,8 @@
 class ResultList;
 // Negative when the entry at i1 goes first, 0 when equal, positive when it goes after.
 using ResultListCompare = int (*)(const ResultList& list, int32_t i1, int32_t i2);
+// The entry that a piece of text taken by TakeSorted stands for.
+using ResultEntryMaker = std::string (*)(std::string_view piece);
 
 class ResultList {
 public:
@@ -48,8 +50,11 @@ public:
     // Makes an empty list sorted with the entries cut from TEXT at PIECES (offset and
     // length each), as adding them one by one would: of equal entries the first stays.
     // They stay in TEXT, uncopied, until an entry is read: a long list that is only
-    // counted costs no string of its own per entry.
-    void TakeSorted(std::string text, const std::vector<std::pair<uint32_t, uint32_t>>& pieces);
+    // counted costs no string of its own per entry. With MAKE, each piece stands for
+    // the entry MAKE(piece), made only when an entry is read; two entries must then be
+    // equal exactly when their pieces are (case ignored), since the pieces are compared.
+    void TakeSorted(std::string text, std::vector<std::pair<uint32_t, uint32_t>> pieces,
+                    ResultEntryMaker make = nullptr);
 
 private:
     // Puts the entries of a sorted list in order when SetSorted left that for later.
@@ -64,7 +69,8 @@ private:
     mutable bool arrangePending_ = false;  // sorted, without duplicates, not yet in order
     // Entries taken by TakeSorted, after those of items_, until they are arranged.
     mutable std::string takenText_;
-    mutable std::vector<std::string_view> taken_;
+    mutable std::vector<std::pair<uint32_t, uint32_t>> taken_;  // offset and length in takenText_
+    ResultEntryMaker takenMake_ = nullptr;  // what the taken pieces stand for (themselves)
 };
 
 int CompareLongestFirst(const ResultList& list, int32_t i1, int32_t i2);

@@ -28,6 +28,24 @@ int32_t LengthBoxValue(const std::string& text)
     return static_cast<int32_t>(negative ? -value : value);
 }
 
+namespace {
+
+// The entry of a word listed alone, made from the word. A sorted list compares entries
+// case ignored, and two such entries are equal exactly when their words are: equal
+// entries have one length, so their words have one length, hence the same tail. The
+// list can therefore keep the words alone and make the entries only if they are read,
+// which a list past the display cap, only counted, never is.
+std::string WordAloneEntry(std::string_view word)
+{
+    TMotFields mot;
+    mot.Word = word;
+    std::string entry;
+    ContainingWordEntry(mot, false, entry);
+    return entry;
+}
+
+}  // namespace
+
 void SearchMaskedWords(SearchContext& ctx)
 {
     const ITabStrings& dict = ctx.dictionary;
@@ -63,11 +81,13 @@ void SearchMaskedWords(SearchContext& ctx)
     const std::size_t exactLength = mask.back() == '?' ? mask.size() : 0;
 
     {
-        ResultBatch batch(list);
+        ResultBatch batch(list, opt.withAnalysis ? nullptr : WordAloneEntry);
         // Each line is tested where it lies in the text; only the lines that pass are
         // parsed.
         const TTabStringsView text = dict.GetView();
         const int32_t lineCount = text.Count();
+        // At most one text from each line, never longer than the line.
+        batch.Reserve(static_cast<std::size_t>(lineCount), text.Size());
         std::string entry;
         for (int32_t i = 0; i < lineCount; ++i) {
             const std::string_view line = text.Line(i);
@@ -76,10 +96,10 @@ void SearchMaskedWords(SearchContext& ctx)
             if (length < minLen || length > maxLen) continue;
             if (exactLength != 0 && length != exactLength) continue;
             if (!matcher.MatchesFolded(line.substr(0, length))) continue;
-            const TMotFields mot = DictLineFields(line);
+            const TMotFields mot = DictLineFields(line, tab == nullptr ? std::string_view::npos : length);
             // A proper noun's code begins with "W" (IsProperNoun), read in place.
             if (!mot.Code.empty() && mot.Code[0] == 'W' && !opt.properNouns) continue;
-            batch.Add(ContainingWordEntry(mot, opt.withAnalysis, entry));
+            batch.Add(opt.withAnalysis ? ContainingWordEntry(mot, true, entry) : mot.Word);
         }
         batch.Finish();
     }

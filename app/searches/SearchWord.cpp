@@ -88,7 +88,7 @@ void PrintWordList(IResultArea& area, ResultList& list, const SearchOptions& opt
     ListEntries(area, list, firstLine, deleteOverflow);
 }
 
-ResultBatch::ResultBatch(ResultList& list) : list_(list), resort_(list.Sorted())
+ResultBatch::ResultBatch(ResultList& list, ResultEntryMaker make) : list_(list), make_(make), resort_(list.Sorted())
 {
     if (resort_) list_.SetSorted(false);
 }
@@ -105,7 +105,7 @@ ResultBatch::~ResultBatch()
 void ResultBatch::Add(std::string_view s)
 {
     if (!resort_) {
-        list_.Add(std::string(s));
+        list_.Add(make_ != nullptr ? make_(s) : std::string(s));
         return;
     }
     if (!pieces_.empty() && std::string_view(text_).substr(pieces_.back().first) == s) return;
@@ -113,14 +113,24 @@ void ResultBatch::Add(std::string_view s)
     text_.append(s);
 }
 
+void ResultBatch::Reserve(std::size_t count, std::size_t bytes)
+{
+    if (!resort_) return;
+    pieces_.reserve(count);
+    text_.reserve(bytes);
+}
+
 void ResultBatch::Finish()
 {
     if (!resort_) return;
     resort_ = false;
     if (list_.Count() == 0) {
-        list_.TakeSorted(std::move(text_), pieces_);
+        list_.TakeSorted(std::move(text_), std::move(pieces_), make_);
     } else {
-        for (const auto& [at, length] : pieces_) list_.Add(text_.substr(at, length));
+        for (const auto& [at, length] : pieces_) {
+            const std::string_view piece = std::string_view(text_).substr(at, length);
+            list_.Add(make_ != nullptr ? make_(piece) : std::string(piece));
+        }
         list_.SetSorted(true);
     }
     text_ = {};

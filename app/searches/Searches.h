@@ -82,10 +82,12 @@ void ListEntries(IResultArea& area, const ResultList& list, int32_t firstLine, b
 
 // Fills a list with many entries at a time. A sorted list takes them unsorted and is
 // sorted once when the batch ends: the same entries, in the same order, as adding them
-// one by one, without moving the list's tail at every insertion.
+// one by one, without moving the list's tail at every insertion. With MAKE, each text
+// added stands for the entry MAKE(text), which a sorted list makes only when an entry
+// is read (see ResultList::TakeSorted for what MAKE must keep).
 class ResultBatch {
 public:
-    explicit ResultBatch(ResultList& list);
+    explicit ResultBatch(ResultList& list, ResultEntryMaker make = nullptr);
     ~ResultBatch();
     ResultBatch(const ResultBatch&) = delete;
     ResultBatch& operator=(const ResultBatch&) = delete;
@@ -94,11 +96,15 @@ public:
     // to it directly meanwhile; a text the same as the one just added is not even kept
     // (the list would drop it): the lines of one word lie together in the file.
     void Add(std::string_view s);
+    // Room for COUNT texts of BYTES in all, taken at once (memory that is never written
+    // costs nothing): a long batch then never copies what it holds to grow.
+    void Reserve(std::size_t count, std::size_t bytes);
     // Sorts a sorted list again; the batch adds nothing more afterwards.
     void Finish();
 
 private:
     ResultList& list_;
+    ResultEntryMaker make_;
     bool resort_;
     std::string text_;                                  // the texts waiting, end to end
     std::vector<std::pair<uint32_t, uint32_t>> pieces_;  // offset and length of each
