@@ -207,3 +207,28 @@ TEST(ResultList, BatchRoadsGiveWhatAddingOneAtATimeGives)
         }
     }
 }
+
+// Every byte, upper or lower case or neither, at every place of texts of every length a
+// long list meets: the list taken in one piece drops exactly the case variants that
+// adding the texts one at a time drops.
+TEST(ResultList, TakenListsDropTheCaseVariantsOfEveryByte)
+{
+    for (const std::string& around : {std::string(), std::string("ab"), std::string("abcdef"), std::string("abcdefghijklm")}) {
+        for (std::size_t at = 0; at <= around.size(); at += std::max<std::size_t>(1, around.size() / 2)) {
+            std::string text;
+            std::vector<std::pair<uint32_t, uint32_t>> pieces;
+            ResultList oneByOne;
+            oneByOne.SetSorted(true);
+            for (int b = 1; b < 256; ++b) {
+                const std::string t = around.substr(0, at) + static_cast<char>(b) + around.substr(at);
+                pieces.emplace_back(static_cast<uint32_t>(text.size()), static_cast<uint32_t>(t.size()));
+                text += t;
+                oneByOne.Add(t);
+            }
+            ResultList taken;
+            taken.TakeSorted(text, pieces);
+            ASSERT_EQ(taken.Count(), oneByOne.Count()) << around << " " << at;
+            ASSERT_EQ(taken.Items(), oneByOne.Items()) << around << " " << at;
+        }
+    }
+}

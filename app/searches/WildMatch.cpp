@@ -83,8 +83,11 @@ bool TWildMatcher::MatchesFolded(std::string_view word) const
         // The letters anywhere: a plain search, folding as it goes.
         const std::size_t k = inside_.size();
         if (word.size() < k) return false;
-        for (std::size_t at = 0; at + k <= word.size(); ++at) {
-            std::size_t j = 0;
+        const char first = inside_[0];
+        const std::size_t last = word.size() - k;
+        for (std::size_t at = 0; at <= last; ++at) {
+            if (fold[static_cast<unsigned char>(word[at])] != first) continue;
+            std::size_t j = 1;
             while (j < k && fold[static_cast<unsigned char>(word[at + j])] == inside_[j]) ++j;
             if (j == k) return true;
         }
