@@ -893,3 +893,4 @@ void TfMain::SetTimeLabel(const std::string& s) {
 }
 void TfMain::RepaintResults() { RichEdit1->viewport()->repaint(); }
 void TfMain::ProcessMessages() { QCoreApplication::processEvents(); }
+void TfMain::AnswerWithoutInput() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }

@@ -141,6 +141,7 @@ public:
     void SetTimeLabel(const std::string& s) override;
     void RepaintResults() override;
     void ProcessMessages() override;
+    void AnswerWithoutInput() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -23,6 +23,11 @@ namespace {
 // inside the paragraph and written back as LF.
 constexpr char16_t kLoneBreak = 0x2028;
 
+// The lines of a long update that go into the document at its end, and then at each
+// turn of the window's loop: a piece the layout takes a few tens of milliseconds for.
+constexpr int32_t kDripLines = 800;
+constexpr int kDripWaitMs = 5;
+
 void ToDisplay(std::string_view piece, QChar* out)
 {
     for (const char c : piece) {
@@ -162,6 +167,9 @@ RichEditResultArea::RichEditResultArea(QWidget* parent) : QTextEdit(parent)
     pal.setColor(QPalette::Text, gui::BgrColor(gui::clBlack));
     setPalette(pal);
     caret_ = QTextCursor(document());
+    drip_ = new QTimer(this);
+    drip_->setSingleShot(true);
+    connect(drip_, &QTimer::timeout, this, [this] { Drip(); });
     Clear();
 }
 
@@ -185,6 +193,7 @@ void RichEditResultArea::Clear()
     pending_.clear();
     pendingRuns_.clear();
     pendingBreaks_ = 0;
+    if (drip_ != nullptr) drip_->stop();
     document()->clear();
     document()->setDefaultFont(gui::ArialFont(16));
     caret_ = QTextCursor(document());
@@ -249,32 +258,82 @@ void RichEditResultArea::Buffer(std::string_view t)
     }
 }
 
-void RichEditResultArea::Flush() const
+void RichEditResultArea::FlushLines(int32_t lines) const
 {
-    if (pending_.isEmpty()) return;
+    if (pending_.isEmpty() || lines == 0) return;
     QTextDocument* doc = document();
+    const int32_t firstLine = doc->blockCount() - 1;  // the buffer goes on from the last line
+    qsizetype cut = pending_.size();
+    int32_t breaks = pendingBreaks_;
+    if (lines > 0 && lines < pendingBreaks_) {
+        qsizetype at = -1;
+        for (int32_t k = 0; k < lines; ++k) at = pending_.indexOf(QChar(QChar::ParagraphSeparator), at + 1);
+        cut = at + 1;
+        breaks = lines;
+    }
     QTextCursor end(doc);
     end.movePosition(QTextCursor::End);
-    end.insertText(pending_, FormatFor(0));
-    pending_.clear();
-    pendingBreaks_ = 0;
-    if (pendingRuns_.empty()) return;
+    end.insertText(cut == pending_.size() ? pending_ : pending_.first(cut), FormatFor(0));
+    pending_.remove(0, cut);
+    pendingBreaks_ -= breaks;
+    // The runs of the lines now in the document: all of them, or those of the whole lines.
+    const int32_t lastLine = pending_.isEmpty() ? INT32_MAX : firstLine + breaks - 1;
+    std::size_t count = 0;
+    while (count < pendingRuns_.size() && pendingRuns_[count].line <= lastLine) ++count;
+    if (count == 0) return;
     QTextBlock block = doc->findBlockByNumber(pendingRuns_.front().line);
     int32_t line = pendingRuns_.front().line;
-    for (std::size_t k = 0; k < pendingRuns_.size();) {
+    for (std::size_t k = 0; k < count;) {
         while (line < pendingRuns_[k].line) {
             block = block.next();
             ++line;
         }
         QTextLayout* layout = block.layout();
         QList<QTextLayout::FormatRange> ranges = layout->formats();
-        for (; k < pendingRuns_.size() && pendingRuns_[k].line == line; ++k) {
+        for (; k < count && pendingRuns_[k].line == line; ++k) {
             const PendingRun& r = pendingRuns_[k];
             ranges.append({r.start, r.length, FormatFor(r.key)});
         }
         layout->setFormats(ranges);
     }
-    pendingRuns_.clear();
+    pendingRuns_.erase(pendingRuns_.begin(), pendingRuns_.begin() + static_cast<std::ptrdiff_t>(count));
+}
+
+void RichEditResultArea::Flush() const
+{
+    if (pending_.isEmpty()) return;
+    if (updateDepth_ > 0) {
+        FlushLines(-1);  // the update's end has the text laid out
+        return;
+    }
+    // The rest of a long update, wanted now: in as one change, laid out again from the
+    // top a piece at a time, as at the end of an update (given to a layout that is still
+    // at work, it would never be laid out).
+    QTextDocument* doc = document();
+    QTextCursor block(doc);
+    block.beginEditBlock();
+    FlushLines(-1);
+    const QSizeF page = doc->pageSize();
+    doc->setPageSize(QSizeF(0, 0));
+    block.endEditBlock();
+    doc->setPageSize(page);
+    layoutRunning_ = true;
+    drip_->stop();
+}
+
+void RichEditResultArea::Drip()
+{
+    if (pending_.isEmpty() || updateDepth_ > 0) return;
+    const QTextLayout* last = document()->lastBlock().layout();
+    if (last != nullptr && last->lineCount() == 0 && !document()->pageSize().isNull()) {
+        drip_->start(kDripWaitMs);  // the window is still laying out the last piece
+        return;
+    }
+    // One change for the document: its layout lays out just the new piece.
+    caret_.beginEditBlock();
+    FlushLines(kDripLines);
+    caret_.endEditBlock();
+    if (!pending_.isEmpty()) drip_->start(0);
 }
 
 // Inserts text at the caret, breaking lines at each CR LF pair.
@@ -297,7 +356,9 @@ bool RichEditResultArea::AddLine(const std::string& s)
 {
     if (maxChars_ != 0 && TotalChars() + s.size() + 2 > maxChars_) return false;
     const LateEdit edit(*this);
-    if (pending_.isEmpty() && !caret_.atEnd()) caret_.movePosition(QTextCursor::End);
+    // A line goes at the end, after the text still waiting.
+    if (!caret_.atEnd()) caret_.movePosition(QTextCursor::End);
+    if (!Buffering()) Flush();
     const bool closed = EndColumn() == 0;  // empty area, or text ending with a break
     if (Buffering()) {
         if (closed) {
@@ -322,15 +383,21 @@ bool RichEditResultArea::AddLine(const std::string& s)
 void RichEditResultArea::WriteRun(const std::string& t)
 {
     const LateEdit edit(*this);
-    if (Buffering())
+    if (Buffering()) {
         Buffer(t);
-    else
-        Insert(t);
+        return;
+    }
+    // At the end, the run goes after the text still waiting; a run that breaks lines
+    // inside the text would move the lines the waiting text's styles are kept for.
+    if (caret_.atEnd() || t.find("\r\n") != std::string::npos) Flush();
+    Insert(t);
 }
 
 void RichEditResultArea::ReplaceLine(int32_t i, const std::string& s)
 {
-    Flush();
+    // A whole line already in the document is replaced where it stands; the text still
+    // waiting after it stays where it is.
+    if (i >= document()->blockCount() - 1 || s.find("\r\n") != std::string::npos) Flush();
     if (i < 0 || i >= document()->blockCount()) throw std::out_of_range("ReplaceLine");
     const LateEdit edit(*this);
     const QTextBlock block = document()->findBlockByNumber(i);
@@ -387,7 +454,8 @@ void RichEditResultArea::EndUpdate()
 {
     if (updateDepth_ == 0) return;
     if (--updateDepth_ == 0) {
-        Flush();
+        // Enough for the first page goes in now, the rest a piece at a time.
+        FlushLines(std::max(0, kDripLines - document()->blockCount()));
         QTextDocument* doc = document();
         // The window's own cursor followed the text to its end; repainting it there
         // would lay the whole text out at once. Output goes on at caret_ regardless.
@@ -403,6 +471,7 @@ void RichEditResultArea::EndUpdate()
         doc->setPageSize(page);
         layoutRunning_ = true;
         setUpdatesEnabled(true);
+        if (!pending_.isEmpty()) drip_->start(0);
     }
 }
 
@@ -457,7 +526,6 @@ std::string RichEditResultArea::PlainText() const
 
 void RichEditResultArea::ScrollToTop()
 {
-    Flush();
     QTextCursor top(document());
     top.movePosition(QTextCursor::Start);
     setTextCursor(top);

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "ResultArea.h"
 #include "RtfWriter.h"
@@ -90,8 +91,15 @@ private:
     // Puts the buffered text in the document: one insertion of the plain text, then each
     // line's styled runs as formats of its layout.
     void Flush() const;
-    // True when a write goes to the buffer: inside an update, at the end of the text.
-    bool Buffering() const { return updateDepth_ > 0 && (!pending_.isEmpty() || caret_.atEnd()); }
+    // The same for the first LINES whole lines of the buffer only (all of it when
+    // negative).
+    void FlushLines(int32_t lines) const;
+    // Puts the next piece of the buffer in the document once the window has laid out
+    // what the document already holds, and comes back for the next one.
+    void Drip();
+    // True when a write goes to the buffer: inside an update, at the end of the text
+    // (the buffer, when it holds text, goes on from the document's end).
+    bool Buffering() const { return updateDepth_ > 0 && caret_.atEnd(); }
     // Length of the last line, the buffer included.
     int EndColumn() const;
     // Edits made while the window still lays out an earlier update a piece at a time
@@ -105,7 +113,7 @@ private:
     unsigned style_ = fsNone;
     uint32_t color_ = rcBlack;
     int updateDepth_ = 0;
-    bool layoutRunning_ = false;  // an update's layout may not have reached the end yet
+    mutable bool layoutRunning_ = false;  // an update's layout may not have reached the end yet
     std::size_t maxChars_ = kDefaultMaxChars;
     // The formats of the style and colour pairs written so far: a run reuses its
     // format instead of building one.
@@ -119,6 +127,11 @@ private:
     mutable QString pending_;
     mutable std::vector<PendingRun> pendingRuns_;  // only the runs not plain black
     mutable int32_t pendingBreaks_ = 0;
+    // The end of a long update goes into the document a piece at a time while the
+    // window runs: laying out a document that was given a whole long list at once holds
+    // the window for seconds whenever something (a screen reader asking for the text's
+    // length, a move to its end) needs the layout of its end.
+    QTimer* drip_ = nullptr;
     int32_t bufferLine_ = 0;  // line and column where the next buffered text goes
     int bufferColumn_ = 0;
 };

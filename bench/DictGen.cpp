@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "Global.h"
+#include "collate.h"
 #include "cp1252.h"
 
 namespace {
@@ -15,7 +16,6 @@ struct TEntry {
     std::string Form;
     std::string Lemma;
     std::string Code;
-    std::string SortKey;
 };
 
 // French-looking syllables, without k, w, x, y or z.
@@ -53,7 +53,7 @@ public:
         const uint32_t kind = Below(100);
         const std::string base = Word();
         auto add = [&](const std::string& form, const std::string& lemma, const std::string& code) {
-            out.push_back({form, form == lemma ? "0" : lemma, code, {}});
+            out.push_back({form, form == lemma ? "0" : lemma, code});
         };
         if (kind < 42) {  // common noun, masculine or feminine
             const char g = Below(2) == 0 ? '1' : '2';
@@ -125,15 +125,19 @@ std::string GenerateDictionary(const std::string& path, int lines) {
     entries.reserve(body + 32);
     while (entries.size() < body) gen.Family(entries);
     entries.resize(body);
-    for (TEntry& e : entries) e.SortKey = FoldAccentsUpper(e.Form);
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const TEntry& a, const TEntry& b) { return a.SortKey < b.SortKey; });
+    // In the order the updater's merge writes a dictionary: the lines sorted by the
+    // case-blind comparison, so that what a search finds arrives as in a real file.
+    std::vector<std::string> sorted;
+    sorted.reserve(entries.size());
+    for (const TEntry& e : entries) sorted.push_back(Line(e.Form, e.Lemma, e.Code));
+    entries = {};
+    SortIgnoreCase(sorted, false);
 
     std::string text;
     text.reserve(body * 44 + 4096);
     const std::string version = VersionLine(GeneratedDictionaryVersion) + "\r\n";
     text += version;
-    for (const TEntry& e : entries) text += Line(e.Form, e.Lemma, e.Code);
+    for (const std::string& line : sorted) text += line;
     for (const TKnownEntry& e : known) text += Line(e.Form, e.Lemma, e.Code);
     text += version;
 

@@ -30,7 +30,7 @@ const char ForbiddenFileNameChars[10] = {'\\', '/', ':', '*', '?', '<', '>', '|'
 // ---------------------------------------------------------------------------
 // Dictionary lines
 
-void ParseDictLine(const std::string& line, TMot& mot) {
+TMotFields DictLineFields(std::string_view line) {
     std::string_view rest(line);
     // The text up to the next TAB and the rest after it (the whole text and nothing
     // when there is no TAB left).
@@ -41,13 +41,22 @@ void ParseDictLine(const std::string& line, TMot& mot) {
         rest.remove_prefix(tab + 1);
         return f;
     };
-    mot.Word.assign(field());
-    mot.Lemma.assign(field());
-    if (mot.Lemma == "0") mot.Lemma = mot.Word;
-    mot.SortedKey.assign(field());
+    TMotFields f;
+    f.Word = field();
+    f.Lemma = field();
+    f.SortedKey = field();
     // The one marker character that precedes the code, whatever it is.
     if (!rest.empty()) rest.remove_prefix(1);
-    mot.Code.assign(rest);
+    f.Code = rest;
+    return f;
+}
+
+void ParseDictLine(const std::string& line, TMot& mot) {
+    const TMotFields f = DictLineFields(line);
+    mot.Word.assign(f.Word);
+    mot.Lemma.assign(f.Lemma == "0" ? f.Word : f.Lemma);
+    mot.SortedKey.assign(f.SortedKey);
+    mot.Code.assign(f.Code);
 }
 
 std::string CategoryText(const std::string& code, const std::string& lemma) {

@@ -18,6 +18,11 @@ struct TMot {
 };
 
 void ParseDictLine(const std::string& line, TMot& mot);
+// The same fields as views into LINE, without a copy; the lemma "0" is left as it stands.
+struct TMotFields {
+    std::string_view Word, Lemma, SortedKey, Code;
+};
+TMotFields DictLineFields(std::string_view line);
 std::string CategoryText(const std::string& code, const std::string& lemma);
 // 43 "~", a blank, the 8-character version, a blank, 43 "~".
 std::string VersionLine(const std::string& version);

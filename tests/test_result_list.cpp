@@ -2,6 +2,9 @@
 // orderings of the searches.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -121,4 +124,59 @@ TEST(ResultList, LengthOrderingsCompareHighBytesAsUnsigned)
     l.CustomSort(CompareLongestFirst);
     EXPECT_EQ(Utf8Items(l), (std::vector<std::string>{"été : (3 lettres)", "zoo : (3 lettres)", "œuf : (3 lettres)"}));
     EXPECT_LT(CompareShortestFirst(l, 1, 2), 0);
+}
+
+// Lists of every shape the searches hand over (nearly in order, with case variants and
+// repeats, a few or many entries out of place, in a random order) give, through the
+// batch roads, exactly what adding the entries one at a time gives.
+TEST(ResultList, BatchRoadsGiveWhatAddingOneAtATimeGives)
+{
+    const std::vector<std::string> words = {"a", "abbé", "abbe", "Abbé", "ABBE", "abc", "a-b", "a b", "abcd", "b",
+                                            "bœuf", "boeuf", "BŒUF", "c'est", "cest", "C'EST", "ça", "ca", "Ça",
+                                            "d", "e", "é", "É", "zèbre", "Zèbre", "zebre"};
+    std::vector<std::string> base;
+    for (const auto& w : words) base.push_back(A(w));
+    std::sort(base.begin(), base.end(), [](const std::string& x, const std::string& y) {
+        ResultList l;
+        l.Add(x);
+        l.Add(y);
+        l.Sort();
+        return l[0] == x && x != y;
+    });
+    std::mt19937 rng(99);
+    for (int round = 0; round < 300; ++round) {
+        // Nearly in order: the sorted words with repeats, and some moved away.
+        std::vector<std::string> in;
+        for (const auto& w : base)
+            for (int k = static_cast<int>(rng() % 3); k > 0; --k) in.push_back(w + (round % 2 ? " : (3 lettres)" : ""));
+        const int moves = round % 3 == 0 ? static_cast<int>(in.size()) : static_cast<int>(rng() % 4);
+        for (int m = 0; m < moves && in.size() > 1; ++m)
+            std::swap(in[rng() % in.size()], in[rng() % in.size()]);
+
+        ResultList oneByOne;
+        oneByOne.SetSorted(true);
+        for (const auto& e : in) oneByOne.Add(e);
+        ResultList switched;
+        for (const auto& e : in) switched.Add(e);
+        switched.SetSorted(true);
+        ASSERT_EQ(switched.Count(), oneByOne.Count());
+        ASSERT_EQ(switched.Items(), oneByOne.Items());
+
+        ResultList unsortedOneByOne;
+        for (const auto& e : in) unsortedOneByOne.Add(e);
+        unsortedOneByOne.Sort();
+
+        // The same entries handed over in another order, each with its place.
+        std::vector<uint32_t> order(in.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::shuffle(order.begin(), order.end(), rng);
+        std::vector<std::string> entries;
+        for (const uint32_t k : order) entries.push_back(in[k]);
+        for (const bool sorted : {true, false}) {
+            ResultList all;
+            all.SetSorted(sorted);
+            all.AddAllAndSort(entries, order);
+            ASSERT_EQ(all.Items(), sorted ? oneByOne.Items() : unsortedOneByOne.Items()) << round;
+        }
+    }
 }

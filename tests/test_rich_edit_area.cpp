@@ -2,17 +2,20 @@
 // scripts of output calls run into both, and their texts, line counts and runs must agree.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <tuple>
 #include <vector>
 
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTimer>
 #include <QtCore/qtestsupport_core.h>
 
 #include "GuiTestHelpers.h"
@@ -254,6 +257,43 @@ int LaidOutLines(const RichEditResultArea& a)
     int n = 0;
     for (QTextBlock b = a.document()->begin(); b.isValid(); b = b.next()) n += b.layout()->lineCount() > 0;
     return n;
+}
+
+// A screen reader asks the result area for the length of its text all the time, which
+// lays the text out to its end. After a long update the window answers it at every turn
+// of its loop with at most a piece to lay out: the rest of the text goes into the
+// document a piece at a time meanwhile, and ends whole and styled.
+TEST(RichEditResultArea, AScreenReaderAfterALongUpdateWaitsForOnePieceAtMost)
+{
+    TestApplication();
+    RichEditResultArea a;
+    a.resize(400, 300);
+    a.show();
+    WriteEntries(a, 20000);
+    a.AddLine("end");
+    a.ScrollToTop();
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(&a);
+    ASSERT_NE(reader, nullptr);
+    ASSERT_NE(reader->textInterface(), nullptr);
+    int turns = 0, most = 0;
+    bool whole = false;
+    QTimer ask;
+    QObject::connect(&ask, &QTimer::timeout, [&] {
+        ++turns;
+        const int before = LaidOutLines(a);
+        reader->textInterface()->characterCount();
+        most = std::max(most, LaidOutLines(a) - before);
+        whole = a.document()->blockCount() == a.LineCount() + 1;
+    });
+    ask.start(0);
+    for (int k = 0; k < 100000 && !whole; ++k) QCoreApplication::processEvents();
+    ask.stop();
+    EXPECT_TRUE(whole);
+    EXPECT_GT(turns, 10);
+    EXPECT_LE(most, 1000);
+    EXPECT_EQ(a.LineCount(), 20001);
+    EXPECT_EQ(a.Line(20000), "end");
+    EXPECT_EQ(a.Runs(19999), (StyledLine{{"entry 19999 : ", fsNone, rcBlack}, {"19999", fsNone, rcRed}}));
 }
 
 // Every long update ends the same way, whatever came before it: a list after a heading

@@ -936,4 +936,92 @@ TEST(SearchDrawProperty, AStopLeavesWhatTheStepByStepDrawShowsAtSomeStop)
     SetTickSource({});
 }
 
+// The alphabetical listing at the end of a long draw takes no stop, but the window
+// still answers meanwhile (painting, timers, a screen reader), and the listing is the
+// one the step-by-step draw prints.
+TEST(SearchDrawProperty, TheAlphabeticalListingKeepsTheWindowAnswering)
+{
+    struct AnsweringPanel : ModelPanel {
+        std::vector<int32_t> linesAtAnswers;
+        const SearchRun* run = nullptr;
+        void AnswerWithoutInput() override { linesAtAnswers.push_back(run->area.LineCount()); }
+    };
+    uint32_t tick = 0;
+    SetTickSource([&] { return tick += 10; });
+    std::mt19937 rng(515);
+    int listings = 0;
+    for (int d = 0; d < 4; ++d) {
+        DictFixture dict(DictFixture::Framed(RandomDictLines(rng)));
+        for (int t = 0; t < 10; ++t) {
+            std::string draw = RandomDraw(rng);
+            if (AnagramKey(draw).size() < 6) draw += A("anterites");
+            SearchRun ref(""), run("");
+            ModelPanel refPanel;
+            StopRequested = false;
+            ReferenceDraw(*dict, draw, DrawOptions{}, ref.list, ref.area, refPanel);
+            AnsweringPanel panel;
+            panel.run = &run;
+            SearchDraw(*dict, draw, DrawOptions{}, run.list, run.area, panel);
+            ASSERT_EQ(run.Dump(), ref.Dump()) << cp1252::ToUtf8(draw);
+            if (run.list.Count() < 2) continue;
+            ++listings;
+            // Once per entry written, the clock moving on at every look.
+            ASSERT_EQ(static_cast<int32_t>(panel.linesAtAnswers.size()), run.list.Count());
+            EXPECT_LT(panel.linesAtAnswers.front(), panel.linesAtAnswers.back());
+        }
+    }
+    EXPECT_GT(listings, 10);
+    SetTickSource({});
+}
+
+TEST(SearchDrawProperty, TheGaugeShowsWhatTheStepByStepDrawShowsAtTheSameResult)
+{
+    // Every look at the clock is later, so both draws serve the window as often as they
+    // can; the optimised draw skips the combinations without lines, and its gauge must
+    // still show at each of its turns a count the step-by-step draw shows with the same
+    // labels and the same result so far.
+    uint32_t tick = 0;
+    SetTickSource([&] { return tick += 10; });
+    std::mt19937 rng(4242);
+    int turns = 0;
+    for (int d = 0; d < 6; ++d) {
+        DictFixture dict(DictFixture::Framed(RandomDictLines(rng)));
+        for (int t = 0; t < 10; ++t) {
+            std::string draw = RandomDraw(rng);
+            if (AnagramKey(draw).size() < 5) draw += A("aretes");
+            DrawOptions o;
+            const int order = static_cast<int>(rng() % 3);
+            o.alphabetical = order == 0;
+            o.longestFirst = order == 1;
+            o.shortestFirst = order == 2;
+            const std::string minText = std::to_string(2 + rng() % 3);
+            auto shown = [](const SearchRun& run, const ModelPanel& p) {
+                return std::to_string(p.gaugeMin) + ".." + std::to_string(p.gaugeMax) + "@" +
+                       std::to_string(p.progress) + " " + p.nmots + " " + p.tirage + "\n" + run.Dump();
+            };
+            std::set<std::string> states;
+            {
+                SearchRun ref("");
+                ModelPanel panel;
+                panel.minText = minText;
+                panel.onPump = [&] { states.insert(shown(ref, panel)); };
+                StopRequested = false;
+                ReferenceDraw(*dict, draw, o, ref.list, ref.area, panel);
+            }
+            SearchRun run("");
+            ModelPanel panel;
+            panel.minText = minText;
+            panel.onPump = [&] {
+                ++turns;
+                EXPECT_EQ(states.count(shown(run, panel)), 1u)
+                    << "draw " << cp1252::ToUtf8(draw) << " order " << order << "\n" << shown(run, panel);
+            };
+            StopRequested = false;
+            SearchDraw(*dict, draw, o, run.list, run.area, panel);
+        }
+    }
+    EXPECT_GT(turns, 500);
+    SetTickSource({});
+}
+
 }  // namespace

@@ -60,6 +60,20 @@ TEST(WildMatch, StarsQuestionMarksAndLetters)
     EXPECT_TRUE(TWildMatcher("*AB").Matches("AAB"));  // the star must give back characters
 }
 
+// A word as the dictionary holds it matches as its folded form does, whatever the mask,
+// the masks that look for letters anywhere ("*ANA*") included.
+TEST(WildMatch, DictionaryWordsMatchAsTheirFoldedForms)
+{
+    const std::vector<std::string> masks = {"*E*", "*ANA*", "**NA**", "*A*", "*AB*", "*ÉE*", "*A?*", "A*", "*A", "*BA*NA*"};
+    const std::vector<std::string> words = {"", "e", "é", "banana", "BANANE", "bânane", "anab", "ab", "ba", "ana", "aana",
+                                            "Ébène", "cafée", "nabab", "xyz", "aaaab"};
+    for (const std::string& m : masks) {
+        const TWildMatcher matcher(MaskFromText(A(m)));
+        for (const std::string& w : words)
+            EXPECT_EQ(matcher.MatchesFolded(A(w)), matcher.Matches(FoldAccentsUpper(A(w)))) << m << " " << w;
+    }
+}
+
 TEST(WildMatch, ManyStarsStayFast)
 {
     const std::string word(20000, 'A');

@@ -1,7 +1,9 @@
 #include "ResultList.h"
 
 #include <algorithm>
+#include <iterator>
 #include <numeric>
+#include <string_view>
 
 #include "Global.h"
 #include "collate.h"
@@ -30,6 +32,147 @@ int CompareOrdinal(std::string_view a, std::string_view b)
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+// A hash that texts the comparison calls equal share. Such texts differ in letter case
+// alone, so a hash of their bytes folded one by one to one byte per class of bytes the
+// comparison calls equal (learnt from its own sort keys) is the same for them.
+class CaseBlindHash {
+public:
+    CaseBlindHash()
+    {
+        std::vector<std::pair<std::string, int>> keys;
+        for (int b = 0; b < 256; ++b) {
+            const char c = static_cast<char>(b);
+            std::string key;
+            AppendSortKeyIgnoreCase(std::string_view(&c, 1), key);
+            keys.emplace_back(std::move(key), b);
+        }
+        std::sort(keys.begin(), keys.end());
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            const bool sameAsPrevious = i > 0 && keys[i].first == keys[i - 1].first;
+            fold_[keys[i].second] = sameAsPrevious ? fold_[keys[i - 1].second] : static_cast<uint8_t>(keys[i].second);
+        }
+    }
+
+    // Eight folded bytes at a time.
+    uint64_t operator()(std::string_view s) const
+    {
+        const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+        const std::size_t n = s.size();
+        uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+        std::size_t i = 0;
+        for (; i + 8 <= n; i += 8) {
+            uint64_t w = 0;
+            for (int k = 0; k < 8; ++k) w |= uint64_t{fold_[p[i + static_cast<std::size_t>(k)]]} << (8 * k);
+            h = Mix(h ^ w);
+        }
+        uint64_t w = 0;
+        for (int k = 0; i < n; ++i, ++k) w |= uint64_t{fold_[p[i]]} << (8 * k);
+        return Mix(h ^ w);
+    }
+
+private:
+    static uint64_t Mix(uint64_t x)
+    {
+        x *= 0xBF58476D1CE4E5B9ull;
+        return x ^ (x >> 31);
+    }
+
+    uint8_t fold_[256]{};
+};
+
+// Removes every text equal to an earlier one. Of equal texts the one with the smallest
+// place stays (the first one without PLACES), where the first of them stood. Only
+// texts of one hash are compared: about one comparison per repeated text.
+template <class Text>
+void DropCaseVariants(std::vector<Text>& texts, const std::vector<uint32_t>* places)
+{
+    static const CaseBlindHash hash;
+    const std::size_t n = texts.size();
+    if (n < 2) return;
+    // Open addressing over the texts kept, small enough to stay in the caches: each
+    // slot holds the high half of a kept text's hash and its index plus one (0: free).
+    std::size_t size = 16;
+    while (size < n + n / 2) size <<= 1;
+    std::vector<std::pair<uint32_t, uint32_t>> slots(size, {0, 0});
+    std::vector<uint32_t> keptPlace(places != nullptr ? n : 0);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const uint64_t h = hash(texts[i]);
+        const auto high = static_cast<uint32_t>(h >> 32);
+        std::size_t at = static_cast<std::size_t>(h) & (size - 1);
+        bool repeated = false;
+        for (; slots[at].second != 0; at = (at + 1) & (size - 1)) {
+            if (slots[at].first != high) continue;
+            const uint32_t other = slots[at].second - 1;
+            if (CompareTextIgnoreCase(texts[other], texts[i]) != 0) continue;
+            repeated = true;
+            if (places != nullptr && (*places)[i] < keptPlace[other]) {
+                texts[other] = std::move(texts[i]);
+                keptPlace[other] = (*places)[i];
+            }
+            break;
+        }
+        if (repeated) continue;
+        if (kept != i) texts[kept] = std::move(texts[i]);
+        if (places != nullptr) keptPlace[kept] = (*places)[i];
+        slots[at] = {high, static_cast<uint32_t>(++kept)};
+    }
+    texts.resize(kept);
+}
+
+// Sorts texts in the comparison's order; of equal texts the one with the smaller place
+// goes first (the earlier one without PLACES). Texts that come nearly in order cost
+// about one comparison each: the ascending run they form with a few texts out of place
+// stays as it stands, and only the texts out of place are sorted and merged into it.
+// Texts far from order are sorted through sort keys.
+void SortNearlySorted(std::vector<std::string>& texts, const std::vector<uint32_t>* places)
+{
+    const std::size_t n = texts.size();
+    if (n < 2) return;
+    auto before = [&](uint32_t a, uint32_t b) {
+        const int c = CompareTextIgnoreCase(texts[a], texts[b]);
+        if (c != 0) return c < 0;
+        return places != nullptr ? (*places)[a] < (*places)[b] : a < b;
+    };
+    std::vector<uint32_t> run, out;
+    run.reserve(n);
+    for (uint32_t i = 0; i < n; ++i) {
+        if (run.empty() || before(run.back(), i)) {
+            run.push_back(i);
+        } else if (run.size() >= 2 && before(run[run.size() - 2], i)) {
+            // The run's last text was the one out of place.
+            out.push_back(run.back());
+            run.back() = i;
+        } else {
+            out.push_back(i);
+        }
+        if (out.size() * 8 > n) break;
+    }
+    if (out.size() * 8 > n) {
+        std::vector<uint32_t> order(n);
+        std::iota(order.begin(), order.end(), 0);
+        if (places != nullptr)
+            std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return (*places)[a] < (*places)[b]; });
+        std::vector<std::string> inPlaceOrder;
+        inPlaceOrder.reserve(n);
+        for (const uint32_t k : order) inPlaceOrder.push_back(std::move(texts[k]));
+        SortIgnoreCase(inPlaceOrder, false);
+        texts = std::move(inPlaceOrder);
+        return;
+    }
+    std::sort(out.begin(), out.end(), before);
+    std::vector<std::string> sorted;
+    sorted.reserve(std::max(texts.capacity(), n));
+    auto from = run.begin();
+    for (const uint32_t o : out) {
+        const auto at = std::lower_bound(from, run.end(), o, before);
+        for (; from != at; ++from) sorted.push_back(std::move(texts[*from]));
+        sorted.push_back(std::move(texts[o]));
+    }
+    for (; from != run.end(); ++from) sorted.push_back(std::move(texts[*from]));
+    texts = std::move(sorted);
+}
+
 int CompareByKeyLength(const ResultList& list, int32_t i1, int32_t i2, bool longestFirst)
 {
     const std::string s1 = FoldAccentsUpper(list[i1]);
@@ -52,38 +195,96 @@ ResultList::ResultList(std::size_t capacity)
 void ResultList::SetSorted(bool sorted)
 {
     if (sorted == sorted_) return;
+    Arrange();
     sorted_ = sorted;
-    // Equal entries keep their order, so dropping the later ones leaves exactly what
-    // adding them one by one to a sorted list would have kept.
-    if (sorted_) SortIgnoreCase(items_, true);
+    // Dropping the later of equal entries leaves exactly what adding them one by one to
+    // a sorted list would have kept.
+    if (sorted_) {
+        DropCaseVariants(items_, nullptr);
+        arrangePending_ = items_.size() > 1;
+    }
 }
 
-int32_t ResultList::Add(const std::string& s)
+void ResultList::ArrangeNow() const
+{
+    arrangePending_ = false;
+    if (!taken_.empty()) {
+        items_.reserve(items_.size() + taken_.size());
+        for (const std::string_view t : taken_) items_.emplace_back(t);
+        taken_ = {};
+        takenText_ = {};
+    }
+    SortNearlySorted(items_, nullptr);
+}
+
+void ResultList::TakeSorted(std::string text, const std::vector<std::pair<uint32_t, uint32_t>>& pieces)
+{
+    Clear();
+    sorted_ = true;
+    takenText_ = std::move(text);
+    taken_.reserve(pieces.size());
+    for (const auto& [at, length] : pieces) taken_.push_back(std::string_view(takenText_).substr(at, length));
+    DropCaseVariants(taken_, nullptr);
+    arrangePending_ = Count() > 1;
+    if (!arrangePending_) ArrangeNow();
+}
+
+void ResultList::AddAllAndSort(std::vector<std::string> entries, const std::vector<uint32_t>& places)
+{
+    Arrange();
+    if (sorted_ && items_.empty()) {
+        DropCaseVariants(entries, &places);
+        items_.insert(items_.end(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
+        arrangePending_ = items_.size() > 1;
+        return;
+    }
+    if (sorted_) {
+        std::vector<uint32_t> order(entries.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return places[a] < places[b]; });
+        for (const uint32_t k : order) Add(entries[k]);
+        return;
+    }
+    // The entries already there come before the new ones.
+    std::vector<uint32_t> all(items_.size());
+    std::iota(all.begin(), all.end(), 0);
+    const auto first = static_cast<uint32_t>(all.size());
+    for (const uint32_t p : places) all.push_back(first + p);
+    items_.insert(items_.end(), std::make_move_iterator(entries.begin()), std::make_move_iterator(entries.end()));
+    SortNearlySorted(items_, &all);
+}
+
+int32_t ResultList::Add(std::string s)
 {
     if (!sorted_) {
-        items_.push_back(s);
+        items_.push_back(std::move(s));
         return Count() - 1;
     }
+    Arrange();
     const auto pos = std::lower_bound(items_.begin(), items_.end(), s, AlphaLess);
     if (pos != items_.end() && CompareTextIgnoreCase(*pos, s) == 0) return -1;
-    const auto at = items_.insert(pos, s);
+    const auto at = items_.insert(pos, std::move(s));
     return static_cast<int32_t>(at - items_.begin());
 }
 
 void ResultList::Clear()
 {
     items_.clear();
+    taken_ = {};
+    takenText_ = {};
+    arrangePending_ = false;
 }
 
 void ResultList::Put(int32_t i, const std::string& s)
 {
+    Arrange();
     items_.at(static_cast<std::size_t>(i)) = s;
 }
 
 void ResultList::Sort()
 {
     if (sorted_) return;
-    SortIgnoreCase(items_, false);
+    SortNearlySorted(items_, nullptr);
 }
 
 void ResultList::CustomSort(ResultListCompare compare)

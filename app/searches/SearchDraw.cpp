@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <functional>
+#include <numeric>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
@@ -26,9 +28,12 @@
 //
 // Phase 2 reads the dictionary once: every field of a line that lies between two TABs
 // and is a combination (sorted letters of the draw, of an allowed length) files the
-// line under that combination. The walk over the combinations then prints, in order,
-// the words of those that have lines. This is what looking each combination up as
-// "TAB key TAB" in the text gives, without one text search per combination.
+// line under that combination. Only the combinations that have lines are then visited,
+// in the order of the walk over all of them, and print their words; the gauge, which
+// counts every combination the walk passes, shows how many come before the one visited,
+// counted from the letter multiplicities. This is what looking each combination up as
+// "TAB key TAB" in the text gives, without one text search per combination and without
+// a step for each of the millions of combinations that have no words.
 //
 // The window stays live: the stop flag is read at every step (it can only change
 // inside ProcessMessages, on this thread), but the window's events, the gauge and the
@@ -49,8 +54,9 @@ struct Letters {
     char value[kMaxLetters]{};   // letter of each run, ascending
     int count[kMaxLetters]{};    // its multiplicity
     int start[kMaxLetters]{};    // its first position in text (bit index of the mask)
-    int suffix[kMaxLetters + 1]{};  // letters in runs j and after
     int8_t runOf[26]{};          // run of a letter A-Z, -1 when the draw has none
+    // ways[j][m]: the distinct combinations of m letters taken from runs j and after.
+    int64_t ways[kMaxLetters + 1][kMaxLetters + 1]{};
 
     explicit Letters(std::string key) : text(std::move(key)), n(static_cast<int>(text.size()))
     {
@@ -64,22 +70,17 @@ struct Letters {
             }
             ++count[distinct - 1];
         }
-        for (int j = distinct - 1; j >= 0; --j) suffix[j] = suffix[j + 1] + count[j];
+        ways[distinct][0] = 1;
+        for (int j = distinct - 1; j >= 0; --j)
+            for (int m = 0; m <= n; ++m)
+                for (int t = 0; t <= count[j] && t <= m; ++t) ways[j][m] += ways[j + 1][m - t];
     }
 
     // Distinct combinations of minLen to maxLen letters.
     int64_t CountDistinct(int minLen, int maxLen) const
     {
-        std::vector<int64_t> ways(static_cast<std::size_t>(n) + 1, 0);
-        ways[0] = 1;
-        int reach = 0;
-        for (int j = 0; j < distinct; ++j) {
-            reach += count[j];
-            for (int len = reach; len >= 1; --len)
-                for (int k = 1; k <= count[j] && k <= len; ++k) ways[len] += ways[len - k];
-        }
         int64_t total = 0;
-        for (int len = std::max(minLen, 0); len <= std::min(maxLen, n); ++len) total += ways[len];
+        for (int len = std::max(minLen, 0); len <= std::min(maxLen, n); ++len) total += ways[0][len];
         return total;
     }
 
@@ -102,64 +103,42 @@ struct Letters {
         }
         return mask;
     }
-};
 
-// Calls visit(mask, key) for every distinct combination of minLen to maxLen letters in
-// byte order of the keys, until visit returns false; false when it was stopped so.
-template <class Visit>
-class ComboWalk {
-public:
-    ComboWalk(const Letters& letters, int minLen, int maxLen, Visit& visit)
-        : l_(letters), minLen_(minLen), maxLen_(maxLen), visit_(visit)
+    // The combination a canonical mask stands for.
+    std::string KeyOf(uint32_t mask) const
     {
+        std::string key;
+        for (int b = 0; b < n; ++b)
+            if ((mask >> b & 1) != 0) key += text[static_cast<std::size_t>(b)];
+        return key;
     }
 
-    bool Run()
+    // How many distinct combinations of minLen to maxLen letters come before KEY (one of
+    // them) in key order, a beginning before what extends it: the beginnings of KEY long
+    // enough to count, and every combination that branches off it at a smaller letter.
+    int64_t Before(std::string_view key, int minLen, int maxLen) const
     {
-        key_.clear();
-        mask_ = 0;
-        std::fill(std::begin(used_), std::end(used_), 0);
-        return Walk(0);
-    }
-
-private:
-    bool Walk(int from)
-    {
-        const int len = static_cast<int>(key_.size());
-        if (len >= minLen_ && !visit_(mask_, std::string_view(key_))) return false;
-        if (len == maxLen_) return true;
-        for (int j = from; j < l_.distinct; ++j) {
-            const int left = l_.count[j] - used_[j];
-            if (left == 0) continue;
-            // Letters of later runs are all unused, so no later run reaches further.
-            if (len + left + l_.suffix[j + 1] < minLen_) break;
-            const uint32_t bit = uint32_t{1} << (l_.start[j] + used_[j]);
-            mask_ |= bit;
-            ++used_[j];
-            key_.push_back(l_.value[j]);
-            const bool go_on = Walk(j);
-            key_.pop_back();
-            --used_[j];
-            mask_ &= ~bit;
-            if (!go_on) return false;
+        int64_t before = 0;
+        int used[kMaxLetters] = {};
+        int from = 0;
+        for (std::size_t i = 0; i < key.size(); ++i) {
+            const int len = static_cast<int>(i);
+            if (len >= minLen) ++before;
+            const int run = runOf[key[i] - 'A'];
+            for (int j = from; j < run; ++j) {
+                // The combinations that go on from here with a letter of run j: that
+                // letter, then any of run j's other free letters and of the later runs.
+                const int left = count[j] - used[j] - 1;
+                if (left < 0) continue;
+                for (int m = std::max(0, minLen - len - 1); len + 1 + m <= maxLen; ++m)
+                    for (int t = 0; t <= left && t <= m; ++t) before += ways[j + 1][m - t];
+            }
+            ++used[run];
+            from = run;
         }
-        return true;
+        return before;
     }
-
-    const Letters& l_;
-    const int minLen_;
-    const int maxLen_;
-    Visit& visit_;
-    std::string key_;
-    uint32_t mask_ = 0;
-    int used_[kMaxLetters]{};
 };
-
-template <class Visit>
-bool WalkCombos(const Letters& letters, int minLen, int maxLen, Visit& visit)
-{
-    return ComboWalk<Visit>(letters, minLen, maxLen, visit).Run();
-}
 
 // Open addressing from a combination's mask (never 0) to a dense slot number.
 class MaskSlots {
@@ -180,18 +159,16 @@ public:
         return count_ - 1;
     }
 
-    // The slot of MASK, or -1.
-    int64_t Find(uint32_t mask) const
-    {
-        std::size_t i = Home(mask);
-        while (keys_[i] != 0) {
-            if (keys_[i] == mask) return slots_[i];
-            i = (i + 1) & (keys_.size() - 1);
-        }
-        return -1;
-    }
-
     uint32_t Count() const { return count_; }
+
+    // The mask of each slot, by slot number.
+    std::vector<uint32_t> Masks() const
+    {
+        std::vector<uint32_t> masks(count_, 0);
+        for (std::size_t i = 0; i < keys_.size(); ++i)
+            if (keys_[i] != 0) masks[slots_[i]] = keys_[i];
+        return masks;
+    }
 
 private:
     std::size_t Home(uint32_t mask) const
@@ -299,14 +276,18 @@ public:
         return true;
     }
 
-    // The lines of MASK's combination (empty when it has none).
-    std::size_t Lines(uint32_t mask, std::size_t& begin) const
+    // The masks of the combinations that have lines, by slot number.
+    std::vector<uint32_t> Masks() const { return slots_.Masks(); }
+
+    // The lines of slot SLOT's combination, from BEGIN on.
+    std::size_t Lines(uint32_t slot, std::size_t& begin) const
     {
-        const int64_t slot = slots_.Find(mask);
-        if (slot < 0) return 0;
-        begin = first_[static_cast<std::size_t>(slot)];
+        begin = first_[slot];
         return first_[static_cast<std::size_t>(slot) + 1] - begin;
     }
+
+    // Where line K lies in the file, as a number that grows with the line's index.
+    uint32_t Place(std::size_t k) const { return lines_[k].at; }
 
     std::string Line(std::size_t k) const
     {
@@ -499,7 +480,8 @@ void SearchDraw(const ITabStrings& dictionary, const std::string& text, const Dr
     panel.SetNMotsLabel(A("0 combinaisons valides - 0 mots trouvés"));
     int64_t valid = 0;
     int64_t found = 0;
-    int64_t done = 0;  // combinations done, the gauge's value
+    // Combinations done, the gauge's value: worked out only when the gauge shows it.
+    std::function<int64_t()> done = [] { return int64_t{0}; };
     bool countsShown = true;
     auto showCounts = [&] {
         if (countsShown) return;
@@ -510,14 +492,16 @@ void SearchDraw(const ITabStrings& dictionary, const std::string& text, const Dr
     auto serve = [&] {
         if (pump.Due()) {
             showCounts();
-            pump.Show(done);
+            pump.Show(done());
             return pump.Stopped();
         }
         return StopRequested;
     };
 
-    // Entries for the alphabetical listing, handed to the result list at the end.
+    // Entries for the alphabetical listing, handed to the result list at the end, with
+    // where their lines lie in the file.
     std::vector<std::string> listed;
+    std::vector<uint32_t> listedPlaces;
 
     LineIndex index;
     if (distinct > 0 && !index.Build(dictionary, letters, minLen, maxLen, [&] { return !serve(); })) {
@@ -525,76 +509,106 @@ void SearchDraw(const ITabStrings& dictionary, const std::string& text, const Dr
         return;
     }
 
+    // Only the combinations that have lines need a visit; in the walk's order, they
+    // are those of the index sorted by key (a beginning first), by length first in the
+    // two length orders. The gauge counts every combination the walk passes, so its
+    // value at one of them is how many combinations come before it.
+    struct Visit {
+        std::string key;
+        uint32_t slot;
+    };
+    std::vector<Visit> visits;
+    {
+        const std::vector<uint32_t> masks = index.Masks();
+        visits.reserve(masks.size());
+        for (uint32_t slot = 0; slot < masks.size(); ++slot) visits.push_back({letters.KeyOf(masks[slot]), slot});
+    }
+    const bool byLength = options.longestFirst || options.shortestFirst;
+    std::sort(visits.begin(), visits.end(), [&](const Visit& a, const Visit& b) {
+        if (byLength && a.key.size() != b.key.size())
+            return options.longestFirst ? a.key.size() > b.key.size() : a.key.size() < b.key.size();
+        return a.key < b.key;
+    });
+    const Visit* current = nullptr;
+    done = [&]() -> int64_t {
+        if (current == nullptr) return distinct;
+        const auto len = static_cast<int32_t>(current->key.size());
+        if (!byLength) return letters.Before(current->key, minLen, maxLen);
+        int64_t before = letters.Before(current->key, len, len);
+        if (options.longestFirst)
+            for (int32_t l = len + 1; l <= maxLen; ++l) before += letters.CountDistinct(l, l);
+        else
+            for (int32_t l = minLen; l < len; ++l) before += letters.CountDistinct(l, l);
+        return before;
+    };
+
     TMot mot;
     bool stopped = false;
-    bool lookAtClock = false;  // after output, which takes time
-    auto visit = [&](uint32_t mask, std::string_view combo) {
-        if (((done & 255) == 0 || lookAtClock) ? serve() : StopRequested) {
+    std::vector<std::pair<std::string, uint32_t>> lineEntries;  // this combination's, in line order
+    for (const Visit& v : visits) {
+        current = &v;
+        if (serve()) {
             stopped = true;
-            return false;
+            break;
         }
-        lookAtClock = false;
         std::size_t first = 0;
-        const std::size_t lineCount = index.Lines(mask, first);
-        if (lineCount > 0) {
-            words.Clear();
-            for (std::size_t k = first; k < first + lineCount; ++k) {
-                if (serve()) {
-                    stopped = true;
-                    return false;
-                }
-                ParseDictLine(index.Line(k), mot);
-                if (!mot.Code.empty() && mot.Code[0] == 'W' && !options.properNouns) continue;
-                words.Add(options.withAnalysis ? mot.Word + " : " + CategoryText(mot.Code, mot.Lemma) : mot.Word);
-            }
-            // The search for this combination ends with one more look for its key.
+        const std::size_t lineCount = index.Lines(v.slot, first);
+        words.Clear();
+        lineEntries.clear();
+        for (std::size_t k = first; k < first + lineCount && !stopped; ++k) {
             if (serve()) {
                 stopped = true;
-                return false;
+                break;
             }
-            if (words.Count() > 0) {
-                ++valid;
-                found += words.Count();
-                countsShown = false;
-                if (options.alphabetical) {
-                    listed.insert(listed.end(), words.Items().begin(), words.Items().end());
-                } else {
-                    const std::string k(combo);
-                    const std::string rest = RemoveLetters(key, k);
-                    const auto restLen = static_cast<int32_t>(rest.size());
-                    area.SetStyle(fsUnderline);
-                    area.SetColor(rcBlack);
-                    area.WriteRun(std::to_string(k.size()) + " lettres :");
-                    area.SetStyle(fsNone);
-                    area.WriteRun(" ");
-                    area.SetColor(rcBlue);
-                    area.WriteRun(k);
-                    area.SetColor(rcBlack);
-                    area.WriteRun(RestWord(restLen));
-                    area.WriteCount(restLen);
-                    area.WriteRun(" lettre");
-                    if (restLen > 0) {
-                        area.WriteRun(restLen > 1 ? "s : " : " : ");
-                        area.SetColor(rcBlue);
-                        area.WriteRun(rest);
-                        area.SetColor(rcBlack);
-                    }
-                    for (const std::string& w : words.Items()) area.AddLine(w);
-                    area.AddLine("\r\n");
-                }
-            }
-            lookAtClock = true;
+            ParseDictLine(index.Line(k), mot);
+            if (!mot.Code.empty() && mot.Code[0] == 'W' && !options.properNouns) continue;
+            std::string entry = options.withAnalysis ? mot.Word + " : " + CategoryText(mot.Code, mot.Lemma) : mot.Word;
+            if (options.alphabetical) lineEntries.emplace_back(entry, index.Place(k));
+            words.Add(entry);
         }
-        ++done;
-        return true;
-    };
-    if (options.longestFirst) {
-        for (int32_t len = maxLen; len >= minLen && !stopped; --len) WalkCombos(letters, len, len, visit);
-    } else if (options.shortestFirst) {
-        for (int32_t len = minLen; len <= maxLen && !stopped; ++len) WalkCombos(letters, len, len, visit);
-    } else if (distinct > 0) {
-        WalkCombos(letters, minLen, maxLen, visit);
+        // The search for this combination ends with one more look for its key.
+        if (stopped || serve()) {
+            stopped = true;
+            break;
+        }
+        if (words.Count() == 0) continue;
+        ++valid;
+        found += words.Count();
+        countsShown = false;
+        if (options.alphabetical) {
+            // Each entry kept is the first line's that gave it.
+            for (const std::string& w : words.Items()) {
+                const auto line = std::find_if(lineEntries.begin(), lineEntries.end(),
+                                               [&](const auto& e) { return e.first == w; });
+                listed.push_back(w);
+                listedPlaces.push_back(line->second);
+            }
+            continue;
+        }
+        const std::string& k = v.key;
+        const std::string rest = RemoveLetters(key, k);
+        const auto restLen = static_cast<int32_t>(rest.size());
+        area.SetStyle(fsUnderline);
+        area.SetColor(rcBlack);
+        area.WriteRun(std::to_string(k.size()) + " lettres :");
+        area.SetStyle(fsNone);
+        area.WriteRun(" ");
+        area.SetColor(rcBlue);
+        area.WriteRun(k);
+        area.SetColor(rcBlack);
+        area.WriteRun(RestWord(restLen));
+        area.WriteCount(restLen);
+        area.WriteRun(" lettre");
+        if (restLen > 0) {
+            area.WriteRun(restLen > 1 ? "s : " : " : ");
+            area.SetColor(rcBlue);
+            area.WriteRun(rest);
+            area.SetColor(rcBlack);
+        }
+        for (const std::string& w : words.Items()) area.AddLine(w);
+        area.AddLine("\r\n");
     }
+    current = nullptr;
     if (stopped) {
         // The alphabetical entries found so far are neither printed nor kept: ordering
         // them for a list nobody reads would delay the stop.
@@ -603,20 +617,27 @@ void SearchDraw(const ITabStrings& dictionary, const std::string& text, const Dr
     }
     if (distinct > 0) {
         showCounts();
-        pump.Show(done);
+        pump.Show(distinct);
     }
 
     // End of phase 2.
     area.SetStyle(fsNone);
     if (options.alphabetical) {
-        {
-            ResultBatch batch(results);
-            for (const std::string& e : listed) results.Add(e);
-            batch.Finish();
-        }
+        // The file is in the list's order: handed over in the order of their lines, the
+        // entries come nearly sorted, while the list keeps what adding them in the
+        // order found would keep.
+        std::vector<uint32_t> byLine(listed.size());
+        std::iota(byLine.begin(), byLine.end(), 0);
+        std::stable_sort(byLine.begin(), byLine.end(),
+                         [&](uint32_t a, uint32_t b) { return listedPlaces[a] < listedPlaces[b]; });
+        std::vector<std::string> entries;
+        entries.reserve(listed.size());
+        for (const uint32_t k : byLine) entries.push_back(std::move(listed[k]));
         listed = {};
-        results.Sort();
+        listedPlaces = {};
+        results.AddAllAndSort(std::move(entries), byLine);
         for (int32_t i = 0; i < results.Count(); ++i) {
+            if (pump.Due()) panel.AnswerWithoutInput();
             const std::string& e = results[i];
             std::string w = e;
             if (options.withAnalysis) {

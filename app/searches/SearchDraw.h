@@ -28,6 +28,9 @@ public:
     virtual void RepaintResults() = 0;
     // Runs pending window events; the stop button sets StopRequested from here.
     virtual void ProcessMessages() = 0;
+    // Runs the pending window events other than the user's input (painting, timers, a
+    // screen reader's questions), where the search takes no stop: a long listing.
+    virtual void AnswerWithoutInput() {}
 };
 
 struct DrawOptions {

@@ -69,7 +69,7 @@ void SearchMaskedWords(SearchContext& ctx)
         const auto* file = dynamic_cast<const TTabStringsFile*>(&dict);
         const int32_t lineCount = dict.GetCount();
         std::string copy;
-        TMot mot;
+        std::string entry;
         for (int32_t i = 0; i < lineCount; ++i) {
             std::string_view line;
             if (file != nullptr) {
@@ -83,11 +83,10 @@ void SearchMaskedWords(SearchContext& ctx)
             if (length < minLen || length > maxLen) continue;
             if (exactLength != 0 && length != exactLength) continue;
             if (!matcher.MatchesFolded(line.substr(0, length))) continue;
-            ParseDictLine(std::string(line), mot);
-            if (IsProperNoun(mot) && !opt.properNouns) continue;
-            std::string entry = mot.Word + " : (" + std::to_string(mot.Word.size()) + " lettres)";
-            if (opt.withAnalysis) entry += " : " + CategoryText(mot.Code, mot.Lemma);
-            list.Add(entry);
+            const TMotFields mot = DictLineFields(line);
+            // A proper noun's code begins with "W" (IsProperNoun), read in place.
+            if (!mot.Code.empty() && mot.Code[0] == 'W' && !opt.properNouns) continue;
+            batch.Add(ContainingWordEntry(mot, opt.withAnalysis, entry));
         }
         batch.Finish();
     }

@@ -1,5 +1,8 @@
 // Mode "Mot": the entries of the typed word (pass 1), then the words that contain it
 // (pass 2, from three characters on).
+#include <algorithm>
+#include <charconv>
+#include <iterator>
 #include <string>
 
 #include "Global.h"
@@ -107,11 +110,29 @@ ResultBatch::~ResultBatch()
     }
 }
 
+void ResultBatch::Add(std::string_view s)
+{
+    if (!resort_) {
+        list_.Add(std::string(s));
+        return;
+    }
+    if (!pieces_.empty() && std::string_view(text_).substr(pieces_.back().first) == s) return;
+    pieces_.emplace_back(static_cast<uint32_t>(text_.size()), static_cast<uint32_t>(s.size()));
+    text_.append(s);
+}
+
 void ResultBatch::Finish()
 {
     if (!resort_) return;
     resort_ = false;
-    list_.SetSorted(true);
+    if (list_.Count() == 0) {
+        list_.TakeSorted(std::move(text_), pieces_);
+    } else {
+        for (const auto& [at, length] : pieces_) list_.Add(text_.substr(at, length));
+        list_.SetSorted(true);
+    }
+    text_ = {};
+    pieces_ = {};
 }
 
 namespace {
@@ -133,14 +154,27 @@ void WriteTextThen(IResultArea& area, const std::string& text, const std::string
     area.WriteRun(tail);
 }
 
-std::string ContainingWordEntry(const TMot& mot, bool withAnalysis)
-{
-    std::string entry = mot.Word + " : (" + std::to_string(mot.Word.size()) + " lettres)";
-    if (withAnalysis) entry += " : " + CategoryText(mot.Code, mot.Lemma);
-    return entry;
-}
-
 }  // namespace
+
+std::string_view ContainingWordEntry(const TMotFields& mot, bool withAnalysis, std::string& out)
+{
+    char length[16];
+    const auto digits = std::to_chars(std::begin(length), std::end(length), mot.Word.size());
+    const auto lengthSize = static_cast<std::size_t>(digits.ptr - length);
+    static constexpr std::string_view open = " : (", close = " lettres)";
+    // Pieces copied into place: the most frequent text of the searches' long lists.
+    out.resize(mot.Word.size() + open.size() + lengthSize + close.size());
+    char* at = out.data();
+    at = std::copy(mot.Word.begin(), mot.Word.end(), at);
+    at = std::copy(open.begin(), open.end(), at);
+    at = std::copy(length, digits.ptr, at);
+    std::copy(close.begin(), close.end(), at);
+    if (withAnalysis) {
+        const std::string_view lemma = mot.Lemma == "0" ? mot.Word : mot.Lemma;
+        out.append(" : ").append(CategoryText(std::string(mot.Code), std::string(lemma)));
+    }
+    return out;
+}
 
 void SearchWord(SearchContext& ctx)
 {
@@ -160,12 +194,13 @@ void SearchWord(SearchContext& ctx)
 
     // Pass 1: the lines whose form is exactly the text.
     TMot mot;
+    std::string entry;
     {
         ResultBatch batch(list);
         ForEachLineHolding(dict, text + '\t', [&](int32_t, const std::string& line) {
             ParseDictLine(line, mot);
             if (mot.Word == text && (!IsProperNoun(mot) || opt.properNouns))
-                list.Add(WordEntry(mot, opt.withAnalysis));
+                batch.Add(WordEntry(mot, opt.withAnalysis));
             return true;
         });
         batch.Finish();
@@ -196,7 +231,7 @@ void SearchWord(SearchContext& ctx)
                 ParseDictLine(line, mot);
                 if ((!IsProperNoun(mot) || opt.properNouns) && mot.Word != text &&
                     mot.Word.find(text) != std::string::npos)
-                    list.Add(ContainingWordEntry(mot, opt.withAnalysis));
+                    batch.Add(ContainingWordEntry(DictLineFields(line), opt.withAnalysis, entry));
                 return true;
             });
             batch.Finish();

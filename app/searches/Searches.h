@@ -4,6 +4,9 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "Global.h"
 #include "ResultArea.h"
@@ -45,6 +48,11 @@ void ForEachLineHolding(const ITabStrings& dict, const std::string& text,
 // error's message.
 int32_t LengthBoxValue(const std::string& text);
 
+// The entry of a word that a word lookup's second pass or the masked-word search lists:
+// the word, " : (", its length, " lettres)", and with analysis " : " and its category.
+// Written into OUT, whose room serves from one entry to the next.
+std::string_view ContainingWordEntry(const TMotFields& mot, bool withAnalysis, std::string& out);
+
 // The cap message of long lists.
 std::string TooManyWordsMessage();
 
@@ -81,12 +89,19 @@ public:
     ~ResultBatch();
     ResultBatch(const ResultBatch&) = delete;
     ResultBatch& operator=(const ResultBatch&) = delete;
+    // Adds S to the list. For a sorted list the texts wait in the batch, one after the
+    // other in one buffer, and the list takes them at the end, after any entry added
+    // to it directly meanwhile; a text the same as the one just added is not even kept
+    // (the list would drop it): the lines of one word lie together in the file.
+    void Add(std::string_view s);
     // Sorts a sorted list again; the batch adds nothing more afterwards.
     void Finish();
 
 private:
     ResultList& list_;
     bool resort_;
+    std::string text_;                                  // the texts waiting, end to end
+    std::vector<std::pair<uint32_t, uint32_t>> pieces_;  // offset and length of each
 };
 
 // Holds the area's update block for a scope, so that it is closed on every way out.

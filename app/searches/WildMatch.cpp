@@ -26,6 +26,10 @@ TWildMatcher::TWildMatcher(std::string_view mask)
         }
         mask_ += c;
     }
+    // "*" + letters + "*": a word matches when it holds the letters anywhere.
+    if (mask_.size() >= 3 && mask_.front() == '*' && mask_.back() == '*' &&
+        mask_.find_first_of("*?", 1) == mask_.size() - 1)
+        inside_ = mask_.substr(1, mask_.size() - 2);
 }
 
 // Greedy scan with one backtrack point: on a mismatch the last "*" seen absorbs one
@@ -75,6 +79,17 @@ bool TWildMatcher::MatchesFolded(std::string_view word) const
         for (int b = 0; b < 256; ++b) t[static_cast<std::size_t>(b)] = FoldAccentsUpper(std::string(1, static_cast<char>(b)))[0];
         return t;
     }();
+    if (!inside_.empty()) {
+        // The letters anywhere: a plain search, folding as it goes.
+        const std::size_t k = inside_.size();
+        if (word.size() < k) return false;
+        for (std::size_t at = 0; at + k <= word.size(); ++at) {
+            std::size_t j = 0;
+            while (j < k && fold[static_cast<unsigned char>(word[at + j])] == inside_[j]) ++j;
+            if (j == k) return true;
+        }
+        return false;
+    }
     // Most words fail on the mask's last letter: test it first.
     if (!mask_.empty() && mask_.back() != '*' && mask_.back() != '?' &&
         (word.empty() || fold[static_cast<unsigned char>(word.back())] != mask_.back()))

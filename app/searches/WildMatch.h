@@ -31,4 +31,5 @@ private:
     std::string mask_;         // runs of "*" collapsed to one
     std::size_t minLength_ = 0;  // characters that are not "*"
     bool hasStar_ = false;
+    std::string inside_;  // the letters of a mask "*letters*", else empty
 };
