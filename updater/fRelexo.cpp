@@ -19,7 +19,6 @@
 #include "Global.h"
 #include "Led.h"
 #include "fHlpUp.h"
-#include "cp1252.h"
 #include "net/HttpCli.h"
 #include "SpecialFolder.h"
 #include "gui/Controls.h"
