@@ -139,11 +139,15 @@ void DropCaseVariants(std::vector<Item>& items, TextOf textOf, const std::vector
     static const CaseBlindHash hash;
     const std::size_t n = items.size();
     if (n < 2) return;
-    // Open addressing over the texts kept: each slot holds the high half of a kept
-    // text's hash and its index plus one (0: free).
+    // Open addressing over the texts kept, one 32-bit slot each (0: free): the index
+    // plus one of a kept text below, the top bits of its hash above. Small slots keep
+    // a long list's table within reach of the processor's address cache.
+    int indexBits = 1;
+    while (indexBits < 31 && (std::size_t{1} << indexBits) <= n) ++indexBits;
+    const uint32_t indexMask = (uint32_t{1} << indexBits) - 1;
     std::size_t size = 16;
     while (size < n + n / 2) size <<= 1;
-    std::vector<std::pair<uint32_t, uint32_t>> slots(size, {0, 0});
+    std::vector<uint32_t> slots(size, 0);
     std::vector<uint32_t> keptPlace(places != nullptr ? n : 0);
     // A long list's table is far larger than the caches, and the texts' slots lie
     // scattered over it: each text is hashed and its slot fetched a few texts ahead of
@@ -160,12 +164,12 @@ void DropCaseVariants(std::vector<Item>& items, TextOf textOf, const std::vector
             ahead[i % kAhead] = later;
             __builtin_prefetch(&slots[static_cast<std::size_t>(later) & (size - 1)]);
         }
-        const auto high = static_cast<uint32_t>(h >> 32);
+        const auto tag = static_cast<uint32_t>(h >> 32) & ~indexMask;
         std::size_t at = static_cast<std::size_t>(h) & (size - 1);
         bool repeated = false;
-        for (; slots[at].second != 0; at = (at + 1) & (size - 1)) {
-            if (slots[at].first != high) continue;
-            const uint32_t other = slots[at].second - 1;
+        for (; slots[at] != 0; at = (at + 1) & (size - 1)) {
+            if ((slots[at] & ~indexMask) != tag) continue;
+            const uint32_t other = (slots[at] & indexMask) - 1;
             if (CompareTextIgnoreCase(textOf(items[other]), textOf(items[i])) != 0) continue;
             repeated = true;
             if (places != nullptr && (*places)[i] < keptPlace[other]) {
@@ -177,7 +181,7 @@ void DropCaseVariants(std::vector<Item>& items, TextOf textOf, const std::vector
         if (repeated) continue;
         if (kept != i) items[kept] = std::move(items[i]);
         if (places != nullptr) keptPlace[kept] = (*places)[i];
-        slots[at] = {high, static_cast<uint32_t>(++kept)};
+        slots[at] = tag | static_cast<uint32_t>(++kept);
     }
     items.resize(kept);
 }
