@@ -27,6 +27,7 @@
 
 #include "Global.h"
 #include "TestServer.h"
+#include "UpdateData.h"
 #include "WordEditor.h"
 #include "ZipMaker.h"
 #include "collate.h"
@@ -36,112 +37,12 @@
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-namespace {
+using namespace update_data;
 
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+namespace {
 
 void WriteAll(const fs::path& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary) << bytes;
-}
-
-std::string Lines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& l : lines) text += l + "\r\n";
-    return text;
-}
-
-// Sorted by the program's comparison, without lines equal under it (the first stays).
-std::vector<std::string> Sorted(std::vector<std::string> lines) {
-    std::stable_sort(lines.begin(), lines.end(),
-                     [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; });
-    lines.erase(std::unique(lines.begin(), lines.end(),
-                            [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) == 0; }),
-                lines.end());
-    return lines;
-}
-
-// A dictionary line for word number i of a family: form, lemma, key, marker and code.
-std::string WordLine(const std::string& family, int i) {
-    std::string form = family;
-    for (int n = i; n > 0 || form.size() == family.size(); n /= 26) form += static_cast<char>('a' + n % 26);
-    std::string key = FoldAccentsUpper(form);
-    std::sort(key.begin(), key.end());
-    return form + "\t0\t" + key + "\t*N11";
-}
-
-std::string Package(const std::vector<TZipEntry>& entries) {
-    const fs::path path = fs::temp_directory_path() / ("relexo-zip-" + std::to_string(::getpid()) + ".zip");
-    MakeZip(path.string(), entries);
-    std::string out = ReadAll(path);
-    fs::remove(path);
-    return out;
-}
-
-// What one update run starts from and what it must end with.
-struct UpdateData {
-    std::string oldVersion = "LEX26120", newVersion = "LEX26130";
-    std::string dictionary;              // the user's file
-    std::string updateText, deleteList;  // the package's two files
-    std::vector<std::string> merged;     // the merged lines, between the version lines
-    std::vector<std::string> ownWords;   // what LEXTRANS.TXT and the upload hold
-
-    std::string MergedFile() const {
-        return VersionLine(newVersion) + "\r\n" + Lines(merged) + VersionLine(newVersion) + "\r\n";
-    }
-    std::string Zip() const {
-        return Package({{newVersion + ".TXT", updateText}, {"sub/LEXODEL.TXT", deleteList}});
-    }
-};
-
-// common lines shared by both sides, some only in the update, some only in the user's
-// file (own words), some in the user's file and in the delete list; the user's file
-// also has a case variant of an update line, a duplicate, and a word the word editor
-// appended after the closing version line.
-UpdateData MakeData(int common) {
-    UpdateData d;
-    std::vector<std::string> update, user, deleted, own;
-    for (int i = 0; i < common; ++i) update.push_back(WordLine("mot", i));
-    for (int i = 0; i < common / 10; ++i) update.push_back(WordLine(i % 2 ? "nouv" : "\xE9lan", i));
-    for (int i = 0; i < common; ++i)
-        if (i % 17 != 3) user.push_back(WordLine("mot", i));  // the user lacks a few
-    for (int i = 0; i < common / 50 + 2; ++i) own.push_back(WordLine("perso", i));
-    own.push_back(WordLine("\xC9t\xE9", 7));                   // accented capital
-    for (int i = 0; i < common / 100 + 2; ++i) deleted.push_back(WordLine("faux", i));
-    user.insert(user.end(), own.begin(), own.end());
-    user.insert(user.end(), deleted.begin(), deleted.end());
-    user.push_back(WordLine("mot", 5));  // a duplicate
-    std::string variant = WordLine("mot", 8);
-    variant[0] = 'M';  // the user's form of an update line: kept, and an own word
-    std::replace(user.begin(), user.end(), WordLine("mot", 8), variant);
-    const std::string editorWord = WordLine("zinzin", 1);
-
-    std::vector<std::string> userFile = user;
-    std::reverse(userFile.begin(), userFile.end());  // the merge sorts
-    d.dictionary = VersionLine(d.oldVersion) + "\r\n" + Lines(userFile) + VersionLine(d.oldVersion) + "\r\n" +
-                   editorWord + "\r\n";
-    const std::vector<std::string> updateSorted = Sorted(update);
-    d.updateText = VersionLine(d.newVersion) + "\n" + [&] {
-        std::string t;
-        for (const auto& l : updateSorted) t += l + "\n";
-        return t;
-    }() + VersionLine(d.newVersion) + "\n";
-    d.deleteList = Lines(deleted) + "inconnu\t0\tCINNNOU\t*N11\r\n";  // one line the user lacks
-
-    std::vector<std::string> all = user;
-    all.push_back(editorWord);
-    all = Sorted(all);
-    std::erase_if(all, [&](const std::string& l) { return std::find(deleted.begin(), deleted.end(), l) != deleted.end(); });
-    all.insert(all.end(), update.begin(), update.end());
-    d.merged = Sorted(all);  // the user's forms stay: they come first
-    for (const auto& l : d.merged)
-        if (!std::binary_search(updateSorted.begin(), updateSorted.end(), l,
-                                [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; }) ||
-            l == variant)
-            d.ownWords.push_back(l);
-    return d;
 }
 
 // Ends every process whose current folder lies in `root`, the relaunch helpers among
@@ -333,10 +234,6 @@ private:
     pid_t pid_ = 0;
     int exitCode_ = -1;
 };
-
-std::string U8(const std::string& ansi) {
-    return cp1252::ToUtf8(ansi);
-}
 
 }  // namespace
 
@@ -560,109 +457,6 @@ TEST(UpdateCycle, WithoutTheLaunchTokenTheUpdaterRefusesToRun) {
         EXPECT_EQ(ReadAll(run.Work() / "LEXOTOT.TXT"), dictionary);
         EXPECT_EQ(server.Log(), "");
     }
-}
-
-// Failures before the merge: the box tells what happened, the dictionary stays as it
-// was, the temporary files go and the dictionary program comes back.
-TEST(UpdateCycle, DownloadAndArchiveFailuresLeaveTheDictionaryAlone) {
-    const UpdateData d = MakeData(300);
-    struct Case {
-        const char* what;
-        std::string zip;            // served as the package; empty: none
-        bool reachable;
-        std::string expectedBox;    // UTF-8: the whole box, or its caption and "|"
-    };
-    const Case cases[] = {
-        {"404", "", true, "Erreur|Not Found  -  404"},
-        {"unreachable", "", false, "Erreur|" + U8(SocketErrorText(10061)) + "  -  10061"},
-        {"corrupt", "PK\x03\x04 this is no archive", true, "Erreur|"},
-        {"no update text", Package({{"LEXODEL.TXT", d.deleteList}}), true, "Dictionnaire absent|"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        TestServer server;
-        if (!c.zip.empty()) server.Put(d.newVersion + ".ZIP", c.zip);
-        if (!c.reachable) ::setenv("LEXORAMA_SERVER", ("127.0.0.1:" + std::to_string(RefusingPort())).c_str(), 1);
-        UpdaterRun run;
-        WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
-        run.Start(d.newVersion);
-        ASSERT_TRUE(run.WaitEnd());
-        EXPECT_TRUE(run.LexoramaCameBack()) << run.Log();
-        const auto boxes = run.Boxes();
-        ASSERT_EQ(boxes.size(), 1u) << run.Log();
-        if (c.expectedBox.back() == '|') {
-            EXPECT_EQ(boxes[0].rfind(c.expectedBox, 0), 0u) << boxes[0];
-        } else {
-            EXPECT_EQ(boxes[0], c.expectedBox);
-        }
-        EXPECT_EQ(ReadAll(run.Work() / "LEXOTOT.TXT"), d.dictionary);
-        EXPECT_EQ(run.Files(run.Tmp()), std::set<std::string>());
-        EXPECT_EQ(run.Files(run.Work()), std::set<std::string>{"LEXOTOT.TXT"});
-        EXPECT_FALSE(fs::exists(run.Documents() / "LEXTRANS.TXT"));
-        if (c.what == std::string("404")) {
-            EXPECT_EQ(server.Log().find("GET "), std::string::npos);
-        }
-    }
-}
-
-// A reply of the wrong length is told, and so is a missing documents folder (nothing is
-// written elsewhere in its place); the merge stays done all the same. A reply that never
-// ends is cut off and told as too long.
-TEST(UpdateCycle, UploadAnsweredWithAWrongLengthAndNoDocumentsFolder) {
-    const UpdateData d = MakeData(300);
-    const std::size_t sent = Lines(d.ownWords).size();
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"--post-extra", "Erreur|Erreur lors de l'\xC3\xA9" "criture sur le serveur : E " + std::to_string(sent) +
-                             " - R " + std::to_string(sent + 3)},
-        {"--post-endless", "Erreur|10040 : Message too long"},
-    };
-    for (const auto& [fault, box] : cases) {
-        SCOPED_TRACE(fault);
-        TestServer server(fault == "--post-extra" ? std::vector<std::string>{fault, "3"} : std::vector<std::string>{fault});
-        server.Put(d.newVersion + ".ZIP", d.Zip());
-        UpdaterRun run;
-        WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
-        fs::remove(run.Documents());
-        const bool rootFileBefore = fs::exists("/LEXTRANS.TXT");
-        run.Start(d.newVersion);
-        ASSERT_TRUE(run.WaitEnd());
-        EXPECT_TRUE(run.LexoramaCameBack()) << run.Log();
-        EXPECT_EQ(run.Boxes(), (std::vector<std::string>{"Erreur|Echec de l'\xC3\xA9" "criture de LEXTRANS.TXT", box}));
-        EXPECT_EQ(ReadAll(run.Work() / "LEXOTOT.TXT"), d.MergedFile());
-        EXPECT_EQ(server.Read("posted.bin"), "AJOUTER=" + Lines(d.ownWords));
-        EXPECT_EQ(fs::exists("/LEXTRANS.TXT"), rootFileBefore);
-        EXPECT_EQ(run.Files(run.Work()), std::set<std::string>{"LEXOTOT.TXT"});
-        const std::string closed = run.Closed();
-        EXPECT_NE(closed.find(" ledTransfert=en cours"), std::string::npos) << closed;
-        EXPECT_NE(closed.find(" ledZip=termin\xC3\xA9"), std::string::npos) << closed;
-        EXPECT_NE(closed.find(" lblTransfert2=+"), std::string::npos) << closed;  // no folder name
-    }
-}
-
-// A package of many entries beside the two files, some named up to the file system's
-// 255 bytes: all of it is unpacked, the update goes through, and nothing of it stays.
-TEST(UpdateCycle, APackageOfManyEntriesAndLongNames) {
-    const UpdateData d = MakeData(300);
-    std::vector<TZipEntry> entries = {{d.newVersion + ".TXT", d.updateText}, {"sub/LEXODEL.TXT", d.deleteList}};
-    for (int i = 0; i < 20000; ++i) entries.push_back({"notes/" + std::to_string(i) + ".txt", "note"});
-    for (std::size_t length = 245; length <= 255; ++length)
-        entries.push_back({"long/" + std::string(length - 4, static_cast<char>('a' + length % 26)) + ".txt", "long"});
-    TestServer server;
-    server.Put(d.newVersion + ".ZIP", Package(entries));
-    UpdaterRun run;
-    WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
-    const auto start = std::chrono::steady_clock::now();
-    run.Start(d.newVersion);
-    ASSERT_TRUE(run.WaitEnd());
-    std::printf("an update of %zu entries: %lld ms\n", entries.size(),
-                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                           std::chrono::steady_clock::now() - start)
-                                           .count()));
-    EXPECT_TRUE(run.LexoramaCameBack()) << run.Log();
-    EXPECT_EQ(run.Boxes(), std::vector<std::string>()) << run.Log();
-    EXPECT_EQ(ReadAll(run.Work() / "LEXOTOT.TXT"), d.MergedFile());
-    EXPECT_EQ(run.Files(run.Tmp()), std::set<std::string>());
-    EXPECT_EQ(run.Files(run.Work()), std::set<std::string>{"LEXOTOT.TXT"});
 }
 
 // Killed at any moment of the merge, the updater leaves the old dictionary or the new

@@ -19,8 +19,6 @@
 #include "Global.h"
 #include "Led.h"
 #include "fHlpUp.h"
-#include "UpdateText.h"
-#include "cp1252.h"
 #include "net/HttpCli.h"
 #include "SpecialFolder.h"
 #include "gui/Controls.h"
@@ -76,19 +74,57 @@ private:
 
 }  // namespace
 
+// The procedure's progress on the step rows: each lamp change is painted at once, a
+// label takes its new caption's size, a box waits for "Ok".
+class TfrmRelexo::TStepRows : public IUpdateProgress {
+public:
+    explicit TStepRows(TfrmRelexo& w) : w_(w) {}
+    void SetLamp(TUpdateStep step, TLampState state) override {
+        TfrmRelexo::SetLamp(Lamp(step), state == TLampState::Done      ? kDone
+                                        : state == TLampState::Running ? kRunning
+                                                                       : kPending);
+    }
+    void SetLabel(TUpdateStep step, const std::string& caption) override {
+        QLabel* label = Label(step);
+        label->setText(gui::ToQt(caption));
+        label->adjustSize();
+    }
+    void EnableStep(TUpdateStep step) override {
+        Label(step)->setEnabled(true);
+        if (step == TUpdateStep::Transfer) w_.lblTransfert2->setEnabled(true);
+    }
+    void ShowBox(const std::string& caption, const std::string& text) override {
+        ShowMessageBox(caption, text, MB_ICONEXCLAMATION);
+    }
+
+private:
+    TLed* Lamp(TUpdateStep step) const {
+        TLed* const lamps[] = {w_.ledTeleCharge, w_.ledDezip,     w_.ledTri, w_.ledLexoDel, w_.ledNouveauxMots,
+                               w_.ledVosMots,    w_.ledTransfert, w_.ledZip, w_.ledNet};
+        return lamps[static_cast<int>(step)];
+    }
+    QLabel* Label(TUpdateStep step) const {
+        QLabel* const labels[] = {w_.lblTeleCharge, w_.lblDezip,     w_.lblTri, w_.lblLexoDel, w_.lblNouveauxMots,
+                                  w_.lblVosMots,    w_.lblTransfert, w_.lblZip, w_.lblNet};
+        return labels[static_cast<int>(step)];
+    }
+    TfrmRelexo& w_;
+};
+
 TfrmRelexo::TfrmRelexo(QWidget* parent)
     : QDialog(parent), HttpCli1(std::make_unique<THttpCli>()), HttpCli2(std::make_unique<THttpCli>()) {
     BuildComponents();
+    rows_ = std::make_unique<TStepRows>(*this);
+    update_ = std::make_unique<TUpdateProcedure>(*rows_, *HttpCli1, *HttpCli2);
     for (THttpCli* http : {HttpCli1.get(), HttpCli2.get()}) {
         // The blocking requests keep the window painted; closing it is refused meanwhile
         // and its buttons are covered, so nothing re-enters the update.
         http->OnWait = [] { gui::ProcessMessages(); };
         http->Terminating = [] { return QCoreApplication::closingDown(); };
     }
+    // The clients' events come to the window's handlers, which pass them on.
     HttpCli1->OnRequestDone = [this](THttpRequest, uint16_t errCode) { HttpCli1RequestDone(errCode); };
-    // The whole package fits under the unpacked-size limit; a server that sends more
-    // leaves a truncated archive, which the extraction refuses.
-    HttpCli1->MaxReceive = static_cast<std::size_t>(kMaxPackageBytes) + 1;
+    HttpCli2->OnRequestDone = [this](THttpRequest, uint16_t errCode) { HttpCli2RequestDone(errCode); };
     OpenHelp = [this] {
         TfrmHlpUp help(this);
         help.exec();
@@ -336,11 +372,6 @@ void TfrmRelexo::closeEvent(QCloseEvent* event) {
 
 // ---- The update -----------------------------------------------------------------------
 
-void TfrmRelexo::SetLabel(QLabel* label, const std::string& caption) {
-    label->setText(gui::ToQt(caption));
-    label->adjustSize();
-}
-
 void TfrmRelexo::btnOuiClick() {
     // Step 0: the progress view covers the confirmation, whose buttons and keys are off
     // from now on.
@@ -349,168 +380,22 @@ void TfrmRelexo::btnOuiClick() {
     pnlAction->raise();
     QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     cursorSet_ = true;
-    SetLamp(ledTeleCharge, kRunning);
-    const bool sendAllowed = cbEnvoi->isChecked();
-    try {
-        // The version names files in the temporary and current folders, and these files
-        // are deleted at the end: a version that would name a file elsewhere is refused.
-        if (UpdateVersion.find('/') != std::string::npos)
-            throw EUpdateError("Erreur", A("La version demandée n'est pas valable : ") + UpdateVersion);
-        // Without a documents folder there is no place for LEXTRANS.TXT: an empty path
-        // makes its writing fail (with its message) instead of landing in the root.
-        const std::string documents = GetSpecialFolderFileName(CSIDL_PERSONAL);
-        paths_ = MakeUpdatePaths(UpdateVersion, GetTempFolder(), documents);
-        if (documents.empty()) paths_.TransferPath.clear();
-        pathsSet_ = true;
-        RunUpdate(sendAllowed);
-    } catch (const EUpdateError& e) {
-        ShowMessageBox(e.Caption(), e.what(), MB_ICONEXCLAMATION);
-    } catch (const std::exception& e) {
-        // Whatever else went wrong, the user hears of it and gets the dictionary program
-        // back; the merge never leaves a half-written dictionary behind.
-        ShowMessageBox("Erreur", A("La mise à jour n'a pas pu aboutir :") + "\r\n" + e.what(),
-                       MB_ICONEXCLAMATION);
-    }
-    // Step 9.
-    if (merge_) {
-        try {
-            merge_->Release();
-        } catch (const std::exception&) {
-            // The files are closed when the object goes, below.
-        }
-        merge_.reset();
-    }
+    update_->Run(UpdateVersion, GetSpecialFolderFileName(CSIDL_PERSONAL), cbEnvoi->isChecked());
     Clean();
 }
 
-void TfrmRelexo::RunUpdate(bool sendAllowed) {
-    Download();
-    if (RequestError != 0) return;
-
-    // Step 2: extraction.
-    SetLamp(ledDezip, kRunning);
-    ExtractPackage(paths_);
-    SetLamp(ledDezip, kDone);
-
-    // Step 3: the user's lines, sorted.
-    merge_ = std::make_unique<TDictionaryMerge>(paths_);
-    merge_->OpenFiles();
-    SetLamp(ledTri, kRunning);
-    SetLabel(lblTri, SortCaption(merge_->SortDictionary()));
-    SetLamp(ledTri, kDone);
-
-    // Step 4: the lines the update calls erroneous.
-    SetLamp(ledLexoDel, kRunning);
-    if (const int32_t k = merge_->RemoveDeletedLines()) SetLabel(lblLexoDel, RemovedCaption(k));
-    SetLamp(ledLexoDel, kDone);
-
-    // Step 5: the update's new lines, and the new dictionary with its version lines.
-    SetLamp(ledNouveauxMots, kRunning);
-    if (const int32_t k = merge_->AddNewLines()) SetLabel(lblNouveauxMots, AddedCaption(k));
-    merge_->WriteDictionary();
-    SetLamp(ledNouveauxMots, kDone);
-
-    // Step 6: the user's own words.
-    SetLamp(ledVosMots, kRunning);
-    if (const int32_t k = merge_->FindOwnWords()) {
-        SetLabel(lblVosMots, OwnWordsCaption(k));
-        lblTransfert->setEnabled(true);
-        lblTransfert2->setEnabled(true);
-        if (sendAllowed) lblZip->setEnabled(true);
-    }
-    SetLamp(ledVosMots, kDone);
-    if (merge_->OwnWords().empty()) return;
-
-    // Step 7: LEXTRANS.TXT; a failure is told and the update goes on.
-    SetLamp(ledTransfert, kRunning);
-    if (merge_->WriteTransferFile(sendAllowed)) SetLamp(ledTransfert, kDone);
-    else ShowMessageBox("Erreur", TransferErrorText(), MB_ICONEXCLAMATION);
-
-    // Step 8: the upload.
-    if (sendAllowed) Upload();
-}
-
 void TfrmRelexo::HttpCli1RequestDone(uint16_t errCode) {
-    RequestError = errCode;
+    update_->DownloadRequestDone(errCode);
 }
 
-void TfrmRelexo::Download() {
-    // Step 1: the package, into the temporary folder.
-    RequestError = 0;
-    THttpCli& http = *HttpCli1;
-    http.URL = "http://" + MakerServer() + "/protec/relexo/load_zip.php3?FICHIER=" + paths_.ZipName;
-    std::string body;
-    http.RcvdStream = &body;
-    try {
-        http.HeadThenGet();
-    } catch (const EHttpException&) {
-        if (RequestError == 0) RequestError = http.StatusCode();
-    } catch (...) {
-        http.RcvdStream = nullptr;
-        throw;
-    }
-    http.RcvdStream = nullptr;
-    if (RequestError != 0) {
-        ShowMessageBox("Erreur", RequestErrorText(RequestError, http.ReasonPhrase()), MB_ICONEXCLAMATION);
-        return;
-    }
-    // Into the run's own temporary folder, as a new file.
-    SavePackage(paths_, body);
-    http.Close();
-    SetLamp(ledTeleCharge, kDone);
-}
-
-void TfrmRelexo::Upload() {
-    SetLamp(ledZip, kRunning);
-    const std::string words = merge_->WordsText();
-    SentTextLength = words.size();
-    const std::string body = UploadBody(words);
-    RequestError = 0;
-    std::string reply;
-    uint16_t errCode = 0;
-    THttpCli& http = *HttpCli2;
-    http.SendStream = &body;
-    http.RcvdStream = &reply;
-    http.OnRequestDone = [&errCode](THttpRequest, uint16_t code) { errCode = code; };
-    http.URL = "http://" + MakerServer() + "/protec/relexo/traitement.php3";
-    // The reply should be as long as the words sent: one far longer is no answer of the
-    // server's, and must not grow without end.
-    http.MaxReply = 2 * words.size() + 65536;
-    try {
-        http.Post();
-    } catch (const EHttpException&) {
-        if (RequestError == 0) RequestError = http.StatusCode();
-    } catch (...) {
-        http.SendStream = nullptr;
-        http.RcvdStream = nullptr;
-        http.OnRequestDone = nullptr;
-        throw;
-    }
-    http.SendStream = nullptr;
-    http.RcvdStream = nullptr;
-    http.OnRequestDone = nullptr;
-    HttpCli2RequestDone(errCode, reply);
-    SetLamp(ledZip, kDone);
-}
-
-void TfrmRelexo::HttpCli2RequestDone(uint16_t errCode, const std::string& reply) {
-    const std::string text = UploadReplyError(errCode, HttpCli2->StatusCode(), HttpCli2->ReasonPhrase(),
-                                              reply.size(), SentTextLength);
-    if (!text.empty()) ShowMessageBox("Erreur", text, MB_ICONEXCLAMATION);
+void TfrmRelexo::HttpCli2RequestDone(uint16_t errCode) {
+    update_->UploadRequestDone(errCode);
 }
 
 // ---- End of every run -----------------------------------------------------------------
 
 void TfrmRelexo::Clean() {
-    SetLamp(ledNet, kRunning);
-    if (pathsSet_) {
-        try {
-            DeleteTemporaryFiles(paths_);
-        } catch (const std::exception&) {
-            // A temporary file that cannot be deleted stays; the relaunch goes on.
-        }
-    }
-    SetLamp(ledNet, kDone);
+    update_->Clean();
     QThread::msleep(500);  // no events meanwhile: the green lamp shows, then the beep
     gui::Beep(0);
     btnNonClick();

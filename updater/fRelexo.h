@@ -10,7 +10,7 @@
 
 #include <QDialog>
 
-#include "core/Update.h"
+#include "core/UpdateProcedure.h"
 
 class QCheckBox;
 class THttpCli;
@@ -70,7 +70,7 @@ public:
     // F1 opens the help window; other keys go on to the focused control.
     void FormKeyDown(int key);
     void cbEnvoiClick();
-    // The update: download, extraction, merge, own words, upload, clean-up, relaunch.
+    // The update (TUpdateProcedure), shown on the step rows; then Clean.
     void btnOuiClick();
     // Removes the temporary files, beeps and hands over to btnNonClick.
     void Clean();
@@ -98,9 +98,9 @@ public:
     std::unique_ptr<THttpCli> HttpCli1;
     std::unique_ptr<THttpCli> HttpCli2;
     // Request-done handlers: the socket error of the request (0 when the exchange was
-    // completed). The upload's reply is checked once its request has ended.
+    // completed), handed to the update procedure.
     void HttpCli1RequestDone(uint16_t errCode);
-    void HttpCli2RequestDone(uint16_t errCode, const std::string& reply);
+    void HttpCli2RequestDone(uint16_t errCode);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -114,17 +114,10 @@ public slots:
 private:
     void BuildComponents();
     void FillExplanation();
-    // Steps 1 to 8 of the update; failures that end it are thrown.
-    void RunUpdate(bool sendAllowed);
-    void Download();
-    void Upload();
-    void SetLabel(QLabel* label, const std::string& caption);
 
+    class TStepRows;  // the step rows as the procedure's progress view
     bool shown_ = false;
     bool cursorSet_ = false;     // the hourglass shows since "Oui"
-    int32_t RequestError = 0;    // error of the current request: status or socket error
-    std::size_t SentTextLength = 0;
-    TUpdatePaths paths_;
-    bool pathsSet_ = false;
-    std::unique_ptr<TDictionaryMerge> merge_;
+    std::unique_ptr<TStepRows> rows_;
+    std::unique_ptr<TUpdateProcedure> update_;
 };

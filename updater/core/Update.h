@@ -3,32 +3,10 @@
 // upload body and the check of the server's reply, the removal of the temporary files
 // and the start of Lexorama once the updater has ended.
 //
-// The window runs the steps in this order, turning each lamp orange before the call and
-// green after it:
-//
-//   TUpdatePaths paths = MakeUpdatePaths(UpdateVersion, GetTempFolder(), documents);
-//   ... download (HTTP, the window's own) ...; SavePackage(paths, body);   // step 1
-//   ExtractPackage(paths);                                  // step 2
-//   TDictionaryMerge merge(paths);
-//   merge.OpenFiles();                                       // step 3, before ledTri
-//   lblTri = SortCaption(merge.SortDictionary());
-//   if (int32_t k = merge.RemoveDeletedLines()) lblLexoDel = RemovedCaption(k);   // step 4
-//   if (int32_t k = merge.AddNewLines()) lblNouveauxMots = AddedCaption(k);       // step 5
-//   merge.WriteDictionary();
-//   if (int32_t k = merge.FindOwnWords()) lblVosMots = OwnWordsCaption(k);        // step 6
-//   if (!merge.OwnWords().empty()) {
-//       if (!merge.WriteTransferFile(cbEnvoi)) box "Erreur", TransferErrorText(); // step 7
-//       if (cbEnvoi) { body = UploadBody(merge.WordsText()); POST ...;            // step 8
-//                      text = UploadReplyError(...); if (!text.empty()) box "Erreur" }
-//   }
-//   merge.Release();                                         // step 9
-//   DeleteTemporaryFiles(paths);
-//   if (!RelaunchLexorama(folder, failure)) box "Erreur", failure;
-//
-// Every failure that ends the update is an EUpdateError carrying the caption and the
-// text of the message box (Windows-1252); the window shows it with the warning icon
-// (flags 48), then removes the temporary files and relaunches Lexorama. The user's
-// dictionary is either the old one or the merged one, never anything in between.
+// TUpdateProcedure (UpdateProcedure.h) runs these pieces in the update's order. Every
+// failure that ends the update is an EUpdateError carrying the caption and the text of
+// its message box (Windows-1252). The user's dictionary is either the old one or the
+// merged one, never anything in between.
 #pragma once
 
 #include <cstdint>
