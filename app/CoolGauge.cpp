@@ -14,25 +14,20 @@
 namespace {
 
 // Rounds to the nearest integer, halves to even, and keeps the result within int.
-int RoundEven(double v)
-{
+int RoundEven(double v) {
     if (std::isnan(v)) return 0;
     if (v >= 2147483647.0) return 2147483647;
     if (v <= -2147483648.0) return -2147483647 - 1;
     return static_cast<int>(std::nearbyint(v));
 }
 
-void ColorToRGBBytes(uint32_t color, int& r, int& g, int& b)
-{
+void ColorToRGBBytes(uint32_t color, int& r, int& g, int& b) {
     r = static_cast<int>(color & 0xFF);
     g = static_cast<int>((color >> 8) & 0xFF);
     b = static_cast<int>((color >> 16) & 0xFF);
 }
 
-int StepTowards(int from, int to)
-{
-    return from < to ? from + 1 : from > to ? from - 1 : from;
-}
+int StepTowards(int from, int to) { return from < to ? from + 1 : from > to ? from - 1 : from; }
 
 // What a screen reader learns of the gauge: a progress bar whose value is the text it
 // shows (a percentage, or the plain count the letter draw sets), with the numbers
@@ -61,8 +56,7 @@ private:
     const TCoolGauge* Gauge() const { return static_cast<const TCoolGauge*>(object()); }
 };
 
-QAccessibleInterface* GaugeAccessibleFactory(const QString& className, QObject* object)
-{
+QAccessibleInterface* GaugeAccessibleFactory(const QString& className, QObject* object) {
     if (className != QLatin1String("TCoolGauge")) return nullptr;
     auto* gauge = qobject_cast<TCoolGauge*>(object);
     return gauge != nullptr ? new GaugeAccessible(gauge) : nullptr;
@@ -70,8 +64,7 @@ QAccessibleInterface* GaugeAccessibleFactory(const QString& className, QObject* 
 
 }  // namespace
 
-std::string FormatGaugeText(const std::string& pattern, int value)
-{
+std::string FormatGaugeText(const std::string& pattern, int value) {
     std::string out;
     for (std::size_t k = 0; k < pattern.size(); ++k) {
         if (pattern[k] != '%') {
@@ -106,8 +99,7 @@ std::string FormatGaugeText(const std::string& pattern, int value)
     return out;
 }
 
-TCoolGauge::TCoolGauge(QWidget* parent) : QWidget(parent)
-{
+TCoolGauge::TCoolGauge(QWidget* parent) : QWidget(parent) {
     // The gauge paints its whole rectangle itself.
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(100, 20);
@@ -115,42 +107,34 @@ TCoolGauge::TCoolGauge(QWidget* parent) : QWidget(parent)
     (void)accessible;
 }
 
-int TCoolGauge::BarWidth() const
-{
+int TCoolGauge::BarWidth() const {
     if (maxValue_ == 0) return 0;
     const double exact = static_cast<double>(width()) / maxValue_ * progress_;
     return std::clamp(RoundEven(exact), 0, std::max(width(), 0));
 }
 
-int TCoolGauge::Percent() const
-{
+int TCoolGauge::Percent() const {
     if (maxValue_ == 0) return 0;
     return RoundEven(static_cast<double>(progress_) / maxValue_ * 100.0);
 }
 
-std::string TCoolGauge::DisplayText() const
-{
-    return FormatGaugeText(text_, Percent());
-}
+std::string TCoolGauge::DisplayText() const { return FormatGaugeText(text_, Percent()); }
 
-void TCoolGauge::SetMinValue(int v)
-{
+void TCoolGauge::SetMinValue(int v) {
     if (v == minValue_) return;
     if (v < maxValue_) minValue_ = v;
     if (progress_ < v) progress_ = v;
     repaint();
 }
 
-void TCoolGauge::SetMaxValue(int v)
-{
+void TCoolGauge::SetMaxValue(int v) {
     if (v == maxValue_) return;
     if (v > minValue_) maxValue_ = v;
     if (progress_ > v) progress_ = v;
     repaint();
 }
 
-void TCoolGauge::SetProgress(int v)
-{
+void TCoolGauge::SetProgress(int v) {
     const int w = width();
     const double oldExact = maxValue_ == 0 ? 0.0 : static_cast<double>(w) / maxValue_ * progress_;
     const int oldWidth = RoundEven(oldExact);
@@ -167,53 +151,46 @@ void TCoolGauge::SetProgress(int v)
     if (static_cast<double>(oldWidth) != newExact) repaint();
 }
 
-void TCoolGauge::SetBackColor(uint32_t bgr)
-{
+void TCoolGauge::SetBackColor(uint32_t bgr) {
     if (bgr == backColor_) return;
     backColor_ = bgr;
     repaint();
 }
 
-void TCoolGauge::SetBorderStyle(TGaugeBorderStyle b)
-{
+void TCoolGauge::SetBorderStyle(TGaugeBorderStyle b) {
     if (b == borderStyle_) return;
     borderStyle_ = b;
     repaint();
 }
 
-void TCoolGauge::SetText(const std::string& pattern)
-{
+void TCoolGauge::SetText(const std::string& pattern) {
     if (pattern == text_) return;
     text_ = pattern;
     repaint();
 }
 
-void TCoolGauge::SetForeColor1(uint32_t bgr)
-{
+void TCoolGauge::SetForeColor1(uint32_t bgr) {
     if (bgr == foreColor1_) return;
     foreColor1_ = bgr;
     gradientStale_ = true;
     repaint();
 }
 
-void TCoolGauge::SetForeColor2(uint32_t bgr)
-{
+void TCoolGauge::SetForeColor2(uint32_t bgr) {
     if (bgr == foreColor2_) return;
     foreColor2_ = bgr;
     gradientStale_ = true;
     repaint();
 }
 
-void TCoolGauge::SetStyle(tCoolGaugeStyle s)
-{
+void TCoolGauge::SetStyle(tCoolGaugeStyle s) {
     if (s == style_) return;
     style_ = s;
     gradientStale_ = true;
     repaint();
 }
 
-void TCoolGauge::RebuildRamp()
-{
+void TCoolGauge::RebuildRamp() {
     const int w = width();
     const int h = height();
     gradientStale_ = false;
@@ -238,8 +215,7 @@ void TCoolGauge::RebuildRamp()
     }
 }
 
-void TCoolGauge::paintEvent(QPaintEvent*)
-{
+void TCoolGauge::paintEvent(QPaintEvent*) {
     const int w = width();
     const int h = height();
     if (w <= 0 || h <= 0) return;

@@ -29,12 +29,12 @@ public:
     int MinValue() const { return minValue_; }
     int MaxValue() const { return maxValue_; }
     int Progress() const { return progress_; }
-    uint32_t BackColor() const { return backColor_; }     // colours are $BBGGRR
+    uint32_t BackColor() const { return backColor_; }  // colours are $BBGGRR
     uint32_t ForeColor1() const { return foreColor1_; }
     uint32_t ForeColor2() const { return foreColor2_; }
     TGaugeBorderStyle BorderStyle() const { return borderStyle_; }
     tCoolGaugeStyle Style() const { return style_; }
-    const std::string& Text() const { return text_; }     // Windows-1252 pattern
+    const std::string& Text() const { return text_; }  // Windows-1252 pattern
     // True when a colour or the style changed since the ramp image was last built.
     bool GradientStale() const { return gradientStale_; }
 

@@ -138,7 +138,11 @@ TfMain::TfMain(QWidget* parent) : QWidget(parent) {
         return TfrmModif::ShowModal(this, [] { TfrmHlpMod(QApplication::activeModalWidget()).exec(); });
     };
     OpenGeneralHelp = [this] { TfrmHlpGen(this).exec(); };
-    OpenInformationWindow = [this] { TfrmInfos infos(this); infos.exec(); return infos.ServerVersion; };
+    OpenInformationWindow = [this] {
+        TfrmInfos infos(this);
+        infos.exec();
+        return infos.ServerVersion;
+    };
     BuildComponents();
     Guarded([this] { FormCreate(); });
 }
@@ -150,9 +154,8 @@ TfMain::~TfMain() = default;
 void TfMain::BuildComponents() {
     setObjectName(QStringLiteral("fMain"));
     // Fixed single border with the system menu and the minimise button only.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(824, 564);
     setFont(gui::ArialFont(11));
 
@@ -165,26 +168,22 @@ void TfMain::BuildComponents() {
                         "Recherche - Inscription - Correction - Suppression d'un mot");
     btnAna = MakeButton(pnlBtn, "btnAna", 143, 8, 120, 25, "Anagramme", "Recherche d'anagramme");
     btnCon = MakeButton(pnlBtn, "btnCon", 279, 8, 120, 25, "Conjugaison", "Conjugaison d'un verbe");
-    btnMasque = MakeButton(pnlBtn, "btnMasque", 414, 8, 120, 25, "Mots masqués",
-                           "Recherche de mots masqués");
-    btnTirage = MakeButton(pnlBtn, "btnTirage", 550, 8, 120, 25, "Tirage",
-                           "Tirage à partir des lettres données");
+    btnMasque = MakeButton(pnlBtn, "btnMasque", 414, 8, 120, 25, "Mots masqués", "Recherche de mots masqués");
+    btnTirage = MakeButton(pnlBtn, "btnTirage", 550, 8, 120, 25, "Tirage", "Tirage à partir des lettres données");
     int tag = 1;
     for (QPushButton* b : {btnMot, btnAna, btnCon, btnMasque, btnTirage}) {
         b->setProperty("tag", tag++);
         connect(b, &QPushButton::clicked, this, [this, b] { Guarded([this, b] { btnMot2Click(b); }); });
     }
-    btnInfos = MakeButton(pnlBtn, "btnInfos", 686, 8, 120, 25, "Infos / MaJ",
-                          "Informations et mise à jour");
+    btnInfos = MakeButton(pnlBtn, "btnInfos", 686, 8, 120, 25, "Infos / MaJ", "Informations et mise à jour");
     connect(btnInfos, &QPushButton::clicked, this, [this] { Guarded([this] { btnInfosClick(); }); });
-    btnSauve = MakeButton(pnlBtn, "btnSauve", 686, 48, 120, 25, "Sauvegarder",
-                          "Sauvegarder le résultat de la recherche");
+    btnSauve =
+        MakeButton(pnlBtn, "btnSauve", 686, 48, 120, 25, "Sauvegarder", "Sauvegarder le résultat de la recherche");
     connect(btnSauve, &QPushButton::clicked, this, [this] { Guarded([this] { btnSauveClick(); }); });
 
     pnlTri = MakePanel(pnlBtn, "pnlTri", 8, 34, 617, 26, false);
     Label1 = MakeLabel(pnlTri, "Label1", 0, 3, "Classement :", bold13);
-    rbAlpha = MakeRadio(pnlTri, "rbAlpha", 87, 4, 106, 17, "Alphabétique",
-                        "Type de classement de la recherche");
+    rbAlpha = MakeRadio(pnlTri, "rbAlpha", 87, 4, 106, 17, "Alphabétique", "Type de classement de la recherche");
     rbLong = MakeRadio(pnlTri, "rbLong", 213, 4, 188, 17, "Du plus long au plus court",
                        "Type de classement de la recherche");
     rbCourt = MakeRadio(pnlTri, "rbCourt", 423, 4, 188, 17, "Du plus court au plus long",
@@ -193,10 +192,9 @@ void TfMain::BuildComponents() {
 
     pnlListe = MakePanel(pnlBtn, "pnlListe", 8, 57, 417, 25, false);
     Label2 = MakeLabel(pnlListe, "Label2", 0, 3, "Affichage :", bold13);
-    rbMotSeul = MakeRadio(pnlListe, "rbMotSeul", 87, 4, 113, 17, "Mots seuls",
-                          "Type d'affichage de la recherche");
-    rbMotAnalyse = MakeRadio(pnlListe, "rbMotAnalyse", 213, 4, 203, 17,
-                             "Mots multiples avec analyse", "Type d'affichage de la recherche");
+    rbMotSeul = MakeRadio(pnlListe, "rbMotSeul", 87, 4, 113, 17, "Mots seuls", "Type d'affichage de la recherche");
+    rbMotAnalyse = MakeRadio(pnlListe, "rbMotAnalyse", 213, 4, 203, 17, "Mots multiples avec analyse",
+                             "Type d'affichage de la recherche");
     rbMotSeul->setChecked(true);
 
     cbNP = new QCheckBox(U("Inclure les noms propres"), pnlBtn);
@@ -224,8 +222,7 @@ void TfMain::BuildComponents() {
     SetHint(cboChercheMot->lineEdit(), U("Ecrire le mot recherché"));
     cboChercheMot->installEventFilter(this);
     cboChercheMot->lineEdit()->installEventFilter(this);
-    connect(cboChercheMot, &QComboBox::editTextChanged, this,
-            [this] { Guarded([this] { edChercheMotChange(); }); });
+    connect(cboChercheMot, &QComboBox::editTextChanged, this, [this] { Guarded([this] { edChercheMotChange(); }); });
 
     btnClearcbo = new QToolButton(pnlAffiche);
     btnClearcbo->setObjectName(QStringLiteral("btnClearcbo"));
@@ -264,15 +261,18 @@ void TfMain::BuildComponents() {
     lblL3 = MakeLabel(pnlAffiche, "lblL3", 357, 13, "lettres", bold13);
     connect(edtMinL, &QLineEdit::textChanged, this, [this] { Guarded([this] { edtMinLChange(); }); });
     // A number the user types or steps is theirs: the input no longer moves it up.
-    connect(edtMinL, &QLineEdit::textChanged, this, [this] { if (!settingLength_) minCeiling_ = 0; });
-    connect(edtMaxL, &QLineEdit::textChanged, this, [this] { if (!settingLength_) maxCeiling_ = 0; });
+    connect(edtMinL, &QLineEdit::textChanged, this, [this] {
+        if (!settingLength_) minCeiling_ = 0;
+    });
+    connect(edtMaxL, &QLineEdit::textChanged, this, [this] {
+        if (!settingLength_) maxCeiling_ = 0;
+    });
     for (QLineEdit* box : {edtMinL, edtMaxL})
         connect(box, &QLineEdit::editingFinished, this, [this] { Guarded([this] { NormaliseLengths(); }); });
     for (QWidget* w : std::initializer_list<QWidget*>{lblL1, edtMinL, UpDown1, lblL2, edtMaxL, UpDown2, lblL3})
         w->hide();
 
-    btnAction = MakeButton(pnlAffiche, "btnAction", 401, 8, 200, 29, "Chercher Mot",
-                           "Exécuter l'action sélectionnée");
+    btnAction = MakeButton(pnlAffiche, "btnAction", 401, 8, 200, 29, "Chercher Mot", "Exécuter l'action sélectionnée");
     connect(btnAction, &QPushButton::clicked, this, [this] { Guarded([this] { btnActionClick(); }); });
     btnInscrip = MakeButton(pnlAffiche, "btnInscrip", 606, 8, 200, 29, "Inscrire - Corriger un mot",
                             "Inscrire - Corriger - Supprimer un mot");
@@ -341,8 +341,8 @@ void TfMain::FormCreate() {
     edtMinL->setValidator(new QRegularExpressionValidator(digits, edtMinL));
     edtMaxL->setValidator(new QRegularExpressionValidator(digits, edtMaxL));
 
-    for (QWidget* w : {static_cast<QWidget*>(pnlBtn), static_cast<QWidget*>(pnlAffiche),
-                       static_cast<QWidget*>(pnlTirageInterne)}) {
+    for (QWidget* w :
+         {static_cast<QWidget*>(pnlBtn), static_cast<QWidget*>(pnlAffiche), static_cast<QWidget*>(pnlTirageInterne)}) {
         gui::SetBackground(w, gui::clSilver);
         gui::KeepDisabledTextReadable(w);
     }
@@ -430,15 +430,13 @@ void TfMain::ReopenIfChangedBehind() {
     setWindowTitle(gui::ToQt(CaptionAfterEdit(Dictionary->GetCount())));
 }
 
-void TfMain::EnterUnusableState(const std::string& caption, const std::string& text,
-                                const std::string& notice) {
+void TfMain::EnterUnusableState(const std::string& caption, const std::string& text, const std::string& notice) {
     dictionaryUsable_ = false;
     setWindowTitle(windowTitle() + gui::ToQt(kProductMail));
     ShowMessageBox(caption, text, MB_ICONEXCLAMATION);
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             btnMot, btnAna, btnCon, btnMasque, btnTirage, btnAction, btnInscrip, btnSauve,
-             btnClearcbo, cboChercheMot, Label1, rbAlpha, rbLong, rbCourt, Label2, rbMotSeul,
-             rbMotAnalyse, cbNP})
+    for (QWidget* w : std::initializer_list<QWidget*>{btnMot, btnAna, btnCon, btnMasque, btnTirage, btnAction,
+                                                      btnInscrip, btnSauve, btnClearcbo, cboChercheMot, Label1, rbAlpha,
+                                                      rbLong, rbCourt, Label2, rbMotSeul, rbMotAnalyse, cbNP})
         w->setEnabled(false);
     raise();
     RichEdit1->Clear();
@@ -475,8 +473,7 @@ void TfMain::ReadSettings() {
         if (cboChercheMot->count() > 0) cboChercheMot->setCurrentIndex(0);
     }
     // What could not be read keeps its initial value; the user learns what was lost.
-    if (!r.Problems.empty())
-        ShowMessageBox(TMainSettings::LoadProblemCaption(), r.ProblemsText(), MB_ICONEXCLAMATION);
+    if (!r.Problems.empty()) ShowMessageBox(TMainSettings::LoadProblemCaption(), r.ProblemsText(), MB_ICONEXCLAMATION);
 }
 
 // ---- Mode panel and length rule -----------------------------------------------------------
@@ -489,8 +486,7 @@ void TfMain::btnMot2Click(QAbstractButton* sender) {
 }
 
 void TfMain::ApplyMode() {
-    const std::initializer_list<QWidget*> lengthControls{lblL1, edtMinL, UpDown1, lblL2,
-                                                         edtMaxL, UpDown2, lblL3};
+    const std::initializer_list<QWidget*> lengthControls{lblL1, edtMinL, UpDown1, lblL2, edtMaxL, UpDown2, lblL3};
     for (QWidget* w : lengthControls) w->hide();
     switch (SearchMode) {
         case 1: btnAction->setText(U("Chercher Mot")); break;
@@ -562,7 +558,8 @@ void TfMain::NormaliseLengths() {
         minimum = std::clamp(minimum, 2, kSearchBoxMaxChars);
         edtMinL->setText(QString::number(minimum));
     }
-    if (BoxNumber(edtMinL, minimum) && BoxNumber(edtMaxL, maximum) && (maximum < minimum || maximum > kSearchBoxMaxChars))
+    if (BoxNumber(edtMinL, minimum) && BoxNumber(edtMaxL, maximum) &&
+        (maximum < minimum || maximum > kSearchBoxMaxChars))
         edtMaxL->setText(QString::number(std::clamp(maximum, minimum, kSearchBoxMaxChars)));
 }
 
@@ -741,8 +738,8 @@ void TfMain::btnSauveClick() {
     const SaveFormat format = SaveFormatForFilter(dialog.selectedNameFilter());
     const QString path = CompleteSaveName(dialog.selectedFiles().constFirst(), format);
     if (IsDictionaryFile(QFile::encodeName(path).toStdString(), Dictionary.get())) {
-        ShowMessageBox(SaveOverDictionaryCaption(),
-                       SaveOverDictionaryText(gui::FromQt(QDir::toNativeSeparators(path))), MB_ICONEXCLAMATION);
+        ShowMessageBox(SaveOverDictionaryCaption(), SaveOverDictionaryText(gui::FromQt(QDir::toNativeSeparators(path))),
+                       MB_ICONEXCLAMATION);
         return;
     }
     if (QFileInfo::exists(path) &&
@@ -799,9 +796,9 @@ void TfMain::btnInfosClick() {
 // ---- Closing --------------------------------------------------------------------------
 
 QString TfMain::SettingsPath() const {
-    const std::string folder =
-        settingsFolder_.isEmpty() ? QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()
-                                  : gui::FromQt(settingsFolder_);
+    const std::string folder = settingsFolder_.isEmpty()
+                                   ? QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString()
+                                   : gui::FromQt(settingsFolder_);
     return gui::ToQt(TMainSettings::WritePath(folder));
 }
 
@@ -819,7 +816,8 @@ void TfMain::WriteSettings() {
     s.SetHistory(ComboItems(cboChercheMot));
     const std::string path = gui::FromQt(SettingsPath());
     if (!s.Save(path))
-        ShowMessageBox(TMainSettings::SaveErrorCaption(), TMainSettings::SaveErrorText(path), MB_ICONEXCLAMATION | MB_OK);
+        ShowMessageBox(TMainSettings::SaveErrorCaption(), TMainSettings::SaveErrorText(path),
+                       MB_ICONEXCLAMATION | MB_OK);
 }
 
 void TfMain::closeEvent(QCloseEvent* event) {
@@ -855,11 +853,9 @@ void TfMain::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TfMain::eventFilter(QObject* watched, QEvent* event) {
-    if ((watched == cboChercheMot || watched == cboChercheMot->lineEdit()) &&
-        event->type() == QEvent::KeyPress) {
+    if ((watched == cboChercheMot || watched == cboChercheMot->lineEdit()) && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
-            return edChercheMotKeyPress(key);
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) return edChercheMotKeyPress(key);
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -882,15 +878,9 @@ void TfMain::SetGaugeProgress(int64_t v) { cgGauge->SetProgress(ToGaugeValue(v))
 void TfMain::SetGaugeText(const std::string& s) { cgGauge->SetText(s); }
 // The progress texts grow with the draw's numbers; they must stay readable whole in
 // their boxes.
-void TfMain::SetTirageLabel(const std::string& s) {
-    gui::FitLabelText(lblTirage, gui::ToQt(s), kProgressFontPixels);
-}
-void TfMain::SetNMotsLabel(const std::string& s) {
-    gui::FitLabelText(lblNMots, gui::ToQt(s), kProgressFontPixels);
-}
-void TfMain::SetTimeLabel(const std::string& s) {
-    gui::FitLabelText(lblTime, gui::ToQt(s), kProgressFontPixels);
-}
+void TfMain::SetTirageLabel(const std::string& s) { gui::FitLabelText(lblTirage, gui::ToQt(s), kProgressFontPixels); }
+void TfMain::SetNMotsLabel(const std::string& s) { gui::FitLabelText(lblNMots, gui::ToQt(s), kProgressFontPixels); }
+void TfMain::SetTimeLabel(const std::string& s) { gui::FitLabelText(lblTime, gui::ToQt(s), kProgressFontPixels); }
 void TfMain::RepaintResults() { RichEdit1->viewport()->repaint(); }
 void TfMain::ProcessMessages() { QCoreApplication::processEvents(); }
 bool TfMain::StopAsked() const { return StopRequested; }

@@ -156,8 +156,7 @@ private:
     int32_t LoadDictionary();
     void DictionaryUnusable(const std::exception& e);
     void ReopenIfChangedBehind();
-    void EnterUnusableState(const std::string& caption, const std::string& text,
-                            const std::string& notice);
+    void EnterUnusableState(const std::string& caption, const std::string& text, const std::string& notice);
     void ReadSettings();
     bool PositionIsVisible(const QPoint& topLeft) const;
     void WriteSettings();

@@ -28,31 +28,27 @@ constexpr char16_t kLoneBreak = 0x2028;
 constexpr int32_t kDripLines = 800;
 constexpr int kDripWaitMs = 5;
 
-void ToDisplay(std::string_view piece, QChar* out)
-{
+void ToDisplay(std::string_view piece, QChar* out) {
     for (const char c : piece) {
         const auto b = static_cast<unsigned char>(c);
         *out++ = b == '\r' || b == '\n' ? QChar(kLoneBreak) : QChar(static_cast<char16_t>(cp1252::ToUnicode(b)));
     }
 }
 
-QString ToDisplay(std::string_view piece)
-{
+QString ToDisplay(std::string_view piece) {
     QString q(static_cast<qsizetype>(piece.size()), Qt::Uninitialized);
     ToDisplay(piece, q.data());
     return q;
 }
 
-std::string FromDisplay(const QString& q)
-{
+std::string FromDisplay(const QString& q) {
     if (!q.contains(QChar(kLoneBreak))) return gui::FromQt(q);
     QString copy = q;
     copy.replace(QChar(kLoneBreak), QChar(u'\n'));
     return gui::FromQt(copy);
 }
 
-unsigned StyleOf(const QTextCharFormat& f)
-{
+unsigned StyleOf(const QTextCharFormat& f) {
     unsigned s = fsNone;
     if (f.fontWeight() >= QFont::Bold) s |= fsBold;
     if (f.fontItalic()) s |= fsItalic;
@@ -60,8 +56,7 @@ unsigned StyleOf(const QTextCharFormat& f)
     return s;
 }
 
-uint32_t ColorOf(const QTextCharFormat& f)
-{
+uint32_t ColorOf(const QTextCharFormat& f) {
     if (!f.hasProperty(QTextFormat::ForegroundBrush)) return rcBlack;
     const QColor c = f.foreground().color();
     return static_cast<uint32_t>(c.red()) | static_cast<uint32_t>(c.green()) << 8 |
@@ -71,8 +66,7 @@ uint32_t ColorOf(const QTextCharFormat& f)
 // A line's text in pieces of one format each: the document's own formats, except where
 // the line's layout holds formats for runs written through the buffer.
 template <typename Fn>
-void ForEachPiece(const QTextBlock& block, Fn&& fn)
-{
+void ForEachPiece(const QTextBlock& block, Fn&& fn) {
     const QList<QTextLayout::FormatRange> overlay = block.layout()->formats();
     const int base = block.position();
     qsizetype k = 0;
@@ -108,8 +102,7 @@ public:
     bool hasFormat(const QString& mimeType) const override { return formats().contains(mimeType); }
 
 protected:
-    QVariant retrieveData(const QString& mimeType, QMetaType type) const override
-    {
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override {
         if (mimeType == u"text/html") return fragment_.toHtml();
         if (mimeType == u"text/plain") return fragment_.toPlainText();
         return QMimeData::retrieveData(mimeType, type);
@@ -125,8 +118,7 @@ private:
 class RichEditResultArea::LateEdit {
 public:
     explicit LateEdit(RichEditResultArea& area) : area_(area), opened_(area.OpenUpdateForLateEdit()) {}
-    ~LateEdit()
-    {
+    ~LateEdit() {
         if (opened_) area_.EndUpdate();
     }
     LateEdit(const LateEdit&) = delete;
@@ -137,8 +129,7 @@ private:
     bool opened_;
 };
 
-bool RichEditResultArea::OpenUpdateForLateEdit()
-{
+bool RichEditResultArea::OpenUpdateForLateEdit() {
     if (updateDepth_ > 0 || !layoutRunning_) return false;
     if (document()->lastBlock().layout()->lineCount() > 0) {  // the layout has reached the end
         layoutRunning_ = false;
@@ -148,8 +139,7 @@ bool RichEditResultArea::OpenUpdateForLateEdit()
     return true;
 }
 
-RichEditResultArea::RichEditResultArea(QWidget* parent) : QTextEdit(parent)
-{
+RichEditResultArea::RichEditResultArea(QWidget* parent) : QTextEdit(parent) {
     setReadOnly(true);
     // A caret that the arrows, Home, End and the page keys move, and that a screen reader
     // follows line by line; the text itself stays unchangeable.
@@ -173,8 +163,7 @@ RichEditResultArea::RichEditResultArea(QWidget* parent) : QTextEdit(parent)
     Clear();
 }
 
-const QTextCharFormat& RichEditResultArea::FormatFor(uint64_t key) const
-{
+const QTextCharFormat& RichEditResultArea::FormatFor(uint64_t key) const {
     const auto known = formats_.find(key);
     if (known != formats_.end()) return known->second;
     const auto style = static_cast<unsigned>(key >> 32);
@@ -186,8 +175,7 @@ const QTextCharFormat& RichEditResultArea::FormatFor(uint64_t key) const
     return formats_.emplace(key, f).first->second;
 }
 
-void RichEditResultArea::Clear()
-{
+void RichEditResultArea::Clear() {
     // An open update block keeps its edit block around the cleared document.
     if (updateDepth_ > 0) caret_.endEditBlock();
     pending_.clear();
@@ -204,28 +192,21 @@ void RichEditResultArea::Clear()
     color_ = rcBlack;
 }
 
-std::size_t RichEditResultArea::TotalChars() const
-{
+std::size_t RichEditResultArea::TotalChars() const {
     // characterCount() holds one separator per paragraph, the last one included; a line
     // break counts two characters (CR LF).
     const QTextDocument* doc = document();
-    return static_cast<std::size_t>(doc->characterCount() - 1) +
-           static_cast<std::size_t>(doc->blockCount() - 1) + static_cast<std::size_t>(pending_.size()) +
-           static_cast<std::size_t>(pendingBreaks_);
+    return static_cast<std::size_t>(doc->characterCount() - 1) + static_cast<std::size_t>(doc->blockCount() - 1) +
+           static_cast<std::size_t>(pending_.size()) + static_cast<std::size_t>(pendingBreaks_);
 }
 
-bool RichEditResultArea::IsEmpty() const
-{
-    return pending_.isEmpty() && document()->characterCount() <= 1;
-}
+bool RichEditResultArea::IsEmpty() const { return pending_.isEmpty() && document()->characterCount() <= 1; }
 
-int RichEditResultArea::EndColumn() const
-{
+int RichEditResultArea::EndColumn() const {
     return pending_.isEmpty() ? document()->lastBlock().length() - 1 : bufferColumn_;
 }
 
-void RichEditResultArea::Buffer(std::string_view t)
-{
+void RichEditResultArea::Buffer(std::string_view t) {
     if (pending_.isEmpty()) {
         bufferLine_ = document()->blockCount() - 1;
         bufferColumn_ = EndColumn();
@@ -234,7 +215,8 @@ void RichEditResultArea::Buffer(std::string_view t)
     std::size_t from = 0;
     while (true) {
         const std::size_t brk = t.find("\r\n", from);
-        const std::string_view piece = t.substr(from, brk == std::string_view::npos ? std::string_view::npos : brk - from);
+        const std::string_view piece =
+            t.substr(from, brk == std::string_view::npos ? std::string_view::npos : brk - from);
         if (!piece.empty()) {
             const auto n = static_cast<int>(piece.size());
             const qsizetype at = pending_.size();
@@ -242,7 +224,8 @@ void RichEditResultArea::Buffer(std::string_view t)
             ToDisplay(piece, pending_.data() + at);
             if (key != 0) {
                 PendingRun* last = pendingRuns_.empty() ? nullptr : &pendingRuns_.back();
-                if (last && last->line == bufferLine_ && last->key == key && last->start + last->length == bufferColumn_)
+                if (last && last->line == bufferLine_ && last->key == key &&
+                    last->start + last->length == bufferColumn_)
                     last->length += n;
                 else
                     pendingRuns_.push_back({bufferLine_, bufferColumn_, n, key});
@@ -258,8 +241,7 @@ void RichEditResultArea::Buffer(std::string_view t)
     }
 }
 
-void RichEditResultArea::FlushLines(int32_t lines) const
-{
+void RichEditResultArea::FlushLines(int32_t lines) const {
     if (pending_.isEmpty() || lines == 0) return;
     QTextDocument* doc = document();
     const int32_t firstLine = doc->blockCount() - 1;  // the buffer goes on from the last line
@@ -299,8 +281,7 @@ void RichEditResultArea::FlushLines(int32_t lines) const
     pendingRuns_.erase(pendingRuns_.begin(), pendingRuns_.begin() + static_cast<std::ptrdiff_t>(count));
 }
 
-void RichEditResultArea::Flush() const
-{
+void RichEditResultArea::Flush() const {
     if (pending_.isEmpty()) return;
     if (updateDepth_ > 0) {
         FlushLines(-1);  // the update's end has the text laid out
@@ -321,8 +302,7 @@ void RichEditResultArea::Flush() const
     drip_->stop();
 }
 
-void RichEditResultArea::Drip()
-{
+void RichEditResultArea::Drip() {
     if (pending_.isEmpty() || updateDepth_ > 0) return;
     const QTextLayout* last = document()->lastBlock().layout();
     if (last != nullptr && last->lineCount() == 0 && !document()->pageSize().isNull()) {
@@ -337,8 +317,7 @@ void RichEditResultArea::Drip()
 }
 
 // Inserts text at the caret, breaking lines at each CR LF pair.
-void RichEditResultArea::Insert(const std::string& t)
-{
+void RichEditResultArea::Insert(const std::string& t) {
     const QTextCharFormat& fmt = CurrentFormat();
     const std::string_view text(t);
     std::size_t from = 0;
@@ -352,8 +331,7 @@ void RichEditResultArea::Insert(const std::string& t)
     }
 }
 
-bool RichEditResultArea::AddLine(const std::string& s)
-{
+bool RichEditResultArea::AddLine(const std::string& s) {
     if (maxChars_ != 0 && TotalChars() + s.size() + 2 > maxChars_) return false;
     const LateEdit edit(*this);
     // A line goes at the end, after the text still waiting.
@@ -380,8 +358,7 @@ bool RichEditResultArea::AddLine(const std::string& s)
     return true;
 }
 
-void RichEditResultArea::WriteRun(const std::string& t)
-{
+void RichEditResultArea::WriteRun(const std::string& t) {
     const LateEdit edit(*this);
     if (Buffering()) {
         Buffer(t);
@@ -393,8 +370,7 @@ void RichEditResultArea::WriteRun(const std::string& t)
     Insert(t);
 }
 
-void RichEditResultArea::ReplaceLine(int32_t i, const std::string& s)
-{
+void RichEditResultArea::ReplaceLine(int32_t i, const std::string& s) {
     // A whole line already in the document is replaced where it stands; the text still
     // waiting after it stays where it is.
     if (i >= document()->blockCount() - 1 || s.find("\r\n") != std::string::npos) Flush();
@@ -408,8 +384,7 @@ void RichEditResultArea::ReplaceLine(int32_t i, const std::string& s)
     Insert(s);
 }
 
-void RichEditResultArea::DeleteLine(int32_t i)
-{
+void RichEditResultArea::DeleteLine(int32_t i) {
     Flush();
     QTextDocument* doc = document();
     const int blocks = doc->blockCount();
@@ -435,13 +410,11 @@ void RichEditResultArea::DeleteLine(int32_t i)
     caret_.movePosition(QTextCursor::End);
 }
 
-int32_t RichEditResultArea::LineCount() const
-{
+int32_t RichEditResultArea::LineCount() const {
     return document()->blockCount() + pendingBreaks_ - (EndColumn() == 0 ? 1 : 0);
 }
 
-void RichEditResultArea::BeginUpdate()
-{
+void RichEditResultArea::BeginUpdate() {
     if (updateDepth_++ == 0) {
         setUpdatesEnabled(false);
         // One edit block for the whole update: the document tells its layout of the text
@@ -450,8 +423,7 @@ void RichEditResultArea::BeginUpdate()
     }
 }
 
-void RichEditResultArea::EndUpdate()
-{
+void RichEditResultArea::EndUpdate() {
     if (updateDepth_ == 0) return;
     if (--updateDepth_ == 0) {
         // Enough for the first page goes in now, the rest a piece at a time.
@@ -475,20 +447,17 @@ void RichEditResultArea::EndUpdate()
     }
 }
 
-void RichEditResultArea::EndAllUpdates()
-{
+void RichEditResultArea::EndAllUpdates() {
     while (updateDepth_ > 0) EndUpdate();
 }
 
-std::string RichEditResultArea::Line(int32_t i) const
-{
+std::string RichEditResultArea::Line(int32_t i) const {
     Flush();
     if (i < 0 || i >= document()->blockCount()) throw std::out_of_range("Line");
     return FromDisplay(document()->findBlockByNumber(i).text());
 }
 
-StyledLine RichEditResultArea::Runs(int32_t i) const
-{
+StyledLine RichEditResultArea::Runs(int32_t i) const {
     Flush();
     if (i < 0 || i >= document()->blockCount()) throw std::out_of_range("Runs");
     StyledLine out;
@@ -502,8 +471,7 @@ StyledLine RichEditResultArea::Runs(int32_t i) const
     return out;
 }
 
-StyledText RichEditResultArea::Lines() const
-{
+StyledText RichEditResultArea::Lines() const {
     Flush();
     StyledText lines;
     const int n = document()->blockCount();
@@ -512,8 +480,7 @@ StyledText RichEditResultArea::Lines() const
     return lines;
 }
 
-std::string RichEditResultArea::PlainText() const
-{
+std::string RichEditResultArea::PlainText() const {
     Flush();
     std::string s;
     const QTextDocument* doc = document();
@@ -524,16 +491,14 @@ std::string RichEditResultArea::PlainText() const
     return s;
 }
 
-void RichEditResultArea::ScrollToTop()
-{
+void RichEditResultArea::ScrollToTop() {
     QTextCursor top(document());
     top.movePosition(QTextCursor::Start);
     setTextCursor(top);
     verticalScrollBar()->setValue(verticalScrollBar()->minimum());
 }
 
-QMimeData* RichEditResultArea::createMimeDataFromSelection() const
-{
+QMimeData* RichEditResultArea::createMimeDataFromSelection() const {
     Flush();
     const QTextCursor selection = textCursor();
     const int from = selection.selectionStart();

@@ -32,7 +32,7 @@ public:
     bool AddLine(const std::string& s) override;
     void WriteRun(const std::string& t) override;
     void ReplaceLine(int32_t i, const std::string& s) override;  // throws std::out_of_range
-    void DeleteLine(int32_t i) override;                          // throws std::out_of_range
+    void DeleteLine(int32_t i) override;                         // throws std::out_of_range
     int32_t LineCount() const override;
     void SetStyle(unsigned style) override { style_ = style; }
     void SetColor(uint32_t bgr) override { color_ = bgr; }

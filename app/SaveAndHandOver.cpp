@@ -14,14 +14,12 @@
 
 namespace {
 
-QString& UpdaterFolder()
-{
+QString& UpdaterFolder() {
     static QString folder;
     return folder;
 }
 
-QString& UpdaterName()
-{
+QString& UpdaterName() {
     static QString name;
     return name;
 }
@@ -30,52 +28,39 @@ QString& UpdaterName()
 
 // ---- Saving the results -------------------------------------------------------------
 
-QString SaveFilterName(SaveFormat format)
-{
-    return format == SaveFormat::Rtf ? QStringLiteral("Format rtf (*.rtf)")
-                                     : QStringLiteral("Format texte (*.txt)");
+QString SaveFilterName(SaveFormat format) {
+    return format == SaveFormat::Rtf ? QStringLiteral("Format rtf (*.rtf)") : QStringLiteral("Format texte (*.txt)");
 }
 
-QString SaveFilter()
-{
-    return SaveFilterName(SaveFormat::PlainText) + QStringLiteral(";;") +
-           SaveFilterName(SaveFormat::Rtf);
+QString SaveFilter() {
+    return SaveFilterName(SaveFormat::PlainText) + QStringLiteral(";;") + SaveFilterName(SaveFormat::Rtf);
 }
 
-SaveFormat SaveFormatForFilter(const QString& selectedFilter)
-{
-    return selectedFilter == SaveFilterName(SaveFormat::Rtf) ? SaveFormat::Rtf
-                                                             : SaveFormat::PlainText;
+SaveFormat SaveFormatForFilter(const QString& selectedFilter) {
+    return selectedFilter == SaveFilterName(SaveFormat::Rtf) ? SaveFormat::Rtf : SaveFormat::PlainText;
 }
 
-QString CompleteSaveName(const QString& name, SaveFormat format)
-{
+QString CompleteSaveName(const QString& name, SaveFormat format) {
     if (name.isEmpty() || !QFileInfo(name).suffix().isEmpty()) return name;
     return name + QStringLiteral(".") + QString::fromLatin1(SaveExtension(format));
 }
 
-void SaveResults(const QString& path, SaveFormat format, const RichEditResultArea& area)
-{
-    const std::string bytes =
-        format == SaveFormat::Rtf ? RtfFromLines(area.Lines()) : area.PlainText();
+void SaveResults(const QString& path, SaveFormat format, const RichEditResultArea& area) {
+    const std::string bytes = format == SaveFormat::Rtf ? RtfFromLines(area.Lines()) : area.PlainText();
     WriteFileReplacing(QFile::encodeName(path).toStdString(), bytes);
 }
 
 // ---- Updater hand-over ----------------------------------------------------------------
 
-void SetUpdaterLookup(const QString& folder, const QString& program)
-{
+void SetUpdaterLookup(const QString& folder, const QString& program) {
     UpdaterFolder() = folder;
     UpdaterName() = program;
 }
 
-bool StartUpdater(const std::string& version)
-{
-    const QString name =
-        UpdaterName().isEmpty() ? QString::fromLatin1(kUpdaterProgram) : UpdaterName();
+bool StartUpdater(const std::string& version) {
+    const QString name = UpdaterName().isEmpty() ? QString::fromLatin1(kUpdaterProgram) : UpdaterName();
     QString folder = UpdaterFolder();
-    if (folder.isEmpty() && QCoreApplication::instance() != nullptr)
-        folder = QCoreApplication::applicationDirPath();
+    if (folder.isEmpty() && QCoreApplication::instance() != nullptr) folder = QCoreApplication::applicationDirPath();
     // By its bare name, as the shell starts it: the current folder (the dictionary's)
     // first, then beside this program, then along the PATH.
     QString program;
@@ -89,7 +74,6 @@ bool StartUpdater(const std::string& version)
     }
     if (program.isEmpty()) program = QStandardPaths::findExecutable(name);
     if (program.isEmpty()) return false;
-    return QProcess::startDetached(program,
-                                   {QString::fromLatin1(kLaunchToken), gui::ToQt(version)},
+    return QProcess::startDetached(program, {QString::fromLatin1(kLaunchToken), gui::ToQt(version)},
                                    QDir::currentPath());
 }

@@ -6,8 +6,7 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-TUpDown::TUpDown(QWidget* parent)
-    : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)) {
+TUpDown::TUpDown(QWidget* parent) : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)) {
     up_->setArrowType(Qt::UpArrow);
     down_->setArrowType(Qt::DownArrow);
     for (QToolButton* b : {up_, down_}) {

@@ -1,14 +1,14 @@
 #include "fHlpGen.h"
 
 TfrmHlpGen::TfrmHlpGen(QWidget* parent)
-    : gui::THelpWindow(parent, "frmHlpGen", "Lexorama v4.2 - Aide générale aux non-voyants", 577, 352,
-                       HelpText()) {}
+    : gui::THelpWindow(parent, "frmHlpGen", "Lexorama v4.2 - Aide générale aux non-voyants", 577, 352, HelpText()) {}
 
 QStringList TfrmHlpGen::HelpText() {
     QStringList lines = gui::ComposeHelpText(
         {
             "",
-            "Cette page décrit la fenêtre principale et l'ordre dans lequel la touche tabulation en parcourt les éléments.",
+            "Cette page décrit la fenêtre principale et l'ordre dans lequel la touche tabulation en parcourt les "
+            "éléments.",
         },
         {
             "",
@@ -27,7 +27,8 @@ QStringList TfrmHlpGen::HelpText() {
             "- Lexorama fonctionne avec les thèmes de votre bureau, GNOME, KDE, Xfce ou MATE ;",
             "- toutes les boîtes de dialogue ont été réécrites avec une zone de texte que les lecteurs d'écran lisent,",
             "  et le curseur y est placé sur les lignes à lire ;",
-            "- le dictionnaire s'enrichit par des mises à jour, qui retirent les mots erronés et ajoutent les nouveaux,",
+            "- le dictionnaire s'enrichit par des mises à jour, qui retirent les mots erronés et ajoutent les "
+            "nouveaux,",
             "  et qui peuvent, si vous l'autorisez, envoyer au serveur les mots que vous avez ajoutés vous-même.",
             "",
             "Vos données personnelles :",

@@ -2,8 +2,8 @@
 
 TfrmHlpMod::TfrmHlpMod(QWidget* parent)
     : gui::THelpWindow(parent, "frmHlpMod",
-                       "Lexorama v4.2 - Procédure d'Inscription-Modification-Suppression - Aide aux non-voyants",
-                       579, 353, HelpText()) {}
+                       "Lexorama v4.2 - Procédure d'Inscription-Modification-Suppression - Aide aux non-voyants", 579,
+                       353, HelpText()) {}
 
 QStringList TfrmHlpMod::HelpText() {
     return gui::ComposeHelpText(

@@ -29,8 +29,7 @@ constexpr const char* kProgramPage = "http://www.lexorama.fr/";
 constexpr const char* kLibraryPage = "http://www.lexorama.fr/fonctions/";
 
 // A link button: bold Arial 13, its hint shown; a screen reader says the caption, then the hint.
-QPushButton* LinkButton(QWidget* parent, const char* name, int x, int y, int w, const char* caption,
-                        const char* hint) {
+QPushButton* LinkButton(QWidget* parent, const char* name, int x, int y, int w, const char* caption, const char* hint) {
     QPushButton* b = gui::MakeButton(parent, name, x, y, w, 25, caption, hint);
     b->setFont(gui::ArialFont(13, true));
     b->setAccessibleName(gui::U(caption));
@@ -92,11 +91,10 @@ void TfrmInfos::BuildComponents() {
                                "Recherche d'une nouvelle version du dictionnaire");
 
     pnlButtons = gui::MakePanel(this, "pnlButtons", 4, 415, 760, 185, true);
-    btnWeb2 = LinkButton(pnlButtons, "btnWeb2", 290, 8, 180, "Les autres logiciels",
-                         "Les logiciels de www.lexorama.fr");
+    btnWeb2 =
+        LinkButton(pnlButtons, "btnWeb2", 290, 8, 180, "Les autres logiciels", "Les logiciels de www.lexorama.fr");
     Label1 = RightLabel(pnlButtons, "Label1", 54, "Dernière version de Lexorama :");
-    btnLexo2 = LinkButton(pnlButtons, "btnLexo2", 377, 48, 180, "www.lexorama.fr",
-                          "Visiter le site www.lexorama.fr");
+    btnLexo2 = LinkButton(pnlButtons, "btnLexo2", 377, 48, 180, "www.lexorama.fr", "Visiter le site www.lexorama.fr");
     Label2 = RightLabel(pnlButtons, "Label2", 86, "Portions de code :");
     btnFonct2 = LinkButton(pnlButtons, "btnFonct2", 377, 80, 180, "Fonctions de Lexorama",
                            "Le code des fonctions qu'utilise Lexorama");
@@ -168,20 +166,14 @@ bool TfrmInfos::eventFilter(QObject* watched, QEvent* event) {
 
 void TfrmInfos::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
-    case Qt::Key_F1:
-        FormKeyDown(Qt::Key_F1);
-        break;
-    case Qt::Key_Escape:
-        Button1->click();
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // No default button: Enter presses the focused button and nothing else.
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) button->click();
-        break;
-    default:
-        QDialog::keyPressEvent(event);
-        return;
+        case Qt::Key_F1: FormKeyDown(Qt::Key_F1); break;
+        case Qt::Key_Escape: Button1->click(); break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // No default button: Enter presses the focused button and nothing else.
+            if (auto* button = qobject_cast<QPushButton*>(focusWidget())) button->click();
+            break;
+        default: QDialog::keyPressEvent(event); return;
     }
     event->accept();
 }

@@ -62,12 +62,14 @@ struct BoxPlace {
     const char* label;
 };
 
-constexpr BoxPlace kPersons[] = {{30, 19, "je"}, {30, 43, "tu"}, {30, 67, "il"},
+constexpr BoxPlace kPersons[] = {{30, 19, "je"},   {30, 43, "tu"},    {30, 67, "il"},
                                  {30, 91, "nous"}, {30, 115, "vous"}, {30, 139, "ils"}};
 constexpr BoxPlace kImperative[] = {{30, 19, "tu"}, {30, 43, "nous"}, {30, 67, "vous"}};
 constexpr BoxPlace kPresentParticiple[] = {{13, 19, nullptr}};
-constexpr BoxPlace kPastParticiple[] = {{141, 19, "masculin singulier"}, {325, 19, "masculin pluriel"},
-                                        {141, 43, "féminin singulier"}, {325, 43, "féminin pluriel"}};
+constexpr BoxPlace kPastParticiple[] = {{141, 19, "masculin singulier"},
+                                        {325, 19, "masculin pluriel"},
+                                        {141, 43, "féminin singulier"},
+                                        {325, 43, "féminin pluriel"}};
 
 const BoxPlace* PlacesOf(const FormGroup& g) {
     if (g.boxCount == 6) return kPersons;
@@ -99,15 +101,17 @@ QPushButton* EditorButton(QWidget* parent, const char* name, int x, int w, const
 
 std::string RefusedFormCaption() { return A("Inscrire - Modifier un mot"); }
 std::string RefusedFormText() {
-    return A("Caractère illégal dans une forme du verbe :\r\n"
-             "tabulation, retour à la ligne ou caractère inconnu du dictionnaire.\r\n"
-             "Corrigez la forme avant de valider.");
+    return A(
+        "Caractère illégal dans une forme du verbe :\r\n"
+        "tabulation, retour à la ligne ou caractère inconnu du dictionnaire.\r\n"
+        "Corrigez la forme avant de valider.");
 }
 
 std::string EntryGoneText() {
-    return A("Cette entrée n'est plus dans le dictionnaire telle qu'elle a été lue :\r\n"
-             "le fichier a changé depuis. Rien n'a été modifié.\r\n"
-             "Fermez l'éditeur et ouvrez-le de nouveau pour voir le mot tel qu'il est.");
+    return A(
+        "Cette entrée n'est plus dans le dictionnaire telle qu'elle a été lue :\r\n"
+        "le fichier a changé depuis. Rien n'a été modifié.\r\n"
+        "Fermez l'éditeur et ouvrez-le de nouveau pour voir le mot tel qu'il est.");
 }
 
 }  // namespace
@@ -139,8 +143,7 @@ void TfrmModif::BuildComponents() {
 
     Panel12 = MakePanel(this, "Panel12", 2, 2, 466, 84, true);
     Label5 = MakeLabel(Panel12, "Label5", 7, 6,
-                       "Choisissez le mot que vous désirez modifier, s'il s'agit d'une nouvelle inscription",
-                       bold);
+                       "Choisissez le mot que vous désirez modifier, s'il s'agit d'une nouvelle inscription", bold);
     Label5->resize(452, Label5->height());
     Label4 = new QLabel(U("vérifiez qu'il soit correctement orthographié, caratères accentués compris, en "
                           "caractères minuscules et à l'infinitif pour un verbe."),
@@ -215,8 +218,8 @@ void TfrmModif::BuildComponents() {
     // Tab order: the entry list, the verb box, the forms, the categories, the buttons.
     std::vector<QWidget*> order{cbListe, cbV};
     order.insert(order.end(), FormBoxes.begin(), FormBoxes.end());
-    order.insert(order.end(), {lbCarac, btnValider, btnAnnuler, btnSupprimer, btnOui, btnNon, btnOuiSupprime,
-                               btnNonSupprime});
+    order.insert(order.end(),
+                 {lbCarac, btnValider, btnAnnuler, btnSupprimer, btnOui, btnNon, btnOuiSupprime, btnNonSupprime});
     for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
     const auto on = [this](auto* sender, auto signal, void (TfrmModif::*handler)()) {
@@ -236,11 +239,11 @@ void TfrmModif::BuildComponents() {
     auto* help = new QShortcut(this);
     QList<QKeySequence> f1Keys;
     for (int shift = 0; shift < 8; ++shift)
-        f1Keys.append(QKeySequence(QKeyCombination(
-            Qt::KeyboardModifiers((shift & 1 ? Qt::ShiftModifier : Qt::NoModifier) |
-                                  (shift & 2 ? Qt::ControlModifier : Qt::NoModifier) |
-                                  (shift & 4 ? Qt::AltModifier : Qt::NoModifier)),
-            Qt::Key_F1)));
+        f1Keys.append(
+            QKeySequence(QKeyCombination(Qt::KeyboardModifiers((shift & 1 ? Qt::ShiftModifier : Qt::NoModifier) |
+                                                               (shift & 2 ? Qt::ControlModifier : Qt::NoModifier) |
+                                                               (shift & 4 ? Qt::AltModifier : Qt::NoModifier)),
+                                         Qt::Key_F1)));
     help->setKeys(f1Keys);
     help->setContext(Qt::WindowShortcut);
     connect(help, &QShortcut::activated, this, [this] { Guarded([this] { FormKeyDown(Qt::Key_F1); }); });
@@ -264,7 +267,8 @@ void TfrmModif::BuildFormBoxes() {
             const int index = group.firstBox + k;
             const BoxPlace& place = places[k];
             auto* edit = new QLineEdit(box);
-            edit->setObjectName(QStringLiteral("ed") + QString::fromLatin1(FormBoxCodes[static_cast<std::size_t>(index)]));
+            edit->setObjectName(QStringLiteral("ed") +
+                                QString::fromLatin1(FormBoxCodes[static_cast<std::size_t>(index)]));
             edit->setGeometry(place.x, place.y, 70, 21);
             gui::SetFieldColours(edit, false);
             QString name = groupName;

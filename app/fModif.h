@@ -45,7 +45,7 @@ public:
     QFrame* Panel3;
     QCheckBox* cbV;
     QFrame* pnlV;
-    std::array<QGroupBox*, 10> GroupBoxes;  // GroupBox1 ... GroupBox10, in tab order
+    std::array<QGroupBox*, 10> GroupBoxes;           // GroupBox1 ... GroupBox10, in tab order
     std::array<QLineEdit*, FormBoxCount> FormBoxes;  // ed111 ... ed622, order of FormBoxCodes
     QFrame* pnlListe;
     QListWidget* lbCarac;

@@ -35,9 +35,8 @@ constexpr int kButtonBottom = 44;   // 492 - 448
 TfrmWeb::TfrmWeb(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmWeb"));
     // Sizeable border with the system menu and the maximise button.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(gui::U(" Lexorama v4.2 - Les autres logiciels de www.lexorama.fr "));
     setFont(gui::ArialFont(11));
     resize(671, 492);
@@ -85,15 +84,16 @@ void TfrmWeb::FormActivate() {
     const QString path = QFile::decodeName(WebPagePath.c_str());
     if (!QFile::exists(path)) {
         ReportOnce([] {
-            ShowMessageBox("Erreur",
-                           A("Le fichier d'aide n'a pas pu être extrait\r\ndans votre répertoire temporaire"),
+            ShowMessageBox("Erreur", A("Le fichier d'aide n'a pas pu être extrait\r\ndans votre répertoire temporaire"),
                            MB_ICONEXCLAMATION);
         });
         return;
     }
     const QUrl url = QUrl::fromLocalFile(path);
-    if (WebBrowser1->source() == url) WebBrowser1->reload();
-    else WebBrowser1->setSource(url);
+    if (WebBrowser1->source() == url)
+        WebBrowser1->reload();
+    else
+        WebBrowser1->setSource(url);
     WebBrowser1->verticalScrollBar()->setValue(0);
 }
 

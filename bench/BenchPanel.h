@@ -31,8 +31,7 @@ public:
     void SetNMotsLabel(const std::string&) override {}
     void SetTimeLabel(const std::string&) override {}
     void RepaintResults() override {}
-    void ProcessMessages() override
-    {
+    void ProcessMessages() override {
         ++pumps;
         const auto now = std::chrono::steady_clock::now();
         maxGapMs = std::max(maxGapMs, std::chrono::duration<double, std::milli>(now - last).count());
@@ -44,4 +43,3 @@ public:
     }
     bool StopAsked() const override { return StopRequested; }
 };
-

@@ -19,12 +19,11 @@ struct TEntry {
 };
 
 // French-looking syllables, without k, w, x, y or z.
-const char* const kOnsets[] = {"b", "c", "d", "f", "g", "l", "m", "n", "p", "r", "s", "t", "v", "j",
-                               "ch", "br", "cr", "dr", "fr", "gr", "pl", "pr", "tr", "bl", "cl", "fl",
-                               "gl", "qu", "gn", "ph", "st", "m", "r", "t", "l", "d"};
-const char* const kVowels[] = {"a", "e", "i", "o", "u", "ou", "ai", "au", "eau", "é", "è", "ê",
-                               "in", "an", "on", "eu", "oi", "â", "î", "ô", "û", "a", "e", "i",
-                               "o", "é", "ie", "ue", "ë", "ï"};
+const char* const kOnsets[] = {"b",  "c",  "d",  "f",  "g",  "l",  "m",  "n",  "p",  "r",  "s",  "t",
+                               "v",  "j",  "ch", "br", "cr", "dr", "fr", "gr", "pl", "pr", "tr", "bl",
+                               "cl", "fl", "gl", "qu", "gn", "ph", "st", "m",  "r",  "t",  "l",  "d"};
+const char* const kVowels[] = {"a",  "e",  "i", "o", "u", "ou", "ai", "au", "eau", "é", "è", "ê",  "in", "an", "on",
+                               "eu", "oi", "â", "î", "ô", "û",  "a",  "e",  "i",   "o", "é", "ie", "ue", "ë",  "ï"};
 const char* const kCodas[] = {"", "", "", "", "", "r", "l", "s", "n", "t", "st", "rt", "c", "m"};
 
 class TGenerator {
@@ -67,10 +66,10 @@ public:
         } else if (kind < 92) {  // first-group verb
             const std::string inf = base + "er";
             static const char* const kEndings[][2] = {
-                {"er", "V000"}, {"e", "V111"},   {"es", "V112"},  {"e", "V113"},   {"ons", "V114"},
-                {"ez", "V115"}, {"ent", "V116"}, {"ais", "V121"}, {"ait", "V123"}, {"ions", "V124"},
+                {"er", "V000"}, {"e", "V111"},    {"es", "V112"},    {"e", "V113"},   {"ons", "V114"},
+                {"ez", "V115"}, {"ent", "V116"},  {"ais", "V121"},   {"ait", "V123"}, {"ions", "V124"},
                 {"a", "V133"},  {"erai", "V141"}, {"erait", "V223"}, {"ant", "V500"}, {"é", "V611"},
-                {"ée", "V621"}, {"és", "V612"},  {"ées", "V622"},
+                {"ée", "V621"}, {"és", "V612"},   {"ées", "V622"},
             };
             for (const auto& e : kEndings) {
                 if (e[1][1] != '0' && Below(4) == 0) continue;  // not every form is listed
@@ -118,7 +117,8 @@ const std::vector<TKnownEntry>& KnownDictionaryEntries() {
 
 std::string GenerateDictionary(const std::string& path, int lines) {
     const auto& known = KnownDictionaryEntries();
-    const size_t body = static_cast<size_t>(std::max<int>(lines, static_cast<int>(known.size()) + 2)) - known.size() - 2;
+    const size_t body =
+        static_cast<size_t>(std::max<int>(lines, static_cast<int>(known.size()) + 2)) - known.size() - 2;
 
     TGenerator gen;
     std::vector<TEntry> entries;

@@ -73,9 +73,9 @@ void RunMerge(const char* title, const TUpdatePaths& paths, const std::string& d
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::filesystem::path dir = argc > 1 ? std::filesystem::path(argv[1])
-                                               : std::filesystem::temp_directory_path() /
-                                                     ("lexo-bench-merge-" + std::to_string(getpid()));
+    const std::filesystem::path dir =
+        argc > 1 ? std::filesystem::path(argv[1])
+                 : std::filesystem::temp_directory_path() / ("lexo-bench-merge-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir / "tmp");
     std::filesystem::current_path(dir);
 

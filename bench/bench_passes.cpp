@@ -61,8 +61,7 @@ double Millis(Clock::duration d) { return std::chrono::duration<double, std::mil
 const int kRepeats = std::getenv("LEXO_BENCH_REPEATS") ? std::atoi(std::getenv("LEXO_BENCH_REPEATS")) : 5;
 
 // Best of kRepeats runs, after one run to warm the pages and the caches.
-double Best(const std::function<void()>& run)
-{
+double Best(const std::function<void()>& run) {
     run();
     double best = 1e300;
     for (int r = 0; r < kRepeats; ++r) {
@@ -79,8 +78,7 @@ struct Row {
     std::string note;
 };
 
-std::string CountLine(const RecordingResultArea& area, int32_t line)
-{
+std::string CountLine(const RecordingResultArea& area, int32_t line) {
     return line < area.LineCount() ? cp1252::ToUtf8(area.Line(line)) : std::string();
 }
 
@@ -88,8 +86,7 @@ std::string CountLine(const RecordingResultArea& area, int32_t line)
 std::string gOnly;
 
 Row TimeSearch(const ITabStrings& dict, const std::string& name, void (*search)(SearchContext&),
-               const std::string& text, int countLine)
-{
+               const std::string& text, int countLine) {
     if (name.find(gOnly) == std::string::npos) return {name, 0, "skipped"};
     SearchOptions options;
     options.text = text;
@@ -105,8 +102,7 @@ Row TimeSearch(const ITabStrings& dict, const std::string& name, void (*search)(
 }
 
 // True when the lines of the area's first page are laid out; looks without laying out.
-bool FirstPageLaidOut(const RichEditResultArea& area)
-{
+bool FirstPageLaidOut(const RichEditResultArea& area) {
     const qreal bottom = area.viewport()->height();
     for (QTextBlock b = area.document()->begin(); b.isValid(); b = b.next()) {
         const QTextLayout* layout = b.layout();
@@ -117,8 +113,7 @@ bool FirstPageLaidOut(const RichEditResultArea& area)
 }
 
 // True when the whole text is in the document (it goes in a piece at a time) and laid out.
-bool AllLaidOut(const RichEditResultArea& area)
-{
+bool AllLaidOut(const RichEditResultArea& area) {
     const QTextDocument* doc = area.document();
     const QTextLayout* last = doc->lastBlock().layout();
     return doc->blockCount() >= area.LineCount() && last != nullptr && last->lineCount() > 0;
@@ -126,8 +121,7 @@ bool AllLaidOut(const RichEditResultArea& area)
 
 // 60,000 lines shaped like the letter draw's alphabetical list: a dozen runs in three
 // colours each, written inside one update block.
-double TimeResultArea(int lines, double& layoutMs)
-{
+double TimeResultArea(int lines, double& layoutMs) {
     RichEditResultArea area;
     area.resize(800, 600);
     area.show();
@@ -166,26 +160,22 @@ double TimeResultArea(int lines, double& layoutMs)
 // answers is the time the window's loop was held.
 class ScreenReader {
 public:
-    ScreenReader()
-    {
+    ScreenReader() {
         timer_.setInterval(0);
         QObject::connect(&timer_, &QTimer::timeout, [this] { Ask(); });
     }
-    void Start()
-    {
+    void Start() {
         maxGapMs = 0;
         answers = 0;
         last_ = Clock::now();
         timer_.start();
     }
-    void Stop()
-    {
+    void Stop() {
         Note(Clock::now());
         timer_.stop();
     }
     // The longest wait so far; starts a new stretch of measure.
-    double TakeMaxGap()
-    {
+    double TakeMaxGap() {
         Note(Clock::now());
         const double gap = maxGapMs;
         maxGapMs = 0;
@@ -195,13 +185,11 @@ public:
     long answers = 0;
 
 private:
-    void Note(Clock::time_point now)
-    {
+    void Note(Clock::time_point now) {
         maxGapMs = std::max(maxGapMs, Millis(now - last_));
         last_ = now;
     }
-    void Ask()
-    {
+    void Ask() {
         ++answers;
         if (QWidget* focus = QApplication::focusWidget()) {
             if (QAccessibleInterface* a = QAccessible::queryAccessibleInterface(focus)) {
@@ -229,9 +217,8 @@ struct WindowRow {
 };
 
 // Enter in the search box of the real main window, in mode `modeButton`.
-WindowRow TimeWindowSearch(TfMain& w, QPushButton* modeButton, const std::string& text,
-                           const QString& minLength, const QString& maxLength, int noteLine)
-{
+WindowRow TimeWindowSearch(TfMain& w, QPushButton* modeButton, const std::string& text, const QString& minLength,
+                           const QString& maxLength, int noteLine) {
     modeButton->click();
     w.rbAlpha->setChecked(true);
     w.rbMotSeul->setChecked(true);
@@ -263,18 +250,17 @@ WindowRow TimeWindowSearch(TfMain& w, QPushButton* modeButton, const std::string
     return row;
 }
 
-void PrintWindowRow(const char* name, const WindowRow& r)
-{
-    std::printf("%-44s %6.0f ms to the first page painted (all laid out at %.0f ms)\n"
-                "%-44s %6.0f ms longest without an answer during the search, %.0f ms after it (%ld answers)\n"
-                "%-44s   %s\n",
-                name, r.paintedMs, r.laidOutMs, "", r.gapDuringMs, r.gapAfterMs, r.answers, "", r.note.c_str());
+void PrintWindowRow(const char* name, const WindowRow& r) {
+    std::printf(
+        "%-44s %6.0f ms to the first page painted (all laid out at %.0f ms)\n"
+        "%-44s %6.0f ms longest without an answer during the search, %.0f ms after it (%ld answers)\n"
+        "%-44s   %s\n",
+        name, r.paintedMs, r.laidOutMs, "", r.gapDuringMs, r.gapAfterMs, r.answers, "", r.note.c_str());
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     gui::InitApplication(app, QStringLiteral("Lexorama"));
@@ -311,8 +297,8 @@ int main(int argc, char** argv)
         volatile const void* sink = nullptr;
         const double scanMs = Best([&] { sink = std::memchr(bytes, 0, size); });
         (void)sink;
-        std::printf("floor: one memchr pass (%zu line breaks) %.2f ms; one memchr for an absent byte %.2f ms\n",
-                    lines, floorMs, scanMs);
+        std::printf("floor: one memchr pass (%zu line breaks) %.2f ms; one memchr for an absent byte %.2f ms\n", lines,
+                    floorMs, scanMs);
         std::printf("best of %d runs each, in passes of the floor\n\n", kRepeats);
 
         std::vector<Row> rows;
@@ -342,13 +328,12 @@ int main(int argc, char** argv)
         }
         for (const Row& r : rows)
             if (r.note != "skipped")
-                std::printf("%-44s %6.1f passes %9.1f ms   %s\n", r.name.c_str(), r.ms / floorMs, r.ms,
-                            r.note.c_str());
+                std::printf("%-44s %6.1f passes %9.1f ms   %s\n", r.name.c_str(), r.ms / floorMs, r.ms, r.note.c_str());
 
         if (gOnly.empty() || gOnly == "text search") {
             std::printf("\ntext search over the whole file against glibc memmem (speed ratio, >1 is faster):\n");
             for (const std::string& pattern : {std::string("\tCEHIN\t"), std::string("ent"), A("zézayer"),
-                                              std::string("\tABMOTW\t"), std::string("wombat")}) {
+                                               std::string("\tABMOTW\t"), std::string("wombat")}) {
                 const TBMSearch searcher(pattern);
                 int32_t ours = 0;
                 const void* theirs = nullptr;
@@ -378,10 +363,12 @@ int main(int argc, char** argv)
         if (gOnly.empty() || gOnly == "result area") {
             double layoutMs = 0;
             const double areaMs = TimeResultArea(60000, layoutMs);
-            std::printf("\nresult area, 60,000 styled lines (8 runs each, as the letter draw writes them), offscreen widget: %.0f ms to take them"
-                        " and show the first page\n  (the whole layout, done meanwhile a piece at a time while the"
-                        " window runs: %.0f ms more)\n",
-                        areaMs, layoutMs);
+            std::printf(
+                "\nresult area, 60,000 styled lines (8 runs each, as the letter draw writes them), offscreen widget: "
+                "%.0f ms to take them"
+                " and show the first page\n  (the whole layout, done meanwhile a piece at a time while the"
+                " window runs: %.0f ms more)\n",
+                areaMs, layoutMs);
         }
 
         if (gOnly.empty() || std::string("window").find(gOnly) != std::string::npos) {
@@ -401,7 +388,8 @@ int main(int argc, char** argv)
                 QApplication::processEvents();
                 std::printf("\nmain window (offscreen), Enter in the search box:\n");
                 for (int r = 0; r < 2; ++r) {
-                    const WindowRow masked = TimeWindowSearch(w, w.btnMasque, "*e*", QStringLiteral("3"), QStringLiteral("25"), 1);
+                    const WindowRow masked =
+                        TimeWindowSearch(w, w.btnMasque, "*e*", QStringLiteral("3"), QStringLiteral("25"), 1);
                     PrintWindowRow("masked words \"*e*\"", masked);
                 }
                 for (int r = 0; r < 2; ++r) {

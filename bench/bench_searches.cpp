@@ -33,8 +33,7 @@ struct Outcome {
 };
 
 Outcome TimeSearch(const ITabStrings& dict, void (*search)(SearchContext&), const SearchOptions& options,
-                   int countLineIndex)
-{
+                   int countLineIndex) {
     Outcome out;
     out.bestMs = 1e300;
     for (int r = 0; r < kRepeats; ++r) {
@@ -53,8 +52,7 @@ Outcome TimeSearch(const ITabStrings& dict, void (*search)(SearchContext&), cons
 // Runs grep over the file with the pattern (Windows-1252 bytes, given through a file so
 // that TABs and accented bytes need no quoting) and returns the best time and its count.
 std::pair<double, std::string> TimeGrep(const std::string& dir, const std::string& file, const std::string& flags,
-                                        const std::string& pattern)
-{
+                                        const std::string& pattern) {
     const std::string patternFile = dir + "/pattern.txt";
     std::ofstream(patternFile, std::ios::binary | std::ios::trunc) << pattern << "\n";
     const std::string cmd = "LC_ALL=C grep -c " + flags + " -f '" + patternFile + "' '" + file + "'";
@@ -73,16 +71,14 @@ std::pair<double, std::string> TimeGrep(const std::string& dir, const std::strin
     return {best, count};
 }
 
-void Report(const char* name, const Outcome& o, const std::pair<double, std::string>& grep, const char* grepWhat)
-{
+void Report(const char* name, const Outcome& o, const std::pair<double, std::string>& grep, const char* grepWhat) {
     std::printf("%-34s %9.1f ms  (%6d lines; \"%s\")\n", name, o.bestMs, o.lines, o.countLine.c_str());
     std::printf("  %-32s %9.1f ms  (count %s)\n", grepWhat, grep.first, grep.second.c_str());
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const int lineCount = argc > 1 ? std::max(1000, std::atoi(argv[1])) : 600000;
     const std::string dir =
         (std::filesystem::temp_directory_path() / ("lexo-bench-searches-" + std::to_string(getpid()))).string();
@@ -100,11 +96,11 @@ int main(int argc, char** argv)
 
         SearchOptions options;
         options.text = "ent";
-        Report("word lookup \"ent\"", TimeSearch(*dict, SearchWord, options, 7),
-               TimeGrep(dir, path, "-F", "ent"), "grep -c -F ent");
+        Report("word lookup \"ent\"", TimeSearch(*dict, SearchWord, options, 7), TimeGrep(dir, path, "-F", "ent"),
+               "grep -c -F ent");
         options.text = "cha";
-        Report("word lookup \"cha\"", TimeSearch(*dict, SearchWord, options, 7),
-               TimeGrep(dir, path, "-F", "cha"), "grep -c -F cha");
+        Report("word lookup \"cha\"", TimeSearch(*dict, SearchWord, options, 7), TimeGrep(dir, path, "-F", "cha"),
+               "grep -c -F cha");
         options.text = "cha";
         options.longestFirst = true;
         Report("word lookup \"cha\", longest first", TimeSearch(*dict, SearchWord, options, 7),

@@ -35,9 +35,9 @@ double Best(int runs, const std::function<void()>& f) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::filesystem::path dir = argc > 1 ? std::filesystem::path(argv[1])
-                                               : std::filesystem::temp_directory_path() /
-                                                     ("lexo-bench-store-" + std::to_string(getpid()));
+    const std::filesystem::path dir =
+        argc > 1 ? std::filesystem::path(argv[1])
+                 : std::filesystem::temp_directory_path() / ("lexo-bench-store-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string path = (dir / "LEXOTOT.TXT").string();
 

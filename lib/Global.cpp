@@ -30,9 +30,7 @@ const char ForbiddenFileNameChars[10] = {'\\', '/', ':', '*', '?', '<', '>', '|'
 // ---------------------------------------------------------------------------
 // Dictionary lines
 
-TMotFields DictLineFields(std::string_view line) {
-    return DictLineFields(line, line.find('\t'));
-}
+TMotFields DictLineFields(std::string_view line) { return DictLineFields(line, line.find('\t')); }
 
 TMotFields DictLineFields(std::string_view line, size_t wordEnd) {
     std::string_view rest(line);
@@ -93,8 +91,8 @@ std::string CategoryText(const std::string& code, const std::string& lemma) {
 
     if (c == 'V') {
         if (d1 >= '0' && d1 <= '4') {
-            static const char* const moods[] = {"infinitif", "indicatif ", "conditionnel ",
-                                                "subjonctif ", "impératif "};
+            static const char* const moods[] = {"infinitif", "indicatif ", "conditionnel ", "subjonctif ",
+                                                "impératif "};
             r += A(moods[d1 - '0']);
             switch (d2) {
                 case '1': r += A("présent "); break;
@@ -113,12 +111,18 @@ std::string CategoryText(const std::string& code, const std::string& lemma) {
                 default: break;
             }
         } else {
-            if (d1 == '5') r += A("participe présent ");
-            else if (d1 == '6') r += A("participe passé ");
-            if (d2 == '1') r += A("masculin - ");
-            else if (d2 == '2') r += A("féminin - ");
-            if (d3 == '1') r += A("singulier");
-            else if (d3 == '2') r += A("pluriel");
+            if (d1 == '5')
+                r += A("participe présent ");
+            else if (d1 == '6')
+                r += A("participe passé ");
+            if (d2 == '1')
+                r += A("masculin - ");
+            else if (d2 == '2')
+                r += A("féminin - ");
+            if (d3 == '1')
+                r += A("singulier");
+            else if (d3 == '2')
+                r += A("pluriel");
         }
         return r;
     }
@@ -237,8 +241,7 @@ std::string SystemTempFolder() {
     std::string dir = "/tmp";
     if (const char* env = std::getenv("TMPDIR"); env != nullptr && *env != '\0') {
         struct stat st {};
-        if (::stat(env, &st) == 0 && S_ISDIR(st.st_mode) && ::access(env, W_OK | X_OK) == 0)
-            dir = env;
+        if (::stat(env, &st) == 0 && S_ISDIR(st.st_mode) && ::access(env, W_OK | X_OK) == 0) dir = env;
     }
     if (dir.back() != '/') dir += '/';
     return dir;
@@ -424,8 +427,7 @@ int32_t BinStrToInt(const std::string& s) {
     uint32_t sum = 0;
     const size_t len = s.size();
     for (size_t i = 0; i < len; ++i) {
-        const uint32_t digit = static_cast<uint32_t>(static_cast<unsigned char>(s[i])) -
-                               static_cast<uint32_t>('0');
+        const uint32_t digit = static_cast<uint32_t>(static_cast<unsigned char>(s[i])) - static_cast<uint32_t>('0');
         sum += digit << ((len - 1 - i) % 32);
     }
     return static_cast<int32_t>(sum);
@@ -494,6 +496,4 @@ int32_t CountSubsetsOfTwoOrMore(int32_t n) {
     return SumOfBinomials(2, n, n);
 }
 
-int32_t CountCombinationsInRange(int32_t minK, int32_t maxK, int32_t n) {
-    return SumOfBinomials(minK, maxK, n);
-}
+int32_t CountCombinationsInRange(int32_t minK, int32_t maxK, int32_t n) { return SumOfBinomials(minK, maxK, n); }

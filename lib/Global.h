@@ -71,7 +71,7 @@ int32_t CountSubsetsOfTwoOrMore(int32_t n);
 int32_t CountCombinationsInRange(int32_t minK, int32_t maxK, int32_t n);
 
 // Shared globals of the dictionary program.
-extern ITabStringsPtr Dictionary;    // the open dictionary, empty when none
-extern std::string EditedWord;       // the word handed to the word editor
-extern std::string DictionaryVersion;// version read from line 0 (9 characters)
-extern bool StopRequested;           // the letter draw's stop flag
+extern ITabStringsPtr Dictionary;      // the open dictionary, empty when none
+extern std::string EditedWord;         // the word handed to the word editor
+extern std::string DictionaryVersion;  // version read from line 0 (9 characters)
+extern bool StopRequested;             // the letter draw's stop flag

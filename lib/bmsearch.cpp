@@ -18,8 +18,7 @@ constexpr const char kCommonFirst[] =
 
 struct ByteRanks {
     std::array<uint8_t, 256> rank{};  // higher is rarer
-    constexpr ByteRanks()
-    {
+    constexpr ByteRanks() {
         for (auto& r : rank) r = 255;
         for (std::size_t i = 0; i + 1 < sizeof kCommonFirst; ++i) {
             auto& r = rank[static_cast<uint8_t>(kCommonFirst[i])];
@@ -94,8 +93,8 @@ int32_t TBMSearch::CoreSearch(const uint8_t* text, int32_t n) const {
     for (; s + 15 <= last; s += 16) {
         const __m128i t1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + s + Anchor1));
         const __m128i t2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + s + Anchor2));
-        auto bits = static_cast<uint32_t>(
-            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(t1, v1), _mm_cmpeq_epi8(t2, v2))));
+        auto bits =
+            static_cast<uint32_t>(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(t1, v1), _mm_cmpeq_epi8(t2, v2))));
         while (bits != 0) {
             const int32_t at = s + __builtin_ctz(bits);
             if (std::memcmp(text + at, p, static_cast<std::size_t>(m)) == 0) return at;

@@ -115,7 +115,9 @@ public:
             const Utf16 u(text, Utf16::kAll);
             uint8_t buf[64];
             const int32_t n = c->getSortKey(u.data(), u.size(), buf, sizeof buf);
-            return n > 0 && n <= static_cast<int32_t>(sizeof buf) ? std::string(reinterpret_cast<char*>(buf), static_cast<std::size_t>(n)) : std::string();
+            return n > 0 && n <= static_cast<int32_t>(sizeof buf)
+                       ? std::string(reinterpret_cast<char*>(buf), static_cast<std::size_t>(n))
+                       : std::string();
         };
         // The number of first-level weights of one character; a long weight comes as a
         // collation element and its continuation, which count once.
@@ -155,8 +157,9 @@ public:
         std::vector<std::pair<std::string, std::pair<uint8_t, uint8_t>>> pairs;
         for (char x = 'a'; x <= 'z'; ++x)
             for (char y = 'a'; y <= 'z'; ++y)
-                pairs.push_back({key(std::string{x, y}), {rankOf(keys[static_cast<unsigned char>(x)]),
-                                                          rankOf(keys[static_cast<unsigned char>(y)])}});
+                pairs.push_back(
+                    {key(std::string{x, y}),
+                     {rankOf(keys[static_cast<unsigned char>(x)]), rankOf(keys[static_cast<unsigned char>(y)])}});
         std::sort(pairs.begin(), pairs.end());
         for (int b = 0; b < 256; ++b) {
             Entry& e = entries_[static_cast<std::size_t>(b)];
@@ -166,7 +169,8 @@ public:
                 const uint8_t r = rankOf(keys[b]);
                 if (r != 0) e = {true, 1, {r, 0}};
             } else if (count[b] == 2 && !keys[b].empty()) {
-                const auto at = std::lower_bound(pairs.begin(), pairs.end(), std::make_pair(keys[b], std::pair<uint8_t, uint8_t>{0, 0}));
+                const auto at = std::lower_bound(pairs.begin(), pairs.end(),
+                                                 std::make_pair(keys[b], std::pair<uint8_t, uint8_t>{0, 0}));
                 if (at != pairs.end() && at->first == keys[b] && at->second.first != 0 && at->second.second != 0)
                     e = {true, 2, {at->second.first, at->second.second}};
             }
@@ -210,8 +214,7 @@ int CompareTextIgnoreCase(std::string_view a, std::string_view b) {
         const Utf16 ca(a, Utf16::kCollated);
         const Utf16 cb(b, Utf16::kCollated);
         UErrorCode status = U_ZERO_ERROR;
-        const UCollationResult r =
-            ThreadCollator().compare(ca.data(), ca.size(), cb.data(), cb.size(), status);
+        const UCollationResult r = ThreadCollator().compare(ca.data(), ca.size(), cb.data(), cb.size(), status);
         if (U_SUCCESS(status) && r != UCOL_EQUAL) return r == UCOL_LESS ? -1 : 1;
     }
     const Utf16 ua(a, Utf16::kAll);
@@ -238,8 +241,8 @@ void AppendSortKeyIgnoreCase(std::string_view text, std::string& out) {
     std::size_t room = 3 * text.size() + 16;
     for (;;) {
         out.resize(at + room);
-        const int32_t need = collator.getSortKey(u.data(), u.size(), reinterpret_cast<uint8_t*>(&out[at]),
-                                                 static_cast<int32_t>(room));
+        const int32_t need =
+            collator.getSortKey(u.data(), u.size(), reinterpret_cast<uint8_t*>(&out[at]), static_cast<int32_t>(room));
         if (need <= 0) {  // no key: the tie-break alone orders
             out.resize(at);
             out += '\0';
@@ -261,7 +264,7 @@ void SortIgnoreCase(std::vector<std::string>& texts, bool dropCaseVariants) {
         uint64_t hi, lo;  // first-level heads, or the sort key's first bytes
         uint32_t at;      // the full sort key in `keys`, once made
         uint32_t length;
-        uint32_t index;   // the text's place before the sort
+        uint32_t index;  // the text's place before the sort
     };
     std::vector<Ref> refs(n);
     std::string keys;
@@ -301,7 +304,8 @@ void SortIgnoreCase(std::vector<std::string>& texts, bool dropCaseVariants) {
             while (end < n && refs[end].hi == refs[first].hi && refs[end].lo == refs[first].lo) ++end;
             if (end - first > 1) {
                 for (std::size_t k = first; k < end; ++k) makeKey(refs[k]);
-                std::sort(refs.begin() + static_cast<std::ptrdiff_t>(first), refs.begin() + static_cast<std::ptrdiff_t>(end), byKey);
+                std::sort(refs.begin() + static_cast<std::ptrdiff_t>(first),
+                          refs.begin() + static_cast<std::ptrdiff_t>(end), byKey);
                 for (std::size_t k = first + 1; k < end; ++k) sameAsPrevious[k] = keyCompare(refs[k - 1], refs[k]) == 0;
             }
             first = end;

@@ -75,8 +75,9 @@ void TInternalTabFile::Open(const std::string& fileName, bool writable) {
     bool heldByOther = false;
     if (const int err = File.Open(fileName, writable, heldByOther); err != 0) {
         if (heldByOther)
-            throw ETabFileError(Format(A("Erreur [%X] à l'ouverture de %s : fichier déjà ouvert par un autre programme").c_str(),
-                                       ErrorNumber(err), fileName.c_str()));
+            throw ETabFileError(
+                Format(A("Erreur [%X] à l'ouverture de %s : fichier déjà ouvert par un autre programme").c_str(),
+                       ErrorNumber(err), fileName.c_str()));
         throw ETabFileError(Format(A("Erreur [%X] à l'ouverture de %s").c_str(), ErrorNumber(err), fileName.c_str()));
     }
     // The whole file is mapped and indexed with 32-bit offsets: a longer one is
@@ -84,8 +85,8 @@ void TInternalTabFile::Open(const std::string& fileName, bool writable) {
     int64_t length = 0;
     if (const int err = File.GetLength(length); err == 0 && length > INT32_MAX) {
         File.Close();
-        throw ETabFileError(Format(A("Erreur [%X] à l'ouverture de %s : fichier trop volumineux").c_str(), ErrorNumber(EFBIG),
-                                   fileName.c_str()));
+        throw ETabFileError(Format(A("Erreur [%X] à l'ouverture de %s : fichier trop volumineux").c_str(),
+                                   ErrorNumber(EFBIG), fileName.c_str()));
     }
     try {
         UpdateSize();
@@ -104,8 +105,9 @@ void TInternalTabFile::CreateNew(const std::string& fileName, int32_t initialSiz
     bool heldByOther = false;
     if (const int err = File.Create(fileName, overwrite, heldByOther); err != 0) {
         if (heldByOther)
-            throw ETabFileError(Format(A("Erreur [%X] à là création de %s : fichier déjà ouvert par un autre programme").c_str(),
-                                       ErrorNumber(err), fileName.c_str()));
+            throw ETabFileError(
+                Format(A("Erreur [%X] à là création de %s : fichier déjà ouvert par un autre programme").c_str(),
+                       ErrorNumber(err), fileName.c_str()));
         throw ETabFileError(Format(A("Erreur [%X] à là création de %s").c_str(), ErrorNumber(err), fileName.c_str()));
     }
     Size = 0;
@@ -237,8 +239,7 @@ int32_t TInternalTabFile::ReplaceBytes(uint32_t pos, uint32_t count, std::string
     if (bytes.size() == count && pos + static_cast<uint64_t>(count) <= static_cast<uint64_t>(Size) &&
         (count == 0 || std::memcmp(Data + pos, bytes.data(), count) == 0))
         return 0;
-    return Change(pos, count, bytes.size(),
-                  [&bytes](uint8_t* p, size_t n) { std::memcpy(p, bytes.data(), n); });
+    return Change(pos, count, bytes.size(), [&bytes](uint8_t* p, size_t n) { std::memcpy(p, bytes.data(), n); });
 }
 
 // Every change of the file's bytes or length comes here: the `count` bytes at pos (cut
@@ -299,7 +300,8 @@ void TInternalTabFile::BeginChange(uint32_t from, uint32_t to) {
 
 void TInternalTabFile::CommitChange() {
     if (const int err = File.CommitChange(); err != 0)
-        throw ETabFileError(Format(A("Erreur [%X] à l'enregistrement de %s").c_str(), ErrorNumber(err), FileName.c_str()));
+        throw ETabFileError(
+            Format(A("Erreur [%X] à l'enregistrement de %s").c_str(), ErrorNumber(err), FileName.c_str()));
     File.NoteState();
 }
 
@@ -336,10 +338,22 @@ TTabStringsFile::~TTabStringsFile() = default;
 void TTabStringsFile::SetLineBreakStyle(TLineBreakStyle style) {
     LineBreakStyle = style;
     switch (style) {
-    case TLineBreakStyle::Unset: Separator = ""; SeparatorLength = 0; break;
-    case TLineBreakStyle::CR: Separator = "\r"; SeparatorLength = 1; break;
-    case TLineBreakStyle::LF: Separator = "\n"; SeparatorLength = 1; break;
-    case TLineBreakStyle::CRLF: Separator = "\r\n"; SeparatorLength = 2; break;
+        case TLineBreakStyle::Unset:
+            Separator = "";
+            SeparatorLength = 0;
+            break;
+        case TLineBreakStyle::CR:
+            Separator = "\r";
+            SeparatorLength = 1;
+            break;
+        case TLineBreakStyle::LF:
+            Separator = "\n";
+            SeparatorLength = 1;
+            break;
+        case TLineBreakStyle::CRLF:
+            Separator = "\r\n";
+            SeparatorLength = 2;
+            break;
     }
 }
 
@@ -389,8 +403,7 @@ void TTabStringsFile::ScanLines() {
 }
 
 void TTabStringsFile::CheckLineIndex(int32_t i) const {
-    if (static_cast<uint32_t>(i) >= LineStarts.size())
-        throw ETabStringsFileError(Format("Indice %d hors limites", i));
+    if (static_cast<uint32_t>(i) >= LineStarts.size()) throw ETabStringsFileError(Format("Indice %d hors limites", i));
 }
 
 void TTabStringsFile::GetLineSpan(int32_t i, uint32_t& start, uint32_t& length) const {

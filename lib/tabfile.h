@@ -40,9 +40,12 @@ using ITabStringsPtr = std::shared_ptr<ITabStrings>;
 class TTabStringsView {
 public:
     TTabStringsView() = default;
-    TTabStringsView(const char* data, uint32_t size, std::span<const uint32_t> lineStarts,
-                    uint32_t separatorLength, bool lastLineTerminated)
-        : Data_(data), Size_(size), LineStarts_(lineStarts), SeparatorLength_(separatorLength),
+    TTabStringsView(const char* data, uint32_t size, std::span<const uint32_t> lineStarts, uint32_t separatorLength,
+                    bool lastLineTerminated)
+        : Data_(data),
+          Size_(size),
+          LineStarts_(lineStarts),
+          SeparatorLength_(separatorLength),
           LastLineTerminated_(lastLineTerminated) {}
 
     // The whole text, line breaks included: GetText's bytes.
@@ -153,8 +156,8 @@ protected:
     void CommitChange();
     void AbandonChange(int32_t oldSize) noexcept;
 
-    platform::MappedFile File;   // descriptor, writer's lock and view
-    std::string FileName;        // as given to Open or CreateNew, for the messages
+    platform::MappedFile File;  // descriptor, writer's lock and view
+    std::string FileName;       // as given to Open or CreateNew, for the messages
     uint8_t* Data = nullptr;
     bool Writable = false;
     int32_t Size = 0;

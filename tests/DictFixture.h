@@ -16,8 +16,7 @@
 #include "tabfile.h"
 
 // One word line: form, lemma, anagram key of the form, the marker "*" and the code.
-inline std::string DictLine(const std::string& word, const std::string& lemma, const std::string& code)
-{
+inline std::string DictLine(const std::string& word, const std::string& lemma, const std::string& code) {
     return word + '\t' + lemma + '\t' + AnagramKey(word) + "\t*" + code;
 }
 
@@ -25,8 +24,7 @@ class DictFixture {
 public:
     // Writes the lines, each ended by lineBreak, and opens the file.
     explicit DictFixture(const std::vector<std::string>& lines, bool writable = false,
-                         const std::string& lineBreak = "\r\n")
-    {
+                         const std::string& lineBreak = "\r\n") {
         std::string templ = (std::filesystem::temp_directory_path() / "lexo-dict-XXXXXX").string();
         if (!mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
         dir_ = templ;
@@ -37,8 +35,7 @@ public:
         }
         dict_ = TTabStringsFile::Create(path_, writable);
     }
-    ~DictFixture()
-    {
+    ~DictFixture() {
         dict_.reset();
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
@@ -47,8 +44,7 @@ public:
     DictFixture& operator=(const DictFixture&) = delete;
 
     // Adds the version lines around word lines.
-    static std::vector<std::string> Framed(std::vector<std::string> words, const std::string& version = "LEX00000")
-    {
+    static std::vector<std::string> Framed(std::vector<std::string> words, const std::string& version = "LEX00000") {
         words.insert(words.begin(), VersionLine(version));
         words.push_back(VersionLine(version));
         return words;

@@ -48,9 +48,17 @@ public:
         // Debian's interpreter, run isolated: no user site, no environment settings, and no
         // version-manager shim in between that costs half a second per start.
         const std::string python = ::access("/usr/bin/python3", X_OK) == 0 ? "/usr/bin/python3" : "python3";
-        std::vector<std::string> argv = {python, "-I", LEXO_HTTP_SERVER, "--root", root_.string(),
-                                         "--port-file", portFile.string(), "--log", logPath_.string(),
-                                         "--idle-exit", "120"};
+        std::vector<std::string> argv = {python,
+                                         "-I",
+                                         LEXO_HTTP_SERVER,
+                                         "--root",
+                                         root_.string(),
+                                         "--port-file",
+                                         portFile.string(),
+                                         "--log",
+                                         logPath_.string(),
+                                         "--idle-exit",
+                                         "120"};
         argv.insert(argv.end(), switches.begin(), switches.end());
         std::vector<char*> cargv;
         for (auto& a : argv) cargv.push_back(a.data());
@@ -78,8 +86,10 @@ public:
     }
 
     ~TestServer() {
-        if (hadServer_) ::setenv("LEXORAMA_SERVER", oldServer_.c_str(), 1);
-        else ::unsetenv("LEXORAMA_SERVER");
+        if (hadServer_)
+            ::setenv("LEXORAMA_SERVER", oldServer_.c_str(), 1);
+        else
+            ::unsetenv("LEXORAMA_SERVER");
         Stop();
         Cleanup();
     }

@@ -35,9 +35,10 @@ inline std::string Lines(const std::vector<std::string>& lines) {
 inline std::vector<std::string> Sorted(std::vector<std::string> lines) {
     std::stable_sort(lines.begin(), lines.end(),
                      [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; });
-    lines.erase(std::unique(lines.begin(), lines.end(),
-                            [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) == 0; }),
-                lines.end());
+    lines.erase(
+        std::unique(lines.begin(), lines.end(),
+                    [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) == 0; }),
+        lines.end());
     return lines;
 }
 
@@ -70,9 +71,7 @@ struct UpdateData {
     std::string MergedFile() const {
         return VersionLine(newVersion) + "\r\n" + Lines(merged) + VersionLine(newVersion) + "\r\n";
     }
-    std::string Zip() const {
-        return Package({{newVersion + ".TXT", updateText}, {"sub/LEXODEL.TXT", deleteList}});
-    }
+    std::string Zip() const { return Package({{newVersion + ".TXT", updateText}, {"sub/LEXODEL.TXT", deleteList}}); }
 };
 
 // common lines shared by both sides, some only in the update, some only in the user's
@@ -87,7 +86,7 @@ inline UpdateData MakeData(int common) {
     for (int i = 0; i < common; ++i)
         if (i % 17 != 3) user.push_back(WordLine("mot", i));  // the user lacks a few
     for (int i = 0; i < common / 50 + 2; ++i) own.push_back(WordLine("perso", i));
-    own.push_back(WordLine("\xC9t\xE9", 7));                   // accented capital
+    own.push_back(WordLine("\xC9t\xE9", 7));  // accented capital
     for (int i = 0; i < common / 100 + 2; ++i) deleted.push_back(WordLine("faux", i));
     user.insert(user.end(), own.begin(), own.end());
     user.insert(user.end(), deleted.begin(), deleted.end());
@@ -99,25 +98,29 @@ inline UpdateData MakeData(int common) {
 
     std::vector<std::string> userFile = user;
     std::reverse(userFile.begin(), userFile.end());  // the merge sorts
-    d.dictionary = VersionLine(d.oldVersion) + "\r\n" + Lines(userFile) + VersionLine(d.oldVersion) + "\r\n" +
-                   editorWord + "\r\n";
+    d.dictionary =
+        VersionLine(d.oldVersion) + "\r\n" + Lines(userFile) + VersionLine(d.oldVersion) + "\r\n" + editorWord + "\r\n";
     const std::vector<std::string> updateSorted = Sorted(update);
-    d.updateText = VersionLine(d.newVersion) + "\n" + [&] {
-        std::string t;
-        for (const auto& l : updateSorted) t += l + "\n";
-        return t;
-    }() + VersionLine(d.newVersion) + "\n";
+    d.updateText = VersionLine(d.newVersion) + "\n" +
+                   [&] {
+                       std::string t;
+                       for (const auto& l : updateSorted) t += l + "\n";
+                       return t;
+                   }() +
+                   VersionLine(d.newVersion) + "\n";
     d.deleteList = Lines(deleted) + "inconnu\t0\tCINNNOU\t*N11\r\n";  // one line the user lacks
 
     std::vector<std::string> all = user;
     all.push_back(editorWord);
     all = Sorted(all);
-    std::erase_if(all, [&](const std::string& l) { return std::find(deleted.begin(), deleted.end(), l) != deleted.end(); });
+    std::erase_if(all,
+                  [&](const std::string& l) { return std::find(deleted.begin(), deleted.end(), l) != deleted.end(); });
     all.insert(all.end(), update.begin(), update.end());
     d.merged = Sorted(all);  // the user's forms stay: they come first
     for (const auto& l : d.merged)
-        if (!std::binary_search(updateSorted.begin(), updateSorted.end(), l,
-                                [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; }) ||
+        if (!std::binary_search(
+                updateSorted.begin(), updateSorted.end(), l,
+                [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; }) ||
             l == variant)
             d.ownWords.push_back(l);
     return d;

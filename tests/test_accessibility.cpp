@@ -65,9 +65,8 @@ std::vector<QWidget*> TabStops(QWidget& window) {
         // Of a group of radio buttons Tab stops on the checked one; the arrows choose.
         if (const auto* radio = qobject_cast<QRadioButton*>(w); radio != nullptr && !radio->isChecked()) {
             const auto siblings = radio->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
-            part = part || std::any_of(siblings.begin(), siblings.end(), [](const QRadioButton* r) {
-                           return r->autoExclusive() && r->isChecked();
-                       });
+            part = part || std::any_of(siblings.begin(), siblings.end(),
+                                       [](const QRadioButton* r) { return r->autoExclusive() && r->isChecked(); });
         }
         if (!part) stops.push_back(w);
     }
@@ -96,9 +95,12 @@ QStringList Audit(QWidget& window, const QString& state) {
                 const QString control = Describe(widget);
                 announced.insert(widget);
                 const QString name = child->text(QAccessible::Name);
-                if (name.trimmed().isEmpty()) fault(control, QStringLiteral("no name"));
-                else if (owners.count(name)) fault(control, QLatin1String("same name as ") + owners[name]);
-                else owners[name] = control;
+                if (name.trimmed().isEmpty())
+                    fault(control, QStringLiteral("no name"));
+                else if (owners.count(name))
+                    fault(control, QLatin1String("same name as ") + owners[name]);
+                else
+                    owners[name] = control;
                 if (!widget->accessibleName().isEmpty() && name != widget->accessibleName())
                     fault(control, QLatin1String("announced as \"") + name + QLatin1String("\", not as \"") +
                                        widget->accessibleName() + QLatin1String("\""));
@@ -236,9 +238,12 @@ private slots:
             const auto lineAtCaret = [&] {
                 int start = 0, end = 0;
                 return reader->textAtOffset(reader->cursorPosition(), QAccessible::LineBoundary, &start, &end)
-                    .remove(QChar::ParagraphSeparator).remove(QLatin1Char('\n'));
+                    .remove(QChar::ParagraphSeparator)
+                    .remove(QLatin1Char('\n'));
             };
-            const auto blockAtCaret = [&] { return area->document()->findBlock(reader->cursorPosition()).blockNumber(); };
+            const auto blockAtCaret = [&] {
+                return area->document()->findBlock(reader->cursorPosition()).blockNumber();
+            };
             QTest::keyClick(area, Qt::Key_Home, Qt::ControlModifier);
             QCOMPARE(reader->cursorPosition(), 0);
             for (int i = 0; i < 3; ++i) QTest::keyClick(area, Qt::Key_Down);
@@ -261,8 +266,7 @@ private slots:
             QCOMPARE(reader->cursorPosition(), area->document()->characterCount() - 1);
             // Letters, Delete, Backspace, Enter, a paste: the text stays as it was.
             QTest::keyClicks(area, QStringLiteral("xyz"));
-            for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return})
-                QTest::keyClick(area, key);
+            for (Qt::Key key : {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return}) QTest::keyClick(area, key);
             QTest::keyClick(area, Qt::Key_V, Qt::ControlModifier);
             QCOMPARE(area->toPlainText(), text);
             QVERIFY(area->isReadOnly());
@@ -329,7 +333,8 @@ private slots:
                 Show(w);
                 control->setFocus();
                 QTest::keyClick(control, Qt::Key_Escape);
-                if (w.isVisible()) faults << QLatin1String("information: Escape leaves it open from ") + Describe(control);
+                if (w.isVisible())
+                    faults << QLatin1String("information: Escape leaves it open from ") + Describe(control);
             }
         }
         {
@@ -370,8 +375,8 @@ private slots:
         Show(w);
         QStringList faults = Audit(w, QStringLiteral("checked"));
         // The step lamps, out of Tab's way, are named by their steps and tell their state.
-        for (const auto& [lamp, step] : {std::pair{w.ledTeleCharge, w.lblTeleCharge}, {w.ledTri, w.lblTri},
-                                         {w.ledNet, w.lblNet}}) {
+        for (const auto& [lamp, step] :
+             {std::pair{w.ledTeleCharge, w.lblTeleCharge}, {w.ledTri, w.lblTri}, {w.ledNet, w.lblNet}}) {
             const QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(lamp);
             QCOMPARE(reader->text(QAccessible::Name), step->text());
             QCOMPARE(reader->text(QAccessible::Description), QStringLiteral("en attente"));
@@ -386,9 +391,9 @@ private slots:
 
     void messageBoxWithEveryButtonSet() {
         QStringList faults;
-        for (const int flags : {int{MB_OK}, MB_OKCANCEL | MB_ICONINFORMATION, MB_ABORTRETRYIGNORE | MB_ICONSTOP,
-                                MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2, MB_YESNO | MB_ICONEXCLAMATION,
-                                int{MB_RETRYCANCEL}}) {
+        for (const int flags :
+             {int{MB_OK}, MB_OKCANCEL | MB_ICONINFORMATION, MB_ABORTRETRYIGNORE | MB_ICONSTOP,
+              MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON2, MB_YESNO | MB_ICONEXCLAMATION, int{MB_RETRYCANCEL}}) {
             TfrmMessageBox box;
             box.MessageCaption = flags == MB_OK ? "" : "Question";  // a box may come without a caption
             box.MessageText = "Une ligne\r\nEt une autre";

@@ -25,10 +25,18 @@ TEST(CompareTextIgnoreCase, EqualOnlyForCaseVariants) {
 
 TEST(CompareTextIgnoreCase, AccentsHyphensApostrophesAndLigaturesDiffer) {
     const char* pairs[][2] = {
-        {"élève", "eleve"},       {"arc-en-ciel", "arcenciel"}, {"cœur", "coeur"},
-        {"Cœur", "COEUR"},        {"aujourd'hui", "aujourdhui"}, {"pomme de terre", "pommedeterre"},
-        {"cote", "côte"},         {"coté", "côté"},              {"chien", "chiens"},
-        {"chien", ""},            {"æ", "ae"},                   {"a\x01", "a"},
+        {"élève", "eleve"},
+        {"arc-en-ciel", "arcenciel"},
+        {"cœur", "coeur"},
+        {"Cœur", "COEUR"},
+        {"aujourd'hui", "aujourdhui"},
+        {"pomme de terre", "pommedeterre"},
+        {"cote", "côte"},
+        {"coté", "côté"},
+        {"chien", "chiens"},
+        {"chien", ""},
+        {"æ", "ae"},
+        {"a\x01", "a"},
         {"straße", "strasse"},
     };
     for (const auto& p : pairs) {
@@ -57,16 +65,12 @@ TEST(CompareTextIgnoreCase, OrdersAlphabeticallyIgnoringCase) {
 
 TEST(CompareTextIgnoreCase, SortsAndDeduplicatesAList) {
     std::vector<std::string> words;
-    for (const char* w : {"zèbre", "Chien", "côte", "coeur", "cote", "chien", "Élève", "CHIEN",
-                          "élève", "eleve", "cœur", "arc-en-ciel", "arcenciel", "coté", "Arbre"})
+    for (const char* w : {"zèbre", "Chien", "côte", "coeur", "cote", "chien", "Élève", "CHIEN", "élève", "eleve",
+                          "cœur", "arc-en-ciel", "arcenciel", "coté", "Arbre"})
         words.push_back(A(w));
-    const auto less = [](const std::string& a, const std::string& b) {
-        return CompareTextIgnoreCase(a, b) < 0;
-    };
+    const auto less = [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; };
     std::stable_sort(words.begin(), words.end(), less);
-    const auto eq = [](const std::string& a, const std::string& b) {
-        return CompareTextIgnoreCase(a, b) == 0;
-    };
+    const auto eq = [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) == 0; };
     words.erase(std::unique(words.begin(), words.end(), eq), words.end());
     // Only the case variants of chien and élève went away.
     ASSERT_EQ(words.size(), 12u);
@@ -81,11 +85,12 @@ TEST(CompareTextIgnoreCase, SortsAndDeduplicatesAList) {
 // "acoté", not before "abc". Case variants keep the order they came in.
 TEST(CompareTextIgnoreCase, OrdersRealWordsAsAFrenchReaderDoes) {
     const std::vector<const char*> expected = {
-        "Abbé", "abbé", "abc", "acoté", "à-côté", "à-coup", "à-pic", "arc", "arcade", "arc-en-ciel",
-        "aujourd", "aujourd'hui", "Aujourd'hui", "ces", "c'est", "cet", "coercition", "coeur", "cœur",
-        "Cœur", "cœurs", "cote", "coté", "côte", "côté", "ete", "été", "Été", "étêté", "le", "lé", "l'eau",
-        "leau", "oeuvré", "Œuvre", "œuvre", "ouvre", "péché", "pèche", "pêche", "pêcher", "porte", "Porté",
-        "portemanteau", "porte-monnaie", "Zoé", "zoo"};
+        "Abbé",       "abbé",        "abc",     "acoté",        "à-côté",        "à-coup", "à-pic", "arc",
+        "arcade",     "arc-en-ciel", "aujourd", "aujourd'hui",  "Aujourd'hui",   "ces",    "c'est", "cet",
+        "coercition", "coeur",       "cœur",    "Cœur",         "cœurs",         "cote",   "coté",  "côte",
+        "côté",       "ete",         "été",     "Été",          "étêté",         "le",     "lé",    "l'eau",
+        "leau",       "oeuvré",      "Œuvre",   "œuvre",        "ouvre",         "péché",  "pèche", "pêche",
+        "pêcher",     "porte",       "Porté",   "portemanteau", "porte-monnaie", "Zoé",    "zoo"};
     std::vector<std::string> words;
     for (const char* w : expected) words.push_back(A(w));
     std::mt19937 rng(18);
@@ -106,12 +111,24 @@ TEST(CompareTextIgnoreCase, OrdersRealWordsAsAFrenchReaderDoes) {
 // punctuation count and come before letters, so a form stands before its longer forms
 // and its own lines before theirs, while hyphens and apostrophes are looked through.
 TEST(CompareTextIgnoreCase, OrdersDictionaryLinesByTheirWordForm) {
-    const std::vector<const char*> expected = {
-        "à\t0\tA\t*R",        "a\t0\tA\t*Z",        "a\tavoir\tA\t*V131", "a b",
-        "a,b",                "a1",                 "a-b",                "ab",
-        "chien\t0\tCEHIN\t*N11", "chien : nom",   "chienne\t0\tCEEHINN\t*N21", "chienne : nom",
-        "mer\t0\tEMR\t*N21",    "merci\t0\tCEIMR\t*I", "pomme de terre",     "pommeau",
-        "porte-clé",          "portée"};
+    const std::vector<const char*> expected = {"à\t0\tA\t*R",
+                                               "a\t0\tA\t*Z",
+                                               "a\tavoir\tA\t*V131",
+                                               "a b",
+                                               "a,b",
+                                               "a1",
+                                               "a-b",
+                                               "ab",
+                                               "chien\t0\tCEHIN\t*N11",
+                                               "chien : nom",
+                                               "chienne\t0\tCEEHINN\t*N21",
+                                               "chienne : nom",
+                                               "mer\t0\tEMR\t*N21",
+                                               "merci\t0\tCEIMR\t*I",
+                                               "pomme de terre",
+                                               "pommeau",
+                                               "porte-clé",
+                                               "portée"};
     std::vector<std::string> lines;
     for (const char* l : expected) lines.push_back(A(l));
     std::vector<std::string> reversed(lines.rbegin(), lines.rend());
@@ -125,9 +142,9 @@ TEST(CompareTextIgnoreCase, OrdersDictionaryLinesByTheirWordForm) {
 // lists through the keys gives what sorting them pair by pair gives, and dropping case
 // variants keeps what adding the words one by one to a sorted list keeps.
 TEST(CompareTextIgnoreCase, SortKeysOrderAsTheComparisonDoes) {
-    const std::vector<std::string> pieces = {
-        "a", "e", "é", "è", "ê", "o", "ô", "œ", "Œ", "c", "ç", "ch", "t", "r", "in", "an",
-        "-", "'", " ", "A", "É", "E", "s", "ss", "ß", "æ", "ae", "1", "2", " : (", " lettres)", "ÿ", "Ÿ"};
+    const std::vector<std::string> pieces = {"a",  "e",  "é", "è",  "ê",  "o", "ô", "œ",    "Œ",         "c", "ç",
+                                             "ch", "t",  "r", "in", "an", "-", "'", " ",    "A",         "É", "E",
+                                             "s",  "ss", "ß", "æ",  "ae", "1", "2", " : (", " lettres)", "ÿ", "Ÿ"};
     // Symbols weigh like no letter: lists that hold one are ordered by full keys alone.
     std::vector<std::string> withSymbols = pieces;
     withSymbols.insert(withSymbols.end(), {"+", "§", "$", "µ", "\x01"});
@@ -143,9 +160,8 @@ TEST(CompareTextIgnoreCase, SortKeysOrderAsTheComparisonDoes) {
         std::vector<std::string> byKeys = words;
         SortIgnoreCase(byKeys, false);
         std::vector<std::string> byPairs = words;
-        std::stable_sort(byPairs.begin(), byPairs.end(), [](const std::string& a, const std::string& b) {
-            return CompareTextIgnoreCase(a, b) < 0;
-        });
+        std::stable_sort(byPairs.begin(), byPairs.end(),
+                         [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; });
         ASSERT_EQ(byKeys, byPairs) << "round " << round;
         for (size_t i = 0; i + 1 < byKeys.size(); ++i) {
             std::string ka, kb;
@@ -158,9 +174,9 @@ TEST(CompareTextIgnoreCase, SortKeysOrderAsTheComparisonDoes) {
         SortIgnoreCase(deduplicated, true);
         std::vector<std::string> inserted;
         for (const std::string& w : words) {
-            const auto at = std::lower_bound(inserted.begin(), inserted.end(), w, [](const std::string& a, const std::string& b) {
-                return CompareTextIgnoreCase(a, b) < 0;
-            });
+            const auto at = std::lower_bound(
+                inserted.begin(), inserted.end(), w,
+                [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; });
             if (at == inserted.end() || CompareTextIgnoreCase(*at, w) != 0) inserted.insert(at, w);
         }
         ASSERT_EQ(deduplicated, inserted) << "round " << round;
@@ -175,9 +191,7 @@ TEST(CompareTextIgnoreCase, IsAConsistentOrderOverEveryByte) {
         texts.push_back(std::string(1, static_cast<char>(b)) + "e");
         texts.push_back("e" + std::string(1, static_cast<char>(b)));
     }
-    const auto less = [](const std::string& a, const std::string& b) {
-        return CompareTextIgnoreCase(a, b) < 0;
-    };
+    const auto less = [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; };
     std::sort(texts.begin(), texts.end(), less);
     for (size_t i = 0; i + 1 < texts.size(); ++i)
         for (size_t j = i + 1; j < texts.size(); ++j) {

@@ -9,13 +9,9 @@
 
 namespace {
 
-QImage Shot(TCoolGauge& g)
-{
-    return g.grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
+QImage Shot(TCoolGauge& g) { return g.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
-TEST(CoolGauge, NewGaugeIsAnEmptyFramedWhiteBarReadingZeroPercent)
-{
+TEST(CoolGauge, NewGaugeIsAnEmptyFramedWhiteBarReadingZeroPercent) {
     TestApplication();
     TCoolGauge g;
     EXPECT_EQ(g.width(), 100);
@@ -34,8 +30,7 @@ TEST(CoolGauge, NewGaugeIsAnEmptyFramedWhiteBarReadingZeroPercent)
     EXPECT_EQ(img.pixelColor(3, 3), QColor(Qt::white));
 }
 
-TEST(CoolGauge, MinAndMaxSettersKeepTheRangeButMoveProgress)
-{
+TEST(CoolGauge, MinAndMaxSettersKeepTheRangeButMoveProgress) {
     TestApplication();
     TCoolGauge g;
     g.SetMinValue(150);  // refused: not below the maximum; Progress still follows
@@ -59,8 +54,7 @@ TEST(CoolGauge, MinAndMaxSettersKeepTheRangeButMoveProgress)
     EXPECT_EQ(g.MinValue(), -5);
 }
 
-TEST(CoolGauge, ProgressOutsideTheRangeIsIgnored)
-{
+TEST(CoolGauge, ProgressOutsideTheRangeIsIgnored) {
     TestApplication();
     TCoolGauge g;
     g.SetMinValue(1);
@@ -75,8 +69,7 @@ TEST(CoolGauge, ProgressOutsideTheRangeIsIgnored)
     EXPECT_EQ(g.BarWidth(), 10);
 }
 
-TEST(CoolGauge, ZeroMaximumWithNegativeMinimumDrawsAnEmptyBar)
-{
+TEST(CoolGauge, ZeroMaximumWithNegativeMinimumDrawsAnEmptyBar) {
     TestApplication();
     TCoolGauge g;
     g.SetMinValue(-10);
@@ -87,8 +80,7 @@ TEST(CoolGauge, ZeroMaximumWithNegativeMinimumDrawsAnEmptyBar)
     Shot(g);  // paints without trouble
 }
 
-TEST(CoolGauge, SolidBarCoversProgressOverMaxOfTheWidth)
-{
+TEST(CoolGauge, SolidBarCoversProgressOverMaxOfTheWidth) {
     TestApplication();
     TCoolGauge g;
     g.resize(300, 20);
@@ -102,8 +94,7 @@ TEST(CoolGauge, SolidBarCoversProgressOverMaxOfTheWidth)
     EXPECT_EQ(img.pixelColor(150, 1), QColor(Qt::white));
 }
 
-TEST(CoolGauge, DitheredRampRunsOneStepPerBand)
-{
+TEST(CoolGauge, DitheredRampRunsOneStepPerBand) {
     TestApplication();
     TCoolGauge g;
     g.resize(256, 20);
@@ -123,8 +114,7 @@ TEST(CoolGauge, DitheredRampRunsOneStepPerBand)
     EXPECT_EQ(img.pixelColor(255, 10), QColor(0, 0, 255));
 }
 
-TEST(CoolGauge, TextPatterns)
-{
+TEST(CoolGauge, TextPatterns) {
     EXPECT_EQ(FormatGaugeText("%d%%", 42), "42%");
     EXPECT_EQ(FormatGaugeText("1234 mots", 42), "1234 mots");
     EXPECT_EQ(FormatGaugeText("[%3d]", 7), "[  7]");
@@ -132,8 +122,7 @@ TEST(CoolGauge, TextPatterns)
     EXPECT_EQ(FormatGaugeText("", 7), "");
 }
 
-TEST(CoolGauge, EmptyTextDrawsNoText)
-{
+TEST(CoolGauge, EmptyTextDrawsNoText) {
     TestApplication();
     TCoolGauge g;
     g.SetStyle(sSolid);
@@ -141,8 +130,7 @@ TEST(CoolGauge, EmptyTextDrawsNoText)
     g.SetText("");
     const QImage img = Shot(g);
     for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            ASSERT_EQ(img.pixelColor(x, y), QColor(Qt::white)) << x << "," << y;
+        for (int x = 0; x < img.width(); ++x) ASSERT_EQ(img.pixelColor(x, y), QColor(Qt::white)) << x << "," << y;
 }
 
 }  // namespace

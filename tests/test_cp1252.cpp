@@ -8,11 +8,10 @@
 namespace {
 
 // The code page's own assignments for 0x80-0x9F (0 where the code page has none).
-constexpr char32_t kCodePage[32] = {
-    0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0,
-    0, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
+constexpr char32_t kCodePage[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 TEST(Cp1252, ToUnicodeFollowsTheCodePageAndKeepsUndefinedBytes) {
     for (int b = 0; b < 256; ++b) {
@@ -52,23 +51,31 @@ TEST(Cp1252, AllBytesRoundTripThroughUtf8) {
 TEST(Cp1252, FrenchLiteralsBecomeSingleBytes) {
     EXPECT_EQ(A("féminin"), "f\xE9minin");
     EXPECT_EQ(A("1° personne"), "1\xB0 personne");
-    EXPECT_EQ(A("cœur"), "c\x9C" "ur");
-    EXPECT_EQ(A("Œuvre €"), "\x8C" "uvre \x80");
+    EXPECT_EQ(A("cœur"),
+              "c\x9C"
+              "ur");
+    EXPECT_EQ(A("Œuvre €"),
+              "\x8C"
+              "uvre \x80");
     EXPECT_EQ(A("l’été"), "l\x92\xE9t\xE9");
     EXPECT_EQ(A(""), "");
 }
 
 TEST(Cp1252, CharactersWithoutAByteBecomeQuestionMarks) {
-    EXPECT_EQ(A("a\u0101b"), "a?b");         // Ā
+    EXPECT_EQ(A("a\u0101b"), "a?b");  // Ā
     EXPECT_EQ(A("x\u4E2D\U0001F600y"), "x??y");
 }
 
 TEST(Cp1252, MalformedUtf8LosesOnlyTheBadBytes) {
-    EXPECT_EQ(cp1252::FromUtf8("a\x80" "b"), "a?b");        // stray continuation byte
-    EXPECT_EQ(cp1252::FromUtf8("a\xC3"), "a?");              // truncated at the end
-    EXPECT_EQ(cp1252::FromUtf8("\xC3(z"), "?(z");            // broken sequence
-    EXPECT_EQ(cp1252::FromUtf8("\xC0\xAF"), "??");           // overlong '/'
-    EXPECT_EQ(cp1252::FromUtf8("\xED\xA0\x80" "a"), "???a");  // surrogate
+    EXPECT_EQ(cp1252::FromUtf8("a\x80"
+                               "b"),
+              "a?b");                               // stray continuation byte
+    EXPECT_EQ(cp1252::FromUtf8("a\xC3"), "a?");     // truncated at the end
+    EXPECT_EQ(cp1252::FromUtf8("\xC3(z"), "?(z");   // broken sequence
+    EXPECT_EQ(cp1252::FromUtf8("\xC0\xAF"), "??");  // overlong '/'
+    EXPECT_EQ(cp1252::FromUtf8("\xED\xA0\x80"
+                               "a"),
+              "???a");  // surrogate
 }
 
 }  // namespace

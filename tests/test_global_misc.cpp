@@ -41,8 +41,10 @@ public:
         if (const char* v = std::getenv("TMPDIR")) old_ = v;
     }
     ~TmpDirGuard() {
-        if (old_) ::setenv("TMPDIR", old_->c_str(), 1);
-        else ::unsetenv("TMPDIR");
+        if (old_)
+            ::setenv("TMPDIR", old_->c_str(), 1);
+        else
+            ::unsetenv("TMPDIR");
     }
     void Set(const std::string& v) { ::setenv("TMPDIR", v.c_str(), 1); }
     void Unset() { ::unsetenv("TMPDIR"); }
@@ -73,8 +75,10 @@ TEST(GetTempFolder, FallsBackToTmp) {
     TmpDirGuard g;
     for (const char* tmpdir : {static_cast<const char*>(nullptr), "", "/no/such/folder/anywhere", "/etc/hostname"}) {
         SCOPED_TRACE(tmpdir == nullptr ? "unset" : tmpdir);
-        if (tmpdir == nullptr) g.Unset();
-        else g.Set(tmpdir);
+        if (tmpdir == nullptr)
+            g.Unset();
+        else
+            g.Set(tmpdir);
         EXPECT_EQ(SystemTempFolder(), "/tmp/");
         ExpectRunFolderIn(GetTempFolder(), "/tmp/");
     }
@@ -240,8 +244,7 @@ TEST(BinaryStrings, BinStrToInt) {
     EXPECT_EQ(BinStrToInt(std::string(31, '1')), 2147483647);
     EXPECT_EQ(BinStrToInt("1" + std::string(31, '0')), -2147483647 - 1);
     EXPECT_EQ(BinStrToInt("1" + std::string(32, '0')), 1);  // shift counts wrap at 32
-    for (int32_t n : {0, 1, 5, 1000, 123456})
-        EXPECT_EQ(BinStrToInt(IntToBinStr(n)), n);
+    for (int32_t n : {0, 1, 5, 1000, 123456}) EXPECT_EQ(BinStrToInt(IntToBinStr(n)), n);
 }
 
 TEST(BinaryStrings, PadCountAndPosition) {
@@ -292,8 +295,7 @@ TEST(Combinations, SubsetsOfTwoOrMore) {
     EXPECT_EQ(CountSubsetsOfTwoOrMore(1), 0);
     EXPECT_EQ(CountSubsetsOfTwoOrMore(0), 0);
     EXPECT_EQ(CountSubsetsOfTwoOrMore(-5), 0);
-    for (int32_t n = 2; n <= 25; ++n)
-        EXPECT_EQ(CountSubsetsOfTwoOrMore(n), (1 << n) - n - 1) << n;
+    for (int32_t n = 2; n <= 25; ++n) EXPECT_EQ(CountSubsetsOfTwoOrMore(n), (1 << n) - n - 1) << n;
     EXPECT_EQ(CountSubsetsOfTwoOrMore(25), 33554406);
     EXPECT_EQ(CountSubsetsOfTwoOrMore(31), 2147483616);
 }

@@ -101,10 +101,9 @@ TEST(CategoryText, NounLikeCodes) {
 }
 
 TEST(CategoryText, EveryEditorNounCodeHasGenderAndNumber) {
-    for (const char* code : {"N00", "N01", "N02", "N10", "N11", "N12", "N20", "N21", "N22",
-                             "N31", "N32", "J00", "J01", "J02", "J10", "J11", "J12", "J20",
-                             "J21", "J22", "J30", "D00", "D01", "D02", "D11", "D12", "D21",
-                             "D22", "P00", "P01", "P02", "P11", "P12", "P21", "P22"}) {
+    for (const char* code : {"N00", "N01", "N02", "N10", "N11", "N12", "N20", "N21", "N22", "N31", "N32", "J00",
+                             "J01", "J02", "J10", "J11", "J12", "J20", "J21", "J22", "J30", "D00", "D01", "D02",
+                             "D11", "D12", "D21", "D22", "P00", "P01", "P02", "P11", "P12", "P21", "P22"}) {
         const std::string t = CategoryText(code, "");
         EXPECT_NE(t.find(" - "), std::string::npos) << code;
         EXPECT_NE(t.back(), ' ') << code;

@@ -77,9 +77,7 @@ private slots:
         {
             gui::HourglassCursor outer;
             QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-            {
-                gui::HourglassCursor inner;
-            }
+            { gui::HourglassCursor inner; }
             QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
         }
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
@@ -143,9 +141,11 @@ private slots:
         wrapped.setGeometry(29, 16, 300, 51);
         wrapped.setFont(gui::ArialFont(13, true));
         wrapped.setWordWrap(true);
-        gui::FitLabelText(&wrapped, QString::fromUtf8("Elaboration de 33554406 combinaisons parmi les 33554406 "
-                                                      "combinaisons possibles, tri et élimination des doublons "
-                                                      "et encore bien d'autres mots pour déborder"), 13);
+        gui::FitLabelText(&wrapped,
+                          QString::fromUtf8("Elaboration de 33554406 combinaisons parmi les 33554406 "
+                                            "combinaisons possibles, tri et élimination des doublons "
+                                            "et encore bien d'autres mots pour déborder"),
+                          13);
         QVERIFY(fits(wrapped));
     }
 

@@ -34,9 +34,12 @@ Outcome Send(THttpCli& cli, THttpRequest rq) {
     cli.OnRequestDone = [&](THttpRequest r, uint16_t err) { out.done.emplace_back(r, err); };
     cli.OnWait = [&] { ++out.waits; };
     try {
-        if (rq == httpHEAD) cli.Head();
-        else if (rq == httpGET) cli.Get();
-        else cli.Post();
+        if (rq == httpHEAD)
+            cli.Head();
+        else if (rq == httpGET)
+            cli.Get();
+        else
+            cli.Post();
     } catch (const EHttpException& e) {
         out.thrown = e.ErrorCode;
         out.reason = e.what();
@@ -89,13 +92,12 @@ TEST(HttpClient, RequestsGoOutExactlyAndRepliesComeBack) {
     ::unsetenv("HTTP_PROXY");
 
     const std::string host = "Host: " + server.Host() + "\r\n";
-    EXPECT_EQ(server.Log(),
-              "HEAD " + kVersionPath + " HTTP/1.0\r\n" + kHeaders + host + "\r\n" +
-              "GET " + kVersionPath + " HTTP/1.0\r\n" + kHeaders + host + "\r\n" +
-              "GET /protec/relexo/load_zip.php3?FICHIER=LEX00013.ZIP HTTP/1.0\r\n" + kHeaders + host + "\r\n" +
-              "POST /protec/relexo/traitement.php3 HTTP/1.0\r\n" + kHeaders + host +
-              "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
-              std::to_string(words.size()) + "\r\n\r\n");
+    EXPECT_EQ(server.Log(), "HEAD " + kVersionPath + " HTTP/1.0\r\n" + kHeaders + host + "\r\n" + "GET " +
+                                kVersionPath + " HTTP/1.0\r\n" + kHeaders + host + "\r\n" +
+                                "GET /protec/relexo/load_zip.php3?FICHIER=LEX00013.ZIP HTTP/1.0\r\n" + kHeaders + host +
+                                "\r\n" + "POST /protec/relexo/traitement.php3 HTTP/1.0\r\n" + kHeaders + host +
+                                "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                                std::to_string(words.size()) + "\r\n\r\n");
 }
 
 // Redirections: a chain of 5 is followed (each hop with its own Host header, absolute and
@@ -113,8 +115,10 @@ TEST(HttpClient, FollowsFiveRedirectionsAndNoMore) {
         Outcome out = Send(cli, httpGET);
         EXPECT_EQ(out.done, (std::vector<std::pair<THttpRequest, uint16_t>>{{httpGET, 0}}));
         const std::string log = server.Log();
-        EXPECT_NE(log.find("GET /hop/5" + kVersionPath + " HTTP/1.0\r\n" + kHeaders + "Host: " + server.Host() +
-                           "\r\n\r\n"), std::string::npos) << log;
+        EXPECT_NE(
+            log.find("GET /hop/5" + kVersionPath + " HTTP/1.0\r\n" + kHeaders + "Host: " + server.Host() + "\r\n\r\n"),
+            std::string::npos)
+            << log;
         EXPECT_EQ(log.find("/hop/6/"), std::string::npos);  // a sixth hop is never asked for
         if (hops == 5) {
             EXPECT_FALSE(out.thrown);
@@ -135,18 +139,24 @@ TEST(HttpClient, FailuresEndTheRequestWithTheirCode) {
         const char* what;
         std::vector<std::string> switches;
         THttpRequest rq;
-        uint16_t err;       // request-done error
-        int status;         // status afterwards (and of the exception, if any)
+        uint16_t err;  // request-done error
+        int status;    // status afterwards (and of the exception, if any)
         bool thrown;
         std::string reason;
-        std::string url;    // a path of the server (empty: the version file), or a whole URL
+        std::string url;  // a path of the server (empty: the version file), or a whole URL
     };
     const std::string longLabel(70, 'a');  // over 63 characters: refused before any lookup
     const std::vector<Case> cases = {
         {"401 is no failure", {"--status", "401"}, httpGET, 0, 401, false, "", ""},
         {"missing file", {}, httpGET, 0, 404, true, "Not Found", "/protec/relexo/load_zip.php3?FICHIER=NONE.ZIP"},
         {"host not found", {}, httpHEAD, 11001, 404, true, "Host not found", "http://" + longLabel + ".invalid/x"},
-        {"refused", {}, httpHEAD, 10061, 404, true, "Connection refused",
+        {"refused",
+         {},
+         httpHEAD,
+         10061,
+         404,
+         true,
+         "Connection refused",
          "http://127.0.0.1:" + std::to_string(RefusingPort()) + kVersionPath},
         {"closed before the reply", {"--close-early"}, httpGET, 10054, 404, true, "Connection reset by peer", ""},
         {"reply shorter than announced", {"--short-body"}, httpGET, 10054, 404, true, "Connection reset by peer", ""},
@@ -156,8 +166,14 @@ TEST(HttpClient, FailuresEndTheRequestWithTheirCode) {
         {"drip-fed body", {"--drip", "0.3"}, httpGET, 10060, 404, true, "Connection timed out", ""},
         {"endless interim replies", {"--interim", "0.3"}, httpGET, 10060, 404, true, "Connection timed out", ""},
         {"lengths that disagree", {"--lengths", "0,5"}, httpGET, 10054, 404, true, "Connection reset by peer", ""},
-        {"lengths that disagree, the longer first", {"--lengths", "5,0"}, httpGET, 10054, 404, true,
-         "Connection reset by peer", ""},
+        {"lengths that disagree, the longer first",
+         {"--lengths", "5,0"},
+         httpGET,
+         10054,
+         404,
+         true,
+         "Connection reset by peer",
+         ""},
         {"length beyond the body", {"--lengths", "7"}, httpGET, 10054, 404, true, "Connection reset by peer", ""},
     };
     for (const Case& c : cases) {
@@ -247,8 +263,10 @@ TEST(HttpClient, NeverSendsCredentials) {
         EXPECT_EQ(body, "LEX00013");
     }
     const std::string log = server.Log();
-    const std::string direct = "GET " + kVersionPath + " HTTP/1.0\r\n" + kHeaders + "Host: " + server.Host() + "\r\n\r\n";
-    const std::string moved = "GET /cred" + kVersionPath + " HTTP/1.0\r\n" + kHeaders + "Host: " + server.Host() + "\r\n\r\n";
+    const std::string direct =
+        "GET " + kVersionPath + " HTTP/1.0\r\n" + kHeaders + "Host: " + server.Host() + "\r\n\r\n";
+    const std::string moved =
+        "GET /cred" + kVersionPath + " HTTP/1.0\r\n" + kHeaders + "Host: " + server.Host() + "\r\n\r\n";
     EXPECT_EQ(log, direct + moved + direct + moved);
 }
 

@@ -76,43 +76,95 @@ TEST(VersionCheck, ServerRepliesEndInTheRightBox) {
     struct Case {
         const char* what;
         std::vector<std::string> switches;
-        std::string reply;     // LEXVERS.TXT
-        std::string local;     // DictionaryVersion
-        int answer;            // to the question box
-        std::string caption;   // the one box shown
-        std::string text;      // "" when not checked here
+        std::string reply;    // LEXVERS.TXT
+        std::string local;    // DictionaryVersion
+        int answer;           // to the question box
+        std::string caption;  // the one box shown
+        std::string text;     // "" when not checked here
         std::string handedBack;
         bool getSent;
     };
-    const std::string offer = A("Le version téléchargeable du dictionnaire Lexorama est la LEX00013\r\n"
-                                "Votre version de dictionnaire est la LEX00012 \r\n"
-                                "Voulez-vous mettre votre dictionnaire à jour ?");
+    const std::string offer =
+        A("Le version téléchargeable du dictionnaire Lexorama est la LEX00013\r\n"
+          "Votre version de dictionnaire est la LEX00012 \r\n"
+          "Voulez-vous mettre votre dictionnaire à jour ?");
     const std::string upToDate = A("Dictionnaire à jour");
     const std::vector<Case> cases = {
         {"newer, Oui", {}, "LEX00013", "LEX00012 ", IDYES, kOffer, offer, "LEX00013", true},
         {"newer, Non", {}, "LEX00013", "LEX00012 ", IDNO, kOffer, offer, "", true},
-        {"same version", {}, "LEX00012", "LEX00012 ", IDYES, upToDate,
-         A("Vous disposez de la dernière version du dictionnaire"), "", true},
+        {"same version",
+         {},
+         "LEX00012",
+         "LEX00012 ",
+         IDYES,
+         upToDate,
+         A("Vous disposez de la dernière version du dictionnaire"),
+         "",
+         true},
         {"CR LF after the version", {}, "LEX00013\r\n", "LEX00012 ", IDYES, kOffer, offer, "LEX00013", true},
         {"longer than 8 bytes", {}, "LEX00013LEX00099", "LEX00012 ", IDYES, kOffer, offer, "LEX00013", true},
         {"short reply", {}, "LEX1", "LEX00012 ", IDYES, kOffer, "", "LEX1", true},
-        {"zero byte at 5", {}, std::string("LEX0\0" "0099", 9), "LEX00012 ", IDYES, upToDate, "", "", true},
+        {"zero byte at 5",
+         {},
+         std::string("LEX0\0"
+                     "0099",
+                     9),
+         "LEX00012 ",
+         IDYES,
+         upToDate,
+         "",
+         "",
+         true},
         {"empty reply", {}, "", "LEX00012 ", IDYES, "Erreur", "", "", true},
-        {"not a version", {}, "hello wo", "LEX00012 ", IDYES, "Erreur",
-         A("La réponse du serveur n'est pas une version du dictionnaire : \"hello wo\"\r\nRéessayez plus tard."), "",
+        {"not a version",
+         {},
+         "hello wo",
+         "LEX00012 ",
+         IDYES,
+         "Erreur",
+         A("La réponse du serveur n'est pas une version du dictionnaire : \"hello wo\"\r\nRéessayez plus tard."),
+         "",
          true},
         {"LEX and then a blank", {}, "LEX 0013", "LEX00012 ", IDYES, "Erreur", "", "", true},
         {"a control character", {}, "LEX\x01", "LEX00012 ", IDYES, "Erreur", "", "", true},
         {"no dictionary", {}, "LEX00000", "", IDYES, kOffer, "", "LEX00000", true},
         {"reply that never ends", {"--endless"}, "LEX00013", "LEX00012 ", IDYES, kOffer, offer, "LEX00013", true},
-        {"404 on HEAD", {"--head-status", "404"}, "LEX00013", "LEX00012 ", IDYES, "Erreur", "Not Found  -  404", "",
+        {"404 on HEAD",
+         {"--head-status", "404"},
+         "LEX00013",
+         "LEX00012 ",
+         IDYES,
+         "Erreur",
+         "Not Found  -  404",
+         "",
          false},
-        {"500", {"--status", "500"}, "LEX00013", "LEX00012 ", IDYES, "Erreur", "Internal Server Error  -  500", "",
+        {"500",
+         {"--status", "500"},
+         "LEX00013",
+         "LEX00012 ",
+         IDYES,
+         "Erreur",
+         "Internal Server Error  -  500",
+         "",
          false},
-        {"redirect loop", {"--redirects", "6"}, "LEX00013", "LEX00012 ", IDYES, "Erreur",
-         "Too many redirections  -  302", "", false},
-        {"connection closed", {"--close-early"}, "LEX00013", "LEX00012 ", IDYES, "Erreur",
-         "Connection reset by peer  -  10054", "", false},
+        {"redirect loop",
+         {"--redirects", "6"},
+         "LEX00013",
+         "LEX00012 ",
+         IDYES,
+         "Erreur",
+         "Too many redirections  -  302",
+         "",
+         false},
+        {"connection closed",
+         {"--close-early"},
+         "LEX00013",
+         "LEX00012 ",
+         IDYES,
+         "Erreur",
+         "Connection reset by peer  -  10054",
+         "",
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -147,9 +199,9 @@ TEST(VersionCheck, SocketFailuresShowTheirNumber) {
         refusing = gone.Port();
     }
     const std::string unresolvable = std::string(70, 'a') + ".invalid";  // refused before any lookup
-    for (const auto& [server, text] : {std::pair{unresolvable, std::string("Host not found  -  11001")},
-                                       std::pair{"127.0.0.1:" + std::to_string(refusing),
-                                                 std::string("Connection refused  -  10061")}}) {
+    for (const auto& [server, text] :
+         {std::pair{unresolvable, std::string("Host not found  -  11001")},
+          std::pair{"127.0.0.1:" + std::to_string(refusing), std::string("Connection refused  -  10061")}}) {
         MessageBoxTesting::ClearLog();
         THttpCli http;
         int heads = 0;
@@ -336,7 +388,9 @@ TEST(InformationWindow, LinksWithNoProgramToOpenThemSaySo) {
     EXPECT_TRUE(SomeProgramOpens(QStringLiteral("http")));
 
     setenv("PATH", oldPath.c_str(), 1);
-    if (oldBrowser) setenv("BROWSER", savedBrowser.c_str(), 1);
-    else unsetenv("BROWSER");
+    if (oldBrowser)
+        setenv("BROWSER", savedBrowser.c_str(), 1);
+    else
+        unsetenv("BROWSER");
     std::filesystem::remove_all(bin);
 }

@@ -19,9 +19,8 @@ namespace {
 class MainSettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("lexo_settings_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = fs::temp_directory_path() / ("lexo_settings_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
         path_ = TMainSettings::WritePath(dir_.string());
@@ -38,8 +37,7 @@ protected:
     }
     static int32_t Int32At(const std::vector<unsigned char>& b, std::size_t off) {
         return static_cast<int32_t>(static_cast<uint32_t>(b[off]) | static_cast<uint32_t>(b[off + 1]) << 8 |
-                                    static_cast<uint32_t>(b[off + 2]) << 16 |
-                                    static_cast<uint32_t>(b[off + 3]) << 24);
+                                    static_cast<uint32_t>(b[off + 2]) << 16 | static_cast<uint32_t>(b[off + 3]) << 24);
     }
     static std::string CountedAt(const std::vector<unsigned char>& b, std::size_t off) {
         return std::string(reinterpret_cast<const char*>(&b[off + 1]), b[off]);
@@ -126,8 +124,10 @@ TEST_F(MainSettingsTest, InitialOptionsAndOddButValidValues) {
     b[8] = 0x80;
     b[44] = 7;
     b[48] = 2;
-    b[58] = 1; b[59] = 'a';
-    b[58 + 52] = 1; b[59 + 52] = 'c';
+    b[58] = 1;
+    b[59] = 'a';
+    b[58 + 52] = 1;
+    b[59 + 52] = 'c';
     WriteRaw(b);
     EXPECT_TRUE(r.Load(path_).Problems.empty());
     EXPECT_TRUE(r.ProperNouns);
@@ -160,8 +160,8 @@ TEST_F(MainSettingsTest, OverlongTextsAreCutToTheirField) {
 TEST_F(MainSettingsTest, LengthByteBeyondCapacityNeverReadsIntoTheNextField) {
     Sample().Save(path_);
     std::vector<unsigned char> b = ReadRaw();
-    b[16] = 200;       // LastSearch claims 200 characters
-    b[52] = 3;         // MinLength claims 3 of its 2
+    b[16] = 200;  // LastSearch claims 200 characters
+    b[52] = 3;    // MinLength claims 3 of its 2
     b[53] = '4';
     b[54] = '5';
     b[58 + 26 * 19] = 255;  // the last history entry runs past the record

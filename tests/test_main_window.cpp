@@ -45,12 +45,13 @@ const std::string kVersion = VersionLine("LEX26120");
 
 // Dictionary lines: word, lemma ("0": the word itself), anagram key, "*" + code.
 std::string Dict(bool withVersionLines) {
-    std::string body = A("abeille\t0\tABEEILL\t*N21\r\n"
-                         "abeilles\t0\tABEEILLS\t*N22\r\n"
-                         "chat\t0\tACHT\t*N11\r\n"
-                         "chats\tchat\tACHST\t*N12\r\n"
-                         "tache\t0\tACEHT\t*N21\r\n"
-                         "tâche\t0\tACEHT\t*N21\r\n");
+    std::string body =
+        A("abeille\t0\tABEEILL\t*N21\r\n"
+          "abeilles\t0\tABEEILLS\t*N22\r\n"
+          "chat\t0\tACHT\t*N11\r\n"
+          "chats\tchat\tACHST\t*N12\r\n"
+          "tache\t0\tACEHT\t*N21\r\n"
+          "tâche\t0\tACEHT\t*N21\r\n");
     if (!withVersionLines) return body;
     return kVersion + "\r\n" + body + kVersion + "\r\n";
 }
@@ -87,8 +88,7 @@ private:
 
     std::vector<std::string> History(const TfMain& w) const {
         std::vector<std::string> items;
-        for (int i = 0; i < w.cboChercheMot->count(); ++i)
-            items.push_back(gui::FromQt(w.cboChercheMot->itemText(i)));
+        for (int i = 0; i < w.cboChercheMot->count(); ++i) items.push_back(gui::FromQt(w.cboChercheMot->itemText(i)));
         return items;
     }
 
@@ -154,14 +154,14 @@ private slots:
                                  "Vous ne pourrez pas exploiter Lexorama."));
             QCOMPARE(box.flags, 48);
             for (QWidget* c : std::initializer_list<QWidget*>{
-                     w->btnMot, w->btnAna, w->btnCon, w->btnMasque, w->btnTirage, w->btnAction,
-                     w->btnInscrip, w->btnSauve, w->btnClearcbo, w->cboChercheMot, w->Label1,
-                     w->rbAlpha, w->rbLong, w->rbCourt, w->Label2, w->rbMotSeul, w->rbMotAnalyse, w->cbNP})
+                     w->btnMot, w->btnAna, w->btnCon, w->btnMasque, w->btnTirage, w->btnAction, w->btnInscrip,
+                     w->btnSauve, w->btnClearcbo, w->cboChercheMot, w->Label1, w->rbAlpha, w->rbLong, w->rbCourt,
+                     w->Label2, w->rbMotSeul, w->rbMotAnalyse, w->cbNP})
                 QVERIFY2(!c->isEnabled(), qPrintable(c->objectName()));
             QVERIFY(w->btnInfos->isEnabled());
             QCOMPARE(w->RichEdit1->Line(4), std::string(" "));
-            QCOMPARE(w->RichEdit1->Line(5), std::string(41, ' ') +
-                                                 "Fichier LEXOTOT.TXT absent, vous ne pouvez pas exploiter Lexorama.");
+            QCOMPARE(w->RichEdit1->Line(5),
+                     std::string(41, ' ') + "Fichier LEXOTOT.TXT absent, vous ne pouvez pas exploiter Lexorama.");
             QCOMPARE(w->RichEdit1->Line(6), std::string(40, ' ') + std::string(55, '_'));
             for (int i = 0; i < 4; ++i) QCOMPARE(w->RichEdit1->Line(i), std::string());
             // Enter in the (disabled) search box runs nothing against no dictionary.
@@ -227,8 +227,8 @@ private slots:
             r.button->click();
             QCOMPARE(LexoMain::SearchMode, r.button->property("tag").toInt());
             QCOMPARE(w->btnAction->text(), QString::fromUtf8(r.caption));
-            for (QWidget* c : std::initializer_list<QWidget*>{w->lblL1, w->edtMinL, w->UpDown1, w->lblL2,
-                                                             w->edtMaxL, w->UpDown2, w->lblL3})
+            for (QWidget* c : std::initializer_list<QWidget*>{w->lblL1, w->edtMinL, w->UpDown1, w->lblL2, w->edtMaxL,
+                                                              w->UpDown2, w->lblL3})
                 QCOMPARE(!c->isHidden(), r.lengths);
             QCOMPARE(!w->btnInscrip->isHidden(), r.inscrip);
             QCOMPARE(!w->pnlTri->isHidden(), r.sort);
@@ -344,7 +344,8 @@ private slots:
         w->btnAction->click();
         QCOMPARE(MessageBoxTesting::Log().size(), std::size_t{1});
         QCOMPARE(MessageBoxTesting::Log()[0].caption, std::string("Chercher Mot"));
-        QCOMPARE(MessageBoxTesting::Log()[0].text, std::string("La zone de saisie est vide, \r\nChercher Mot impossible"));
+        QCOMPARE(MessageBoxTesting::Log()[0].text,
+                 std::string("La zone de saisie est vide, \r\nChercher Mot impossible"));
         QCOMPARE(MessageBoxTesting::Log()[0].flags, 48);
         Type(*w, "chat2");
         w->btnAction->click();
@@ -480,8 +481,8 @@ private slots:
                     const QString objectName = child->object()->objectName();
                     const QString name = child->text(QAccessible::Name);
                     QVERIFY2(!name.isEmpty(), qPrintable(objectName));
-                    QVERIFY2(!owners.count(name), qPrintable(name + QLatin1String(" : ") + owners[name] +
-                                                             QLatin1String(", ") + objectName));
+                    QVERIFY2(!owners.count(name),
+                             qPrintable(name + QLatin1String(" : ") + owners[name] + QLatin1String(", ") + objectName));
                     owners[name] = objectName;
                     controls[objectName] = {name, child->text(QAccessible::Description), child->role()};
                 }
@@ -506,7 +507,8 @@ private slots:
             {"rbLong", "Du plus long au plus court", "Type de classement de la recherche", QAccessible::RadioButton},
             {"rbCourt", "Du plus court au plus long", "Type de classement de la recherche", QAccessible::RadioButton},
             {"rbMotSeul", "Mots seuls", "Type d'affichage de la recherche", QAccessible::RadioButton},
-            {"rbMotAnalyse", "Mots multiples avec analyse", "Type d'affichage de la recherche", QAccessible::RadioButton},
+            {"rbMotAnalyse", "Mots multiples avec analyse", "Type d'affichage de la recherche",
+             QAccessible::RadioButton},
             {"cbNP", "Inclure les noms propres", "Inclusion des noms propres dans la recherche", QAccessible::CheckBox},
             {"cboChercheMot", "Ecrire le mot recherché", nullptr, QAccessible::ComboBox},
             {"btnClearcbo", "Effacer la liste des recherches", nullptr, QAccessible::Button},
@@ -664,7 +666,10 @@ private slots:
         // The updater cannot start: the message, and the window stays.
         w->OpenInformationWindow = [] { return std::string("LEX26121"); };
         std::string launched;
-        w->LaunchUpdater = [&launched](const std::string& v) { launched = v; return false; };
+        w->LaunchUpdater = [&launched](const std::string& v) {
+            launched = v;
+            return false;
+        };
         w->btnInfos->click();
         QCOMPARE(launched, std::string("LEX26121"));
         QCOMPARE(MessageBoxTesting::Log().back().caption, std::string("Erreur"));
@@ -734,7 +739,8 @@ private slots:
             QCOMPARE(MessageBoxTesting::Log().size(), shown + 1);
             QCOMPARE(MessageBoxTesting::Log().back().caption, std::string("Sauvegarder"));
             QCOMPARE(MessageBoxTesting::Log().back().flags, 48);
-            QVERIFY(MessageBoxTesting::Log().back().text.find(A("est le dictionnaire de Lexorama")) != std::string::npos);
+            QVERIFY(MessageBoxTesting::Log().back().text.find(A("est le dictionnaire de Lexorama")) !=
+                    std::string::npos);
             QCOMPARE(ReadBytes(Path("LEXOTOT.TXT")), dictionary);
         }
 
@@ -807,7 +813,10 @@ private slots:
         w->ShowPanel(false);
 
         // The stop button: the heading stays, the footer follows, no block is left open.
-        QTimer::singleShot(0, [&] { w->btnArreter->click(); w->btnArreter->click(); });
+        QTimer::singleShot(0, [&] {
+            w->btnArreter->click();
+            w->btnArreter->click();
+        });
         w->btnAction->click();
         QCOMPARE(w->RichEdit1->UpdateDepth(), 0);
         QVERIFY(AreaText(*w).find(A("Recherche générée par")) != std::string::npos);

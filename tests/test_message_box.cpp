@@ -109,10 +109,13 @@ private slots:
         QTest::newRow("two lines") << 48 << "Une\r\nDeux" << 2 << 16 << 8 << 64 << 118 << "imgICONEXCLAMATION";
         QTest::newRow("three lines") << 32 << "Une\r\nDeux\r\nTrois" << 3 << 8 << 12 << 64 << 118 << "imgICONQUESTION";
         QTest::newRow("four lines") << 16 << "1\r\n2\r\n3\r\n4" << 4 << 8 << 20 << 80 << 134 << "imgICONSTOP";
-        QTest::newRow("final CR LF not a line") << 64 << "Une ligne.\r\n" << 1 << 24 << 8 << 64 << 118 << "imgICONINFORMATION";
-        QTest::newRow("inner empty line counts") << 64 << "Une\r\n\r\nTrois" << 3 << 8 << 12 << 64 << 118 << "imgICONINFORMATION";
+        QTest::newRow("final CR LF not a line") << 64 << "Une ligne.\r\n"
+                                                << 1 << 24 << 8 << 64 << 118 << "imgICONINFORMATION";
+        QTest::newRow("inner empty line counts")
+            << 64 << "Une\r\n\r\nTrois" << 3 << 8 << 12 << 64 << 118 << "imgICONINFORMATION";
         QTest::newRow("empty text") << 64 << "" << 0 << 8 << 8 << 64 << 118 << "imgICONINFORMATION";
-        QTest::newRow("five lines") << 48 << "1\r\n2\r\n3\r\n4\r\n5" << 5 << 8 << 28 << 96 << 150 << "imgICONEXCLAMATION";
+        QTest::newRow("five lines") << 48 << "1\r\n2\r\n3\r\n4\r\n5" << 5 << 8 << 28 << 96 << 150
+                                    << "imgICONEXCLAMATION";
     }
 
     void iconAndLineCount() {
@@ -172,7 +175,8 @@ private slots:
         QCOMPARE(box->btnOk->y(), 8 + 16 * lines + 8);
         // The lines shown are the lines counted: the document wraps at the same width.
         int shown = 0;
-        for (QTextBlock b = box->MemoBox->document()->begin(); b.isValid(); b = b.next()) shown += b.layout()->lineCount();
+        for (QTextBlock b = box->MemoBox->document()->begin(); b.isValid(); b = b.next())
+            shown += b.layout()->lineCount();
         QCOMPARE(shown, lines);
     }
 
@@ -181,9 +185,8 @@ private slots:
         QTest::addColumn<QStringList>("buttons");
         QTest::addColumn<int>("minWidth");
         QTest::addColumn<int>("offset");
-        const QStringList ok{"btnOk"}, okCancel{"btnOk", "btnCancel"},
-            ari{"btnAbort", "btnRetry", "btniGNORE"}, ync{"btnYes", "btnNO", "btnCancel"},
-            yn{"btnYes", "btnNO"}, rc{"btnRetry", "btnCancel"};
+        const QStringList ok{"btnOk"}, okCancel{"btnOk", "btnCancel"}, ari{"btnAbort", "btnRetry", "btniGNORE"},
+            ync{"btnYes", "btnNO", "btnCancel"}, yn{"btnYes", "btnNO"}, rc{"btnRetry", "btnCancel"};
         QTest::newRow("0") << 0 << ok << 96 << 40;
         QTest::newRow("1") << 1 << okCancel << 182 << 80;
         QTest::newRow("2") << 2 << ari << 265 << 123;

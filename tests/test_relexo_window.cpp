@@ -47,16 +47,17 @@ public:
         fs::create_directories(root_ / "tmp");
         documents_ = root_ / "Mes Docs \xC3\xA9t\xC3\xA9";  // UTF-8 on the disk
         if (withDocuments) fs::create_directories(documents_);
-        std::ofstream(root_ / "config" / "user-dirs.dirs")
-            << "XDG_DOCUMENTS_DIR=\"" << documents_.string() << "/\"\n";
+        std::ofstream(root_ / "config" / "user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"" << documents_.string() << "/\"\n";
         Set("HOME", root_.string());
         Set("XDG_CONFIG_HOME", (root_ / "config").string());
         Set("TMPDIR", (root_ / "tmp").string());
     }
     ~UserFolders() {
         for (auto& [name, value] : saved_) {
-            if (value) ::setenv(name.c_str(), value->c_str(), 1);
-            else ::unsetenv(name.c_str());
+            if (value)
+                ::setenv(name.c_str(), value->c_str(), 1);
+            else
+                ::unsetenv(name.c_str());
         }
         std::error_code ec;
         fs::remove_all(root_, ec);
@@ -74,9 +75,7 @@ private:
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-QColor Pixel(const QImage& img, int x, int y) {
-    return QColor(img.pixel(x, y));
-}
+QColor Pixel(const QImage& img, int x, int y) { return QColor(img.pixel(x, y)); }
 
 QImage Render(const TLed& led) {
     QImage img(led.size(), QImage::Format_RGB32);
@@ -255,17 +254,17 @@ TEST(RelexoWindow, ConfirmationLayoutTextsAndCheckBox) {
     }
 
     const std::string blanks31(31, ' '), blanks43(43, ' '), blanks11(11, ' ');
-    const QString expected = gui::U(
-        ("\n  Ce programme va télécharger la version LEX26130 du dictionnaire de Lexorama.\n" + blanks31 +
-         "!!!   VOTRE DICTIONNAIRE NE SERA PAS EFFACE  !!!\n"
-         "\n  Après décompression du fichier téléchargé, votre dictionnaire va être enrichi des nouveaux mots\n"
-         "  présents dans la mise à jour et expurgé des mots erronés.\n"
-         "\n  De même, les mots présents dans votre dictionnaire et encore inconnus de la mise à jour peuvent\n"
-         "  être envoyés à  Lexorama  et une copie des données envoyées sera déposée dans votre\n"
-         "  répertoire Mes Documents  sous le nom  LEXTRANS.TXT\n\n\n" + blanks11 +
-         "Cette opération peut prendre plusieurs minutes sur des machines lentes et\n" + blanks43 +
-         "NE PEUT ETRE INTERROMPUE !!!!!! ")
-            .c_str());
+    const QString expected =
+        gui::U(("\n  Ce programme va télécharger la version LEX26130 du dictionnaire de Lexorama.\n" + blanks31 +
+                "!!!   VOTRE DICTIONNAIRE NE SERA PAS EFFACE  !!!\n"
+                "\n  Après décompression du fichier téléchargé, votre dictionnaire va être enrichi des nouveaux mots\n"
+                "  présents dans la mise à jour et expurgé des mots erronés.\n"
+                "\n  De même, les mots présents dans votre dictionnaire et encore inconnus de la mise à jour peuvent\n"
+                "  être envoyés à  Lexorama  et une copie des données envoyées sera déposée dans votre\n"
+                "  répertoire Mes Documents  sous le nom  LEXTRANS.TXT\n\n\n" +
+                blanks11 + "Cette opération peut prendre plusieurs minutes sur des machines lentes et\n" + blanks43 +
+                "NE PEUT ETRE INTERROMPUE !!!!!! ")
+                   .c_str());
     EXPECT_EQ(w.reInfo->toPlainText(), expected);
     EXPECT_EQ(w.reInfo->textCursor().position(), 0);
     // The styles of the runs: the character after each found text's first letter.
@@ -377,8 +376,7 @@ TEST(RelexoWindow, ClosingRulesAndKeys) {
             EXPECT_FALSE(r.w.close());
             QTest::keyClick(&r.w, Qt::Key_Escape);
             EXPECT_TRUE(r.w.isVisible());
-            EXPECT_EQ(QGuiApplication::overrideCursor() ? QGuiApplication::overrideCursor()->shape()
-                                                        : Qt::ArrowCursor,
+            EXPECT_EQ(QGuiApplication::overrideCursor() ? QGuiApplication::overrideCursor()->shape() : Qt::ArrowCursor,
                       Qt::WaitCursor);
             checkedDuringUpdate = true;
             ++r.relaunches;
@@ -444,6 +442,8 @@ TEST(RelexoWindow, ClosingRulesAndKeys) {
         EXPECT_FALSE(r.w.isVisible());
     }
     MessageBoxTesting::SetAutoAnswer(false);
-    if (oldServer) ::setenv("LEXORAMA_SERVER", savedServer.c_str(), 1);
-    else ::unsetenv("LEXORAMA_SERVER");
+    if (oldServer)
+        ::setenv("LEXORAMA_SERVER", savedServer.c_str(), 1);
+    else
+        ::unsetenv("LEXORAMA_SERVER");
 }

@@ -6,25 +6,23 @@
 
 using RunT = RecordingResultArea::Run;
 
-TEST(RecordingResultArea, AppendedLinesCloseOrStayOpen)
-{
+TEST(RecordingResultArea, AppendedLinesCloseOrStayOpen) {
     RecordingResultArea a;
     EXPECT_EQ(a.LineCount(), 0);
-    a.AddLine(" ");                 // empty area: " " + break, next output on a new line
+    a.AddLine(" ");  // empty area: " " + break, next output on a new line
     EXPECT_EQ(a.Text(), " \r\n");
     EXPECT_EQ(a.LineCount(), 1);
-    a.WriteRun("Mot");              // continues the new (last) line
-    a.AddLine("x");                 // after an open line: break + x, line stays open
+    a.WriteRun("Mot");  // continues the new (last) line
+    a.AddLine("x");     // after an open line: break + x, line stays open
     EXPECT_EQ(a.Text(), " \r\nMot\r\nx");
-    a.AddLine("\r\n");              // closes the open line and leaves an empty one
+    a.AddLine("\r\n");  // closes the open line and leaves an empty one
     EXPECT_EQ(a.Text(), " \r\nMot\r\nx\r\n\r\n");
     EXPECT_EQ(a.LineCount(), 4);
     a.AddLine("y");
     EXPECT_EQ(a.Text(), " \r\nMot\r\nx\r\n\r\ny\r\n");
 }
 
-TEST(RecordingResultArea, RunsKeepStyleAndColourInForce)
-{
+TEST(RecordingResultArea, RunsKeepStyleAndColourInForce) {
     RecordingResultArea a;
     a.AddLine(" ");
     a.SetStyle(fsBold | fsItalic | fsUnderline);
@@ -35,14 +33,13 @@ TEST(RecordingResultArea, RunsKeepStyleAndColourInForce)
     a.WriteCount(3);
     a.WriteRun(" x");
     const std::vector<RunT> expected{{"Mot recherché :", fsBold | fsItalic | fsUnderline, rcBlack},
-                                    {"  chat", fsBold | fsItalic, rcBlue},
-                                    {"3", fsBold | fsItalic, rcRed},
-                                    {" x", fsBold | fsItalic, rcBlack}};
+                                     {"  chat", fsBold | fsItalic, rcBlue},
+                                     {"3", fsBold | fsItalic, rcRed},
+                                     {" x", fsBold | fsItalic, rcBlack}};
     EXPECT_EQ(a.Runs(1), expected);
 }
 
-TEST(RecordingResultArea, ReplaceLeavesInsertionPointAfterTheNewText)
-{
+TEST(RecordingResultArea, ReplaceLeavesInsertionPointAfterTheNewText) {
     RecordingResultArea a;
     a.AddLine("a");
     a.AddLine("b");
@@ -57,8 +54,7 @@ TEST(RecordingResultArea, ReplaceLeavesInsertionPointAfterTheNewText)
     EXPECT_EQ(a.LineCount(), 3);
 }
 
-TEST(RecordingResultArea, RefusesTextPastItsLimit)
-{
+TEST(RecordingResultArea, RefusesTextPastItsLimit) {
     RecordingResultArea a(10);
     EXPECT_TRUE(a.AddLine("1234"));
     EXPECT_FALSE(a.AddLine("56789"));

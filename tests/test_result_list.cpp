@@ -14,15 +14,13 @@
 
 namespace {
 
-std::vector<std::string> Utf8Items(const ResultList& l)
-{
+std::vector<std::string> Utf8Items(const ResultList& l) {
     std::vector<std::string> out;
     for (const auto& s : l.Items()) out.push_back(cp1252::ToUtf8(s));
     return out;
 }
 
-ResultList Unsorted(const std::vector<std::string>& utf8)
-{
+ResultList Unsorted(const std::vector<std::string>& utf8) {
     ResultList l;
     for (const auto& s : utf8) l.Add(A(s));
     return l;
@@ -30,8 +28,7 @@ ResultList Unsorted(const std::vector<std::string>& utf8)
 
 }  // namespace
 
-TEST(ResultList, SortedListInsertsInOrderAndDropsCaseVariants)
-{
+TEST(ResultList, SortedListInsertsInOrderAndDropsCaseVariants) {
     ResultList l;
     l.SetSorted(true);
     EXPECT_EQ(l.Add("chats"), 0);
@@ -40,15 +37,14 @@ TEST(ResultList, SortedListInsertsInOrderAndDropsCaseVariants)
     EXPECT_EQ(l.Add("paris"), -1);  // equal to "Paris" ignoring case: the first stays
     EXPECT_EQ(l.Add("CHATS"), -1);
     EXPECT_EQ(l.Add(A("élève")), 2);
-    EXPECT_EQ(l.Add("eleve"), 2);   // accents make texts different
+    EXPECT_EQ(l.Add("eleve"), 2);  // accents make texts different
     EXPECT_EQ(Utf8Items(l), (std::vector<std::string>{"achat", "chats", "eleve", "élève", "Paris"}));
     l.Clear();
-    EXPECT_TRUE(l.Sorted());        // clearing keeps the state
+    EXPECT_TRUE(l.Sorted());  // clearing keeps the state
     EXPECT_EQ(l.Count(), 0);
 }
 
-TEST(ResultList, UnsortedListAppendsAndKeepsDuplicates)
-{
+TEST(ResultList, UnsortedListAppendsAndKeepsDuplicates) {
     ResultList l = Unsorted({"b", "a", "B", "a"});
     EXPECT_FALSE(l.Sorted());
     EXPECT_EQ(Utf8Items(l), (std::vector<std::string>{"b", "a", "B", "a"}));
@@ -59,8 +55,7 @@ TEST(ResultList, UnsortedListAppendsAndKeepsDuplicates)
     EXPECT_EQ(cp1252::ToUtf8(l[1]), "a");
 }
 
-TEST(ResultList, SwitchingToSortedSortsAtOnceKeepingTheFirstOfEqualEntries)
-{
+TEST(ResultList, SwitchingToSortedSortsAtOnceKeepingTheFirstOfEqualEntries) {
     ResultList l = Unsorted({"Rome", "nice", "rome", "Nice", "arles", "ROME"});
     l.SetSorted(true);
     EXPECT_EQ(Utf8Items(l), (std::vector<std::string>{"arles", "nice", "Rome"}));
@@ -70,8 +65,7 @@ TEST(ResultList, SwitchingToSortedSortsAtOnceKeepingTheFirstOfEqualEntries)
     EXPECT_EQ(Utf8Items(l), (std::vector<std::string>{"arles", "nice", "Rome", "aa"}));
 }
 
-TEST(ResultList, SortingASortedListDoesNothing)
-{
+TEST(ResultList, SortingASortedListDoesNothing) {
     ResultList l;
     l.SetSorted(true);
     l.Add("b : (1 lettres)");
@@ -81,8 +75,7 @@ TEST(ResultList, SortingASortedListDoesNothing)
     EXPECT_EQ(Utf8Items(l), (std::vector<std::string>{"aaa : (3 lettres)", "b : (1 lettres)"}));
 }
 
-TEST(ResultList, LengthOrderingsOfTheWordLookup)
-{
+TEST(ResultList, LengthOrderingsOfTheWordLookup) {
     const std::vector<std::string> entries{"chats : (5 lettres)", "chaton : (6 lettres)", "achat : (5 lettres)",
                                            "chat : (4 lettres)"};
     ResultList l = Unsorted(entries);
@@ -95,9 +88,9 @@ TEST(ResultList, LengthOrderingsOfTheWordLookup)
                                                       "chats : (5 lettres)", "chaton : (6 lettres)"}));
 }
 
-TEST(ResultList, LengthComparisonsFoldAccentsAndUseTheKeyUpToTheColon)
-{
-    ResultList l = Unsorted({"rôle : (4 lettres)", "role : (4 lettres)", "ab : x", "ab : y", "zz", "abc", "rôle : (4 lettres)"});
+TEST(ResultList, LengthComparisonsFoldAccentsAndUseTheKeyUpToTheColon) {
+    ResultList l =
+        Unsorted({"rôle : (4 lettres)", "role : (4 lettres)", "ab : x", "ab : y", "zz", "abc", "rôle : (4 lettres)"});
     // Same folded key, different texts: equal for the ordering.
     EXPECT_EQ(CompareLongestFirst(l, 0, 1), 0);
     EXPECT_EQ(CompareShortestFirst(l, 2, 3), 0);
@@ -110,16 +103,14 @@ TEST(ResultList, LengthComparisonsFoldAccentsAndUseTheKeyUpToTheColon)
     EXPECT_LT(CompareShortestFirst(l, 2, 1), 0);
 }
 
-TEST(ResultList, CompareLengthOrderingsByBytesOnEqualLength)
-{
+TEST(ResultList, CompareLengthOrderingsByBytesOnEqualLength) {
     ResultList l = Unsorted({"zèbre : (5 lettres)", "abeil : (5 lettres)", "Zebre : (5 lettres)"});
     EXPECT_GT(CompareLongestFirst(l, 0, 1), 0);
     EXPECT_GT(CompareShortestFirst(l, 0, 1), 0);
     EXPECT_EQ(CompareLongestFirst(l, 0, 2), 0);  // ZEBRE : on both sides
 }
 
-TEST(ResultList, LengthOrderingsCompareHighBytesAsUnsigned)
-{
+TEST(ResultList, LengthOrderingsCompareHighBytesAsUnsigned) {
     // Œ (byte $8C) stays outside A-Z after folding and sorts after every plain letter.
     ResultList l = Unsorted({"œuf : (3 lettres)", "zoo : (3 lettres)", "été : (3 lettres)"});
     l.CustomSort(CompareLongestFirst);
@@ -131,13 +122,12 @@ TEST(ResultList, LengthOrderingsCompareHighBytesAsUnsigned)
 // repeats, a few or many entries out of place, in a random order) give, through the
 // batch roads, exactly what adding the entries one at a time gives; so do texts that
 // stand for entries the list makes only when they are read.
-TEST(ResultList, BatchRoadsGiveWhatAddingOneAtATimeGives)
-{
+TEST(ResultList, BatchRoadsGiveWhatAddingOneAtATimeGives) {
     const std::string tail = " : (3 lettres)";
     const ResultEntryMaker withTail = [](std::string_view w) { return std::string(w) + " : (3 lettres)"; };
-    const std::vector<std::string> words = {"a", "abbé", "abbe", "Abbé", "ABBE", "abc", "a-b", "a b", "abcd", "b",
-                                            "bœuf", "boeuf", "BŒUF", "c'est", "cest", "C'EST", "ça", "ca", "Ça",
-                                            "d", "e", "é", "É", "zèbre", "Zèbre", "zebre"};
+    const std::vector<std::string> words = {"a",  "abbé", "abbe",  "Abbé", "ABBE",  "abc",   "a-b",   "a b",  "abcd",
+                                            "b",  "bœuf", "boeuf", "BŒUF", "c'est", "cest",  "C'EST", "ça",   "ca",
+                                            "Ça", "d",    "e",     "é",    "É",     "zèbre", "Zèbre", "zebre"};
     std::vector<std::string> base;
     for (const auto& w : words) base.push_back(A(w));
     std::sort(base.begin(), base.end(), [](const std::string& x, const std::string& y) {
@@ -154,8 +144,7 @@ TEST(ResultList, BatchRoadsGiveWhatAddingOneAtATimeGives)
         for (const auto& w : base)
             for (int k = static_cast<int>(rng() % 3); k > 0; --k) in.push_back(w + (round % 2 ? " : (3 lettres)" : ""));
         const int moves = round % 3 == 0 ? static_cast<int>(in.size()) : static_cast<int>(rng() % 4);
-        for (int m = 0; m < moves && in.size() > 1; ++m)
-            std::swap(in[rng() % in.size()], in[rng() % in.size()]);
+        for (int m = 0; m < moves && in.size() > 1; ++m) std::swap(in[rng() % in.size()], in[rng() % in.size()]);
 
         ResultList oneByOne;
         oneByOne.SetSorted(true);
@@ -211,9 +200,9 @@ TEST(ResultList, BatchRoadsGiveWhatAddingOneAtATimeGives)
 // Every byte, upper or lower case or neither, at every place of texts of every length a
 // long list meets: the list taken in one piece drops exactly the case variants that
 // adding the texts one at a time drops.
-TEST(ResultList, TakenListsDropTheCaseVariantsOfEveryByte)
-{
-    for (const std::string& around : {std::string(), std::string("ab"), std::string("abcdef"), std::string("abcdefghijklm")}) {
+TEST(ResultList, TakenListsDropTheCaseVariantsOfEveryByte) {
+    for (const std::string& around :
+         {std::string(), std::string("ab"), std::string("abcdef"), std::string("abcdefghijklm")}) {
         for (std::size_t at = 0; at <= around.size(); at += std::max<std::size_t>(1, around.size() / 2)) {
             std::string text;
             std::vector<std::pair<uint32_t, uint32_t>> pieces;

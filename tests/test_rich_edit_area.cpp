@@ -117,9 +117,9 @@ const Script kScripts[] = {
              a.AddLine("");
          }
          a.EndUpdate();
-         a.DeleteLine(2);               // the next line moves up with its colours
+         a.DeleteLine(2);  // the next line moves up with its colours
          a.ReplaceLine(3, A("remplacée"));
-         a.DeleteLine(a.LineCount());   // the empty last line joins the one before
+         a.DeleteLine(a.LineCount());  // the empty last line joins the one before
          a.SetColor(rcBlue);
          a.WriteRun(" fin");
          a.BeginUpdate();
@@ -140,15 +140,13 @@ const Script kScripts[] = {
 class SameAsRecording : public ::testing::TestWithParam<Script> {};
 
 // A lone CR is the one byte the widget cannot keep: it comes back as LF.
-std::string LoneCrAsLf(std::string s)
-{
+std::string LoneCrAsLf(std::string s) {
     for (std::size_t k = 0; k < s.size(); ++k)
         if (s[k] == '\r' && (k + 1 == s.size() || s[k + 1] != '\n')) s[k] = '\n';
     return s;
 }
 
-TEST_P(SameAsRecording, TextLinesAndRunsAgree)
-{
+TEST_P(SameAsRecording, TextLinesAndRunsAgree) {
     TestApplication();
     RecordingResultArea rec;
     RichEditResultArea rich;
@@ -182,8 +180,7 @@ TEST_P(SameAsRecording, TextLinesAndRunsAgree)
 INSTANTIATE_TEST_SUITE_P(Scripts, SameAsRecording, ::testing::ValuesIn(kScripts),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(RichEditResultArea, UpdateBlocksNestAndSuspendPainting)
-{
+TEST(RichEditResultArea, UpdateBlocksNestAndSuspendPainting) {
     TestApplication();
     RichEditResultArea a;
     EXPECT_TRUE(a.updatesEnabled());
@@ -208,8 +205,7 @@ TEST(RichEditResultArea, UpdateBlocksNestAndSuspendPainting)
 }
 
 // Writes N lines "entry K : K" in one update block, the number in red.
-void WriteEntries(IResultArea& a, int n)
-{
+void WriteEntries(IResultArea& a, int n) {
     a.BeginUpdate();
     for (int i = 0; i < n; ++i) {
         a.WriteRun("entry " + std::to_string(i) + " : ");
@@ -222,8 +218,7 @@ void WriteEntries(IResultArea& a, int n)
 // A long list written in an update block is taken without being laid out: the window
 // lays it out from the top a piece at a time afterwards, the first page at once. The
 // text stays whole, styled, and editable meanwhile, and the layout ends complete.
-TEST(RichEditResultArea, ALongUpdateIsLaidOutAfterItsEnd)
-{
+TEST(RichEditResultArea, ALongUpdateIsLaidOutAfterItsEnd) {
     TestApplication();
     RichEditResultArea a;
     a.resize(400, 300);
@@ -252,8 +247,7 @@ TEST(RichEditResultArea, ALongUpdateIsLaidOutAfterItsEnd)
     EXPECT_GT(doc->documentLayout()->documentSize().height(), 3000 * 10);
 }
 
-int LaidOutLines(const RichEditResultArea& a)
-{
+int LaidOutLines(const RichEditResultArea& a) {
     int n = 0;
     for (QTextBlock b = a.document()->begin(); b.isValid(); b = b.next()) n += b.layout()->lineCount() > 0;
     return n;
@@ -263,8 +257,7 @@ int LaidOutLines(const RichEditResultArea& a)
 // lays the text out to its end. After a long update the window answers it at every turn
 // of its loop with at most a piece to lay out: the rest of the text goes into the
 // document a piece at a time meanwhile, and ends whole and styled.
-TEST(RichEditResultArea, AScreenReaderAfterALongUpdateWaitsForOnePieceAtMost)
-{
+TEST(RichEditResultArea, AScreenReaderAfterALongUpdateWaitsForOnePieceAtMost) {
     TestApplication();
     RichEditResultArea a;
     a.resize(400, 300);
@@ -298,8 +291,7 @@ TEST(RichEditResultArea, AScreenReaderAfterALongUpdateWaitsForOnePieceAtMost)
 
 // Every long update ends the same way, whatever came before it: a list after a heading
 // and after a list already laid out is laid out afterwards as well, never at once.
-TEST(RichEditResultArea, EveryLongUpdateIsLaidOutAfterItsEnd)
-{
+TEST(RichEditResultArea, EveryLongUpdateIsLaidOutAfterItsEnd) {
     TestApplication();
     RichEditResultArea a;
     a.resize(400, 300);
@@ -320,8 +312,7 @@ TEST(RichEditResultArea, EveryLongUpdateIsLaidOutAfterItsEnd)
 }
 
 // Inside an update the counts include the text not yet handed to the document.
-TEST(RichEditResultArea, RefusesTextPastItsLimitLikeTheRecording)
-{
+TEST(RichEditResultArea, RefusesTextPastItsLimitLikeTheRecording) {
     TestApplication();
     for (const bool inUpdate : {false, true}) {
         RichEditResultArea a;
@@ -343,8 +334,7 @@ TEST(RichEditResultArea, RefusesTextPastItsLimitLikeTheRecording)
 
 // What is copied from the area keeps its colours and styles, those of a list written in
 // an update block as well as those of lines written one run at a time.
-TEST(RichEditResultArea, CopiedTextKeepsItsColours)
-{
+TEST(RichEditResultArea, CopiedTextKeepsItsColours) {
     TestApplication();
     RichEditResultArea a;
     a.SetColor(rcRed);
@@ -374,8 +364,7 @@ TEST(RichEditResultArea, CopiedTextKeepsItsColours)
     EXPECT_EQ(runs, want);
 }
 
-TEST(RichEditResultArea, ClearResetsTextStyleAndColour)
-{
+TEST(RichEditResultArea, ClearResetsTextStyleAndColour) {
     TestApplication();
     RichEditResultArea a;
     EXPECT_TRUE(a.IsEmpty());
@@ -390,8 +379,7 @@ TEST(RichEditResultArea, ClearResetsTextStyleAndColour)
     EXPECT_EQ(a.Runs(0), (StyledLine{{"y", fsNone, rcBlack}}));
 }
 
-TEST(RichEditResultArea, ReadOnlyArialOnIvory)
-{
+TEST(RichEditResultArea, ReadOnlyArialOnIvory) {
     TestApplication();
     RichEditResultArea a;
     EXPECT_TRUE(a.isReadOnly());

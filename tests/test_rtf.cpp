@@ -17,8 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadAll(const std::string& path)
-{
+std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream ss;
     ss << in.rdbuf();
@@ -28,13 +27,11 @@ std::string ReadAll(const std::string& path)
 // A folder of the test's own, removed with it.
 class TempDir {
 public:
-    TempDir()
-    {
+    TempDir() {
         std::string tmpl = (fs::temp_directory_path() / "lexo-rtf-XXXXXX").string();
         if (::mkdtemp(tmpl.data()) != nullptr) path_ = tmpl;
     }
-    ~TempDir()
-    {
+    ~TempDir() {
         std::error_code ec;
         if (!path_.empty()) fs::remove_all(path_, ec);
     }
@@ -42,8 +39,7 @@ public:
     std::string path() const { return path_.string(); }
     std::string filePath(const std::string& name) const { return (path_ / name).string(); }
     // The files in the folder, hidden ones included.
-    std::size_t FileCount() const
-    {
+    std::size_t FileCount() const {
         std::size_t n = 0;
         for (const auto& e : fs::directory_iterator(path_)) n += e.is_regular_file() ? 1 : 0;
         return n;
@@ -63,8 +59,7 @@ const StyledText kSample{
     {},
 };
 
-TEST(RtfWriter, HeaderTablesStylesAndEscapes)
-{
+TEST(RtfWriter, HeaderTablesStylesAndEscapes) {
     const std::string rtf = RtfFromLines(kSample);
     EXPECT_EQ(rtf.rfind("{\\rtf1\\ansi\\ansicpg1252\\deff0", 0), 0u);
     EXPECT_NE(rtf.find("{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}"), std::string::npos);
@@ -78,14 +73,16 @@ TEST(RtfWriter, HeaderTablesStylesAndEscapes)
     EXPECT_NE(rtf.find("\\b0\\i0\\cf4 a\\\\b \\{c\\}"), std::string::npos);
     // One \par between each two lines; the text ends with a break, so three of them.
     std::size_t pars = 0;
-    for (std::size_t at = rtf.find("\\par\r\n"); at != std::string::npos; at = rtf.find("\\par\r\n", at + 1))
-        ++pars;
+    for (std::size_t at = rtf.find("\\par\r\n"); at != std::string::npos; at = rtf.find("\\par\r\n", at + 1)) ++pars;
     EXPECT_EQ(pars, 3u);
     // Nothing but 7-bit bytes, braces balanced.
     int depth = 0;
     for (std::size_t k = 0; k < rtf.size(); ++k) {
         EXPECT_LT(static_cast<unsigned char>(rtf[k]), 0x80u);
-        if (rtf[k] == '\\') { ++k; continue; }
+        if (rtf[k] == '\\') {
+            ++k;
+            continue;
+        }
         if (rtf[k] == '{') ++depth;
         if (rtf[k] == '}') --depth;
         EXPECT_GE(depth, 0);
@@ -93,14 +90,12 @@ TEST(RtfWriter, HeaderTablesStylesAndEscapes)
     EXPECT_EQ(depth, 0);
 }
 
-TEST(RtfWriter, PlainTextJoinsLinesWithCrLf)
-{
+TEST(RtfWriter, PlainTextJoinsLinesWithCrLf) {
     EXPECT_EQ(PlainFromLines(kSample), " \r\n" + A("Mot recherché :  été : 3") + "\r\na\\b {c}\r\n");
     EXPECT_EQ(PlainFromLines({}), "");
 }
 
-TEST(WriteFileReplacing, RoundTripAndReplaceLeaveNoTemporaryFile)
-{
+TEST(WriteFileReplacing, RoundTripAndReplaceLeaveNoTemporaryFile) {
     TempDir dir;
     ASSERT_TRUE(dir.isValid());
     const std::string txt = dir.filePath("chat.txt");
@@ -114,8 +109,7 @@ TEST(WriteFileReplacing, RoundTripAndReplaceLeaveNoTemporaryFile)
     EXPECT_EQ(dir.FileCount(), 2u);
 }
 
-TEST(WriteFileReplacing, FailureThrowsFrenchMessageAndKeepsTheTarget)
-{
+TEST(WriteFileReplacing, FailureThrowsFrenchMessageAndKeepsTheTarget) {
     TempDir dir;
     ASSERT_TRUE(dir.isValid());
     try {
@@ -136,8 +130,7 @@ TEST(WriteFileReplacing, FailureThrowsFrenchMessageAndKeepsTheTarget)
 // A link is the user's own way to name a file when the result is saved: the file it
 // points to is replaced. (A page file, which never goes through a link, is the
 // information window's: see its tests.)
-TEST(WriteFileReplacing, ResultsFollowTheUsersLink)
-{
+TEST(WriteFileReplacing, ResultsFollowTheUsersLink) {
     TempDir dir;
     ASSERT_TRUE(dir.isValid());
     const std::string target = dir.filePath("cible.txt");
@@ -150,8 +143,7 @@ TEST(WriteFileReplacing, ResultsFollowTheUsersLink)
 }
 
 // An independent reader must see the same text: LibreOffice converts the RTF to text.
-TEST(RtfWriter, LibreOfficeReadsTheText)
-{
+TEST(RtfWriter, LibreOfficeReadsTheText) {
     if (std::system("command -v soffice > /dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice is not installed";
     TempDir dir;
     ASSERT_TRUE(dir.isValid());

@@ -16,8 +16,7 @@
 
 namespace {
 
-TEST(SaveResults, FilterNames)
-{
+TEST(SaveResults, FilterNames) {
     EXPECT_EQ(SaveFilter(), "Format texte (*.txt);;Format rtf (*.rtf)");
     EXPECT_EQ(SaveFormatForFilter(QString("Format rtf (*.rtf)")), SaveFormat::Rtf);
     EXPECT_EQ(SaveFormatForFilter(QString("Format texte (*.txt)")), SaveFormat::PlainText);
@@ -26,8 +25,7 @@ TEST(SaveResults, FilterNames)
     EXPECT_EQ(CompleteSaveName("chat.rtf", SaveFormat::PlainText), "chat.rtf");
 }
 
-TEST(SaveResults, RoundTripInBothFormatsWhateverTheExtension)
-{
+TEST(SaveResults, RoundTripInBothFormatsWhateverTheExtension) {
     TestApplication();
     RichEditResultArea area;
     area.AddLine(" ");
@@ -58,8 +56,7 @@ TEST(SaveResults, RoundTripInBothFormatsWhateverTheExtension)
     EXPECT_NE(bytes.find("\\b\\cf2 www.lexorama.fr"), std::string::npos);
 }
 
-TEST(UpdaterHandOver, StartsTheUpdaterByItsBareNameWithTokenAndVersion)
-{
+TEST(UpdaterHandOver, StartsTheUpdaterByItsBareNameWithTokenAndVersion) {
     TestApplication();
     QTemporaryDir bin, work;
     ASSERT_TRUE(bin.isValid() && work.isValid());
@@ -68,7 +65,8 @@ TEST(UpdaterHandOver, StartsTheUpdaterByItsBareNameWithTokenAndVersion)
     {
         QFile f(script);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(("#!/bin/sh\necho \"$1|$2|$(pwd)\" > '" + out + ".part' && /bin/mv '" + out + ".part' '" + out + "'\n").toUtf8());
+        f.write(("#!/bin/sh\necho \"$1|$2|$(pwd)\" > '" + out + ".part' && /bin/mv '" + out + ".part' '" + out + "'\n")
+                    .toUtf8());
         f.close();
         f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
     }
@@ -80,8 +78,7 @@ TEST(UpdaterHandOver, StartsTheUpdaterByItsBareNameWithTokenAndVersion)
     // Not named like the updater: other tests check that none is running.
     SetUpdaterLookup(bin.path(), "FakeUpdater");
     EXPECT_TRUE(StartUpdater("LEX00042"));
-    for (int k = 0; k < 500 && !QFile::exists(out); ++k)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int k = 0; k < 500 && !QFile::exists(out); ++k) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(ReadBytes(out), "ViaMainShell|LEX00042|" + QDir(work.path()).canonicalPath().toStdString() + "\n");
 
     // Not beside the program: the PATH is searched.
@@ -90,8 +87,7 @@ TEST(UpdaterHandOver, StartsTheUpdaterByItsBareNameWithTokenAndVersion)
     qputenv("PATH", bin.path().toUtf8());
     QFile::remove(out);
     EXPECT_TRUE(StartUpdater("LEX00043"));
-    for (int k = 0; k < 500 && !QFile::exists(out); ++k)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int k = 0; k < 500 && !QFile::exists(out); ++k) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(ReadBytes(out).substr(0, 22), "ViaMainShell|LEX00043|");
 
     // One in the current folder comes first, before the one beside the program.
@@ -105,8 +101,7 @@ TEST(UpdaterHandOver, StartsTheUpdaterByItsBareNameWithTokenAndVersion)
     SetUpdaterLookup(bin.path(), "FakeUpdater");
     QFile::remove(out);
     EXPECT_TRUE(StartUpdater("LEX00044"));
-    for (int k = 0; k < 500 && !QFile::exists(out); ++k)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int k = 0; k < 500 && !QFile::exists(out); ++k) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(ReadBytes(out).substr(0, 22), "ViaMainShell|LEX00044|");
 
     SetUpdaterLookup({}, {});

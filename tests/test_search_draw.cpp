@@ -32,24 +32,21 @@ public:
     std::string gaugeText, tirage, nmots, time;
     int repaints = 0;
     int pumps = 0;
-    int stopAtPump = 0;                  // sets StopRequested at this pump (0: never)
+    int stopAtPump = 0;  // sets StopRequested at this pump (0: never)
     std::function<void()> onPump;
 
     std::string MinLengthText() const override { return minText; }
     std::string MaxLengthText() const override { return maxText; }
-    void SetMaxLengthText(const std::string& s) override
-    {
+    void SetMaxLengthText(const std::string& s) override {
         maxText = s;
         maxWrites.push_back(s);
     }
-    void ShowPanel(bool v) override
-    {
+    void ShowPanel(bool v) override {
         visible = v;
         shows += v;
     }
     void SetGaugeColor(uint32_t c) override { gaugeColor = c; }
-    void SetGaugeMin(int64_t v) override
-    {
+    void SetGaugeMin(int64_t v) override {
         if (v == 0) phase1Progress = progress;  // phase 2 starts
         gaugeMin = v;
     }
@@ -60,8 +57,7 @@ public:
     void SetNMotsLabel(const std::string& s) override { nmots = s; }
     void SetTimeLabel(const std::string& s) override { time = s; }
     void RepaintResults() override { ++repaints; }
-    void ProcessMessages() override
-    {
+    void ProcessMessages() override {
         ++pumps;
         if (stopAtPump != 0 && pumps >= stopAtPump) StopRequested = true;
         if (onPump) onPump();
@@ -75,20 +71,17 @@ DrawOptions Shortest() { return {false, false, true, false, false}; }
 
 class SearchDrawTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         // Every look at the clock is 10 ms later: each step serves the window.
         SetTickSource([this] { return tick_ += 10; });
         StopRequested = false;
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         SetTickSource({});
         StopRequested = false;
     }
 
-    SearchRun& Draw(const ITabStrings& dict, const std::string& utf8Text, const DrawOptions& o)
-    {
+    SearchRun& Draw(const ITabStrings& dict, const std::string& utf8Text, const DrawOptions& o) {
         run_ = std::make_unique<SearchRun>(utf8Text);
         run_->list.SetSorted(true);
         SearchDraw(dict, run_->options.text, o, run_->list, run_->area, panel_);
@@ -96,8 +89,7 @@ protected:
     }
 
     // The block keys, in printed order, each with its entries.
-    std::vector<std::pair<std::string, std::vector<std::string>>> Blocks() const
-    {
+    std::vector<std::pair<std::string, std::vector<std::string>>> Blocks() const {
         std::vector<std::pair<std::string, std::vector<std::string>>> blocks;
         const auto& area = run_->area;
         for (int32_t i = 7; i < area.LineCount(); ++i) {
@@ -118,8 +110,7 @@ protected:
 
 // The distinct combinations as the step-by-step method of digit strings and a sorted
 // string list gives them, in the chosen order.
-std::vector<std::string> ListedCombos(const std::string& letters, int minLen, int maxLen, int order)
-{
+std::vector<std::string> ListedCombos(const std::string& letters, int minLen, int maxLen, int order) {
     const auto n = static_cast<int32_t>(letters.size());
     ResultList combos(0);
     combos.SetSorted(true);
@@ -142,8 +133,7 @@ std::vector<std::string> ListedCombos(const std::string& letters, int minLen, in
 
 // ---------------------------------------------------------------------------------
 
-TEST_F(SearchDrawTest, FewerThanThreeLettersPrintsOnlyTheNotice)
-{
+TEST_F(SearchDrawTest, FewerThanThreeLettersPrintsOnlyTheNotice) {
     DictFixture dict(DictFixture::Framed({DictLine("ah", "0", "I")}));
     panel_.minText = "";  // never read: the draw is refused first
     for (const char* text : {"ah", "a-h", "l'a"}) {
@@ -153,8 +143,7 @@ TEST_F(SearchDrawTest, FewerThanThreeLettersPrintsOnlyTheNotice)
     }
 }
 
-TEST_F(SearchDrawTest, LengthBoxesAndLimits)
-{
+TEST_F(SearchDrawTest, LengthBoxesAndLimits) {
     DictFixture dict(DictFixture::Framed({DictLine("ah", "0", "I"), DictLine("tach", "0", "N11")}));
 
     panel_.minText = "";
@@ -187,8 +176,7 @@ TEST_F(SearchDrawTest, LengthBoxesAndLimits)
     EXPECT_EQ(run_->Line(3), "4 combinaisons possibles.");
 }
 
-TEST_F(SearchDrawTest, CountsOfRepeatedLetters)
-{
+TEST_F(SearchDrawTest, CountsOfRepeatedLetters) {
     DictFixture dict(DictFixture::Framed({DictLine("baa", "0", "N11")}));
     panel_.maxText = "3";
     Draw(*dict, "aabc", Alpha());
@@ -202,16 +190,21 @@ TEST_F(SearchDrawTest, CountsOfRepeatedLetters)
     // Four different letters, 2 to 4: 11 of 11.
     panel_.maxText = "4";
     std::string phase1Label;
-    panel_.onPump = [&] { if (phase1Label.empty()) phase1Label = panel_.tirage; };
+    panel_.onPump = [&] {
+        if (phase1Label.empty()) phase1Label = panel_.tirage;
+    };
     Draw(*dict, "chat", Alpha());
-    EXPECT_EQ(phase1Label, A("Elaboration de 11 combinaisons parmi les 11 combinaisons possibles, tri et élimination des doublons"));
+    EXPECT_EQ(phase1Label,
+              A("Elaboration de 11 combinaisons parmi les 11 combinaisons possibles, tri et élimination des doublons"));
     EXPECT_EQ(run_->Line(4), "11 combinaisons sans doublons.");
 
     // Twelve letters, 3 to 9: the gauge counts up to exactly NComb, by blocks.
     panel_.minText = "3";
     panel_.maxText = "9";
     std::vector<int64_t> seen;
-    panel_.onPump = [&] { if (panel_.gaugeMin == 1) seen.push_back(panel_.progress); };
+    panel_.onPump = [&] {
+        if (panel_.gaugeMin == 1) seen.push_back(panel_.progress);
+    };
     Draw(*dict, "incomparable", Alpha());
     const int64_t nComb = CountCombinationsInRange(3, 9, 12);
     EXPECT_EQ(run_->Line(3), std::to_string(nComb) + " combinaisons possibles.");
@@ -225,8 +218,7 @@ TEST_F(SearchDrawTest, CountsOfRepeatedLetters)
     EXPECT_EQ(run_->Line(4), std::to_string(expectedDistinct) + " combinaisons sans doublons.");
 }
 
-TEST_F(SearchDrawTest, NoCombinationAtAll)
-{
+TEST_F(SearchDrawTest, NoCombinationAtAll) {
     DictFixture dict(DictFixture::Framed({DictLine("chat", "0", "N11")}));
     panel_.minText = "9";
     Draw(*dict, "chat", Alpha());
@@ -237,8 +229,7 @@ TEST_F(SearchDrawTest, NoCombinationAtAll)
     EXPECT_FALSE(panel_.visible);
 }
 
-TEST_F(SearchDrawTest, CombinationOrdersMatchTheSortedStringList)
-{
+TEST_F(SearchDrawTest, CombinationOrdersMatchTheSortedStringList) {
     const std::string letters = "AABCDDE";
     // Every combination is a word, so every one prints a block.
     std::vector<std::string> lines;
@@ -267,8 +258,7 @@ TEST_F(SearchDrawTest, CombinationOrdersMatchTheSortedStringList)
     }
 }
 
-TEST_F(SearchDrawTest, GoldenOutputInEachOrder)
-{
+TEST_F(SearchDrawTest, GoldenOutputInEachOrder) {
     DictFixture dict(DictFixture::Framed({
         DictLine("tac", "0", "N11"),
         DictLine("Tach", "0", "W"),  // a proper noun
@@ -325,12 +315,12 @@ TEST_F(SearchDrawTest, GoldenOutputInEachOrder)
     o.withAnalysis = true;
     Draw(*dict, "chat", o);
     EXPECT_EQ(run_->list.Count(), 5);  // "Tac" and "tac" have the same analysis
-    const std::string tach = "Tach : " + cp1252::ToUtf8(CategoryText("W", "Tach")) + " : 4 lettres : ACHT reste 0 lettre";
+    const std::string tach =
+        "Tach : " + cp1252::ToUtf8(CategoryText("W", "Tach")) + " : 4 lettres : ACHT reste 0 lettre";
     EXPECT_NE(run_->area.Text().find(A(tach)), std::string::npos);
 }
 
-TEST_F(SearchDrawTest, SingularSummaryAndTheLastLine)
-{
+TEST_F(SearchDrawTest, SingularSummaryAndTheLastLine) {
     // The only word is on the file's last line, without a closing version line.
     DictFixture dict({VersionLine("LEX00000"), DictLine("the", "0", "N11"), DictLine("chat", "0", "N11")});
     Draw(*dict, "chat", Longest());
@@ -338,8 +328,7 @@ TEST_F(SearchDrawTest, SingularSummaryAndTheLastLine)
     EXPECT_EQ(run_->Line(8), "chat");
 }
 
-TEST_F(SearchDrawTest, LineBreakStylesAndTabbedFields)
-{
+TEST_F(SearchDrawTest, LineBreakStylesAndTabbedFields) {
     // A lemma written like a key also answers the combination, as text search would.
     for (const char* brk : {"\r\n", "\n", "\r"}) {
         DictFixture dict(DictFixture::Framed({"ha\tAH\tAH\t*I", "abc\tACT\tABC\t*N11", DictLine("chat", "0", "N11")}),
@@ -353,8 +342,7 @@ TEST_F(SearchDrawTest, LineBreakStylesAndTabbedFields)
 }
 
 // The panel alone says when to stop: the window keeps its own flag behind it.
-TEST_F(SearchDrawTest, ThePanelSaysWhenToStop)
-{
+TEST_F(SearchDrawTest, ThePanelSaysWhenToStop) {
     struct OwnStop : TestPanel {
         bool stop = false;
         bool StopAsked() const override { return stop; }
@@ -376,8 +364,7 @@ TEST_F(SearchDrawTest, ThePanelSaysWhenToStop)
 
 // Another program may cut the file short under the store's view: the draw reads zeros
 // where the lost lines were and prints what the lines left give.
-TEST_F(SearchDrawTest, ADictionaryCutShortBehindTheStorePrintsWhatIsLeft)
-{
+TEST_F(SearchDrawTest, ADictionaryCutShortBehindTheStorePrintsWhatIsLeft) {
     std::vector<std::string> lines = DictFixture::Framed({DictLine("chat", "0", "N11"), DictLine("tac", "0", "N11")});
     const std::vector<std::string> filler = QzqWords(3000);  // pages enough to lose whole ones
     lines.insert(lines.end() - 1, filler.begin() + 1, filler.end() - 1);
@@ -393,8 +380,7 @@ TEST_F(SearchDrawTest, ADictionaryCutShortBehindTheStorePrintsWhatIsLeft)
     }
 }
 
-TEST_F(SearchDrawTest, StopInPhaseOneLeavesTheHeading)
-{
+TEST_F(SearchDrawTest, StopInPhaseOneLeavesTheHeading) {
     DictFixture dict(DictFixture::Framed({DictLine("chat", "0", "N11")}));
     panel_.stopAtPump = 1;
     Draw(*dict, "chat", Longest());
@@ -404,8 +390,7 @@ TEST_F(SearchDrawTest, StopInPhaseOneLeavesTheHeading)
     EXPECT_TRUE(panel_.visible);             // the driver hides it
 }
 
-TEST_F(SearchDrawTest, StopInPhaseTwoKeepsTheBlocksSoFar)
-{
+TEST_F(SearchDrawTest, StopInPhaseTwoKeepsTheBlocksSoFar) {
     std::vector<std::string> lines;
     for (const char* w : {"chat", "tac", "ah", "ta", "cat"}) lines.push_back(DictLine(w, "0", "N11"));
     DictFixture dict(DictFixture::Framed(lines));
@@ -436,8 +421,7 @@ TEST_F(SearchDrawTest, StopInPhaseTwoKeepsTheBlocksSoFar)
     EXPECT_EQ(run_->list.Count(), 0);
 }
 
-TEST_F(SearchDrawTest, SameWordsInEveryOrderAsTheTextSearchFindsThem)
-{
+TEST_F(SearchDrawTest, SameWordsInEveryOrderAsTheTextSearchFindsThem) {
     // A random dictionary over few letters, with homographs, case twins, proper nouns and
     // a few lemmas that look like keys.
     std::mt19937 rng(12345);
@@ -500,7 +484,6 @@ TEST_F(SearchDrawTest, SameWordsInEveryOrderAsTheTextSearchFindsThem)
     EXPECT_EQ(static_cast<std::size_t>(run_->list.Count()), all.size());
 }
 
-
 // ---------------------------------------------------------------------------------
 // The whole output against the draw done step by step as described: digit strings, a
 // sorted list of combinations, one text search per combination (no shortcut).
@@ -520,29 +503,25 @@ public:
 
     std::string MinLengthText() const override { return minText; }
     std::string MaxLengthText() const override { return maxText; }
-    void SetMaxLengthText(const std::string& s) override
-    {
+    void SetMaxLengthText(const std::string& s) override {
         maxText = s;
         maxWrites.push_back(s);
     }
     void ShowPanel(bool v) override { visible = v; }
     void SetGaugeColor(uint32_t c) override { color = c; }
-    void SetGaugeMin(int64_t v64) override
-    {
+    void SetGaugeMin(int64_t v64) override {
         const int v = static_cast<int>(v64);
         if (v == gaugeMin) return;
         if (v < gaugeMax) gaugeMin = v;
         if (progress < v) progress = v;
     }
-    void SetGaugeMax(int64_t v64) override
-    {
+    void SetGaugeMax(int64_t v64) override {
         const int v = static_cast<int>(v64);
         if (v == gaugeMax) return;
         if (v > gaugeMin) gaugeMax = v;
         if (progress > v) progress = v;
     }
-    void SetGaugeProgress(int64_t v64) override
-    {
+    void SetGaugeProgress(int64_t v64) override {
         const int v = static_cast<int>(v64);
         if (v >= gaugeMin && v <= gaugeMax) progress = v;
     }
@@ -551,32 +530,27 @@ public:
     void SetNMotsLabel(const std::string& s) override { nmots = s; }
     void SetTimeLabel(const std::string& s) override { time = s; }
     void RepaintResults() override { ++repaints; }
-    void ProcessMessages() override
-    {
+    void ProcessMessages() override {
         if (onPump) onPump();
     }
     bool StopAsked() const override { return StopRequested; }
 
-    std::string State() const
-    {
+    std::string State() const {
         std::string maxes;
         for (const auto& m : maxWrites) maxes += m + ",";
         return "visible=" + std::to_string(visible) + " color=" + std::to_string(color) +
-               " gauge=" + std::to_string(gaugeMin) + ".." + std::to_string(gaugeMax) + "@" +
-               std::to_string(progress) + " text=" + gaugeText + " tirage=" + cp1252::ToUtf8(tirage) +
-               " nmots=" + cp1252::ToUtf8(nmots) + " time=" + time + " max=" + maxText + " writes=" + maxes +
-               " repaints=" + std::to_string(repaints);
+               " gauge=" + std::to_string(gaugeMin) + ".." + std::to_string(gaugeMax) + "@" + std::to_string(progress) +
+               " text=" + gaugeText + " tirage=" + cp1252::ToUtf8(tirage) + " nmots=" + cp1252::ToUtf8(nmots) +
+               " time=" + time + " max=" + maxText + " writes=" + maxes + " repaints=" + std::to_string(repaints);
     }
 };
 
-void RefProcess(IDrawPanel& panel, bool& stopped)
-{
+void RefProcess(IDrawPanel& panel, bool& stopped) {
     panel.ProcessMessages();
     stopped = StopRequested;
 }
 
-void RefBlockOrEntryTail(IResultArea& area, const std::string& key, const std::string& rest)
-{
+void RefBlockOrEntryTail(IResultArea& area, const std::string& key, const std::string& rest) {
     const auto restLen = static_cast<int32_t>(rest.size());
     area.SetColor(rcBlue);
     area.WriteRun(key);
@@ -591,8 +565,7 @@ void RefBlockOrEntryTail(IResultArea& area, const std::string& key, const std::s
 }
 
 void ReferenceDraw(const ITabStrings& dict, const std::string& text, const DrawOptions& o, ResultList& results,
-                   IResultArea& area, IDrawPanel& panel)
-{
+                   IResultArea& area, IDrawPanel& panel) {
     bool stopped = false;
     ResultList combos(0);
     ResultList words(0);
@@ -801,10 +774,9 @@ void ReferenceDraw(const ITabStrings& dict, const std::string& text, const DrawO
 // A random small dictionary over few letters: accents (folded in keys, or dropped from
 // them when on a capital), apostrophes, hyphens, capitals and case twins, proper nouns,
 // homographs, empty codes and lemmas spelled like keys.
-std::vector<std::string> RandomDictLines(std::mt19937& rng)
-{
-    const std::vector<std::string> pool = {"a", "a", "e", "e", "r", "s", "t", "i", "n", "l", "o", "u",
-                                           "é", "è", "à", "ô", "ç", "'", "-", "z"};
+std::vector<std::string> RandomDictLines(std::mt19937& rng) {
+    const std::vector<std::string> pool = {"a", "a", "e", "e", "r", "s", "t", "i", "n", "l",
+                                           "o", "u", "é", "è", "à", "ô", "ç", "'", "-", "z"};
     const std::vector<std::string> codes = {"N11", "N12", "V1", "J21", "W", "W1", "I", ""};
     std::vector<std::string> lines;
     const int count = 20 + static_cast<int>(rng() % 150);
@@ -823,8 +795,8 @@ std::vector<std::string> RandomDictLines(std::mt19937& rng)
         if (rng() % 10 == 0) lemma = AnagramKey(word.substr(word.size() / 2));
         if (rng() % 15 == 0) lemma = AnagramKey(word);  // the line spells its key twice
         lines.push_back(DictLine(word, lemma, code));
-        if (rng() % 25 == 0) lines.push_back(word + "\t" + AnagramKey(word));           // cut short
-        if (rng() % 25 == 0) lines.push_back(word + "\t\t" + AnagramKey(word) + "\t"); // empty fields
+        if (rng() % 25 == 0) lines.push_back(word + "\t" + AnagramKey(word));                   // cut short
+        if (rng() % 25 == 0) lines.push_back(word + "\t\t" + AnagramKey(word) + "\t");          // empty fields
         if (rng() % 8 == 0) lines.push_back(DictLine(word, "0", codes[rng() % codes.size()]));  // homograph
         if (rng() % 10 == 0) {  // a twin differing by case only
             std::string twin = word;
@@ -836,10 +808,9 @@ std::vector<std::string> RandomDictLines(std::mt19937& rng)
     return lines;
 }
 
-std::string RandomDraw(std::mt19937& rng)
-{
-    const std::vector<std::string> pool = {"a", "a", "e", "e", "r", "s", "t", "i", "n", "l", "o",
-                                           "u", "é", "è", "à", "ô", "ç", "'", "-", "É"};
+std::string RandomDraw(std::mt19937& rng) {
+    const std::vector<std::string> pool = {"a", "a", "e", "e", "r", "s", "t", "i", "n", "l",
+                                           "o", "u", "é", "è", "à", "ô", "ç", "'", "-", "É"};
     std::string d;
     const int len = static_cast<int>(rng() % 12);
     for (int k = 0; k < len; ++k) d += pool[rng() % pool.size()];
@@ -859,23 +830,20 @@ struct Outcome {
     bool operator==(const Outcome&) const = default;
 };
 
-std::ostream& operator<<(std::ostream& os, const Outcome& o)
-{
+std::ostream& operator<<(std::ostream& os, const Outcome& o) {
     os << o.dump << "\nlist:";
     for (const auto& e : o.list) os << " [" << cp1252::ToUtf8(e) << "]";
-    return os << "\nsorted=" << o.listSorted << " depth=" << o.depth << " blocks=" << o.blocks
-              << " style=" << o.style << " color=" << o.color << " stopped=" << o.stopped << "\n"
+    return os << "\nsorted=" << o.listSorted << " depth=" << o.depth << " blocks=" << o.blocks << " style=" << o.style
+              << " color=" << o.color << " stopped=" << o.stopped << "\n"
               << o.panel;
 }
 
-Outcome Snapshot(const SearchRun& run, const ModelPanel& panel)
-{
-    return {run.Dump(), run.list.Items(), run.list.Sorted(), run.area.UpdateDepth(), run.area.UpdateBlocks(),
-            run.area.Style(), run.area.Color(), panel.State(), StopRequested};
+Outcome Snapshot(const SearchRun& run, const ModelPanel& panel) {
+    return {run.Dump(),       run.list.Items(), run.list.Sorted(), run.area.UpdateDepth(), run.area.UpdateBlocks(),
+            run.area.Style(), run.area.Color(), panel.State(),     StopRequested};
 }
 
-TEST(SearchDrawProperty, WholeOutputMatchesTheStepByStepDraw)
-{
+TEST(SearchDrawProperty, WholeOutputMatchesTheStepByStepDraw) {
     uint32_t tick = 1000;
     SetTickSource([&] { return tick; });  // a still clock: the time label reads the same
     StopRequested = false;
@@ -919,8 +887,7 @@ TEST(SearchDrawProperty, WholeOutputMatchesTheStepByStepDraw)
     SetTickSource({});
 }
 
-TEST(SearchDrawProperty, AStopLeavesWhatTheStepByStepDrawShowsAtSomeStop)
-{
+TEST(SearchDrawProperty, AStopLeavesWhatTheStepByStepDrawShowsAtSomeStop) {
     // Every look at the clock is later: the optimised draw serves the window at each step.
     uint32_t tick = 0;
     SetTickSource([&] { return tick += 10; });
@@ -962,14 +929,17 @@ TEST(SearchDrawProperty, AStopLeavesWhatTheStepByStepDrawShowsAtSomeStop)
                 SearchRun run("");
                 ModelPanel panel;
                 int seen = 0;
-                panel.onPump = [&] { if (++seen == at) StopRequested = true; };
+                panel.onPump = [&] {
+                    if (++seen == at) StopRequested = true;
+                };
                 StopRequested = false;
                 SearchDraw(*dict, draw, o, run.list, run.area, panel);
                 EXPECT_TRUE(StopRequested);
                 EXPECT_TRUE(panel.visible);
                 EXPECT_EQ(run.list.Count(), 0);
                 EXPECT_EQ(states.count(run.Dump() + "/" + std::to_string(run.area.UpdateDepth())), 1u)
-                    << "stop at turn " << at << " of " << pumps << "\n" << run.Dump();
+                    << "stop at turn " << at << " of " << pumps << "\n"
+                    << run.Dump();
                 ++checked;
             }
         }
@@ -982,8 +952,7 @@ TEST(SearchDrawProperty, AStopLeavesWhatTheStepByStepDrawShowsAtSomeStop)
 // The alphabetical listing at the end of a long draw takes no stop, but the window
 // still answers meanwhile (painting, timers, a screen reader), and the listing is the
 // one the step-by-step draw prints.
-TEST(SearchDrawProperty, TheAlphabeticalListingKeepsTheWindowAnswering)
-{
+TEST(SearchDrawProperty, TheAlphabeticalListingKeepsTheWindowAnswering) {
     struct AnsweringPanel : ModelPanel {
         std::vector<int32_t> linesAtAnswers;
         const SearchRun* run = nullptr;
@@ -1017,8 +986,7 @@ TEST(SearchDrawProperty, TheAlphabeticalListingKeepsTheWindowAnswering)
     SetTickSource({});
 }
 
-TEST(SearchDrawProperty, TheGaugeShowsWhatTheStepByStepDrawShowsAtTheSameResult)
-{
+TEST(SearchDrawProperty, TheGaugeShowsWhatTheStepByStepDrawShowsAtTheSameResult) {
     // Every look at the clock is later, so both draws serve the window as often as they
     // can; the optimised draw skips the combinations without lines, and its gauge must
     // still show at each of its turns a count the step-by-step draw shows with the same
@@ -1057,7 +1025,8 @@ TEST(SearchDrawProperty, TheGaugeShowsWhatTheStepByStepDrawShowsAtTheSameResult)
             panel.onPump = [&] {
                 ++turns;
                 EXPECT_EQ(states.count(shown(run, panel)), 1u)
-                    << "draw " << cp1252::ToUtf8(draw) << " order " << order << "\n" << shown(run, panel);
+                    << "draw " << cp1252::ToUtf8(draw) << " order " << order << "\n"
+                    << shown(run, panel);
             };
             StopRequested = false;
             SearchDraw(*dict, draw, o, run.list, run.area, panel);

@@ -9,8 +9,7 @@
 
 namespace {
 
-TEST(SearchInput, TrimAndLowerCase)
-{
+TEST(SearchInput, TrimAndLowerCase) {
     EXPECT_EQ(TrimInput("  \t Chat\r\n "), "Chat");
     EXPECT_EQ(TrimInput(" a b "), "a b");
     EXPECT_EQ(TrimInput(" \x01\x1f "), "");
@@ -20,8 +19,7 @@ TEST(SearchInput, TrimAndLowerCase)
     EXPECT_EQ(LowerCase(A("ŒIL ÆGOSPOTAMOS ÉLÈVE ÇA ŠŽŸ ÀÞ × ß µ 1")), A("œil ægospotamos élève ça šžÿ àþ × ß µ 1"));
 }
 
-TEST(SearchInput, RefusalMessagesPerMode)
-{
+TEST(SearchInput, RefusalMessagesPerMode) {
     std::string msg;
     EXPECT_FALSE(CheckInput(1, "", "Chercher Mot", msg));
     EXPECT_EQ(msg, "La zone de saisie est vide, \r\nChercher Mot impossible");
@@ -36,8 +34,8 @@ TEST(SearchInput, RefusalMessagesPerMode)
     EXPECT_FALSE(CheckInput(1, "chien+", "Chercher Mot", msg));
     EXPECT_EQ(msg, illegal + "Chercher Mot impossible");
 
-    for (const std::string& ok : {A("été"), A("aujourd'hui"), A("porte-clés"), std::string("Chat"),
-                                   A("cœur"), A("Æsope")})
+    for (const std::string& ok :
+         {A("été"), A("aujourd'hui"), A("porte-clés"), std::string("Chat"), A("cœur"), A("Æsope")})
         EXPECT_TRUE(CheckInput(1, ok, "Chercher Mot", msg)) << ok;
     for (const char* bad : {"chat2", "2", "le chat", "ch*t"})
         EXPECT_FALSE(CheckInput(3, bad, "Conjuguer Verbe", msg)) << bad;
@@ -45,14 +43,12 @@ TEST(SearchInput, RefusalMessagesPerMode)
     EXPECT_TRUE(CheckInput(4, "12 %", A("Chercher Mots masqués"), msg));
 }
 
-std::vector<std::string> Hist(std::vector<std::string> items, const std::string& s, ResultList& scratch)
-{
+std::vector<std::string> Hist(std::vector<std::string> items, const std::string& s, ResultList& scratch) {
     UpdateHistory(items, scratch, s);
     return items;
 }
 
-TEST(SearchHistory, NewestFirstCaseFoldedAtMostTwenty)
-{
+TEST(SearchHistory, NewestFirstCaseFoldedAtMostTwenty) {
     ResultList scratch;
     scratch.SetSorted(true);
     using V = std::vector<std::string>;
@@ -78,8 +74,7 @@ TEST(SearchHistory, NewestFirstCaseFoldedAtMostTwenty)
     EXPECT_EQ(Hist(twenty, "M7", scratch).size(), 20u);
 }
 
-TEST(SearchFooter, RunsAndElapsedTime)
-{
+TEST(SearchFooter, RunsAndElapsedTime) {
     RecordingResultArea a;
     a.AddLine("chat");
     a.SetStyle(fsItalic);  // the opening run keeps what the search left
@@ -113,8 +108,7 @@ TEST(SearchFooter, RunsAndElapsedTime)
     EXPECT_EQ(b.Line(2), "");  // after an open line: one empty line
 }
 
-TEST(SaveResults, FormatAndQuestion)
-{
+TEST(SaveResults, FormatAndQuestion) {
     EXPECT_EQ(SaveFormatForFilter(0), SaveFormat::PlainText);
     EXPECT_EQ(SaveFormatForFilter(1), SaveFormat::Rtf);
     EXPECT_EQ(ProposedSaveName("a/b:c"), "a_b_c");
@@ -123,8 +117,7 @@ TEST(SaveResults, FormatAndQuestion)
               A("Le fichier /tmp/x.txt\r\nexiste déjà.\r\nVoulez vous le remplacer ?"));
 }
 
-TEST(WordEditorEntry, ChecksAndCaption)
-{
+TEST(WordEditorEntry, ChecksAndCaption) {
     std::string msg, word;
     EXPECT_EQ(CheckEditorInput("", msg, word), EditorInput::Ignore);
     EXPECT_EQ(CheckEditorInput("deux mots", msg, word), EditorInput::Refused);

@@ -8,8 +8,7 @@
 
 namespace {
 
-std::vector<std::string> AnagramDictionary()
-{
+std::vector<std::string> AnagramDictionary() {
     return DictFixture::Framed({
         DictLineUtf8("chat", "0", "N11"),
         DictLineUtf8("chat", "0", "J11"),
@@ -26,8 +25,7 @@ std::vector<std::string> AnagramDictionary()
 
 }  // namespace
 
-TEST(SearchAnagrams, PlusListsOneBlockPerCompletingLetter)
-{
+TEST(SearchAnagrams, PlusListsOneBlockPerCompletingLetter) {
     DictFixture dict(AnagramDictionary());
     SearchRun run("chat+");
     run.Run(*dict, SearchAnagrams);
@@ -64,8 +62,7 @@ TEST(SearchAnagrams, PlusListsOneBlockPerCompletingLetter)
     EXPECT_TRUE(run.list.Sorted());
 }
 
-TEST(SearchAnagrams, ProperNounCompletesTheKeyOnlyWhenAsked)
-{
+TEST(SearchAnagrams, ProperNounCompletesTheKeyOnlyWhenAsked) {
     DictFixture dict(AnagramDictionary());
     SearchRun run("chat+");
     run.options.properNouns = true;
@@ -75,8 +72,7 @@ TEST(SearchAnagrams, ProperNounCompletesTheKeyOnlyWhenAsked)
     EXPECT_NE(text.find("[- K]Chatz\n"), std::string::npos);
 }
 
-TEST(SearchAnagrams, HomographsWithAnalysisAndAccentedInput)
-{
+TEST(SearchAnagrams, HomographsWithAnalysisAndAccentedInput) {
     DictFixture dict(AnagramDictionary());
     SearchRun run("chat");
     run.options.withAnalysis = true;
@@ -92,8 +88,7 @@ TEST(SearchAnagrams, HomographsWithAnalysisAndAccentedInput)
     EXPECT_EQ(accented.Line(3), "été");
 }
 
-TEST(SearchAnagrams, NoAnagramAndNoLetter)
-{
+TEST(SearchAnagrams, NoAnagramAndNoLetter) {
     DictFixture dict(AnagramDictionary());
     SearchRun none("x");
     none.Run(*dict, SearchAnagrams);

@@ -8,8 +8,7 @@
 
 namespace {
 
-std::vector<std::string> VerbDictionary()
-{
+std::vector<std::string> VerbDictionary() {
     return DictFixture::Framed({
         DictLineUtf8("aimer", "aimer", "V000"),
         DictLineUtf8("aime", "aimer", "V111"),
@@ -28,7 +27,7 @@ std::vector<std::string> VerbDictionary()
         DictLineUtf8("aimant", "|", "N11"),
         DictLineUtf8("aimé", "aimer", "V611"),
         DictLineUtf8("aimée", "aimer", "V621"),
-        DictLineUtf8("aimerai", "aimer", "V9"),      // a code outside the table
+        DictLineUtf8("aimerai", "aimer", "V9"),  // a code outside the table
         DictLineUtf8("hait", "haïr", "V113"),
         DictLineUtf8("hais", "haïr", "V111"),
         DictLineUtf8("haïr", "0", "V000"),
@@ -43,8 +42,7 @@ std::vector<std::string> VerbDictionary()
 
 }  // namespace
 
-TEST(ConjugateVerb, PrintsTheTenBlocksInOrder)
-{
+TEST(ConjugateVerb, PrintsTheTenBlocksInOrder) {
     DictFixture dict(VerbDictionary());
     SearchRun run("aimons");
     run.Run(*dict, ConjugateVerb);
@@ -91,8 +89,7 @@ TEST(ConjugateVerb, PrintsTheTenBlocksInOrder)
     EXPECT_EQ(run.list[0], "aimer");
 }
 
-TEST(ConjugateVerb, FirstPersonElidesBeforeVowelsOnly)
-{
+TEST(ConjugateVerb, FirstPersonElidesBeforeVowelsOnly) {
     DictFixture dict(VerbDictionary());
     SearchRun h("hait");
     h.Run(*dict, ConjugateVerb);
@@ -109,8 +106,7 @@ TEST(ConjugateVerb, FirstPersonElidesBeforeVowelsOnly)
     EXPECT_EQ(capital.Line(1), "Conjugaison du verbe :\téveiller");
 }
 
-TEST(ConjugateVerb, FormOfTwoVerbsTakesTheFirstLine)
-{
+TEST(ConjugateVerb, FormOfTwoVerbsTakesTheFirstLine) {
     DictFixture dict(VerbDictionary());
     SearchRun run("suis");
     run.Run(*dict, ConjugateVerb);
@@ -118,8 +114,7 @@ TEST(ConjugateVerb, FormOfTwoVerbsTakesTheFirstLine)
     EXPECT_EQ(run.Line(4), "\tje suis");
 }
 
-TEST(ConjugateVerb, NoVerbFormAndAStaleListBefore)
-{
+TEST(ConjugateVerb, NoVerbFormAndAStaleListBefore) {
     DictFixture dict(VerbDictionary());
     SearchRun run("chat");
     run.list.SetSorted(true);  // as another search may leave it
@@ -141,11 +136,10 @@ TEST(ConjugateVerb, NoVerbFormAndAStaleListBefore)
     EXPECT_EQ(aimant.Line(1), "Conjugaison du verbe :\taimer");
 }
 
-TEST(ConjugateVerb, VerbLineWithoutLemmaIsPassedOver)
-{
+TEST(ConjugateVerb, VerbLineWithoutLemmaIsPassedOver) {
     // The first line names no verb; the next line of the same form does.
-    DictFixture dict(DictFixture::Framed({"vire\t\tEIRV\t*V111", DictLineUtf8("vire", "virer", "V113"),
-                                          DictLineUtf8("vires", "virer", "V112")}));
+    DictFixture dict(DictFixture::Framed(
+        {"vire\t\tEIRV\t*V111", DictLineUtf8("vire", "virer", "V113"), DictLineUtf8("vires", "virer", "V112")}));
     SearchRun run("vire");
     run.Run(*dict, ConjugateVerb);
     EXPECT_EQ(run.Line(1), "Conjugaison du verbe :\tvirer");

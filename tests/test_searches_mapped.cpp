@@ -12,13 +12,12 @@
 
 namespace {
 
-std::vector<std::string> TrickyDictionary()
-{
+std::vector<std::string> TrickyDictionary() {
     return DictFixture::Framed({
         DictLineUtf8("chien", "0", "N11"),
-        DictLineUtf8("Chien", "0", "N11"),            // a case variant: the first stays
+        DictLineUtf8("Chien", "0", "N11"),  // a case variant: the first stays
         DictLineUtf8("niche", "0", "N21"),
-        DictLineUtf8("Chine", "0", "W"),              // a proper noun
+        DictLineUtf8("Chine", "0", "W"),  // a proper noun
         DictLineUtf8("chiens", "chien", "N12"),
         DictLineUtf8("chiner", "0", "V000"),
         DictLineUtf8("chine", "chiner", "V111"),
@@ -27,19 +26,19 @@ std::vector<std::string> TrickyDictionary()
         DictLineUtf8("échine", "0", "N21"),
         DictLineUtf8("à-chien", "0", "N11"),
         DictLineUtf8("chi'en", "0", "N11"),
-        "bizarre\tCEHINS\tABEIRRZ\t*N11",              // a lemma spelled like a key
-        "twice\tCEHINT\tCEHINT\t*N11",                  // two fields of one key: listed once
-        "split\tCEHINR\tCEHINU\t*N11",                  // fields of two keys: in both blocks
-        "desordre\tCEHIZN\tDDEEORRS\t*N11",             // letters of a key, out of order
-        "tiret\tCEHI-N\tEIRTT\t*N11",                    // a key with a hyphen in it
-        "chichi\tchichi\tCCHHII",                       // no code, no marker
+        "bizarre\tCEHINS\tABEIRRZ\t*N11",    // a lemma spelled like a key
+        "twice\tCEHINT\tCEHINT\t*N11",       // two fields of one key: listed once
+        "split\tCEHINR\tCEHINU\t*N11",       // fields of two keys: in both blocks
+        "desordre\tCEHIZN\tDDEEORRS\t*N11",  // letters of a key, out of order
+        "tiret\tCEHI-N\tEIRTT\t*N11",        // a key with a hyphen in it
+        "chichi\tchichi\tCCHHII",            // no code, no marker
         "sans tabulation chien",
         "",
-        "\tCEHIN\t",                                    // fields only
+        "\tCEHIN\t",  // fields only
         DictLineUtf8("enchérir", "0", "V000"),
         DictLineUtf8("machin", "0", "N11"),
         DictLineUtf8("chichiteux", "0", "J11"),
-        DictLineUtf8("chien", "0", "J11"),             // a homograph at the end
+        DictLineUtf8("chien", "0", "J11"),  // a homograph at the end
     });
 }
 
@@ -53,8 +52,7 @@ struct Outcome {
     std::vector<std::string> list;
 };
 
-Outcome RunCase(const ITabStrings& dict, const Case& c, int options)
-{
+Outcome RunCase(const ITabStrings& dict, const Case& c, int options) {
     SearchRun run(c.text);
     run.options.withAnalysis = (options & 1) != 0;
     run.options.properNouns = (options & 2) != 0;
@@ -63,24 +61,24 @@ Outcome RunCase(const ITabStrings& dict, const Case& c, int options)
 }
 
 const std::vector<Case> kCases = {
-    {SearchAnagrams, "chien+"}, {SearchAnagrams, "chien"},   {SearchAnagrams, "niche+"},
-    {SearchAnagrams, "hi+"},    {SearchWord, "chi"},         {SearchWord, "chien"},
-    {SearchWord, "ch"},         {SearchWord, "chichi"},      {ConjugateVerb, "chine"},
-    {ConjugateVerb, "chinent"}, {ConjugateVerb, "chien"},    {SearchMaskedWords, "*ien"},
+    {SearchAnagrams, "chien+"},   {SearchAnagrams, "chien"},   {SearchAnagrams, "niche+"}, {SearchAnagrams, "hi+"},
+    {SearchWord, "chi"},          {SearchWord, "chien"},       {SearchWord, "ch"},         {SearchWord, "chichi"},
+    {ConjugateVerb, "chine"},     {ConjugateVerb, "chinent"},  {ConjugateVerb, "chien"},   {SearchMaskedWords, "*ien"},
     {SearchMaskedWords, "ch?n*"}, {SearchMaskedWords, "?hi*"}, {SearchMaskedWords, "*e?"},
 };
 
 // Every case, with and without analysis and proper nouns, prints more than one line
 // and the same on both dictionaries, and leaves the same list.
-::testing::AssertionResult PrintTheSame(const ITabStrings& got, const ITabStrings& want, const std::vector<Case>& cases)
-{
+::testing::AssertionResult PrintTheSame(const ITabStrings& got, const ITabStrings& want,
+                                        const std::vector<Case>& cases) {
     for (const Case& c : cases) {
         for (int options = 0; options < 4; ++options) {
             const Outcome a = RunCase(got, c, options);
             const Outcome b = RunCase(want, c, options);
             if (a.dump != b.dump || a.list != b.list || b.dump.find('\n') == b.dump.rfind('\n'))
                 return ::testing::AssertionFailure() << c.text << " options " << options << ":\n"
-                                                     << a.dump << "instead of\n" << b.dump;
+                                                     << a.dump << "instead of\n"
+                                                     << b.dump;
         }
     }
     return ::testing::AssertionSuccess();
@@ -88,8 +86,7 @@ const std::vector<Case> kCases = {
 
 }  // namespace
 
-TEST(SearchesInPlace, PrintTheSameWhateverTheLineBreak)
-{
+TEST(SearchesInPlace, PrintTheSameWhateverTheLineBreak) {
     DictFixture crlf(TrickyDictionary(), false, "\r\n");
     for (const std::string lineBreak : {"\n", "\r"}) {
         DictFixture dict(TrickyDictionary(), false, lineBreak);
@@ -99,8 +96,7 @@ TEST(SearchesInPlace, PrintTheSameWhateverTheLineBreak)
 
 // Another program may cut the file short under the store's view: the searches then read
 // zeros where the lost lines were, and print what the lines left give, without a crash.
-TEST(SearchesInPlace, ADictionaryCutShortBehindTheStorePrintsWhatIsLeft)
-{
+TEST(SearchesInPlace, ADictionaryCutShortBehindTheStorePrintsWhatIsLeft) {
     std::vector<std::string> lines = TrickyDictionary();
     const std::vector<std::string> filler = QzqWords(3000);  // pages enough to lose whole ones
     lines.insert(lines.end() - 1, filler.begin() + 1, filler.end() - 1);
@@ -117,8 +113,7 @@ TEST(SearchesInPlace, ADictionaryCutShortBehindTheStorePrintsWhatIsLeft)
 }
 
 // What the one pass for "+" must find, spelled out for the key CEHIN.
-TEST(SearchesInPlace, PlusFilesEveryLineUnderEachKeyItsFieldsSpell)
-{
+TEST(SearchesInPlace, PlusFilesEveryLineUnderEachKeyItsFieldsSpell) {
     DictFixture dict(TrickyDictionary());
     SearchRun run("chien+");
     run.Run(*dict, SearchAnagrams);

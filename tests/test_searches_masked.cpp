@@ -11,8 +11,7 @@
 
 namespace {
 
-std::vector<std::string> MaskDictionary()
-{
+std::vector<std::string> MaskDictionary() {
     return DictFixture::Framed({
         DictLineUtf8("chat", "0", "N11"),
         DictLineUtf8("chat", "0", "J11"),
@@ -33,8 +32,7 @@ std::vector<std::string> MaskDictionary()
     });
 }
 
-std::vector<std::string> Lines(const SearchRun& run, int from, int to)
-{
+std::vector<std::string> Lines(const SearchRun& run, int from, int to) {
     std::vector<std::string> out;
     for (int i = from; i < to; ++i) out.push_back(run.Line(i));
     return out;
@@ -42,8 +40,7 @@ std::vector<std::string> Lines(const SearchRun& run, int from, int to)
 
 }  // namespace
 
-TEST(WildMatch, StarsQuestionMarksAndLetters)
-{
+TEST(WildMatch, StarsQuestionMarksAndLetters) {
     EXPECT_TRUE(TWildMatcher("CHA*").Matches("CHA"));
     EXPECT_TRUE(TWildMatcher("CHA*").Matches("CHATEAU"));
     EXPECT_FALSE(TWildMatcher("CHA*").Matches("ACHAT"));
@@ -62,11 +59,11 @@ TEST(WildMatch, StarsQuestionMarksAndLetters)
 
 // A word as the dictionary holds it matches as its folded form does, whatever the mask,
 // the masks that look for letters anywhere ("*ANA*") included.
-TEST(WildMatch, DictionaryWordsMatchAsTheirFoldedForms)
-{
-    const std::vector<std::string> masks = {"*E*", "*ANA*", "**NA**", "*A*", "*AB*", "*ÉE*", "*A?*", "A*", "*A", "*BA*NA*"};
-    const std::vector<std::string> words = {"", "e", "é", "banana", "BANANE", "bânane", "anab", "ab", "ba", "ana", "aana",
-                                            "Ébène", "cafée", "nabab", "xyz", "aaaab"};
+TEST(WildMatch, DictionaryWordsMatchAsTheirFoldedForms) {
+    const std::vector<std::string> masks = {"*E*",  "*ANA*", "**NA**", "*A*", "*AB*",
+                                            "*ÉE*", "*A?*",  "A*",     "*A",  "*BA*NA*"};
+    const std::vector<std::string> words = {"",   "e",   "é",    "banana", "BANANE", "bânane", "anab", "ab",
+                                            "ba", "ana", "aana", "Ébène",  "cafée",  "nabab",  "xyz",  "aaaab"};
     for (const std::string& m : masks) {
         const TWildMatcher matcher(MaskFromText(A(m)));
         for (const std::string& w : words)
@@ -74,8 +71,7 @@ TEST(WildMatch, DictionaryWordsMatchAsTheirFoldedForms)
     }
 }
 
-TEST(WildMatch, ManyStarsStayFast)
-{
+TEST(WildMatch, ManyStarsStayFast) {
     const std::string word(20000, 'A');
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(TWildMatcher("*A*A*A*A*A*A*A*A*A*A*A*A*B").Matches(word));
@@ -83,15 +79,13 @@ TEST(WildMatch, ManyStarsStayFast)
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
-TEST(WildMatch, MaskFromTextFoldsAndTurnsOtherCharactersIntoQuestionMarks)
-{
+TEST(WildMatch, MaskFromTextFoldsAndTurnsOtherCharactersIntoQuestionMarks) {
     EXPECT_EQ(MaskFromText(A("e-é")), "E?E");
     EXPECT_EQ(MaskFromText(A("aujourd'hui*")), "AUJOURD?HUI*");
     EXPECT_EQ(MaskFromText(A("1 œ?")), "???\?");  // Œ is no letter of A to Z
 }
 
-TEST(SearchMaskedWords, ListsTheMatchingWordsAlphabetically)
-{
+TEST(SearchMaskedWords, ListsTheMatchingWordsAlphabetically) {
     DictFixture dict(MaskDictionary());
     SearchRun run("cha*");
     run.Run(*dict, SearchMaskedWords);
@@ -109,27 +103,26 @@ TEST(SearchMaskedWords, ListsTheMatchingWordsAlphabetically)
     EXPECT_FALSE(run.list.Sorted());
 }
 
-TEST(SearchMaskedWords, OrderingsAnalysisAndProperNouns)
-{
+TEST(SearchMaskedWords, OrderingsAnalysisAndProperNouns) {
     DictFixture dict(MaskDictionary());
     SearchRun longest("cha*");
     longest.options.longestFirst = true;
     longest.options.properNouns = true;
     longest.Run(*dict, SearchMaskedWords);
     EXPECT_EQ(Lines(longest, 3, 7), (std::vector<std::string>{"château : (7 lettres)", "chaton : (6 lettres)",
-                                                               "Chatou : (6 lettres)", "chats : (5 lettres)"}));
+                                                              "Chatou : (6 lettres)", "chats : (5 lettres)"}));
 
     SearchRun analysed("chat");
     analysed.options.withAnalysis = true;
     analysed.Run(*dict, SearchMaskedWords);
     EXPECT_EQ(analysed.Line(1), "Recherche des mots contenant :  CHAT : 3 mots trouvés.");
-    EXPECT_EQ(Lines(analysed, 3, 6), (std::vector<std::string>{"chat : (4 lettres) : adjectif masculin - singulier",
-                                                                "chat : (4 lettres) : nom commun masculin - singulier",
-                                                                "chât : (4 lettres) : nom commun masculin - singulier"}));
+    EXPECT_EQ(Lines(analysed, 3, 6),
+              (std::vector<std::string>{"chat : (4 lettres) : adjectif masculin - singulier",
+                                        "chat : (4 lettres) : nom commun masculin - singulier",
+                                        "chât : (4 lettres) : nom commun masculin - singulier"}));
 }
 
-TEST(SearchMaskedWords, OtherCharactersAndExactLength)
-{
+TEST(SearchMaskedWords, OtherCharactersAndExactLength) {
     DictFixture dict(MaskDictionary());
     SearchRun e("e-é");
     e.Run(*dict, SearchMaskedWords);
@@ -156,8 +149,7 @@ TEST(SearchMaskedWords, OtherCharactersAndExactLength)
     EXPECT_EQ(apostrophe.Line(3), "aujourd'hui : (11 lettres)");
 }
 
-TEST(SearchMaskedWords, OneNoneAndRefusedMasks)
-{
+TEST(SearchMaskedWords, OneNoneAndRefusedMasks) {
     DictFixture dict(MaskDictionary());
     SearchRun one("eau");
     one.Run(*dict, SearchMaskedWords);
@@ -183,8 +175,7 @@ TEST(SearchMaskedWords, OneNoneAndRefusedMasks)
 
 // A length box that holds no number fails the search only where it reads the boxes:
 // after its header, and after the refusals of a short or letterless mask.
-TEST(SearchMaskedWords, AnEmptyOrWrongLengthBoxFailsAfterTheHeader)
-{
+TEST(SearchMaskedWords, AnEmptyOrWrongLengthBoxFailsAfterTheHeader) {
     DictFixture dict(MaskDictionary());
     for (const char* box : {"", "x2", "2 "}) {
         SearchRun run("a*");
@@ -203,8 +194,7 @@ TEST(SearchMaskedWords, AnEmptyOrWrongLengthBoxFailsAfterTheHeader)
     EXPECT_EQ(noLetter.Line(2), std::string(64, ' ') + "Il faut au moins une lettre dans le mot.");
 }
 
-TEST(SearchMaskedWords, ListsUpTo4999WordsAndCapsAt5000)
-{
+TEST(SearchMaskedWords, ListsUpTo4999WordsAndCapsAt5000) {
     {
         DictFixture dict(QzqWords(4999));
         SearchRun run("qzq*");
@@ -227,8 +217,7 @@ TEST(SearchMaskedWords, ListsUpTo4999WordsAndCapsAt5000)
     }
 }
 
-TEST(SearchMaskedWords, FullAreaDeletesTheLinesAfterTheCapMessage)
-{
+TEST(SearchMaskedWords, FullAreaDeletesTheLinesAfterTheCapMessage) {
     DictFixture dict(QzqWords(10));
     SearchRun probe("qzq*");
     probe.Run(*dict, SearchMaskedWords);
@@ -245,10 +234,9 @@ TEST(SearchMaskedWords, FullAreaDeletesTheLinesAfterTheCapMessage)
     EXPECT_EQ(run.area.UpdateDepth(), 0);
 }
 
-TEST(SearchMaskedWords, CaseVariantsAloneKeepTheFirstInFileOrder)
-{
-    DictFixture dict(DictFixture::Framed({DictLineUtf8("Nice", "0", "W"), DictLineUtf8("nice", "0", "J11"),
-                                          DictLineUtf8("NICE", "0", "A")}));
+TEST(SearchMaskedWords, CaseVariantsAloneKeepTheFirstInFileOrder) {
+    DictFixture dict(DictFixture::Framed(
+        {DictLineUtf8("Nice", "0", "W"), DictLineUtf8("nice", "0", "J11"), DictLineUtf8("NICE", "0", "A")}));
     SearchRun alone("nice");
     alone.options.properNouns = true;
     alone.Run(*dict, SearchMaskedWords);

@@ -11,15 +11,13 @@
 #include "cp1252.h"
 
 // A dictionary line from UTF-8 literals of this source.
-inline std::string DictLineUtf8(const std::string& word, const std::string& lemma, const std::string& code)
-{
+inline std::string DictLineUtf8(const std::string& word, const std::string& lemma, const std::string& code) {
     return DictLine(A(word), A(lemma), code);
 }
 
 // A framed dictionary of `count` distinct words "qzq" + three letters, "qzqaaa" first,
 // all holding the text "qzq": enough words for the caps of the listings.
-inline std::vector<std::string> QzqWords(int count)
-{
+inline std::vector<std::string> QzqWords(int count) {
     std::vector<std::string> lines;
     for (int i = 0; i < count; ++i) {
         std::string suffix{char('a' + i / 676), char('a' + i / 26 % 26), char('a' + i % 26)};
@@ -34,14 +32,12 @@ struct SearchRun {
     ResultList list;
     RecordingResultArea area;
 
-    explicit SearchRun(const std::string& utf8Text, std::size_t maxChars = 0) : area(maxChars)
-    {
+    explicit SearchRun(const std::string& utf8Text, std::size_t maxChars = 0) : area(maxChars) {
         options.text = A(utf8Text);
     }
 
     template <typename Search>
-    SearchRun& Run(const ITabStrings& dict, Search search)
-    {
+    SearchRun& Run(const ITabStrings& dict, Search search) {
         SearchContext ctx{dict, options, list, area};
         search(ctx);
         return *this;
@@ -50,8 +46,7 @@ struct SearchRun {
     // Every line of the area in UTF-8, one per "\n", each run prefixed by its style
     // letters and colour: "[biu K]" for bold, italic, underline in black, "[- R]" for
     // plain red ("B" is blue). Lines without text are empty.
-    std::string Dump() const
-    {
+    std::string Dump() const {
         std::string out;
         const std::string text = area.Text();
         int32_t lines = 1;  // with the uncounted empty last line

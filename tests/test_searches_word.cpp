@@ -9,8 +9,7 @@
 
 namespace {
 
-std::vector<std::string> CatDictionary()
-{
+std::vector<std::string> CatDictionary() {
     return DictFixture::Framed({
         DictLineUtf8("chat", "0", "N11"),
         DictLineUtf8("chat", "0", "J11"),  // a homograph
@@ -24,8 +23,7 @@ std::vector<std::string> CatDictionary()
 
 }  // namespace
 
-TEST(SearchWord, ListsTheWordThenTheWordsContainingIt)
-{
+TEST(SearchWord, ListsTheWordThenTheWordsContainingIt) {
     DictFixture dict(CatDictionary());
     SearchRun run("chat");
     run.Run(*dict, SearchWord);
@@ -46,8 +44,7 @@ TEST(SearchWord, ListsTheWordThenTheWordsContainingIt)
     EXPECT_FALSE(run.list.Sorted());  // a printed listing leaves it unsorted
 }
 
-TEST(SearchWord, ShortUnknownInputGetsBothClosingLines)
-{
+TEST(SearchWord, ShortUnknownInputGetsBothClosingLines) {
     DictFixture dict(CatDictionary());
     SearchRun run("ch");
     run.Run(*dict, SearchWord);
@@ -63,8 +60,7 @@ TEST(SearchWord, ShortUnknownInputGetsBothClosingLines)
               "\n");
 }
 
-TEST(SearchWord, UnknownTextFoundNowhere)
-{
+TEST(SearchWord, UnknownTextFoundNowhere) {
     DictFixture dict(CatDictionary());
     SearchRun run("xyz");
     run.Run(*dict, SearchWord);
@@ -79,8 +75,7 @@ TEST(SearchWord, UnknownTextFoundNowhere)
               "[bi B]xyz[bi K] n'apparaît dans aucun mot\n");
 }
 
-TEST(SearchWord, HomographsOnceAloneAndOncePerLineWithAnalysis)
-{
+TEST(SearchWord, HomographsOnceAloneAndOncePerLineWithAnalysis) {
     DictFixture dict(CatDictionary());
     SearchRun alone("chat");
     alone.Run(*dict, SearchWord);
@@ -101,8 +96,7 @@ TEST(SearchWord, HomographsOnceAloneAndOncePerLineWithAnalysis)
     EXPECT_FALSE(analysed.list.Sorted());
 }
 
-TEST(SearchWord, CapitalisedFormIsNotTheWordButContainsIt)
-{
+TEST(SearchWord, CapitalisedFormIsNotTheWordButContainsIt) {
     DictFixture dict(CatDictionary());
     SearchRun run("chaource");
     run.Run(*dict, SearchWord);
@@ -110,8 +104,7 @@ TEST(SearchWord, CapitalisedFormIsNotTheWordButContainsIt)
     EXPECT_EQ(run.Line(7), "chaource n'apparaît dans aucun mot");
 }
 
-TEST(SearchWord, ProperNounsOnlyWhenAsked)
-{
+TEST(SearchWord, ProperNounsOnlyWhenAsked) {
     DictFixture dict(CatDictionary());
     SearchRun without("lachat");
     without.Run(*dict, SearchWord);
@@ -124,8 +117,7 @@ TEST(SearchWord, ProperNounsOnlyWhenAsked)
     EXPECT_EQ(with.Line(11), "Lachat : (6 lettres)");
 }
 
-TEST(SearchWord, LineWithoutCodeIsListedAndTheSearchGoesOn)
-{
+TEST(SearchWord, LineWithoutCodeIsListedAndTheSearchGoesOn) {
     DictFixture dict(DictFixture::Framed({"abcd\t0\tABCD\t", "abcde\t0\tABCDE\t*N11", "xabc\t0\tABCX"}));
     SearchRun run("abc");
     run.Run(*dict, SearchWord);
@@ -134,19 +126,17 @@ TEST(SearchWord, LineWithoutCodeIsListedAndTheSearchGoesOn)
     EXPECT_EQ(run.Line(11), "xabc : (4 lettres)");
 }
 
-TEST(SearchWord, OneContainingWordHasNoNumber)
-{
+TEST(SearchWord, OneContainingWordHasNoNumber) {
     DictFixture dict(DictFixture::Framed({DictLineUtf8("chaton", "0", "N11")}));
     SearchRun run("chat");
     run.Run(*dict, SearchWord);
-    const std::vector<RecordingResultArea::Run> expected{
-        {"chat", fsBold | fsItalic, rcBlue}, {A(" apparaît aussi dans  : "), fsBold | fsItalic, rcBlack}};
+    const std::vector<RecordingResultArea::Run> expected{{"chat", fsBold | fsItalic, rcBlue},
+                                                         {A(" apparaît aussi dans  : "), fsBold | fsItalic, rcBlack}};
     EXPECT_EQ(run.area.Runs(7), expected);
     EXPECT_EQ(run.Line(9), "chaton : (6 lettres)");
 }
 
-TEST(SearchWord, LengthOrderings)
-{
+TEST(SearchWord, LengthOrderings) {
     DictFixture dict(CatDictionary());
     SearchRun longest("cha");
     longest.options.longestFirst = true;
@@ -165,8 +155,7 @@ TEST(SearchWord, LengthOrderings)
                                              "chaton : (6 lettres)"}));
 }
 
-TEST(SearchWord, ListsUpTo4999WordsAndCapsAt5000)
-{
+TEST(SearchWord, ListsUpTo4999WordsAndCapsAt5000) {
     {
         DictFixture dict(QzqWords(4999));
         SearchRun run("qzq");
@@ -191,8 +180,7 @@ TEST(SearchWord, ListsUpTo4999WordsAndCapsAt5000)
     }
 }
 
-TEST(SearchWord, FullAreaPutsTheCapMessageUnderTheFirstWordAndBlanksTheRest)
-{
+TEST(SearchWord, FullAreaPutsTheCapMessageUnderTheFirstWordAndBlanksTheRest) {
     DictFixture dict(QzqWords(10));
     SearchRun probe("qzq");
     probe.Run(*dict, SearchWord);

@@ -260,7 +260,10 @@ TEST(InstanceLock, NameAndDefaultFolder) {
     }
     ::setenv("XDG_RUNTIME_DIR", (dir / "gone").c_str(), 1);
     EXPECT_NE(SingleInstanceLock::DefaultFolder(), (dir / "gone").string() + "/");
-    if (saved) ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1); else ::unsetenv("XDG_RUNTIME_DIR");
+    if (saved)
+        ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
+    else
+        ::unsetenv("XDG_RUNTIME_DIR");
     fs::remove_all(dir);
 }
 

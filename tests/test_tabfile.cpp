@@ -302,7 +302,7 @@ TEST_F(TabFile, FindTextAcrossBreaksAndFromALine) {
     EXPECT_EQ(t->FindText("\tA", 0), 0);
     EXPECT_EQ(t->FindText("\tA", 1), 2);
     EXPECT_EQ(t->FindText("\tA", 3), -1);
-    EXPECT_EQ(t->FindText("\r\nbeta", 0), 0);  // starts in line 0's break
+    EXPECT_EQ(t->FindText("\r\nbeta", 0), 0);    // starts in line 0's break
     EXPECT_EQ(t->FindText("B\r\ngamma", 0), 1);  // spans two lines
     EXPECT_EQ(t->FindText("delta", 3), 3);       // ends at the last byte
     EXPECT_EQ(t->FindText("Delta", 0), -1);      // case-sensitive
@@ -379,7 +379,8 @@ TEST_F(TabFile, FilesLoadAndSaveWithoutTruncating) {
         t->SaveToFile(missing);
         ADD_FAILURE();
     } catch (const ETabFileError& e) {
-        EXPECT_EQ(std::string(e.what()), "Impossible d'ouvrir le fichier \"" + missing + "\". No such file or directory");
+        EXPECT_EQ(std::string(e.what()),
+                  "Impossible d'ouvrir le fichier \"" + missing + "\". No such file or directory");
     }
     EXPECT_FALSE(std::filesystem::exists(missing));
     EXPECT_THROW(t->LoadFromFile(missing), ETabFileError);
@@ -396,7 +397,8 @@ TEST_F(TabFile, FilesLoadAndSaveWithoutTruncating) {
                 copy();
                 ADD_FAILURE() << own;
             } catch (const ETabFileError& e) {
-                EXPECT_EQ(std::string(e.what()), "Impossible d'ouvrir le fichier \"" + own + "\". Device or resource busy");
+                EXPECT_EQ(std::string(e.what()),
+                          "Impossible d'ouvrir le fichier \"" + own + "\". Device or resource busy");
             }
         }
     }

@@ -28,8 +28,8 @@ TEST_F(TabFileFaults, AWriterExcludesEveryOtherOpenerReadersShare) {
     const std::string path = Write("dict.txt", "a\r\nb\r\n");
     auto writer = TTabStringsFile::Create(path, true);
 
-    const std::string refusal = A("Erreur [B] à l'ouverture de ") + path +
-                                A(" : fichier déjà ouvert par un autre programme");
+    const std::string refusal =
+        A("Erreur [B] à l'ouverture de ") + path + A(" : fichier déjà ouvert par un autre programme");
     EXPECT_EQ(Message([&] { TTabStringsFile::Create(path, true); }), refusal);
     // A reader would map a file that the writer may shrink under it.
     EXPECT_EQ(Message([&] { TTabStringsFile::Create(path, false); }), refusal);
@@ -83,7 +83,10 @@ TEST_F(TabFileFaults, FailedGrowthLeavesTextLinesAndFileAsTheyWere) {
         {"Insert", [&] { t->Insert(0, big); }},
         {"Insert in the middle", [&] { t->Insert(2, big); }},
         {"Put", [&] { t->Put(1, big); }},
-        {"AddStrings", [&] { t->AddStrings({"fits", big}); }},
+        {"AddStrings",
+         [&] {
+             t->AddStrings({"fits", big});
+         }},
         {"SetText", [&] { t->SetText(big); }},
         // Read whole first: a stream too long for the file leaves the old text.
         {"LoadFromStream", [&] { t->LoadFromStream(stream); }},
@@ -218,9 +221,7 @@ TEST_F(TabFileFaults, ViewThatCannotGrowLeavesTheFileAsItWas) {
 
 TEST_F(TabFileFaults, FileTooLongForTheStoreIsRefusedUntouched) {
     const std::string path = Path("huge.txt");
-    {
-        std::ofstream(path, std::ios::binary) << "x";
-    }
+    { std::ofstream(path, std::ios::binary) << "x"; }
     ASSERT_EQ(truncate(path.c_str(), (off_t{1} << 31) + 10), 0);  // sparse: no blocks
     for (bool writable : {false, true}) {
         EXPECT_EQ(Message([&] { TTabStringsFile::Create(path, writable); }),

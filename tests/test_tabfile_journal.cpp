@@ -73,13 +73,17 @@ std::vector<ChangePair> EveryKindOfChange(int lines) {
         {"Insert, then Delete", [=](ITabStrings& t) { t.Insert(2, longer); }, [](ITabStrings& t) { t.Delete(2); }},
         {"Add, then Delete of the last line", [=](ITabStrings& t) { t.Add(longer); },
          [](ITabStrings& t) { t.Delete(t.GetCount() - 1); }},
-        {"AddStrings, then SetText of the text before", [=](ITabStrings& t) { t.AddStrings({longer, "a", "b"}); },
+        {"AddStrings, then SetText of the text before",
+         [=](ITabStrings& t) {
+             t.AddStrings({longer, "a", "b"});
+         },
          [=](ITabStrings& t) { t.SetText(DictionaryText(lines)); }},
         {"Exchange far apart", [=](ITabStrings& t) { t.Exchange(1, lines - 2); },
          [=](ITabStrings& t) { t.Exchange(1, lines - 2); }},
         {"Move down, then back", [=](ITabStrings& t) { t.Move(1, lines - 3); },
          [=](ITabStrings& t) { t.Move(lines - 3, 1); }},
-        {"Clear, then SetText", [](ITabStrings& t) { t.Clear(); }, [=](ITabStrings& t) { t.SetText(DictionaryText(lines)); }},
+        {"Clear, then SetText", [](ITabStrings& t) { t.Clear(); },
+         [=](ITabStrings& t) { t.SetText(DictionaryText(lines)); }},
     };
 }
 

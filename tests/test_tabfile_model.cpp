@@ -169,7 +169,8 @@ class TabFileModel : public ScratchDir {};
 TEST_F(TabFileModel, RandomEditsMatchAPlainListOfLines) {
     // A file on disk with LF breaks and an unterminated last line.
     const std::string path = Write("dict.txt", "a\nb");
-    Walk onDisk(TTabStringsFile::Create(path, true), Model{{"a", "b"}, false, "\n"}, [&] { return Read(path); }, 1234);
+    Walk onDisk(
+        TTabStringsFile::Create(path, true), Model{{"a", "b"}, false, "\n"}, [&] { return Read(path); }, 1234);
     onDisk.Run(3000, false, false);
     EXPECT_EQ(onDisk.Done, 3000);
 
@@ -191,7 +192,8 @@ TEST_F(TabFileModel, RandomEditsMatchAPlainListOfLines) {
             SealableMemFile file(start.Text());
             auto list = TTabStringsFile::Create(file.Path(), true);
             file.Seal(sealing.seals);
-            Walk walk(list, start, [&] { return file.Bytes(); }, static_cast<uint32_t>(sealing.seals) * 100 + round);
+            Walk walk(
+                list, start, [&] { return file.Bytes(); }, static_cast<uint32_t>(sealing.seals) * 100 + round);
             walk.Run(150, sealing.shrink, sealing.grow);
             done += walk.Done;
             refused += walk.Refused;

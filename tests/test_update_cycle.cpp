@@ -41,9 +41,7 @@ using namespace update_data;
 
 namespace {
 
-void WriteAll(const fs::path& p, const std::string& bytes) {
-    std::ofstream(p, std::ios::binary) << bytes;
-}
+void WriteAll(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
 
 // Ends every process whose current folder lies in `root`, the relaunch helpers among
 // them, after they had a moment to appear.
@@ -283,7 +281,7 @@ TEST(UpdateCycle, DownloadMergeOwnWordsUploadAndRelaunch) {
 
     // Both programs' own folders are gone; the other user's files are as they were.
     EXPECT_EQ(run.Files(run.Tmp()), (std::set<std::string>{"INFOS.HTM", "LEXODEL.TXT", d.newVersion + ".TXT",
-                                                            d.newVersion + ".ZIP", "victim"}));
+                                                           d.newVersion + ".ZIP", "victim"}));
     EXPECT_EQ(ReadAll(run.Tmp() / "victim"), "keep");
     EXPECT_EQ(ReadAll(run.Tmp() / "LEXODEL.TXT"), "stale\r\n");
     EXPECT_TRUE(fs::is_symlink(run.Tmp() / "INFOS.HTM"));
@@ -430,8 +428,9 @@ TEST(UpdateCycle, TheSampleUpdatedUploadsOnlyWhatTheUserWrote) {
         }
     }
     for (const std::string& l : own)
-        merged.insert(std::upper_bound(merged.begin(), merged.end(), l,
-                                       [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; }),
+        merged.insert(std::upper_bound(
+                          merged.begin(), merged.end(), l,
+                          [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; }),
                       l);
     EXPECT_EQ(ReadAll(dictPath), VersionLine("LEX26130") + "\r\n" + Lines(merged) + VersionLine("LEX26130") + "\r\n");
 }
@@ -441,15 +440,16 @@ TEST(UpdateCycle, TheSampleUpdatedUploadsOnlyWhatTheUserWrote) {
 TEST(UpdateCycle, WithoutTheLaunchTokenTheUpdaterRefusesToRun) {
     TestServer server;
     const std::string dictionary = VersionLine("LEX26120") + "\r\nmot\t0\tMOT\t*N11\r\n";
-    for (const std::vector<std::string>& args : {std::vector<std::string>{}, {"viamainshell", "LEX26130"},
-                                                 {"ViaMainShel", "LEX26130"}}) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{}, {"viamainshell", "LEX26130"}, {"ViaMainShel", "LEX26130"}}) {
         UpdaterRun run;
         WriteAll(run.Work() / "LEXOTOT.TXT", dictionary);
         run.StartWith(args, "btnOui");
         ASSERT_TRUE(run.WaitEnd(20s)) << run.Log();
         EXPECT_EQ(run.ExitCode(), 0);
         const std::string log = run.Log();
-        EXPECT_NE(log.find("sysbox Mise \xC3\xA0 jour du dictionnaire|Ce programme ne fonctionne pas de mani\xC3\xA8re autonome.\n"),
+        EXPECT_NE(log.find("sysbox Mise \xC3\xA0 jour du dictionnaire|Ce programme ne fonctionne pas de mani\xC3\xA8re "
+                           "autonome.\n"),
                   std::string::npos)
             << log;
         EXPECT_EQ(log.find("frmRelexo"), std::string::npos);
@@ -476,7 +476,9 @@ TEST(UpdateCycle, AKillDuringTheMergeLeavesTheOldOrTheNewDictionary) {
     const auto startMerge = [&](UpdaterRun& run) {
         WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
         run.Start(d.newVersion);
-        const auto text = [&] { return run.RunTmp().empty() ? false : fs::exists(run.RunTmp() / (d.newVersion + ".TXT")); };
+        const auto text = [&] {
+            return run.RunTmp().empty() ? false : fs::exists(run.RunTmp() / (d.newVersion + ".TXT"));
+        };
         const auto deadline = std::chrono::steady_clock::now() + 30s;
         while (!text() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
         return text();
@@ -533,11 +535,14 @@ TEST(UpdateCycle, DISABLED_TimingOfAWholeDictionary) {
     const auto inPlace = std::chrono::steady_clock::now();
     ASSERT_TRUE(run.WaitEnd(120s));
     const auto end = std::chrono::steady_clock::now();
-    const auto ms = [&](auto t) { return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(t - start).count()); };
-    std::printf("update of %zu lines into %zu: new dictionary of %zu lines in place after %lld ms, updater ended after %lld ms "
-                "(its end waits 500 ms before the beep)\n",
-                static_cast<std::size_t>(std::count(d.updateText.begin(), d.updateText.end(), '\n')),
-                static_cast<std::size_t>(std::count(d.dictionary.begin(), d.dictionary.end(), '\n')),
-                d.merged.size() + 2, ms(inPlace), ms(end));
+    const auto ms = [&](auto t) {
+        return static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(t - start).count());
+    };
+    std::printf(
+        "update of %zu lines into %zu: new dictionary of %zu lines in place after %lld ms, updater ended after %lld ms "
+        "(its end waits 500 ms before the beep)\n",
+        static_cast<std::size_t>(std::count(d.updateText.begin(), d.updateText.end(), '\n')),
+        static_cast<std::size_t>(std::count(d.dictionary.begin(), d.dictionary.end(), '\n')), d.merged.size() + 2,
+        ms(inPlace), ms(end));
     EXPECT_EQ(ReadAll(dict), merged);
 }

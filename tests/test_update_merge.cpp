@@ -39,11 +39,10 @@ TEST(UpdateMerge, WholeUpdateOfADictionaryTheWordEditorChanged) {
     const std::string newVersion = VersionLine("LEX27010");
     // The user's file, LF line breaks: unordered, a case duplicate, an empty line, and a
     // word the editor appended after the closing version line.
-    f.Write(p.DictionaryPath,
-            UpdateFixture::Lines({oldVersion, L("poire"), L("abricot", "N11"), L("Banane"), L("cerise"),
-                                  L("CERISE"), L("fraise"), L("kiwi", "N11"), "", "oire\t0\tEIOPR\t*N21",
-                                  L("zeste", "N11"), oldVersion, L("mangue")},
-                                 "\n"));
+    f.Write(p.DictionaryPath, UpdateFixture::Lines({oldVersion, L("poire"), L("abricot", "N11"), L("Banane"),
+                                                    L("cerise"), L("CERISE"), L("fraise"), L("kiwi", "N11"), "",
+                                                    "oire\t0\tEIOPR\t*N21", L("zeste", "N11"), oldVersion, L("mangue")},
+                                                   "\n"));
     // The update: "zeste" out of the server's order, "banane" in another case, "datte" twice.
     f.Write(p.UpdateTextPath,
             UpdateFixture::Lines({newVersion, L("zeste", "N11"), L("abricot", "N11"), L("banane"), L("cerise"),
@@ -86,7 +85,8 @@ TEST(UpdateMerge, WholeUpdateOfADictionaryTheWordEditorChanged) {
 // byte order, backwards or shuffled.
 TEST(UpdateMerge, OwnWordsWhateverOrderTheUpdateIsIn) {
     std::mt19937 rng(22);
-    const std::vector<std::string> syllables = {"ba", "Be", A("bé"), "co", "CO", A("cô"), "-", "'", "ra", "ri", " ", "t"};
+    const std::vector<std::string> syllables = {"ba", "Be", A("bé"), "co", "CO", A("cô"),
+                                                "-",  "'",  "ra",    "ri", " ",  "t"};
     auto word = [&] {
         std::string w;
         for (int n = 1 + static_cast<int>(rng() % 4); n > 0; --n) w += syllables[rng() % syllables.size()];
@@ -96,10 +96,10 @@ TEST(UpdateMerge, OwnWordsWhateverOrderTheUpdateIsIn) {
     for (int i = 0; i < 2000; ++i) {
         std::string w = word();
         const unsigned r = rng() % 10;
-        if (r < 7) update.push_back(w);              // known to both
-        if (r == 7) update.push_back(w + "s");       // the user's line inside a longer one
-        if (r != 8) user.push_back(w);               // r == 9: the user's own
-        if (r == 8) update.push_back(w);             // the update's alone
+        if (r < 7) update.push_back(w);         // known to both
+        if (r == 7) update.push_back(w + "s");  // the user's line inside a longer one
+        if (r != 8) user.push_back(w);          // r == 9: the user's own
+        if (r == 8) update.push_back(w);        // the update's alone
     }
     for (int i = 0; i < 30; ++i) user.push_back("mot sans tabulation " + std::to_string(i));
     update.push_back("mot sans tabulation 7 et plus");
@@ -271,7 +271,8 @@ TEST(UpdateMerge, FailuresLeaveTheDictionaryAsItWas) {
         }
     };
     auto missing = [](const std::string& name) {
-        return name + " absent.\r\n" + A("Le fichier ") + name + A(" n'a pas été trouvé.\r\nLa mise à jour n'est pas possible.");
+        return name + " absent.\r\n" + A("Le fichier ") + name +
+               A(" n'a pas été trouvé.\r\nLa mise à jour n'est pas possible.");
     };
     expectFailure("Dictionnaire absent", missing(p.DictionaryPath), [&] { TDictionaryMerge(p).OpenFiles(); });
 

@@ -38,13 +38,13 @@ TEST(UpdatePackage, EntriesLandFlatInTheTemporaryFolderAndGoWithTheCleanUp) {
     // A link planted in the shared temporary folder under an entry's name.
     fs::create_symlink(f.Root() / "outside" / "victim", p.TempFolder + "evil.txt");
     const std::vector<TZipEntry> entries = {{"sub/dir/lex27010.txt", "update"},
-                                             {"../../evil.txt", "payload"},
-                                             {"docs\\LEXODEL.TXT", "delete"},
-                                             {"folder/", ""},
-                                             {"a/..", "dots"},
-                                             {"bad\x01name", "control"},
-                                             {"readme.txt", "first"},
-                                             {"x/readme.txt", "second"}};
+                                            {"../../evil.txt", "payload"},
+                                            {"docs\\LEXODEL.TXT", "delete"},
+                                            {"folder/", ""},
+                                            {"a/..", "dots"},
+                                            {"bad\x01name", "control"},
+                                            {"readme.txt", "first"},
+                                            {"x/readme.txt", "second"}};
     // The download itself is stored the same way: a link under the package's name is
     // replaced.
     MakeZip((f.Root() / "package").string(), entries);
@@ -81,8 +81,10 @@ TEST(UpdatePackage, EntriesLandFlatInTheTemporaryFolderAndGoWithTheCleanUp) {
     DeleteTemporaryFiles(own);
     EXPECT_FALSE(fs::exists(own.TempFolder));
     EXPECT_EQ(UpdateFixture::Names(p.TempFolder), (std::vector<std::string>{"evil.txt", "readme.txt"}));
-    if (oldTmp != nullptr) ::setenv("TMPDIR", keptTmp.c_str(), 1);
-    else ::unsetenv("TMPDIR");
+    if (oldTmp != nullptr)
+        ::setenv("TMPDIR", keptTmp.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
 }
 
 TEST(UpdatePackage, BadPackagesEndTheUpdateWithAMessageAndLeaveNothing) {
@@ -109,7 +111,8 @@ TEST(UpdatePackage, BadPackagesEndTheUpdateWithAMessageAndLeaveNothing) {
 
     // Damaged data in the second entry: the first, already written, goes again.
     std::string damaged = whole;
-    for (std::size_t i = damaged.size() / 2; i < damaged.size() / 2 + 64; ++i) damaged[i] = static_cast<char>(~damaged[i]);
+    for (std::size_t i = damaged.size() / 2; i < damaged.size() / 2 + 64; ++i)
+        damaged[i] = static_cast<char>(~damaged[i]);
     f.Write(p.ZipPath, damaged);
     EXPECT_EQ(FailureOf([&] { ExtractPackage(p); }), unusable);
     EXPECT_EQ(UpdateFixture::Names(p.TempFolder), (std::vector<std::string>{"LEX27010.ZIP"}));

@@ -68,8 +68,10 @@ public:
     }
     ~TRunFolders() {
         fs::current_path(oldCwd_);
-        if (oldTmp_) ::setenv("TMPDIR", oldTmp_->c_str(), 1);
-        else ::unsetenv("TMPDIR");
+        if (oldTmp_)
+            ::setenv("TMPDIR", oldTmp_->c_str(), 1);
+        else
+            ::unsetenv("TMPDIR");
         std::error_code ec;
         fs::remove_all(root_, ec);
     }
@@ -87,9 +89,7 @@ private:
     std::optional<std::string> oldTmp_;
 };
 
-void WriteAll(const fs::path& p, const std::string& bytes) {
-    std::ofstream(p, std::ios::binary) << bytes;
-}
+void WriteAll(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
 
 // What the window does with "Oui": the procedure, then its clean-up.
 std::vector<std::string> RunUpdate(const std::string& version, const std::string& documents, bool sendAllowed) {
@@ -125,8 +125,9 @@ TEST(UpdateProcedure, AWholeRunShowsEveryStepInOrder) {
     const int removed = 5;
     const int added = static_cast<int>(d.merged.size()) - (userLines - removed);
     const std::string query = "/protec/relexo/load_zip.php3?FICHIER=" + d.newVersion + ".ZIP HTTP/1.0";
-    const std::string advice = "\r\n\r\n" + A("Conformément à votre souhait, ces mots n'ont pas été envoyés à Lexorama.") +
-                               "\r\n" + A("Pensez à envoyer ce fichier à  ") + kMakerMail +
+    const std::string advice = "\r\n\r\n" +
+                               A("Conformément à votre souhait, ces mots n'ont pas été envoyés à Lexorama.") + "\r\n" +
+                               A("Pensez à envoyer ce fichier à  ") + kMakerMail +
                                A("  pour participer à l'enrichissement du dictionnaire.") + "\r\n";
     for (const char* what : {"sending allowed", "sending refused", "no own words"}) {
         SCOPED_TRACE(what);
@@ -142,28 +143,30 @@ TEST(UpdateProcedure, AWholeRunShowsEveryStepInOrder) {
 
         const std::vector<std::string> events = RunUpdate(d.newVersion, folders.Docs().string(), send);
 
-        std::vector<std::string> expected = {
-            "Download running", "Download done", "Extract running", "Extract done", "Sort running"};
+        std::vector<std::string> expected = {"Download running", "Download done", "Extract running", "Extract done",
+                                             "Sort running"};
         if (own) {
-            expected.insert(expected.end(), {
-                "Sort = Tri alphabétique de votre dictionnaire : " + std::to_string(userLines) + " mots valides",
-                "Sort done", "Remove running",
-                "Remove = Suppression des mots érronés de votre dictionnaire : " + Count(removed), "Remove done",
-                "NewLines running", "NewLines = Recherche des nouveaux mots dans la mise à jour : " + Count(added),
-                "NewLines done", "OwnWords running",
-                "OwnWords = Recherche des nouveaux mots dans votre dictionnaire : " +
-                    Count(static_cast<int>(d.ownWords.size())),
-                "Transfer enabled"});
+            expected.insert(
+                expected.end(),
+                {"Sort = Tri alphabétique de votre dictionnaire : " + std::to_string(userLines) + " mots valides",
+                 "Sort done", "Remove running",
+                 "Remove = Suppression des mots érronés de votre dictionnaire : " + Count(removed), "Remove done",
+                 "NewLines running", "NewLines = Recherche des nouveaux mots dans la mise à jour : " + Count(added),
+                 "NewLines done", "OwnWords running",
+                 "OwnWords = Recherche des nouveaux mots dans votre dictionnaire : " +
+                     Count(static_cast<int>(d.ownWords.size())),
+                 "Transfer enabled"});
             if (send) expected.push_back("Upload enabled");
             expected.insert(expected.end(), {"OwnWords done", "Transfer running", "Transfer done"});
             if (send) expected.insert(expected.end(), {"Upload running", "Upload done"});
         } else {
             // Nothing removed, added or own: those labels keep their captions.
             const int lines = static_cast<int>(std::count(dictionary.begin(), dictionary.end(), '\n')) - 2;
-            expected.insert(expected.end(),
-                            {"Sort = Tri alphabétique de votre dictionnaire : " + std::to_string(lines) + " mots valides",
-                             "Sort done", "Remove running", "Remove done", "NewLines running", "NewLines done",
-                             "OwnWords running", "OwnWords done"});
+            expected.insert(
+                expected.end(),
+                {"Sort = Tri alphabétique de votre dictionnaire : " + std::to_string(lines) + " mots valides",
+                 "Sort done", "Remove running", "Remove done", "NewLines running", "NewLines done", "OwnWords running",
+                 "OwnWords done"});
         }
         expected.insert(expected.end(), {"Clean running", "Clean done"});
         EXPECT_EQ(events, expected);
@@ -177,8 +180,9 @@ TEST(UpdateProcedure, AWholeRunShowsEveryStepInOrder) {
         }();
         EXPECT_EQ(ReadAll(folders.Work() / "LEXOTOT.TXT"),
                   VersionLine(d.newVersion) + "\r\n" + mergedLines + VersionLine(d.newVersion) + "\r\n");
-        EXPECT_EQ(ReadAll(folders.Docs() / "LEXTRANS.TXT"),
-                  !own ? "earlier\r\n" : send ? Lines(d.ownWords) : Lines(d.ownWords) + advice);
+        EXPECT_EQ(ReadAll(folders.Docs() / "LEXTRANS.TXT"), !own   ? "earlier\r\n"
+                                                            : send ? Lines(d.ownWords)
+                                                                   : Lines(d.ownWords) + advice);
         EXPECT_EQ(server.Read("posted.bin"), own && send ? "AJOUTER=" + Lines(d.ownWords) : "");
         std::vector<std::string> requests = {"HEAD " + query, "GET " + query};
         if (own && send) requests.push_back("POST /protec/relexo/traitement.php3 HTTP/1.0");
@@ -194,18 +198,25 @@ TEST(UpdateProcedure, DownloadAndArchiveFailuresLeaveTheDictionaryAlone) {
     const UpdateData d = MakeData(300);
     struct Case {
         const char* what;
-        std::string zip;            // served as the package; empty: none
+        std::string zip;  // served as the package; empty: none
         bool reachable;
         std::vector<std::string> steps;  // the lamps before the box
-        std::string expectedBox;    // UTF-8: the whole box, or its caption and "|"
+        std::string expectedBox;         // UTF-8: the whole box, or its caption and "|"
     };
     const std::vector<std::string> downloaded = {"Download running", "Download done", "Extract running"};
     const Case cases[] = {
         {"404", "", true, {"Download running"}, "Erreur|Not Found  -  404"},
-        {"unreachable", "", false, {"Download running"}, "Erreur|" + cp1252::ToUtf8(SocketErrorText(10061)) + "  -  10061"},
+        {"unreachable",
+         "",
+         false,
+         {"Download running"},
+         "Erreur|" + cp1252::ToUtf8(SocketErrorText(10061)) + "  -  10061"},
         {"corrupt", "PK\x03\x04 this is no archive", true, downloaded, "Erreur|"},
-        {"no update text", Package({{"LEXODEL.TXT", d.deleteList}}), true,
-         {"Download running", "Download done", "Extract running", "Extract done"}, "Dictionnaire absent|"},
+        {"no update text",
+         Package({{"LEXODEL.TXT", d.deleteList}}),
+         true,
+         {"Download running", "Download done", "Extract running", "Extract done"},
+         "Dictionnaire absent|"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -250,7 +261,8 @@ TEST(UpdateProcedure, UploadAnsweredWithAWrongLengthAndNoDocumentsFolder) {
     };
     for (const auto& [fault, box] : cases) {
         SCOPED_TRACE(fault);
-        TestServer server(fault == "--post-extra" ? std::vector<std::string>{fault, "3"} : std::vector<std::string>{fault});
+        TestServer server(fault == "--post-extra" ? std::vector<std::string>{fault, "3"}
+                                                  : std::vector<std::string>{fault});
         server.Put(d.newVersion + ".ZIP", d.Zip());
         TRunFolders folders;
         WriteAll(folders.Work() / "LEXOTOT.TXT", d.dictionary);
@@ -288,10 +300,10 @@ TEST(UpdateProcedure, APackageOfManyEntriesAndLongNames) {
 
     const std::vector<std::string> events = RunUpdate(d.newVersion, folders.Docs().string(), true);
 
-    std::printf("an update of %zu entries: %lld ms\n", entries.size(),
-                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                           std::chrono::steady_clock::now() - start)
-                                           .count()));
+    std::printf(
+        "an update of %zu entries: %lld ms\n", entries.size(),
+        static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count()));
     for (const std::string& e : events) EXPECT_NE(e.rfind("box ", 0), 0u) << e;
     EXPECT_EQ(events.back(), "Clean done");
     EXPECT_EQ(ReadAll(folders.Work() / "LEXOTOT.TXT"), d.MergedFile());

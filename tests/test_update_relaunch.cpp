@@ -72,7 +72,7 @@ TEST_F(UpdateRelaunch, ProgramStartsOnceTheUpdaterHasEnded) {
     ASSERT_TRUE(StartAfterExit(program.string(), work_.string(), updater, 20000));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_FALSE(fs::exists(work_ / "started")) << "started while the updater runs";
-    siginfo_t info {};
+    siginfo_t info{};
     ::waitid(P_PID, static_cast<id_t>(updater), &info, WEXITED | WNOWAIT);  // ended, not collected
     EXPECT_EQ(AwaitFile(work_ / "started"), Expected());
     ::waitpid(updater, nullptr, 0);

@@ -58,17 +58,13 @@ private:
 
 TEST(WordEditor, LoadingListsTheWordsOwnEntriesAndShowsThem) {
     DictFixture dict(DictFixture::Framed({
-        DictLine("marcher", "|", "N11"),
-        DictLine("marche", "marcher", "V111"),
-        DictLine("marcher", "marcher", "V000"),
-        DictLine("marchai", "marcher", "V131"),
-        DictLine("Marcher", "|", "W"),                 // another word: capitalised
-        DictLine(A("démarcher"), A("démarcher"), "V000"),  // another word ending with it
-        DictLine("marchais", "marcher", "V131"),       // the later line of a code wins
-        DictLine("marchant", "marcher", "V511"),
-        DictLine("marchants", "marcher", "V512"),      // a code without a box
-        DictLine("marcher", "0", "N30"),               // a code without a category row
-        "marcher\t|\tACEHMRR\t*",                      // damaged: no code
+        DictLine("marcher", "|", "N11"), DictLine("marche", "marcher", "V111"), DictLine("marcher", "marcher", "V000"),
+        DictLine("marchai", "marcher", "V131"), DictLine("Marcher", "|", "W"),  // another word: capitalised
+        DictLine(A("démarcher"), A("démarcher"), "V000"),                       // another word ending with it
+        DictLine("marchais", "marcher", "V131"),                                // the later line of a code wins
+        DictLine("marchant", "marcher", "V511"), DictLine("marchants", "marcher", "V512"),  // a code without a box
+        DictLine("marcher", "0", "N30"),  // a code without a category row
+        "marcher\t|\tACEHMRR\t*",         // damaged: no code
     }));
     const std::vector<std::string> expected = {
         "marcher : ",
@@ -321,7 +317,7 @@ TEST(WordEditor, ACorrectionTheDiskRefusesLeavesTheOldEntry) {
     // Once the disk takes it, the same change lands whole.
     EXPECT_EQ(ApplySteps(*dict, steps), TApplyResult::Done);
     EXPECT_EQ(ReadFile(dict.Path()), Joined({start[0], start[1], start[4], DictLine("marchE", "marcher", "V111"),
-                                            DictLine("marchEs", "marcher", "V112")}));
+                                             DictLine("marchEs", "marcher", "V112")}));
 }
 
 TEST(WordEditor, WritableFormText) {

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
             for (int32_t i = 0; i < file->GetCount(); ++i) lines.push_back(file->Get(i));
             const std::string text = file->GetText();
             const std::size_t at = text.find_first_of("\r\n");
-            lineBreak = at == std::string::npos ? "\r\n"
+            lineBreak = at == std::string::npos            ? "\r\n"
                         : text.compare(at, 2, "\r\n") == 0 ? "\r\n"
                                                            : text.substr(at, 1);
         }
@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
         std::size_t first = 0, end = lines.size();
         if (first < end && IsVersionLine(lines[first])) head.push_back(lines[first++]);
         if (first < end && IsVersionLine(lines[end - 1])) tail.push_back(lines[--end]);
-        words.assign(lines.begin() + static_cast<std::ptrdiff_t>(first), lines.begin() + static_cast<std::ptrdiff_t>(end));
+        words.assign(lines.begin() + static_cast<std::ptrdiff_t>(first),
+                     lines.begin() + static_cast<std::ptrdiff_t>(end));
         SortIgnoreCase(words, false);
         std::string out;
         for (const auto* part : {&head, &words, &tail})

@@ -80,13 +80,17 @@ void TLed::Paint(QPainter& canvas) const {
     Ellipse(canvas, (w - side) / 2, (h - side) / 2, (w - side) / 2 + side, (h - side) / 2 + side);
 
     // Rings at insets 1, 2, 3 and 5 on the state's colour; the fill shows at inset 4.
-    if (status_) SetColours(canvas, OnColor, gui::clBlack);
-    else SetColours(canvas, OffColor, kGray);
+    if (status_)
+        SetColours(canvas, OnColor, gui::clBlack);
+    else
+        SetColours(canvas, OffColor, kGray);
     for (int inset : {1, 2, 3, 5}) Ellipse(canvas, inset, inset, w - inset, h - inset);
 
     // The highlight, a small dot up and right of the centre.
-    if (status_) SetColours(canvas, gui::clWhite, gui::clWhite);
-    else SetColours(canvas, gui::clSilver, kGray);
+    if (status_)
+        SetColours(canvas, gui::clWhite, gui::clWhite);
+    else
+        SetColours(canvas, gui::clSilver, kGray);
     Ellipse(canvas, w / 2 + 1, h / 2 - 1, w / 2 + 4, h / 2 - 4);
 }
 

@@ -17,8 +17,8 @@ public:
 
     // Colours are $BBGGRR values. Storing a colour does not repaint: a caller that
     // changes one repaints the lamp itself.
-    uint32_t OnColor = 0x0000FF;   // fill of the lit state (red)
-    uint32_t OffColor = 0x000000;  // fill of the unlit state (black)
+    uint32_t OnColor = 0x0000FF;     // fill of the lit state (red)
+    uint32_t OffColor = 0x000000;    // fill of the unlit state (black)
     uint32_t BrushColor = 0x000000;  // the disc under the rings
     uint32_t PenColor = 0x000000;    // its outline
 

@@ -23,10 +23,6 @@ QString SpecialFolder(int csidl) {
 
 }  // namespace
 
-std::string GetSpecialFolderPath(int csidl) {
-    return gui::FromQt(SpecialFolder(csidl));
-}
+std::string GetSpecialFolderPath(int csidl) { return gui::FromQt(SpecialFolder(csidl)); }
 
-std::string GetSpecialFolderFileName(int csidl) {
-    return QFile::encodeName(SpecialFolder(csidl)).toStdString();
-}
+std::string GetSpecialFolderFileName(int csidl) { return QFile::encodeName(SpecialFolder(csidl)).toStdString(); }

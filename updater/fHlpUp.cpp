@@ -3,8 +3,8 @@
 // The updater's captions name version 4.0 of the family.
 TfrmHlpUp::TfrmHlpUp(QWidget* parent)
     : gui::THelpWindow(parent, "frmHlpUp",
-                       "Lexorama v4.0 - Procédure de mise à jour du dictionnaire - Aide aux non-voyants",
-                       577, 351, HelpText()) {}
+                       "Lexorama v4.0 - Procédure de mise à jour du dictionnaire - Aide aux non-voyants", 577, 351,
+                       HelpText()) {}
 
 QStringList TfrmHlpUp::HelpText() {
     return gui::ComposeHelpText(

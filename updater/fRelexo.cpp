@@ -1,6 +1,5 @@
 #include "fRelexo.h"
 
-
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QThread>
@@ -136,9 +135,7 @@ TfrmRelexo::TfrmRelexo(QWidget* parent)
 
 TfrmRelexo::~TfrmRelexo() = default;
 
-const char* TfrmRelexo::ContactAddress() {
-    return kMakerMail;
-}
+const char* TfrmRelexo::ContactAddress() { return kMakerMail; }
 
 // ---- Layout ---------------------------------------------------------------------------
 
@@ -147,9 +144,8 @@ void TfrmRelexo::BuildComponents() {
     using gui::MakePanel;
     setObjectName(QStringLiteral("frmRelexo"));
     // Fixed single border with the system menu and the minimise button only.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(600, 443);
     setFont(gui::ArialFont(11));  // "MS Sans Serif", 8 points
     const QFont bold13 = gui::ArialFont(13, true);
@@ -166,17 +162,15 @@ void TfrmRelexo::BuildComponents() {
     reInfo->setFocusPolicy(Qt::StrongFocus);
 
     pnlOuiNon = MakePanel(this, "pnlOuiNon", 4, 280, 594, 161, true);
-    Label2 = MakeLabel(pnlOuiNon, "Label2", 94, 12,
-                       "La compilation des dictionnaires peut prendre un certain temps,", bold13);
-    Label3 = MakeLabel(pnlOuiNon, "Label3", 148, 30,
-                       "cette opération ne peut pas être interrompue.", bold13);
+    Label2 = MakeLabel(pnlOuiNon, "Label2", 94, 12, "La compilation des dictionnaires peut prendre un certain temps,",
+                       bold13);
+    Label3 = MakeLabel(pnlOuiNon, "Label3", 148, 30, "cette opération ne peut pas être interrompue.", bold13);
     cbEnvoi = new QCheckBox(pnlOuiNon);
     cbEnvoi->setObjectName(QStringLiteral("cbEnvoi"));
     cbEnvoi->setFont(bold13);
     cbEnvoi->setChecked(true);
     connect(cbEnvoi, &QCheckBox::clicked, this, [this] { Guarded([this] { cbEnvoiClick(); }); });
-    Label1 = MakeLabel(pnlOuiNon, "Label1", 154, 92, "Voulez-vous procéder à cette mise à jour ?",
-                       bold13);
+    Label1 = MakeLabel(pnlOuiNon, "Label1", 154, 92, "Voulez-vous procéder à cette mise à jour ?", bold13);
     btnOui = gui::MakeButton(pnlOuiNon, "btnOui", 223, 124, 60, 25, "Oui", nullptr);
     btnNon = gui::MakeButton(pnlOuiNon, "btnNon", 311, 124, 60, 25, "Non", nullptr);
     for (QPushButton* b : {btnOui, btnNon}) {
@@ -204,8 +198,7 @@ void TfrmRelexo::BuildComponents() {
         bool enabled;
     };
     const Row rows[] = {
-        {&ledTeleCharge, &lblTeleCharge, "ledTeleCharge", "lblTeleCharge", 30,
-         "Téléchargement du dictionnaire", true},
+        {&ledTeleCharge, &lblTeleCharge, "ledTeleCharge", "lblTeleCharge", 30, "Téléchargement du dictionnaire", true},
         {&ledDezip, &lblDezip, "ledDezip", "lblDezip", 74, "Décompression du dictionnaire", true},
         {&ledTri, &lblTri, "ledTri", "lblTri", 118, "Tri alphabétique de votre dictionnaire", true},
         {&ledLexoDel, &lblLexoDel, "ledLexoDel", "lblLexoDel", 162,
@@ -214,8 +207,8 @@ void TfrmRelexo::BuildComponents() {
          "Recherche des nouveaux mots dans la mise à jour", true},
         {&ledVosMots, &lblVosMots, "ledVosMots", "lblVosMots", 250,
          "Recherche des nouveaux mots dans votre dictionnaire", true},
-        {&ledTransfert, &lblTransfert, "ledTransfert", "lblTransfert", 296,
-         "Enregistrement de LEXTRANS.TXT dans", false},
+        {&ledTransfert, &lblTransfert, "ledTransfert", "lblTransfert", 296, "Enregistrement de LEXTRANS.TXT dans",
+         false},
         {&ledZip, &lblZip, "ledZip", "lblZip", 338, "Envoi des mots trouvés à Lexorama", false},
         {&ledNet, &lblNet, "ledNet", "lblNet", 382, "Effacement des fichiers temporaires", true},
     };
@@ -264,8 +257,8 @@ void TfrmRelexo::showEvent(QShowEvent* event) {
 
 void TfrmRelexo::FormShow() {
     CloseAllowed = false;
-    for (QWidget* p : {static_cast<QWidget*>(pnlInfo), static_cast<QWidget*>(pnlOuiNon),
-                       static_cast<QWidget*>(pnlAction)}) {
+    for (QWidget* p :
+         {static_cast<QWidget*>(pnlInfo), static_cast<QWidget*>(pnlOuiNon), static_cast<QWidget*>(pnlAction)}) {
         gui::SetBackground(p, gui::clSilver);
         // The steps not taken (7 and 8 without the upload) are greyed, not hidden.
         gui::KeepDisabledTextReadable(p);
@@ -302,8 +295,7 @@ void TfrmRelexo::FillExplanation() {
     w.NewParagraph(
         "\r\n  De même, les mots présents dans votre dictionnaire et encore inconnus de la mise "
         "à jour peuvent");
-    w.NewParagraph(
-        "  être envoyés à  Lexorama  et une copie des données envoyées sera déposée dans votre");
+    w.NewParagraph("  être envoyés à  Lexorama  et une copie des données envoyées sera déposée dans votre");
     w.NewParagraph("  répertoire ");
     w.Style(true, false, gui::clBlue);
     w.AtCaret("Mes Documents");
@@ -384,13 +376,9 @@ void TfrmRelexo::btnOuiClick() {
     Clean();
 }
 
-void TfrmRelexo::HttpCli1RequestDone(uint16_t errCode) {
-    update_->DownloadRequestDone(errCode);
-}
+void TfrmRelexo::HttpCli1RequestDone(uint16_t errCode) { update_->DownloadRequestDone(errCode); }
 
-void TfrmRelexo::HttpCli2RequestDone(uint16_t errCode) {
-    update_->UploadRequestDone(errCode);
-}
+void TfrmRelexo::HttpCli2RequestDone(uint16_t errCode) { update_->UploadRequestDone(errCode); }
 
 // ---- End of every run -----------------------------------------------------------------
 

@@ -117,7 +117,7 @@ private:
 
     class TStepRows;  // the step rows as the procedure's progress view
     bool shown_ = false;
-    bool cursorSet_ = false;     // the hourglass shows since "Oui"
+    bool cursorSet_ = false;  // the hourglass shows since "Oui"
     std::unique_ptr<TStepRows> rows_;
     std::unique_ptr<TUpdateProcedure> update_;
 };

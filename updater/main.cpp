@@ -13,8 +13,7 @@ int main(int argc, char** argv) {
     if (!request.accepted) {
         // The platform's plain box, not the program's own: nothing of the updater runs.
         QMessageBox box(QMessageBox::Critical, gui::U("Mise à jour du dictionnaire"),
-                        gui::U("Ce programme ne fonctionne pas de manière autonome."),
-                        QMessageBox::Ok);
+                        gui::U("Ce programme ne fonctionne pas de manière autonome."), QMessageBox::Ok);
         box.exec();
         return 0;
     }

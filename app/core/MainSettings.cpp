@@ -26,8 +26,7 @@ int32_t GetInt32(const unsigned char* p) {
     return static_cast<int32_t>(u);
 }
 
-void PutCounted(TMainSettings::Record& rec, std::size_t off, std::size_t capacity,
-                const std::string& text) {
+void PutCounted(TMainSettings::Record& rec, std::size_t off, std::size_t capacity, const std::string& text) {
     const std::size_t n = std::min(text.size(), capacity);
     rec[off] = static_cast<unsigned char>(n);
     std::copy_n(text.begin(), n, rec.begin() + static_cast<std::ptrdiff_t>(off + 1));
@@ -76,12 +75,11 @@ TMainSettings::Record TMainSettings::ToBytes() const {
     return rec;
 }
 
-void TMainSettings::FromBytes(const unsigned char* data, std::size_t n,
-                              std::vector<std::string>& problems) {
+void TMainSettings::FromBytes(const unsigned char* data, std::size_t n, std::vector<std::string>& problems) {
     *this = TMainSettings{};
     if (n < RecordSize)
-        problems.push_back(A("Fichier des paramètres incomplet : ") + std::to_string(n) +
-                           A(" octets au lieu de ") + std::to_string(RecordSize) + ".");
+        problems.push_back(A("Fichier des paramètres incomplet : ") + std::to_string(n) + A(" octets au lieu de ") +
+                           std::to_string(RecordSize) + ".");
     // Only fields lying wholly inside the bytes present are read.
     auto has = [n](std::size_t off, std::size_t size) { return off + size <= n; };
     bool damagedText = false;
@@ -124,12 +122,12 @@ void TMainSettings::FromBytes(const unsigned char* data, std::size_t n,
     length(OffMinLength, MinLength, "Longueur minimale");
     length(OffMaxLength, MaxLength, "Longueur maximale");
 
-    for (std::size_t i = 0; i < HistoryCount; ++i)
-        counted(OffHistory + i * HistoryEntrySize, TextCapacity, History[i]);
+    for (std::size_t i = 0; i < HistoryCount; ++i) counted(OffHistory + i * HistoryEntrySize, TextCapacity, History[i]);
 
     if (damagedText)
-        problems.push_back(A("Texte de longueur invalide dans le fichier des paramètres, coupé à sa "
-                             "taille maximale."));
+        problems.push_back(
+            A("Texte de longueur invalide dans le fichier des paramètres, coupé à sa "
+              "taille maximale."));
 }
 
 TSettingsLoadResult TMainSettings::Load(const std::string& path) {
@@ -189,8 +187,7 @@ std::vector<std::string> TMainSettings::HistoryItems() const {
 }
 
 void TMainSettings::SetHistory(const std::vector<std::string>& items) {
-    for (std::size_t i = 0; i < HistoryCount; ++i)
-        History[i] = i < items.size() ? items[i] : std::string();
+    for (std::size_t i = 0; i < HistoryCount; ++i) History[i] = i < items.size() ? items[i] : std::string();
 }
 
 std::string TMainSettings::ReadPath() { return kFileName; }

@@ -56,8 +56,8 @@ struct TSettingsLoadResult {
 class TMainSettings {
 public:
     static constexpr std::size_t RecordSize = 580;
-    static constexpr std::size_t TextCapacity = 25;    // LastSearch and each History entry
-    static constexpr std::size_t LengthCapacity = 2;   // MinLength, MaxLength
+    static constexpr std::size_t TextCapacity = 25;   // LastSearch and each History entry
+    static constexpr std::size_t LengthCapacity = 2;  // MinLength, MaxLength
     static constexpr std::size_t HistoryCount = 20;
 
     // Field offsets inside the record.
@@ -88,7 +88,7 @@ public:
     std::string MinLength = "0";
     std::string MaxLength = "0";
     std::array<std::string, HistoryCount> History;  // entry 0 is the newest search
-    bool HasPosition = false;  // Load read Left and Top from the file
+    bool HasPosition = false;                       // Load read Left and Top from the file
 
     // Resets every field to its initial value, then reads the file at path (a native
     // file-system path). A missing file is no problem: Found is false and the defaults
@@ -119,7 +119,7 @@ public:
     static std::string WritePath(const std::string& folder);
 
     // Texts of the messages, Windows-1252.
-    static std::string SaveErrorCaption();                       // "Sauvegarde paramètres"
-    static std::string SaveErrorText(const std::string& path);   // "Ecriture fichier ... impossible."
-    static std::string LoadProblemCaption();                     // "Lecture paramètres"
+    static std::string SaveErrorCaption();                      // "Sauvegarde paramètres"
+    static std::string SaveErrorText(const std::string& path);  // "Ecriture fichier ... impossible."
+    static std::string LoadProblemCaption();                    // "Lecture paramètres"
 };

@@ -12,8 +12,7 @@
 
 namespace {
 
-void AppendEscaped(std::string& out, const std::string& text)
-{
+void AppendEscaped(std::string& out, const std::string& text) {
     static const char* const hex = "0123456789abcdef";
     for (const char ch : text) {
         const auto b = static_cast<unsigned char>(ch);
@@ -34,27 +33,24 @@ void AppendEscaped(std::string& out, const std::string& text)
     }
 }
 
-std::string ColorEntry(uint32_t bgr)
-{
+std::string ColorEntry(uint32_t bgr) {
     char buf[48];
-    std::snprintf(buf, sizeof buf, "\\red%u\\green%u\\blue%u;", bgr & 0xFF, (bgr >> 8) & 0xFF,
-                  (bgr >> 16) & 0xFF);
+    std::snprintf(buf, sizeof buf, "\\red%u\\green%u\\blue%u;", bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
     return buf;
 }
 
 }  // namespace
 
-std::string RtfFromLines(const StyledText& lines)
-{
+std::string RtfFromLines(const StyledText& lines) {
     // Colour table: black, blue and red always, then every other colour in order of use.
     std::vector<uint32_t> colors{rcBlack, rcBlue, rcRed};
     for (const auto& line : lines)
         for (const auto& run : line)
-            if (std::find(colors.begin(), colors.end(), run.color) == colors.end())
-                colors.push_back(run.color);
+            if (std::find(colors.begin(), colors.end(), run.color) == colors.end()) colors.push_back(run.color);
 
-    std::string out = "{\\rtf1\\ansi\\ansicpg1252\\deff0"
-                      "{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}\r\n{\\colortbl ;";
+    std::string out =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0"
+        "{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}\r\n{\\colortbl ;";
     for (const uint32_t c : colors) out += ColorEntry(c);
     out += "}\r\n\\pard\\plain\\f0\\fs24\\cf1 ";
 
@@ -83,8 +79,7 @@ std::string RtfFromLines(const StyledText& lines)
     return out;
 }
 
-std::string PlainFromLines(const StyledText& lines)
-{
+std::string PlainFromLines(const StyledText& lines) {
     std::string out;
     for (std::size_t k = 0; k < lines.size(); ++k) {
         if (k != 0) out += "\r\n";
@@ -93,8 +88,7 @@ std::string PlainFromLines(const StyledText& lines)
     return out;
 }
 
-void WriteFileReplacing(const std::string& path, const std::string& bytes)
-{
+void WriteFileReplacing(const std::string& path, const std::string& bytes) {
     // The bytes go into a new file beside the target that takes the target's name only
     // once whole and on disk; on any failure the target is left as it was. A link at
     // the chosen name is the user's own: the file it points to is replaced.

@@ -13,8 +13,7 @@ namespace {
 
 // Letters A-Z, apostrophe and hyphen, and the ligatures Œ and Æ: folding keeps them as
 // they are, and refusing them would make words such as cœur or sœur unsearchable.
-bool IsWordChar(char c)
-{
+bool IsWordChar(char c) {
     const auto b = static_cast<unsigned char>(c);
     return c == '\'' || c == '-' || (c >= 'A' && c <= 'Z') || b == 0x8C || b == 0xC6;
 }
@@ -23,8 +22,7 @@ bool IsWordChar(char c)
 
 // ---- Search request -----------------------------------------------------------------
 
-std::string TrimInput(const std::string& s)
-{
+std::string TrimInput(const std::string& s) {
     const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
     std::size_t b = 0;
     std::size_t e = s.size();
@@ -33,9 +31,7 @@ std::string TrimInput(const std::string& s)
     return s.substr(b, e - b);
 }
 
-bool CheckInput(int searchMode, const std::string& text, const std::string& caption,
-                std::string& message)
-{
+bool CheckInput(int searchMode, const std::string& text, const std::string& caption, std::string& message) {
     if (text.empty()) {
         message = "La zone de saisie est vide, \r\n" + caption + " impossible";
         return false;
@@ -54,8 +50,7 @@ bool CheckInput(int searchMode, const std::string& text, const std::string& capt
     return true;
 }
 
-std::string LowerCase(const std::string& s)
-{
+std::string LowerCase(const std::string& s) {
     std::string r(s);
     for (char& ch : r) {
         const auto c = static_cast<unsigned char>(ch);
@@ -69,12 +64,10 @@ std::string LowerCase(const std::string& s)
     return r;
 }
 
-void UpdateHistory(std::vector<std::string>& items, ResultList& scratch, const std::string& text)
-{
+void UpdateHistory(std::vector<std::string>& items, ResultList& scratch, const std::string& text) {
     const std::string s = LowerCase(text);
-    const auto same = std::find_if(items.begin(), items.end(), [&](const std::string& item) {
-        return CompareTextIgnoreCase(item, s) == 0;
-    });
+    const auto same = std::find_if(items.begin(), items.end(),
+                                   [&](const std::string& item) { return CompareTextIgnoreCase(item, s) == 0; });
     if (same != items.end()) items.erase(same);
     items.push_back(s);
 
@@ -92,8 +85,7 @@ void UpdateHistory(std::vector<std::string>& items, ResultList& scratch, const s
     }
 }
 
-void WriteFooter(IResultArea& area, uint32_t elapsedMs)
-{
+void WriteFooter(IResultArea& area, uint32_t elapsedMs) {
     area.BeginUpdate();
     area.AddLine("\r\n");
     area.WriteRun(A("Recherche générée par "));
@@ -112,57 +104,35 @@ void WriteFooter(IResultArea& area, uint32_t elapsedMs)
 
 // ---- Saving the results -------------------------------------------------------------
 
-SaveFormat SaveFormatForFilter(int filterIndex)
-{
-    return filterIndex == 1 ? SaveFormat::Rtf : SaveFormat::PlainText;
-}
+SaveFormat SaveFormatForFilter(int filterIndex) { return filterIndex == 1 ? SaveFormat::Rtf : SaveFormat::PlainText; }
 
-std::string ProposedSaveName(const std::string& searchText)
-{
-    return SanitizeFileName(searchText);
-}
+std::string ProposedSaveName(const std::string& searchText) { return SanitizeFileName(searchText); }
 
-const char* SaveExtension(SaveFormat format)
-{
-    return format == SaveFormat::Rtf ? "rtf" : kSaveDefaultExtension;
-}
+const char* SaveExtension(SaveFormat format) { return format == SaveFormat::Rtf ? "rtf" : kSaveDefaultExtension; }
 
-std::string OverwriteCaption()
-{
-    return "Fichier existant";
-}
+std::string OverwriteCaption() { return "Fichier existant"; }
 
-std::string OverwriteQuestion(const std::string& name)
-{
+std::string OverwriteQuestion(const std::string& name) {
     return "Le fichier " + name + "\r\n" + A("existe déjà.") + "\r\n" + "Voulez vous le remplacer ?";
 }
 
-bool IsDictionaryFile(const std::string& name, const ITabStrings* dictionary)
-{
+bool IsDictionaryFile(const std::string& name, const ITabStrings* dictionary) {
     const auto* file = dynamic_cast<const TTabStringsFile*>(dictionary);
     return (file != nullptr && file->IsSameFile(name)) || platform::SameFile(name, kDictionaryFileName);
 }
 
-std::string SaveOverDictionaryCaption()
-{
-    return "Sauvegarder";
-}
+std::string SaveOverDictionaryCaption() { return "Sauvegarder"; }
 
-std::string SaveOverDictionaryText(const std::string& name)
-{
+std::string SaveOverDictionaryText(const std::string& name) {
     return "Le fichier " + name + "\r\n" + A("est le dictionnaire de Lexorama :") + "\r\n" +
            A("il ne peut pas être remplacé par les résultats.") + "\r\n" + "Choisissez un autre fichier.";
 }
 
 // ---- Word editor entry ----------------------------------------------------------------
 
-std::string EditorEntryCaption()
-{
-    return "Inscrire - Corriger un mot";
-}
+std::string EditorEntryCaption() { return "Inscrire - Corriger un mot"; }
 
-EditorInput CheckEditorInput(const std::string& text, std::string& message, std::string& editedWord)
-{
+EditorInput CheckEditorInput(const std::string& text, std::string& message, std::string& editedWord) {
     message.clear();
     if (text.empty()) return EditorInput::Ignore;
     const std::string folded = FoldAccentsUpper(text);
@@ -174,19 +144,12 @@ EditorInput CheckEditorInput(const std::string& text, std::string& message, std:
     return EditorInput::Accepted;
 }
 
-std::string CaptionAfterEdit(int32_t lineCount)
-{
+std::string CaptionAfterEdit(int32_t lineCount) {
     return std::string(" ") + kProgramTitle + " - " + std::to_string(lineCount - 1) + " mots.";
 }
 
 // ---- Updater hand-over ----------------------------------------------------------------
 
-std::string UpdaterErrorCaption()
-{
-    return "Erreur";
-}
+std::string UpdaterErrorCaption() { return "Erreur"; }
 
-std::string UpdaterErrorText()
-{
-    return A("Impossible de lancer RELEXO.EXE,\r\nMise à jour impossible");
-}
+std::string UpdaterErrorText() { return A("Impossible de lancer RELEXO.EXE,\r\nMise à jour impossible"); }

@@ -33,8 +33,7 @@ std::string TrimInput(const std::string& s);
 //   illegal char: "Caractère illégal dans la zone de saisie, \r\n" + caption + " impossible"
 // After folding the accents, only ', - and A-Z are legal, plus a final "+" in mode 2;
 // mode 4 (masks) accepts any non-empty text.
-bool CheckInput(int searchMode, const std::string& text, const std::string& caption,
-                std::string& message);
+bool CheckInput(int searchMode, const std::string& text, const std::string& caption, std::string& message);
 
 // Lower-cases every capital of Windows-1252 (A-Z, the accented ones, Æ, Œ, Š, Ž, Ÿ);
 // every other byte is kept. The dictionary's words are in lower case, "œil" included.
@@ -71,8 +70,8 @@ const char* SaveExtension(SaveFormat format);
 // The question before replacing an existing file (flags MB_ICONEXCLAMATION | MB_YESNO |
 // MB_DEFBUTTON2 = 308; go on only on IDYES).
 inline constexpr int kOverwriteFlags = 308;
-std::string OverwriteCaption();                       // "Fichier existant"
-std::string OverwriteQuestion(const std::string& name); // "Le fichier " + name + ...
+std::string OverwriteCaption();                          // "Fichier existant"
+std::string OverwriteQuestion(const std::string& name);  // "Le fichier " + name + ...
 
 // Whether `path`, by whatever name or link, is the dictionary: the file open as
 // `dictionary` (may be null) or the one now under the dictionary's name. Saving the
@@ -80,8 +79,8 @@ std::string OverwriteQuestion(const std::string& name); // "Le fichier " + name 
 // MB_ICONEXCLAMATION = 48).
 // `path` is a native (UTF-8) file-system name.
 bool IsDictionaryFile(const std::string& path, const ITabStrings* dictionary);
-std::string SaveOverDictionaryCaption();                       // "Sauvegarder"
-std::string SaveOverDictionaryText(const std::string& name);   // "Le fichier " + name + ...
+std::string SaveOverDictionaryCaption();                      // "Sauvegarder"
+std::string SaveOverDictionaryText(const std::string& name);  // "Le fichier " + name + ...
 
 // ---- Word editor entry ----------------------------------------------------------------
 
@@ -90,8 +89,7 @@ enum class EditorInput { Ignore, Refused, Accepted };
 // the message (caption EditorEntryCaption(), flags 48) when, after folding the
 // accents, it holds anything but ', - and A-Z; else Accepted, and editedWord is the
 // text lower-cased (A-Z only).
-EditorInput CheckEditorInput(const std::string& text, std::string& message,
-                             std::string& editedWord);
+EditorInput CheckEditorInput(const std::string& text, std::string& message, std::string& editedWord);
 std::string EditorEntryCaption();  // "Inscrire - Corriger un mot"
 // The main window's caption after the editor: " Lexorama v4.2 - " + (lineCount - 1) + " mots."
 std::string CaptionAfterEdit(int32_t lineCount);

@@ -15,7 +15,6 @@
 
 namespace {
 
-
 std::string UpperAscii(std::string_view s) {
     std::string out(s);
     for (char& c : out)
@@ -65,9 +64,7 @@ std::string ProcessFileName(const std::string& dir) {
 // True for a process that has ended and waits only to be collected by its parent: its
 // entry stays listed, but it runs no more (an updater that has finished its work must
 // not keep the dictionary program out until someone collects it).
-bool IsZombie(const std::string& dir) {
-    return platform::ProcessState((dir + "/stat").c_str()) == 'Z';
-}
+bool IsZombie(const std::string& dir) { return platform::ProcessState((dir + "/stat").c_str()) == 'Z'; }
 
 // The user a /proc entry belongs to: its real user, else the owner of the entry.
 long ProcessUser(const std::string& dir) {
@@ -152,13 +149,9 @@ SingleInstanceLock::~SingleInstanceLock() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-std::string SingleInstanceLock::InstanceName() {
-    return std::string("Lexorama v4.0 - ") + kMakerMail;
-}
+std::string SingleInstanceLock::InstanceName() { return std::string("Lexorama v4.0 - ") + kMakerMail; }
 
-std::string SingleInstanceLock::FileName() {
-    return InstanceName() + " - " + std::to_string(::geteuid()) + ".lock";
-}
+std::string SingleInstanceLock::FileName() { return InstanceName() + " - " + std::to_string(::geteuid()) + ".lock"; }
 
 std::string SingleInstanceLock::DefaultFolder() {
     if (const char* env = std::getenv("XDG_RUNTIME_DIR"); env != nullptr && *env == '/') {

@@ -125,7 +125,9 @@ std::string CategoryRowText(int32_t row) {
     return ValidRow(row) ? A(kCategoryRows[static_cast<std::size_t>(row)].text) : std::string();
 }
 
-const char* CategoryRowCode(int32_t row) { return ValidRow(row) ? kCategoryRows[static_cast<std::size_t>(row)].code : ""; }
+const char* CategoryRowCode(int32_t row) {
+    return ValidRow(row) ? kCategoryRows[static_cast<std::size_t>(row)].code : "";
+}
 
 int32_t CategoryRowOfCode(const std::string& code) {
     if (code.empty()) return -1;
@@ -148,9 +150,9 @@ std::vector<std::string> LoadEntryItems(const ITabStrings& dict, const std::stri
         if (!IsOwnEntry(mot, word)) return;
         // Each item goes after those it does not sort before, as a sorted list takes it.
         std::string item = EntryItem(mot);
-        const auto at = std::upper_bound(items.begin(), items.end(), item, [](const std::string& a, const std::string& b) {
-            return CompareTextIgnoreCase(a, b) < 0;
-        });
+        const auto at = std::upper_bound(
+            items.begin(), items.end(), item,
+            [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; });
         items.insert(at, std::move(item));
     });
     items.push_back(NewDefinitionItem(word));
@@ -248,8 +250,7 @@ std::vector<TEditStep> CorrectionSteps(const std::string& word, const TShownEntr
     const bool caracChanged = before.Carac != after.Carac;
     // The entry's own line goes when its category changes, whatever its lemma or code
     // looks like; the infinitive's line is the verb part's.
-    if (caracChanged && !shown.EntryLine.empty() && !shown.Infinitive)
-        steps.push_back({false, shown.EntryLine, true});
+    if (caracChanged && !shown.EntryLine.empty() && !shown.Infinitive) steps.push_back({false, shown.EntryLine, true});
     if (verbShown) {
         // Only a new definition can tick "Verbe infinitif": an equal infinitive line
         // already there goes, so that the file again holds one.
@@ -278,7 +279,8 @@ std::vector<TEditStep> DeletionSteps(const TShownEntry& shown, const TLeMot& bef
     if (verbShown) {
         for (int32_t box = 0; box < FormBoxCount; ++box) {
             const auto i = static_cast<std::size_t>(box);
-            if (!before.V[i].empty() && IsOtherLoadedLine(shown, box)) steps.push_back({false, shown.FormLines[i], true});
+            if (!before.V[i].empty() && IsOtherLoadedLine(shown, box))
+                steps.push_back({false, shown.FormLines[i], true});
         }
     }
     return steps;
@@ -296,8 +298,10 @@ TApplyResult ApplySteps(ITabStrings& dict, const std::vector<TEditStep>& steps) 
         int32_t at = FindWholeLine(dict, step.Line, 0);
         while (at != -1 && std::find(removals.begin(), removals.end(), at) != removals.end())
             at = FindWholeLine(dict, step.Line, at + 1);
-        if (at != -1) removals.push_back(at);
-        else if (step.Loaded) return TApplyResult::LoadedLineMissing;
+        if (at != -1)
+            removals.push_back(at);
+        else if (step.Loaded)
+            return TApplyResult::LoadedLineMissing;
     }
     const int32_t countBefore = dict.GetCount();
     dict.AddStrings(appends);  // one growth: all of them or none

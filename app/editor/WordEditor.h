@@ -25,8 +25,8 @@ int32_t FormBoxOfDigits(std::string_view digits);
 
 // The editor's snapshot of what it shows.
 struct TLeMot {
-    int32_t Carac = -1;  // selected category row, -1 for none
-    bool Verbe = false;  // "Verbe infinitif" ticked
+    int32_t Carac = -1;                       // selected category row, -1 for none
+    bool Verbe = false;                       // "Verbe infinitif" ticked
     std::array<std::string, FormBoxCount> V;  // V[i]: the form of box FormBoxCodes[i]
 };
 

@@ -10,8 +10,7 @@
 
 // Calls visit(pointer) for every byte of text[0, size) equal to b, in ascending order.
 template <class Visit>
-void ForEachByte(const char* text, std::size_t size, char b, Visit&& visit)
-{
+void ForEachByte(const char* text, std::size_t size, char b, Visit&& visit) {
     std::size_t i = 0;
 #if defined(__SSE2__)
     const __m128i wanted = _mm_set1_epi8(b);

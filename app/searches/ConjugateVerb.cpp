@@ -17,7 +17,7 @@ struct Block {
     const char* title;  // UTF-8
     int32_t firstSlot;
     int32_t slotCount;
-    bool persons;       // six person forms with their pronouns
+    bool persons;  // six person forms with their pronouns
 };
 
 constexpr std::array<Block, 10> kBlocks{{
@@ -34,20 +34,12 @@ constexpr std::array<Block, 10> kBlocks{{
 }};
 
 // The slot of a grammatical code, 0 when the table has none for it.
-int32_t SlotOfCode(std::string_view code)
-{
+int32_t SlotOfCode(std::string_view code) {
     static constexpr std::array<std::string_view, kSlotCount> kCodes{
-        "",
-        "V111", "V112", "V113", "V114", "V115", "V116",
-        "V121", "V122", "V123", "V124", "V125", "V126",
-        "V131", "V132", "V133", "V134", "V135", "V136",
-        "V141", "V142", "V143", "V144", "V145", "V146",
-        "V211", "V212", "V213", "V214", "V215", "V216",
-        "V311", "V312", "V313", "V314", "V315", "V316",
-        "V321", "V322", "V323", "V324", "V325", "V326",
-        "V412", "V414", "V415",
-        "V511", "V512", "V521", "V522",
-        "V611", "V612", "V621", "V622",
+        "",     "V111", "V112", "V113", "V114", "V115", "V116", "V121", "V122", "V123", "V124", "V125", "V126", "V131",
+        "V132", "V133", "V134", "V135", "V136", "V141", "V142", "V143", "V144", "V145", "V146", "V211", "V212", "V213",
+        "V214", "V215", "V216", "V311", "V312", "V313", "V314", "V315", "V316", "V321", "V322", "V323", "V324", "V325",
+        "V326", "V412", "V414", "V415", "V511", "V512", "V521", "V522", "V611", "V612", "V621", "V622",
     };
     if (code.size() != 4 || code[0] != 'V') return 0;
     for (int32_t s = 1; s < kSlotCount; ++s)
@@ -56,22 +48,24 @@ int32_t SlotOfCode(std::string_view code)
 }
 
 // The first person elides before a, e, i, o, u, â, é and ê.
-bool Elides(const std::string& form)
-{
+bool Elides(const std::string& form) {
     if (form.empty()) return false;
     switch (static_cast<unsigned char>(form[0])) {
-    case 'a': case 'e': case 'i': case 'o': case 'u':
-    case 0xE2: case 0xE9: case 0xEA:
-        return true;
-    default:
-        return false;
+        case 'a':
+        case 'e':
+        case 'i':
+        case 'o':
+        case 'u':
+        case 0xE2:
+        case 0xE9:
+        case 0xEA: return true;
+        default: return false;
     }
 }
 
 }  // namespace
 
-void ConjugateVerb(SearchContext& ctx)
-{
+void ConjugateVerb(SearchContext& ctx) {
     const ITabStrings& dict = ctx.dictionary;
     const std::string& text = ctx.options.text;
     ResultList& table = ctx.results;

@@ -4,8 +4,7 @@
 
 namespace {
 
-std::string JoinRuns(const std::vector<RecordingResultArea::Run>& runs)
-{
+std::string JoinRuns(const std::vector<RecordingResultArea::Run>& runs) {
     std::string s;
     for (const auto& r : runs) s += r.text;
     return s;
@@ -13,8 +12,7 @@ std::string JoinRuns(const std::vector<RecordingResultArea::Run>& runs)
 
 // Splits runs at a byte offset of their joined text; returns the index of the first run
 // at or after the offset.
-std::size_t SplitAt(std::vector<RecordingResultArea::Run>& runs, std::size_t pos)
-{
+std::size_t SplitAt(std::vector<RecordingResultArea::Run>& runs, std::size_t pos) {
     std::size_t at = 0;
     for (std::size_t k = 0; k < runs.size(); ++k) {
         const std::size_t len = runs[k].text.size();
@@ -33,24 +31,21 @@ std::size_t SplitAt(std::vector<RecordingResultArea::Run>& runs, std::size_t pos
 
 }  // namespace
 
-void RecordingResultArea::Clear()
-{
+void RecordingResultArea::Clear() {
     lines_.assign(1, {});
     caretLine_ = caretPos_ = 0;
     style_ = fsNone;
     color_ = rcBlack;
 }
 
-std::size_t RecordingResultArea::TotalChars() const
-{
+std::size_t RecordingResultArea::TotalChars() const {
     std::size_t n = 0;
     for (const auto& l : lines_) n += JoinRuns(l).size() + 2;
     return n - 2;
 }
 
 // Inserts text at the caret, breaking lines at each CR LF pair.
-void RecordingResultArea::Insert(const std::string& t)
-{
+void RecordingResultArea::Insert(const std::string& t) {
     std::size_t from = 0;
     while (from <= t.size()) {
         const std::size_t brk = t.find("\r\n", from);
@@ -74,8 +69,7 @@ void RecordingResultArea::Insert(const std::string& t)
     }
 }
 
-bool RecordingResultArea::AddLine(const std::string& s)
-{
+bool RecordingResultArea::AddLine(const std::string& s) {
     if (maxChars_ != 0 && TotalChars() + s.size() + 2 > maxChars_) return false;
     caretLine_ = lines_.size() - 1;
     caretPos_ = JoinRuns(lines_.back()).size();
@@ -84,13 +78,9 @@ bool RecordingResultArea::AddLine(const std::string& s)
     return true;
 }
 
-void RecordingResultArea::WriteRun(const std::string& t)
-{
-    Insert(t);
-}
+void RecordingResultArea::WriteRun(const std::string& t) { Insert(t); }
 
-void RecordingResultArea::ReplaceLine(int32_t i, const std::string& s)
-{
+void RecordingResultArea::ReplaceLine(int32_t i, const std::string& s) {
     if (i < 0 || static_cast<std::size_t>(i) >= lines_.size()) throw std::out_of_range("ReplaceLine");
     auto& line = lines_[static_cast<std::size_t>(i)];
     line.clear();
@@ -99,8 +89,7 @@ void RecordingResultArea::ReplaceLine(int32_t i, const std::string& s)
     caretPos_ = s.size();
 }
 
-void RecordingResultArea::DeleteLine(int32_t i)
-{
+void RecordingResultArea::DeleteLine(int32_t i) {
     if (i < 0 || static_cast<std::size_t>(i) >= lines_.size()) throw std::out_of_range("DeleteLine");
     lines_.erase(lines_.begin() + i);
     if (lines_.empty()) lines_.emplace_back();
@@ -108,19 +97,16 @@ void RecordingResultArea::DeleteLine(int32_t i)
     caretPos_ = JoinRuns(lines_.back()).size();
 }
 
-int32_t RecordingResultArea::LineCount() const
-{
+int32_t RecordingResultArea::LineCount() const {
     const bool lastEmpty = lines_.back().empty() || JoinRuns(lines_.back()).empty();
     return static_cast<int32_t>(lines_.size()) - (lastEmpty ? 1 : 0);
 }
 
-void RecordingResultArea::EndUpdate()
-{
+void RecordingResultArea::EndUpdate() {
     if (updateDepth_ > 0) --updateDepth_;
 }
 
-std::string RecordingResultArea::Text() const
-{
+std::string RecordingResultArea::Text() const {
     std::string s;
     for (std::size_t k = 0; k < lines_.size(); ++k) {
         if (k) s += "\r\n";
@@ -129,13 +115,9 @@ std::string RecordingResultArea::Text() const
     return s;
 }
 
-std::string RecordingResultArea::Line(int32_t i) const
-{
-    return JoinRuns(lines_.at(static_cast<std::size_t>(i)));
-}
+std::string RecordingResultArea::Line(int32_t i) const { return JoinRuns(lines_.at(static_cast<std::size_t>(i))); }
 
-std::vector<RecordingResultArea::Run> RecordingResultArea::Runs(int32_t i) const
-{
+std::vector<RecordingResultArea::Run> RecordingResultArea::Runs(int32_t i) const {
     std::vector<Run> out;
     for (const auto& r : lines_.at(static_cast<std::size_t>(i))) {
         if (r.text.empty()) continue;

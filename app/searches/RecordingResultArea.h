@@ -28,7 +28,10 @@ public:
     int32_t LineCount() const override;
     void SetStyle(unsigned style) override { style_ = style; }
     void SetColor(uint32_t bgr) override { color_ = bgr; }
-    void BeginUpdate() override { ++updateDepth_; ++updateBlocks_; }
+    void BeginUpdate() override {
+        ++updateDepth_;
+        ++updateBlocks_;
+    }
     void EndUpdate() override;
 
     // The whole text, lines joined by CR LF.

@@ -11,24 +11,18 @@
 
 namespace {
 
-bool AlphaLess(const std::string& a, const std::string& b)
-{
-    return CompareTextIgnoreCase(a, b) < 0;
-}
+bool AlphaLess(const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; }
 
 // The ordering key of a result entry: its folded text up to and including the first
 // ':' (the word and " :"), or the whole folded text when it holds no ':'.
-std::string_view EntryKey(const std::string& folded)
-{
+std::string_view EntryKey(const std::string& folded) {
     const std::size_t colon = folded.find(':');
-    return colon == std::string::npos ? std::string_view(folded)
-                                       : std::string_view(folded).substr(0, colon + 1);
+    return colon == std::string::npos ? std::string_view(folded) : std::string_view(folded).substr(0, colon + 1);
 }
 
 // Ordinal byte comparison: the first differing byte decides by its unsigned code, and a
 // prefix goes before the longer text.
-int CompareOrdinal(std::string_view a, std::string_view b)
-{
+int CompareOrdinal(std::string_view a, std::string_view b) {
     const int c = a.compare(b);  // char_traits<char> compares as unsigned char
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
@@ -38,8 +32,7 @@ int CompareOrdinal(std::string_view a, std::string_view b)
 // comparison calls equal (learnt from its own sort keys) is the same for them.
 class CaseBlindHash {
 public:
-    CaseBlindHash()
-    {
+    CaseBlindHash() {
         std::vector<std::pair<std::string, int>> keys;
         for (int b = 0; b < 256; ++b) {
             const char c = static_cast<char>(b);
@@ -64,8 +57,7 @@ public:
         }
     }
 
-    uint64_t operator()(std::string_view s) const
-    {
+    uint64_t operator()(std::string_view s) const {
         const auto* p = reinterpret_cast<const unsigned char*>(s.data());
         const std::size_t n = s.size();
         uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
@@ -109,8 +101,7 @@ public:
     }
 
 private:
-    static uint64_t Mix(uint64_t x)
-    {
+    static uint64_t Mix(uint64_t x) {
         x *= 0xBF58476D1CE4E5B9ull;
         return x ^ (x >> 31);
     }
@@ -119,8 +110,7 @@ private:
     // meet), bits 4 and 6 too in the bytes from 0x80 (Š and š, Œ and œ, Ž and ž, Ÿ and
     // ÿ meet). Other bytes meet too, which only costs a comparison when two texts
     // differ by nothing else.
-    static uint64_t QuickFold(uint64_t w)
-    {
+    static uint64_t QuickFold(uint64_t w) {
         const uint64_t high = (w >> 7) & 0x0101010101010101ull;
         return w & ~(0x2020202020202020ull | high * 0x50);
     }
@@ -134,8 +124,7 @@ private:
 // of them stood. Only texts of one hash are compared: about one comparison per
 // repeated text.
 template <class Item, class TextOf>
-void DropCaseVariants(std::vector<Item>& items, TextOf textOf, const std::vector<uint32_t>* places)
-{
+void DropCaseVariants(std::vector<Item>& items, TextOf textOf, const std::vector<uint32_t>* places) {
     static const CaseBlindHash hash;
     const std::size_t n = items.size();
     if (n < 2) return;
@@ -193,8 +182,7 @@ std::string_view Itself(const std::string& s) { return s; }
 // about one comparison each: the ascending run they form with a few texts out of place
 // stays as it stands, and only the texts out of place are sorted and merged into it.
 // Texts far from order are sorted through sort keys.
-void SortNearlySorted(std::vector<std::string>& texts, const std::vector<uint32_t>* places)
-{
+void SortNearlySorted(std::vector<std::string>& texts, const std::vector<uint32_t>* places) {
     const std::size_t n = texts.size();
     if (n < 2) return;
     auto before = [&](uint32_t a, uint32_t b) {
@@ -220,7 +208,8 @@ void SortNearlySorted(std::vector<std::string>& texts, const std::vector<uint32_
         std::vector<uint32_t> order(n);
         std::iota(order.begin(), order.end(), 0);
         if (places != nullptr)
-            std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) { return (*places)[a] < (*places)[b]; });
+            std::stable_sort(order.begin(), order.end(),
+                             [&](uint32_t a, uint32_t b) { return (*places)[a] < (*places)[b]; });
         std::vector<std::string> inPlaceOrder;
         inPlaceOrder.reserve(n);
         for (const uint32_t k : order) inPlaceOrder.push_back(std::move(texts[k]));
@@ -241,8 +230,7 @@ void SortNearlySorted(std::vector<std::string>& texts, const std::vector<uint32_
     texts = std::move(sorted);
 }
 
-int CompareByKeyLength(const ResultList& list, int32_t i1, int32_t i2, bool longestFirst)
-{
+int CompareByKeyLength(const ResultList& list, int32_t i1, int32_t i2, bool longestFirst) {
     const std::string s1 = FoldAccentsUpper(list[i1]);
     const std::string s2 = FoldAccentsUpper(list[i2]);
     if (s1 == s2) return 0;
@@ -255,13 +243,9 @@ int CompareByKeyLength(const ResultList& list, int32_t i1, int32_t i2, bool long
 
 }  // namespace
 
-ResultList::ResultList(std::size_t capacity)
-{
-    items_.reserve(capacity);
-}
+ResultList::ResultList(std::size_t capacity) { items_.reserve(capacity); }
 
-void ResultList::SetSorted(bool sorted)
-{
+void ResultList::SetSorted(bool sorted) {
     if (sorted == sorted_) return;
     Arrange();
     sorted_ = sorted;
@@ -273,8 +257,7 @@ void ResultList::SetSorted(bool sorted)
     }
 }
 
-void ResultList::ArrangeNow() const
-{
+void ResultList::ArrangeNow() const {
     arrangePending_ = false;
     if (!taken_.empty()) {
         items_.reserve(items_.size() + taken_.size());
@@ -288,22 +271,21 @@ void ResultList::ArrangeNow() const
     SortNearlySorted(items_, nullptr);
 }
 
-void ResultList::TakeSorted(std::string text, std::vector<std::pair<uint32_t, uint32_t>> pieces, ResultEntryMaker make)
-{
+void ResultList::TakeSorted(std::string text, std::vector<std::pair<uint32_t, uint32_t>> pieces,
+                            ResultEntryMaker make) {
     Clear();
     sorted_ = true;
     takenMake_ = make;
     takenText_ = std::move(text);
     taken_ = std::move(pieces);
     const std::string_view all = takenText_;
-    DropCaseVariants(taken_, [all](const std::pair<uint32_t, uint32_t>& p) { return all.substr(p.first, p.second); },
-                     nullptr);
+    DropCaseVariants(
+        taken_, [all](const std::pair<uint32_t, uint32_t>& p) { return all.substr(p.first, p.second); }, nullptr);
     arrangePending_ = Count() > 1;
     if (!arrangePending_) ArrangeNow();
 }
 
-void ResultList::AddAllAndSort(std::vector<std::string> entries, const std::vector<uint32_t>& places)
-{
+void ResultList::AddAllAndSort(std::vector<std::string> entries, const std::vector<uint32_t>& places) {
     Arrange();
     if (sorted_ && items_.empty()) {
         DropCaseVariants(entries, Itself, &places);
@@ -327,8 +309,7 @@ void ResultList::AddAllAndSort(std::vector<std::string> entries, const std::vect
     SortNearlySorted(items_, &all);
 }
 
-int32_t ResultList::Add(std::string s)
-{
+int32_t ResultList::Add(std::string s) {
     if (!sorted_) {
         items_.push_back(std::move(s));
         return Count() - 1;
@@ -340,8 +321,7 @@ int32_t ResultList::Add(std::string s)
     return static_cast<int32_t>(at - items_.begin());
 }
 
-void ResultList::Clear()
-{
+void ResultList::Clear() {
     items_.clear();
     taken_ = {};
     takenText_ = {};
@@ -349,39 +329,33 @@ void ResultList::Clear()
     arrangePending_ = false;
 }
 
-void ResultList::Put(int32_t i, const std::string& s)
-{
+void ResultList::Put(int32_t i, const std::string& s) {
     Arrange();
     items_.at(static_cast<std::size_t>(i)) = s;
 }
 
-void ResultList::Sort()
-{
+void ResultList::Sort() {
     if (sorted_) return;
     SortNearlySorted(items_, nullptr);
 }
 
-void ResultList::CustomSort(ResultListCompare compare)
-{
+void ResultList::CustomSort(ResultListCompare compare) {
     if (sorted_ || items_.size() < 2) return;
     // The routine reads entries by index, so sort a permutation against the unchanged
     // list and apply it afterwards.
     std::vector<int32_t> order(items_.size());
     std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](int32_t a, int32_t b) { return compare(*this, a, b) < 0; });
+    std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) { return compare(*this, a, b) < 0; });
     std::vector<std::string> sorted;
     sorted.reserve(std::max(items_.capacity(), items_.size()));
     for (const int32_t k : order) sorted.push_back(std::move(items_[static_cast<std::size_t>(k)]));
     items_ = std::move(sorted);
 }
 
-int CompareLongestFirst(const ResultList& list, int32_t i1, int32_t i2)
-{
+int CompareLongestFirst(const ResultList& list, int32_t i1, int32_t i2) {
     return CompareByKeyLength(list, i1, i2, true);
 }
 
-int CompareShortestFirst(const ResultList& list, int32_t i1, int32_t i2)
-{
+int CompareShortestFirst(const ResultList& list, int32_t i1, int32_t i2) {
     return CompareByKeyLength(list, i1, i2, false);
 }

@@ -27,8 +27,7 @@ public:
     int32_t Add(std::string s);
     void Clear();
     int32_t Count() const { return static_cast<int32_t>(items_.size() + taken_.size()); }
-    const std::string& operator[](int32_t i) const
-    {
+    const std::string& operator[](int32_t i) const {
         Arrange();
         return items_[static_cast<std::size_t>(i)];
     }
@@ -37,8 +36,7 @@ public:
     void Sort();
     // Custom sort of an unsorted list; nothing on a sorted one.
     void CustomSort(ResultListCompare compare);
-    const std::vector<std::string>& Items() const
-    {
+    const std::vector<std::string>& Items() const {
         Arrange();
         return items_;
     }
@@ -58,8 +56,7 @@ public:
 
 private:
     // Puts the entries of a sorted list in order when SetSorted left that for later.
-    void Arrange() const
-    {
+    void Arrange() const {
         if (arrangePending_) ArrangeNow();
     }
     void ArrangeNow() const;
@@ -70,7 +67,7 @@ private:
     // Entries taken by TakeSorted, after those of items_, until they are arranged.
     mutable std::string takenText_;
     mutable std::vector<std::pair<uint32_t, uint32_t>> taken_;  // offset and length in takenText_
-    ResultEntryMaker takenMake_ = nullptr;  // what the taken pieces stand for (themselves)
+    ResultEntryMaker takenMake_ = nullptr;                      // what the taken pieces stand for (themselves)
 };
 
 int CompareLongestFirst(const ResultList& list, int32_t i1, int32_t i2);

@@ -12,14 +12,12 @@
 
 namespace {
 
-std::string AnagramEntry(const SearchContext& ctx, const TMot& mot)
-{
+std::string AnagramEntry(const SearchContext& ctx, const TMot& mot) {
     return ctx.options.withAnalysis ? mot.Word + " : " + CategoryText(mot.Code, mot.Lemma) : mot.Word;
 }
 
 // Adds to the list the entry of a line unless it is a proper noun left out.
-void AddLine(SearchContext& ctx, const std::string& line, TMot& mot)
-{
+void AddLine(SearchContext& ctx, const std::string& line, TMot& mot) {
     ParseDictLine(line, mot);
     if (IsProperNoun(mot) && !ctx.options.properNouns) return;
     ctx.results.Add(AnagramEntry(ctx, mot));
@@ -28,8 +26,7 @@ void AddLine(SearchContext& ctx, const std::string& line, TMot& mot)
 // Adds to the list every word whose anagram key is `key`. The key field is the only
 // one that a well-formed line holds between two TABs in upper case, so each line
 // found holds an anagram.
-void CollectAnagrams(SearchContext& ctx, const std::string& key)
-{
+void CollectAnagrams(SearchContext& ctx, const std::string& key) {
     ResultBatch batch(ctx.results);
     TMot mot;
     ForEachLineHolding(ctx.dictionary, '\t' + key + '\t', [&](int32_t, const std::string& line) {
@@ -41,8 +38,7 @@ void CollectAnagrams(SearchContext& ctx, const std::string& key)
 
 // 0 when FIELD is KEY itself, 1 to 26 when it is KEY with the letter "A" + (result - 1)
 // put in its sorted place, -1 otherwise.
-int ExtensionOf(std::string_view field, const std::string& key)
-{
+int ExtensionOf(std::string_view field, const std::string& key) {
     if (field.size() == key.size()) return field == key ? 0 : -1;
     if (field.size() != key.size() + 1) return -1;
     std::size_t i = 0;
@@ -59,8 +55,7 @@ int ExtensionOf(std::string_view field, const std::string& key)
 // Z), from one pass over the text: a line holds TAB + k + TAB exactly when one of its
 // fields between two TABs is k. Each key's lines come in file order, each line once,
 // as the text search from line to line finds them.
-std::array<std::vector<int32_t>, 27> LinesOfExtendedKeys(const TTabStringsView& view, const std::string& key)
-{
+std::array<std::vector<int32_t>, 27> LinesOfExtendedKeys(const TTabStringsView& view, const std::string& key) {
     // Where each key's fields begin, then the lines that hold them.
     std::array<std::vector<uint32_t>, 27> fields;
     const char* const text = view.Data();
@@ -87,16 +82,14 @@ std::array<std::vector<int32_t>, 27> LinesOfExtendedKeys(const TTabStringsView& 
     return lines;
 }
 
-void WriteAnagramCount(IResultArea& area, int32_t count)
-{
+void WriteAnagramCount(IResultArea& area, int32_t count) {
     area.WriteCount(count);
     area.WriteRun(count >= 2 ? " anagrammes." : " anagramme.");
 }
 
 // "Anagrammes de :", the key as shown and "recherchés", after the line `opening`; the
 // style is left bold and italic, black.
-void WriteAnagramHeading(IResultArea& area, const std::string& opening, const std::string& shownKey)
-{
+void WriteAnagramHeading(IResultArea& area, const std::string& opening, const std::string& shownKey) {
     WriteHeading(area, A("Anagrammes de :"), shownKey, opening);
     area.SetStyle(fsBold | fsItalic | fsUnderline);
     area.SetColor(rcBlack);
@@ -104,15 +97,13 @@ void WriteAnagramHeading(IResultArea& area, const std::string& opening, const st
     area.SetStyle(fsBold | fsItalic);
 }
 
-void ListAll(IResultArea& area, const ResultList& list)
-{
+void ListAll(IResultArea& area, const ResultList& list) {
     for (int32_t i = 0; i < list.Count(); ++i) area.AddLine(list[i]);
 }
 
 }  // namespace
 
-void SearchAnagrams(SearchContext& ctx)
-{
+void SearchAnagrams(SearchContext& ctx) {
     const std::string& text = ctx.options.text;
     ResultList& list = ctx.results;
     IResultArea& area = ctx.area;

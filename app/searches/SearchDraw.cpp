@@ -48,18 +48,17 @@ constexpr int kMaxLetters = 25;  // the search box's limit
 
 // The draw's letters as runs of equal letters.
 struct Letters {
-    std::string text;            // sorted A-Z
+    std::string text;  // sorted A-Z
     int n = 0;
     int distinct = 0;
-    char value[kMaxLetters]{};   // letter of each run, ascending
-    int count[kMaxLetters]{};    // its multiplicity
-    int start[kMaxLetters]{};    // its first position in text (bit index of the mask)
-    int8_t runOf[26]{};          // run of a letter A-Z, -1 when the draw has none
+    char value[kMaxLetters]{};  // letter of each run, ascending
+    int count[kMaxLetters]{};   // its multiplicity
+    int start[kMaxLetters]{};   // its first position in text (bit index of the mask)
+    int8_t runOf[26]{};         // run of a letter A-Z, -1 when the draw has none
     // ways[j][m]: the distinct combinations of m letters taken from runs j and after.
     int64_t ways[kMaxLetters + 1][kMaxLetters + 1]{};
 
-    explicit Letters(std::string key) : text(std::move(key)), n(static_cast<int>(text.size()))
-    {
+    explicit Letters(std::string key) : text(std::move(key)), n(static_cast<int>(text.size())) {
         std::fill(std::begin(runOf), std::end(runOf), int8_t{-1});
         for (int i = 0; i < n; ++i) {
             if (i == 0 || text[i] != text[i - 1]) {
@@ -77,8 +76,7 @@ struct Letters {
     }
 
     // Distinct combinations of minLen to maxLen letters.
-    int64_t CountDistinct(int minLen, int maxLen) const
-    {
+    int64_t CountDistinct(int minLen, int maxLen) const {
         int64_t total = 0;
         for (int len = std::max(minLen, 0); len <= std::min(maxLen, n); ++len) total += ways[0][len];
         return total;
@@ -86,8 +84,7 @@ struct Letters {
 
     // The canonical mask of FIELD when it is a combination of minLen to maxLen letters,
     // else 0.
-    uint32_t MaskOf(std::string_view field, int minLen, int maxLen) const
-    {
+    uint32_t MaskOf(std::string_view field, int minLen, int maxLen) const {
         const auto len = static_cast<int>(field.size());
         if (len < minLen || len > maxLen) return 0;
         uint32_t mask = 0;
@@ -105,8 +102,7 @@ struct Letters {
     }
 
     // The combination a canonical mask stands for.
-    std::string KeyOf(uint32_t mask) const
-    {
+    std::string KeyOf(uint32_t mask) const {
         std::string key;
         for (int b = 0; b < n; ++b)
             if ((mask >> b & 1) != 0) key += text[static_cast<std::size_t>(b)];
@@ -116,8 +112,7 @@ struct Letters {
     // How many distinct combinations of minLen to maxLen letters come before KEY (one of
     // them) in key order, a beginning before what extends it: the beginnings of KEY long
     // enough to count, and every combination that branches off it at a smaller letter.
-    int64_t Before(std::string_view key, int minLen, int maxLen) const
-    {
+    int64_t Before(std::string_view key, int minLen, int maxLen) const {
         int64_t before = 0;
         int used[kMaxLetters] = {};
         int from = 0;
@@ -146,8 +141,7 @@ public:
     MaskSlots() : keys_(1024, 0), slots_(1024, 0) {}
 
     // The slot of MASK, a new one when it has none yet.
-    uint32_t Insert(uint32_t mask)
-    {
+    uint32_t Insert(uint32_t mask) {
         std::size_t i = Home(mask);
         while (keys_[i] != 0) {
             if (keys_[i] == mask) return slots_[i];
@@ -162,8 +156,7 @@ public:
     uint32_t Count() const { return count_; }
 
     // The mask of each slot, by slot number.
-    std::vector<uint32_t> Masks() const
-    {
+    std::vector<uint32_t> Masks() const {
         std::vector<uint32_t> masks(count_, 0);
         for (std::size_t i = 0; i < keys_.size(); ++i)
             if (keys_[i] != 0) masks[slots_[i]] = keys_[i];
@@ -171,13 +164,11 @@ public:
     }
 
 private:
-    std::size_t Home(uint32_t mask) const
-    {
+    std::size_t Home(uint32_t mask) const {
         return static_cast<std::size_t>((uint64_t{mask} * 0x9E3779B97F4A7C15ull) >> 32) & (keys_.size() - 1);
     }
 
-    void Grow()
-    {
+    void Grow() {
         std::vector<uint32_t> keys(keys_.size() * 2, 0), slots(keys_.size() * 2, 0);
         keys.swap(keys_);
         slots.swap(slots_);
@@ -203,8 +194,7 @@ public:
     // Reads every line; calls tick() every few thousand lines and gives up (returning
     // false) when it returns false.
     template <class Tick>
-    bool Build(const TTabStringsView& text, const Letters& letters, int minLen, int maxLen, Tick&& tick)
-    {
+    bool Build(const TTabStringsView& text, const Letters& letters, int minLen, int maxLen, Tick&& tick) {
         text_ = text.Data();
         std::vector<Hit> hits;
         const int32_t count = text.Count();
@@ -227,8 +217,7 @@ public:
     std::vector<uint32_t> Masks() const { return slots_.Masks(); }
 
     // The lines of slot SLOT's combination, from BEGIN on.
-    std::size_t Lines(uint32_t slot, std::size_t& begin) const
-    {
+    std::size_t Lines(uint32_t slot, std::size_t& begin) const {
         begin = first_[slot];
         return first_[static_cast<std::size_t>(slot) + 1] - begin;
     }
@@ -250,16 +239,17 @@ private:
 
     // Files LINE under every combination that one of its fields between two TABs
     // spells, once per combination.
-    void FileLine(std::string_view line, const Letters& letters, int minLen, int maxLen, std::vector<Hit>& hits)
-    {
+    void FileLine(std::string_view line, const Letters& letters, int minLen, int maxLen, std::vector<Hit>& hits) {
         const std::size_t before = hits.size();
         const Ref ref{static_cast<uint32_t>(line.data() - text_), static_cast<uint32_t>(line.size())};
         const char* const end = line.data() + line.size();
         const char* tab = static_cast<const char*>(std::memchr(line.data(), '\t', line.size()));
         while (tab != nullptr) {
-            const char* next = static_cast<const char*>(std::memchr(tab + 1, '\t', static_cast<std::size_t>(end - tab - 1)));
+            const char* next =
+                static_cast<const char*>(std::memchr(tab + 1, '\t', static_cast<std::size_t>(end - tab - 1)));
             if (next == nullptr) break;
-            const uint32_t mask = letters.MaskOf(std::string_view(tab + 1, static_cast<std::size_t>(next - tab - 1)), minLen, maxLen);
+            const uint32_t mask =
+                letters.MaskOf(std::string_view(tab + 1, static_cast<std::size_t>(next - tab - 1)), minLen, maxLen);
             if (mask != 0) {
                 const uint32_t slot = slots_.Insert(mask);
                 bool seen = false;
@@ -283,8 +273,7 @@ public:
     DrawGauge(IDrawPanel& panel, uint32_t start) : panel_(panel), start_(start), last_(TickCount() - kPumpIntervalMs) {}
 
     // A phase's gauge: from MIN to MAX, at 0, under LABEL.
-    void StartPhase(int64_t min, int64_t max, const std::string& label)
-    {
+    void StartPhase(int64_t min, int64_t max, const std::string& label) {
         panel_.SetGaugeMin(min);
         panel_.SetGaugeMax(max);
         panel_.SetGaugeProgress(0);
@@ -293,8 +282,7 @@ public:
     }
 
     // Whether a few milliseconds have passed since the last time the window was served.
-    bool Due()
-    {
+    bool Due() {
         const uint32_t now = TickCount();
         if (now - last_ < kPumpIntervalMs) return false;
         last_ = now;
@@ -302,21 +290,19 @@ public:
     }
 
     // Shows PROGRESS on the gauge and the elapsed time, as the end of a step does.
-    void Show(int64_t progress)
-    {
+    void Show(int64_t progress) {
         panel_.SetTimeLabel(ElapsedTimeText(TickCount() - start_));
         panel_.SetGaugeProgress(progress);
         panel_.SetGaugeText(std::to_string(progress));
     }
 
-    void ShowCounts(int64_t valid, int64_t found)
-    {
-        panel_.SetNMotsLabel(std::to_string(valid) + " combinaisons valides - " + std::to_string(found) + A(" mots trouvés"));
+    void ShowCounts(int64_t valid, int64_t found) {
+        panel_.SetNMotsLabel(std::to_string(valid) + " combinaisons valides - " + std::to_string(found) +
+                             A(" mots trouvés"));
     }
 
     // Lets the window run; true when the user asked to stop.
-    bool Turn()
-    {
+    bool Turn() {
         panel_.ProcessMessages();
         return panel_.StopAsked();
     }
@@ -334,8 +320,7 @@ private:
 
 // The heading: the draw's letters and the count of combinations of the allowed lengths,
 // then the empty line that the summary takes at the end (line 5).
-void WriteDrawHeading(IResultArea& area, const std::string& key, int64_t combinations)
-{
+void WriteDrawHeading(IResultArea& area, const std::string& key, int64_t combinations) {
     area.AddLine(" ");
     area.SetStyle(fsBold | fsItalic | fsUnderline);
     area.WriteRun(A("Tirages à partir de"));
@@ -356,8 +341,7 @@ void WriteDrawHeading(IResultArea& area, const std::string& key, int64_t combina
 }
 
 // The end of phase 1: how many distinct combinations there are.
-void WriteDistinctCount(IResultArea& area, int64_t distinct)
-{
+void WriteDistinctCount(IResultArea& area, int64_t distinct) {
     area.SetStyle(fsBold | fsItalic);
     area.WriteCount(distinct);
     area.WriteRun(" combinaisons sans doublons.");
@@ -367,8 +351,7 @@ void WriteDistinctCount(IResultArea& area, int64_t distinct)
 
 // KEY in blue, then how many letters of the draw it leaves, "reste(nt) N lettre(s)",
 // and when it leaves some, " : " and those letters in blue. The colour ends black.
-void WriteKeyAndRest(IResultArea& area, const std::string& key, const std::string& rest)
-{
+void WriteKeyAndRest(IResultArea& area, const std::string& key, const std::string& rest) {
     const auto restLen = static_cast<int32_t>(rest.size());
     area.SetColor(rcBlue);
     area.WriteRun(key);
@@ -384,8 +367,8 @@ void WriteKeyAndRest(IResultArea& area, const std::string& key, const std::strin
 
 // A block of the two length orders: the combination KEY of the draw's letters DRAW,
 // then its words, one a line.
-void WriteBlock(IResultArea& area, const std::string& draw, const std::string& key, const std::vector<std::string>& words)
-{
+void WriteBlock(IResultArea& area, const std::string& draw, const std::string& key,
+                const std::vector<std::string>& words) {
     area.SetStyle(fsUnderline);
     area.SetColor(rcBlack);
     area.WriteRun(std::to_string(key.size()) + " lettres :");
@@ -398,8 +381,7 @@ void WriteBlock(IResultArea& area, const std::string& draw, const std::string& k
 
 // A line of the alphabetical listing: the entry, its word's length, the word's key and
 // what the key leaves of the draw's letters DRAW.
-void WriteEntry(IResultArea& area, const std::string& draw, const std::string& entry, bool withAnalysis)
-{
+void WriteEntry(IResultArea& area, const std::string& draw, const std::string& entry, bool withAnalysis) {
     std::string_view word = entry;
     if (withAnalysis) {
         const std::size_t colon = entry.find(':');
@@ -415,8 +397,8 @@ void WriteEntry(IResultArea& area, const std::string& draw, const std::string& e
 
 // The summary, in the line kept for it under the heading: the combinations that gave
 // words, the words, and the length limits as the boxes hold them.
-void WriteSummary(IResultArea& area, int64_t valid, int64_t found, const std::string& minText, const std::string& maxText)
-{
+void WriteSummary(IResultArea& area, int64_t valid, int64_t found, const std::string& minText,
+                  const std::string& maxText) {
     area.ReplaceLine(5, "");
     area.SetStyle(fsBold | fsItalic);
     area.WriteCount(valid);
@@ -435,8 +417,7 @@ void WriteSummary(IResultArea& area, int64_t valid, int64_t found, const std::st
 
 // Phase 1: the letter subsets of minLen to maxLen letters among n, counted for the
 // gauge. False when the user stopped it.
-bool CountSubsets(int32_t n, int32_t minLen, int32_t maxLen, DrawGauge& gauge)
-{
+bool CountSubsets(int32_t n, int32_t minLen, int32_t maxLen, DrawGauge& gauge) {
     if (minLen > n) return true;
     int64_t added = 0;
     const uint32_t high = (uint32_t{1} << n) - 1;
@@ -484,18 +465,20 @@ class WordLookup {
 public:
     WordLookup(const Letters& letters, int32_t minLen, int32_t maxLen, const DrawOptions& options, DrawGauge& gauge,
                IResultArea& area)
-        : letters_(letters), minLen_(minLen), maxLen_(maxLen), distinct_(letters.CountDistinct(minLen, maxLen)),
-          options_(options), gauge_(gauge), area_(area)
-    {
-    }
+        : letters_(letters),
+          minLen_(minLen),
+          maxLen_(maxLen),
+          distinct_(letters.CountDistinct(minLen, maxLen)),
+          options_(options),
+          gauge_(gauge),
+          area_(area) {}
 
     int64_t Distinct() const { return distinct_; }
     int64_t Valid() const { return valid_; }
     int64_t Found() const { return found_; }
 
     // Reads TEXT and goes through the combinations. False when the user stopped it.
-    bool Run(const TTabStringsView& text)
-    {
+    bool Run(const TTabStringsView& text) {
         if (distinct_ > 0 && !index_.Build(text, letters_, minLen_, maxLen_, [&] { return !Serve(); })) return false;
         ResultList words;
         words.SetSorted(true);
@@ -522,8 +505,7 @@ public:
     }
 
     // The alphabetical order's entries, into RESULTS and then the area, one a line.
-    void ListAlphabetically(ResultList& results)
-    {
+    void ListAlphabetically(ResultList& results) {
         // The file is in the list's order: handed over in the order of their lines, the
         // entries come nearly sorted, while the list keeps what adding them in the
         // order found would keep.
@@ -551,8 +533,7 @@ private:
 
     // The combinations that have lines, in the walk's order: sorted by key (a beginning
     // first), by length first in the two length orders.
-    std::vector<Visit> OrderedVisits() const
-    {
+    std::vector<Visit> OrderedVisits() const {
         std::vector<Visit> visits;
         const std::vector<uint32_t> masks = index_.Masks();
         visits.reserve(masks.size());
@@ -568,8 +549,7 @@ private:
 
     // The entries of V's lines into WORDS (sorted, without repeats), and for the
     // alphabetical order each with where its line lies. False when the user stopped.
-    bool CollectWords(const Visit& v, ResultList& words)
-    {
+    bool CollectWords(const Visit& v, ResultList& words) {
         std::size_t first = 0;
         const std::size_t lineCount = index_.Lines(v.slot, first);
         words.Clear();
@@ -578,7 +558,8 @@ private:
             if (Serve()) return false;
             ParseDictLine(index_.Line(k), mot_);
             if (IsProperNoun(mot_) && !options_.properNouns) continue;
-            std::string entry = options_.withAnalysis ? mot_.Word + " : " + CategoryText(mot_.Code, mot_.Lemma) : mot_.Word;
+            std::string entry =
+                options_.withAnalysis ? mot_.Word + " : " + CategoryText(mot_.Code, mot_.Lemma) : mot_.Word;
             if (options_.alphabetical) lineEntries_.emplace_back(entry, index_.Place(k));
             words.Add(entry);
         }
@@ -587,27 +568,24 @@ private:
 
     // Keeps WORDS for the alphabetical listing, each with where the first line that
     // gave it lies.
-    void KeepEntries(const ResultList& words)
-    {
+    void KeepEntries(const ResultList& words) {
         for (const std::string& w : words.Items()) {
-            const auto line = std::find_if(lineEntries_.begin(), lineEntries_.end(),
-                                           [&](const auto& e) { return e.first == w; });
+            const auto line =
+                std::find_if(lineEntries_.begin(), lineEntries_.end(), [&](const auto& e) { return e.first == w; });
             listed_.push_back(w);
             listedPlaces_.push_back(line->second);
         }
     }
 
     // One look at the clock: serves the window when due. True when the search must end.
-    bool Serve()
-    {
+    bool Serve() {
         if (!gauge_.Due()) return gauge_.StopAsked();
         ShowCounts();
         gauge_.Show(Done());
         return gauge_.Turn();
     }
 
-    void ShowCounts()
-    {
+    void ShowCounts() {
         if (countsShown_) return;
         gauge_.ShowCounts(valid_, found_);
         countsShown_ = true;
@@ -615,8 +593,7 @@ private:
 
     // The gauge's value: how many combinations the walk over all of them passes before
     // the one visited, worked out only when the gauge shows it.
-    int64_t Done() const
-    {
+    int64_t Done() const {
         if (current_ == nullptr) return 0;  // the index is being built
         const auto len = static_cast<int32_t>(current_->key.size());
         if (!options_.longestFirst && !options_.shortestFirst) return letters_.Before(current_->key, minLen_, maxLen_);
@@ -649,9 +626,8 @@ private:
 
 }  // namespace
 
-void SearchDraw(const ITabStrings& dictionary, const std::string& text, const DrawOptions& options,
-                ResultList& results, IResultArea& area, IDrawPanel& panel, DrawStats* stats)
-{
+void SearchDraw(const ITabStrings& dictionary, const std::string& text, const DrawOptions& options, ResultList& results,
+                IResultArea& area, IDrawPanel& panel, DrawStats* stats) {
     DrawStats local;
     DrawStats& st = stats != nullptr ? *stats : local;
     st = DrawStats{};
@@ -667,8 +643,7 @@ void SearchDraw(const ITabStrings& dictionary, const std::string& text, const Dr
         area.AddLine(std::string(72, ' ') + A("Il faut au moins 3 lettres."));
         return;
     }
-    if (n > kMaxLetters)
-        throw std::invalid_argument(A("Le tirage ne peut pas dépasser 25 lettres."));
+    if (n > kMaxLetters) throw std::invalid_argument(A("Le tirage ne peut pas dépasser 25 lettres."));
 
     int32_t minLen = LengthBoxValue(panel.MinLengthText());
     int32_t maxLen = LengthBoxValue(panel.MaxLengthText());
@@ -706,8 +681,9 @@ void SearchDraw(const ITabStrings& dictionary, const std::string& text, const Dr
     // Phase 2: the words of each combination, in the chosen order.
     const uint32_t phase2Start = TickCount();
     area.BeginUpdate();
-    gauge.StartPhase(0, lookup.Distinct(),
-                     "Recherche des mots parmi les " + std::to_string(lookup.Distinct()) + " combinaisons sans doublons");
+    gauge.StartPhase(
+        0, lookup.Distinct(),
+        "Recherche des mots parmi les " + std::to_string(lookup.Distinct()) + " combinaisons sans doublons");
     panel.SetNMotsLabel(A("0 combinaisons valides - 0 mots trouvés"));
     if (!lookup.Run(dictionary.GetView())) {
         // The alphabetical entries found so far are neither printed nor kept: ordering

@@ -13,11 +13,11 @@
 class IDrawPanel {
 public:
     virtual ~IDrawPanel() = default;
-    virtual std::string MinLengthText() const = 0;   // edtMinL's text
-    virtual std::string MaxLengthText() const = 0;   // edtMaxL's text
+    virtual std::string MinLengthText() const = 0;  // edtMinL's text
+    virtual std::string MaxLengthText() const = 0;  // edtMaxL's text
     virtual void SetMaxLengthText(const std::string& s) = 0;
-    virtual void ShowPanel(bool visible) = 0;        // pnlTirage
-    virtual void SetGaugeColor(uint32_t bgr) = 0;    // cgGauge.ForeColor1
+    virtual void ShowPanel(bool visible) = 0;      // pnlTirage
+    virtual void SetGaugeColor(uint32_t bgr) = 0;  // cgGauge.ForeColor1
     virtual void SetGaugeMin(int64_t v) = 0;
     virtual void SetGaugeMax(int64_t v) = 0;
     virtual void SetGaugeProgress(int64_t v) = 0;
@@ -64,6 +64,5 @@ struct DrawStats {
 // dictionary, closing the window) while this runs: ProcessMessages delivers such
 // events, and the search holds the dictionary's text, the list and the area until it
 // returns.
-void SearchDraw(const ITabStrings& dictionary, const std::string& text, const DrawOptions& options,
-                ResultList& results, IResultArea& area, IDrawPanel& panel,
-                DrawStats* stats = nullptr);
+void SearchDraw(const ITabStrings& dictionary, const std::string& text, const DrawOptions& options, ResultList& results,
+                IResultArea& area, IDrawPanel& panel, DrawStats* stats = nullptr);

@@ -11,8 +11,7 @@
 #include "WildMatch.h"
 #include "cp1252.h"
 
-int32_t LengthBoxValue(const std::string& text)
-{
+int32_t LengthBoxValue(const std::string& text) {
     std::size_t i = 0;
     while (i < text.size() && text[i] == ' ') ++i;
     bool negative = false;
@@ -35,8 +34,7 @@ namespace {
 // entries have one length, so their words have one length, hence the same tail. The
 // list can therefore keep the words alone and make the entries only if they are read,
 // which a list past the display cap, only counted, never is.
-std::string WordAloneEntry(std::string_view word)
-{
+std::string WordAloneEntry(std::string_view word) {
     TMotFields mot;
     mot.Word = word;
     std::string entry;
@@ -46,8 +44,7 @@ std::string WordAloneEntry(std::string_view word)
 
 }  // namespace
 
-void SearchMaskedWords(SearchContext& ctx)
-{
+void SearchMaskedWords(SearchContext& ctx) {
     const ITabStrings& dict = ctx.dictionary;
     const SearchOptions& opt = ctx.options;
     ResultList& list = ctx.results;
@@ -92,7 +89,8 @@ void SearchMaskedWords(SearchContext& ctx)
         for (int32_t i = 0; i < lineCount; ++i) {
             const std::string_view line = text.Line(i);
             const void* tab = std::memchr(line.data(), '\t', line.size());
-            const std::size_t length = tab == nullptr ? 0 : static_cast<std::size_t>(static_cast<const char*>(tab) - line.data());
+            const std::size_t length =
+                tab == nullptr ? 0 : static_cast<std::size_t>(static_cast<const char*>(tab) - line.data());
             if (length < minLen || length > maxLen) continue;
             if (exactLength != 0 && length != exactLength) continue;
             if (!matcher.MatchesFolded(line.substr(0, length))) continue;

@@ -10,14 +10,10 @@
 #include "Searches.h"
 #include "cp1252.h"
 
-std::string TooManyWordsMessage()
-{
-    return A("Trop de mots à afficher, affinez votre recherche.");
-}
+std::string TooManyWordsMessage() { return A("Trop de mots à afficher, affinez votre recherche."); }
 
 void ForEachLineHolding(const ITabStrings& dict, const std::string& text,
-                        const std::function<bool(int32_t, const std::string&)>& visit)
-{
+                        const std::function<bool(int32_t, const std::string&)>& visit) {
     if (text.empty()) return;
     const TTabStringsView view = dict.GetView();
     const TBMSearch searcher(text);
@@ -36,13 +32,9 @@ void ForEachLineHolding(const ITabStrings& dict, const std::string& text,
     }
 }
 
-bool IsProperNoun(const TMot& mot)
-{
-    return !mot.Code.empty() && mot.Code[0] == 'W';
-}
+bool IsProperNoun(const TMot& mot) { return !mot.Code.empty() && mot.Code[0] == 'W'; }
 
-void ListEntries(IResultArea& area, const ResultList& list, int32_t firstLine, bool deleteOverflow)
-{
+void ListEntries(IResultArea& area, const ResultList& list, int32_t firstLine, bool deleteOverflow) {
     for (int32_t i = 0; i < list.Count(); ++i) {
         if (area.AddLine(list[i])) continue;
         // The first entry stays; the cap message goes below it. When not even the first
@@ -60,8 +52,8 @@ void ListEntries(IResultArea& area, const ResultList& list, int32_t firstLine, b
     }
 }
 
-void WriteHeading(IResultArea& area, const std::string& title, const std::string& searched, const std::string& opening)
-{
+void WriteHeading(IResultArea& area, const std::string& title, const std::string& searched,
+                  const std::string& opening) {
     area.AddLine(opening);
     area.SetStyle(fsBold | fsItalic | fsUnderline);
     area.WriteRun(title);
@@ -70,8 +62,7 @@ void WriteHeading(IResultArea& area, const std::string& title, const std::string
     area.WriteRun(searched);
 }
 
-void PrintWordList(IResultArea& area, ResultList& list, const SearchOptions& options, bool deleteOverflow)
-{
+void PrintWordList(IResultArea& area, ResultList& list, const SearchOptions& options, bool deleteOverflow) {
     const int32_t firstLine = area.LineCount();
     if (list.Count() >= 5000) {
         area.AddLine(TooManyWordsMessage());
@@ -88,13 +79,11 @@ void PrintWordList(IResultArea& area, ResultList& list, const SearchOptions& opt
     ListEntries(area, list, firstLine, deleteOverflow);
 }
 
-ResultBatch::ResultBatch(ResultList& list, ResultEntryMaker make) : list_(list), make_(make), resort_(list.Sorted())
-{
+ResultBatch::ResultBatch(ResultList& list, ResultEntryMaker make) : list_(list), make_(make), resort_(list.Sorted()) {
     if (resort_) list_.SetSorted(false);
 }
 
-ResultBatch::~ResultBatch()
-{
+ResultBatch::~ResultBatch() {
     try {
         Finish();
     } catch (...) {
@@ -102,8 +91,7 @@ ResultBatch::~ResultBatch()
     }
 }
 
-void ResultBatch::Add(std::string_view s)
-{
+void ResultBatch::Add(std::string_view s) {
     if (!resort_) {
         list_.Add(make_ != nullptr ? make_(s) : std::string(s));
         return;
@@ -113,15 +101,13 @@ void ResultBatch::Add(std::string_view s)
     text_.append(s);
 }
 
-void ResultBatch::Reserve(std::size_t count, std::size_t bytes)
-{
+void ResultBatch::Reserve(std::size_t count, std::size_t bytes) {
     if (!resort_) return;
     pieces_.reserve(count);
     text_.reserve(bytes);
 }
 
-void ResultBatch::Finish()
-{
+void ResultBatch::Finish() {
     if (!resort_) return;
     resort_ = false;
     if (list_.Count() == 0) {
@@ -139,15 +125,13 @@ void ResultBatch::Finish()
 
 namespace {
 
-std::string WordEntry(const TMot& mot, bool withAnalysis)
-{
+std::string WordEntry(const TMot& mot, bool withAnalysis) {
     if (!withAnalysis) return mot.Word;
     return mot.Word + " : " + CategoryText(mot.Code, mot.Lemma);
 }
 
 // A line of pass 2's result: the text in bold italic blue, then `tail` in bold italic black.
-void WriteTextThen(IResultArea& area, const std::string& text, const std::string& tail)
-{
+void WriteTextThen(IResultArea& area, const std::string& text, const std::string& tail) {
     area.AddLine("\r\n");
     area.SetStyle(fsBold | fsItalic);
     area.SetColor(rcBlue);
@@ -158,8 +142,7 @@ void WriteTextThen(IResultArea& area, const std::string& text, const std::string
 
 }  // namespace
 
-std::string_view ContainingWordEntry(const TMotFields& mot, bool withAnalysis, std::string& out)
-{
+std::string_view ContainingWordEntry(const TMotFields& mot, bool withAnalysis, std::string& out) {
     char length[16];
     const auto digits = std::to_chars(std::begin(length), std::end(length), mot.Word.size());
     const auto lengthSize = static_cast<std::size_t>(digits.ptr - length);
@@ -178,8 +161,7 @@ std::string_view ContainingWordEntry(const TMotFields& mot, bool withAnalysis, s
     return out;
 }
 
-void SearchWord(SearchContext& ctx)
-{
+void SearchWord(SearchContext& ctx) {
     const ITabStrings& dict = ctx.dictionary;
     const SearchOptions& opt = ctx.options;
     ResultList& list = ctx.results;

@@ -15,11 +15,11 @@
 
 // What the searches read from the main window's controls.
 struct SearchOptions {
-    std::string text;            // cboChercheMot's text (trimmed, lower-cased by the driver)
-    bool withAnalysis = false;   // rbMotAnalyse selected (else rbMotSeul)
-    bool longestFirst = false;   // rbLong
-    bool shortestFirst = false;  // rbCourt (alphabetical when neither)
-    bool properNouns = false;    // cbNP
+    std::string text;                  // cboChercheMot's text (trimmed, lower-cased by the driver)
+    bool withAnalysis = false;         // rbMotAnalyse selected (else rbMotSeul)
+    bool longestFirst = false;         // rbLong
+    bool shortestFirst = false;        // rbCourt (alphabetical when neither)
+    bool properNouns = false;          // cbNP
     std::string minLengthText = "2";   // edtMinL's text
     std::string maxLengthText = "25";  // edtMaxL's text
 };
@@ -106,7 +106,7 @@ private:
     ResultList& list_;
     ResultEntryMaker make_;
     bool resort_;
-    std::string text_;                                  // the texts waiting, end to end
+    std::string text_;                                   // the texts waiting, end to end
     std::vector<std::pair<uint32_t, uint32_t>> pieces_;  // offset and length of each
 };
 

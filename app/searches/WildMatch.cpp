@@ -4,8 +4,7 @@
 
 #include "Global.h"
 
-std::string MaskFromText(std::string_view text)
-{
+std::string MaskFromText(std::string_view text) {
     std::string mask = FoldAccentsUpper(text);
     for (char& c : mask) {
         const bool letter = c >= 'A' && c <= 'Z';
@@ -14,8 +13,7 @@ std::string MaskFromText(std::string_view text)
     return mask;
 }
 
-TWildMatcher::TWildMatcher(std::string_view mask)
-{
+TWildMatcher::TWildMatcher(std::string_view mask) {
     mask_.reserve(mask.size());
     for (const char c : mask) {
         if (c == '*') {
@@ -37,17 +35,16 @@ TWildMatcher::TWildMatcher(std::string_view mask)
 // revisited, so the cost is at most word length times mask length, and linear for the
 // usual masks, whatever the number of stars.
 template <class Byte>
-bool TWildMatcher::Match(std::string_view word, Byte byte) const
-{
+bool TWildMatcher::Match(std::string_view word, Byte byte) const {
     if (word.size() < minLength_) return false;
     if (!hasStar_ && word.size() != minLength_) return false;
 
     const std::size_t m = mask_.size();
     const std::size_t n = word.size();
-    std::size_t p = 0;                          // position in the mask
-    std::size_t w = 0;                          // position in the word
-    std::size_t star = std::string::npos;       // mask position of the last "*"
-    std::size_t resume = 0;                     // word position that star's run ends at
+    std::size_t p = 0;                     // position in the mask
+    std::size_t w = 0;                     // position in the word
+    std::size_t star = std::string::npos;  // mask position of the last "*"
+    std::size_t resume = 0;                // word position that star's run ends at
     while (w < n) {
         if (p < m && mask_[p] == '*') {
             star = p++;
@@ -66,17 +63,16 @@ bool TWildMatcher::Match(std::string_view word, Byte byte) const
     return p == m;
 }
 
-bool TWildMatcher::Matches(std::string_view word) const
-{
+bool TWildMatcher::Matches(std::string_view word) const {
     return Match(word, [](char c) { return c; });
 }
 
-bool TWildMatcher::MatchesFolded(std::string_view word) const
-{
+bool TWildMatcher::MatchesFolded(std::string_view word) const {
     // FoldAccentsUpper maps byte to byte: one table of its 256 values.
     static const std::array<char, 256> fold = [] {
         std::array<char, 256> t{};
-        for (int b = 0; b < 256; ++b) t[static_cast<std::size_t>(b)] = FoldAccentsUpper(std::string(1, static_cast<char>(b)))[0];
+        for (int b = 0; b < 256; ++b)
+            t[static_cast<std::size_t>(b)] = FoldAccentsUpper(std::string(1, static_cast<char>(b)))[0];
         return t;
     }();
     if (!inside_.empty()) {

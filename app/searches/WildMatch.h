@@ -28,7 +28,7 @@ private:
     template <class Byte>
     bool Match(std::string_view word, Byte byte) const;
 
-    std::string mask_;         // runs of "*" collapsed to one
+    std::string mask_;           // runs of "*" collapsed to one
     std::size_t minLength_ = 0;  // characters that are not "*"
     bool hasStar_ = false;
     std::string inside_;  // the letters of a mask "*letters*", else empty

@@ -19,8 +19,8 @@ void SetHint(QWidget* w, const QString& hint) {
     w->setAccessibleDescription(hint);
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, int x, int y, int w, int h,
-                        const char* caption, const char* hint) {
+QPushButton* MakeButton(QWidget* parent, const char* name, int x, int y, int w, int h, const char* caption,
+                        const char* hint) {
     auto* b = new QPushButton(U(caption), parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setGeometry(x, y, w, h);
@@ -30,8 +30,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, int x, int y, int w, 
     return b;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, const char* caption,
-                  const QFont& font) {
+QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, const char* caption, const QFont& font) {
     auto* l = new QLabel(U(caption), parent);
     l->setObjectName(QString::fromLatin1(name));
     l->setFont(font);
@@ -40,8 +39,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, const char* c
     return l;
 }
 
-QRadioButton* MakeRadio(QWidget* parent, const char* name, int x, int y, int w, int h,
-                        const char* caption, const char* hint) {
+QRadioButton* MakeRadio(QWidget* parent, const char* name, int x, int y, int w, int h, const char* caption,
+                        const char* hint) {
     auto* r = new QRadioButton(U(caption), parent);
     r->setObjectName(QString::fromLatin1(name));
     r->setGeometry(x, y, w, h);

@@ -26,16 +26,15 @@ void SetHint(QWidget* w, const QString& hint);
 
 // A push button in bold Arial 16 px; Enter in the window never falls to it by default,
 // only to the button that holds the focus.
-QPushButton* MakeButton(QWidget* parent, const char* name, int x, int y, int w, int h,
-                        const char* caption, const char* hint);
+QPushButton* MakeButton(QWidget* parent, const char* name, int x, int y, int w, int h, const char* caption,
+                        const char* hint);
 
 // A label that sizes itself to its text, placed at its top-left corner.
-QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, const char* caption,
-                  const QFont& font);
+QLabel* MakeLabel(QWidget* parent, const char* name, int x, int y, const char* caption, const QFont& font);
 
 // A radio button in bold Arial 13 px.
-QRadioButton* MakeRadio(QWidget* parent, const char* name, int x, int y, int w, int h,
-                        const char* caption, const char* hint);
+QRadioButton* MakeRadio(QWidget* parent, const char* name, int x, int y, int w, int h, const char* caption,
+                        const char* hint);
 
 // A panel; raised with a one-pixel bevel, or flat.
 QFrame* MakePanel(QWidget* parent, const char* name, int x, int y, int w, int h, bool bevel);

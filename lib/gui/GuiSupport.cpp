@@ -37,9 +37,7 @@ QString& ApplicationTitle() {
 
 // Widgets exist only under a QApplication; library code also runs in plain test programs
 // without one, where cursor and sound calls have nothing to act on.
-bool HaveGuiApplication() {
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
-}
+bool HaveGuiApplication() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
 
 // Enter (either key) on a focused, enabled push button or tool button clicks it. Radio
 // buttons and check boxes keep Qt's behaviour; a held key clicks once.
@@ -54,12 +52,11 @@ protected:
         if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
         if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
         auto* button = qobject_cast<QAbstractButton*>(watched);
-        if (button == nullptr || (qobject_cast<QPushButton*>(button) == nullptr &&
-                                  qobject_cast<QToolButton*>(button) == nullptr))
+        if (button == nullptr ||
+            (qobject_cast<QPushButton*>(button) == nullptr && qobject_cast<QToolButton*>(button) == nullptr))
             return false;
         // Key events come to the focus widget; one sent to any other button is left alone.
-        if (button->window()->focusWidget() != button || !button->isEnabled() || !button->isVisible())
-            return false;
+        if (button->window()->focusWidget() != button || !button->isEnabled() || !button->isVisible()) return false;
         if (!key->isAutoRepeat()) button->click();
         return true;
     }
@@ -107,8 +104,10 @@ public:
     }
 
     void doAction(const QString& action) override {
-        if (action == QAccessibleActionInterface::showMenuAction()) Combo()->showPopup();
-        else QAccessibleWidget::doAction(action);
+        if (action == QAccessibleActionInterface::showMenuAction())
+            Combo()->showPopup();
+        else
+            QAccessibleWidget::doAction(action);
     }
 
 private:
@@ -126,8 +125,7 @@ void LoadFrenchTranslations(QApplication& app) {
     for (const char* catalogue : {"qtbase_fr", "qt_fr"}) {
         auto* translator = new QTranslator(&app);
         // Either catalogue holds the widgets' texts: the first one found is enough.
-        if (translator->load(QString::fromLatin1(catalogue), folder) &&
-            QCoreApplication::installTranslator(translator))
+        if (translator->load(QString::fromLatin1(catalogue), folder) && QCoreApplication::installTranslator(translator))
             return;
         delete translator;
     }
@@ -210,8 +208,10 @@ void InstallRequestDriver(QCoreApplication& app) {
     const QPointer<QTimer> alive(timer);
     SetRequestDriver([alive](bool running) {
         if (alive.isNull()) return;
-        if (running) alive->start();
-        else alive->stop();
+        if (running)
+            alive->start();
+        else
+            alive->stop();
     });
     QObject::connect(timer, &QObject::destroyed, [] { SetRequestDriver(nullptr); });
 }

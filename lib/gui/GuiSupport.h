@@ -19,8 +19,8 @@ namespace gui {
 // Colours are given as $BBGGRR values, the way the layouts state them.
 constexpr uint32_t clBlack = 0x000000;
 constexpr uint32_t clWhite = 0xFFFFFF;
-constexpr uint32_t clSilver = 0xC0C0C0;       // panels
-constexpr uint32_t clLightIvory = 0xF0FFFF;   // input fields and text areas
+constexpr uint32_t clSilver = 0xC0C0C0;      // panels
+constexpr uint32_t clLightIvory = 0xF0FFFF;  // input fields and text areas
 constexpr uint32_t clBlue = 0xFF0000;
 constexpr uint32_t clRed = 0x0000FF;
 QColor BgrColor(uint32_t bgr);

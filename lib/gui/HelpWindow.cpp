@@ -13,13 +13,13 @@
 
 namespace gui {
 
-THelpWindow::THelpWindow(QWidget* parent, const char* objectName, const char* caption,
-                         int clientWidth, int clientHeight, const QStringList& lines)
+THelpWindow::THelpWindow(QWidget* parent, const char* objectName, const char* caption, int clientWidth,
+                         int clientHeight, const QStringList& lines)
     : QDialog(parent) {
     setObjectName(QString::fromLatin1(objectName));
     // Single fixed border, system menu only.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(clientWidth, clientHeight);
     setFont(ArialFont(11));
 
@@ -82,8 +82,7 @@ bool THelpWindow::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-QStringList ComposeHelpText(std::initializer_list<const char*> intro,
-                            std::initializer_list<const char*> body) {
+QStringList ComposeHelpText(std::initializer_list<const char*> intro, std::initializer_list<const char*> body) {
     QStringList lines{
         QString(),
         U("Bienvenue dans l'aide de Lexorama au non-voyants."),

@@ -23,8 +23,8 @@ class THelpWindow : public QDialog {
 public:
     // A window of clientWidth x clientHeight pixels named objectName, centred on the
     // desktop, showing lines (UTF-8 literals of the source, one memo line each).
-    THelpWindow(QWidget* parent, const char* objectName, const char* caption, int clientWidth,
-                int clientHeight, const QStringList& lines);
+    THelpWindow(QWidget* parent, const char* objectName, const char* caption, int clientWidth, int clientHeight,
+                const QStringList& lines);
 
     QFrame* pnlMemo;
     QFrame* pnlBouton;
@@ -44,7 +44,6 @@ protected:
 // A help text of the family: an empty line, the welcome, the two-line note to sighted
 // readers, the lines of `intro`, the rule for leaving the page, then `body`, and the
 // closing line "Fin de cette page d'aide.".
-QStringList ComposeHelpText(std::initializer_list<const char*> intro,
-                            std::initializer_list<const char*> body);
+QStringList ComposeHelpText(std::initializer_list<const char*> intro, std::initializer_list<const char*> body);
 
 }  // namespace gui

@@ -27,8 +27,8 @@
 namespace {
 
 constexpr int kIconSize = 48;
-constexpr int kLineHeight = 16;   // one text line of Arial 13 pixels
-constexpr int kTextMargin = 4;    // left and right inner margin of the text area
+constexpr int kLineHeight = 16;  // one text line of Arial 13 pixels
+constexpr int kTextMargin = 4;   // left and right inner margin of the text area
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonStep = 85;
@@ -59,37 +59,37 @@ QPixmap DrawIcon(IconKind kind) {
     };
 
     switch (kind) {
-    case IconKind::Information:
-        drawDisc(QColor(0x6F, 0xA8, 0xF0), QColor(0x1C, 0x5C, 0xC4));
-        drawGlyph(QStringLiteral("i"), Qt::white, disc);
-        break;
-    case IconKind::Question:
-        drawDisc(QColor(0x6F, 0xA8, 0xF0), QColor(0x1C, 0x5C, 0xC4));
-        drawGlyph(QStringLiteral("?"), Qt::white, disc);
-        break;
-    case IconKind::Stop: {
-        drawDisc(QColor(0xF5, 0x6A, 0x5A), QColor(0xC0, 0x18, 0x10));
-        QPen cross(Qt::white, 6, Qt::SolidLine, Qt::RoundCap);
-        p.setPen(cross);
-        p.drawLine(QPointF(16, 16), QPointF(32, 32));
-        p.drawLine(QPointF(32, 16), QPointF(16, 32));
-        break;
-    }
-    case IconKind::Exclamation: {
-        QPainterPath triangle;
-        triangle.moveTo(24, 3);
-        triangle.lineTo(46, 43);
-        triangle.lineTo(2, 43);
-        triangle.closeSubpath();
-        QLinearGradient gradient(0, 3, 0, 43);
-        gradient.setColorAt(0, QColor(0xFF, 0xE8, 0x60));
-        gradient.setColorAt(1, QColor(0xF0, 0xB8, 0x00));
-        p.setPen(QPen(QColor(0x8A, 0x6A, 0x00), 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.setBrush(gradient);
-        p.drawPath(triangle);
-        drawGlyph(QStringLiteral("!"), Qt::black, QRectF(0, 14, 48, 30));
-        break;
-    }
+        case IconKind::Information:
+            drawDisc(QColor(0x6F, 0xA8, 0xF0), QColor(0x1C, 0x5C, 0xC4));
+            drawGlyph(QStringLiteral("i"), Qt::white, disc);
+            break;
+        case IconKind::Question:
+            drawDisc(QColor(0x6F, 0xA8, 0xF0), QColor(0x1C, 0x5C, 0xC4));
+            drawGlyph(QStringLiteral("?"), Qt::white, disc);
+            break;
+        case IconKind::Stop: {
+            drawDisc(QColor(0xF5, 0x6A, 0x5A), QColor(0xC0, 0x18, 0x10));
+            QPen cross(Qt::white, 6, Qt::SolidLine, Qt::RoundCap);
+            p.setPen(cross);
+            p.drawLine(QPointF(16, 16), QPointF(32, 32));
+            p.drawLine(QPointF(32, 16), QPointF(16, 32));
+            break;
+        }
+        case IconKind::Exclamation: {
+            QPainterPath triangle;
+            triangle.moveTo(24, 3);
+            triangle.lineTo(46, 43);
+            triangle.lineTo(2, 43);
+            triangle.closeSubpath();
+            QLinearGradient gradient(0, 3, 0, 43);
+            gradient.setColorAt(0, QColor(0xFF, 0xE8, 0x60));
+            gradient.setColorAt(1, QColor(0xF0, 0xB8, 0x00));
+            p.setPen(QPen(QColor(0x8A, 0x6A, 0x00), 1.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.setBrush(gradient);
+            p.drawPath(triangle);
+            drawGlyph(QStringLiteral("!"), Qt::black, QRectF(0, 14, 48, 30));
+            break;
+        }
     }
     return pixmap;
 }
@@ -109,9 +109,8 @@ QLabel* MakeIcon(QWidget* parent, const char* name, IconKind kind, int tag) {
 TfrmMessageBox::TfrmMessageBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmMessageBox"));
     // Fixed dialog frame with a close box, without minimise, maximise or help buttons.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFont(gui::ArialFont(13));
     resize(414, 308);  // design size; replaced when shown
 
@@ -174,14 +173,14 @@ TfrmMessageBox::TfrmMessageBox(QWidget* parent) : QDialog(parent) {
 
 QPushButton* TfrmMessageBox::ButtonOf(int result) const {
     switch (result) {
-    case IDYES: return btnYes;
-    case IDNO: return btnNO;
-    case IDABORT: return btnAbort;
-    case IDRETRY: return btnRetry;
-    case IDOK: return btnOk;
-    case IDCANCEL: return btnCancel;
-    case IDIGNORE: return btniGNORE;
-    default: return nullptr;
+        case IDYES: return btnYes;
+        case IDNO: return btnNO;
+        case IDABORT: return btnAbort;
+        case IDRETRY: return btnRetry;
+        case IDOK: return btnOk;
+        case IDCANCEL: return btnCancel;
+        case IDIGNORE: return btniGNORE;
+        default: return nullptr;
     }
 }
 
@@ -190,10 +189,14 @@ TfrmMessageBox::Layout TfrmMessageBox::ComputeLayout(int32_t flags, const std::v
     Layout lay;
     const int lines = static_cast<int>(lineWidths.size());
 
-    if ((flags & 0x30) == 0x30) lay.iconTag = MB_ICONEXCLAMATION;
-    else if ((flags & 0x40) == 0x40) lay.iconTag = MB_ICONINFORMATION;
-    else if ((flags & 0x20) == 0x20) lay.iconTag = MB_ICONQUESTION;
-    else if ((flags & 0x10) == 0x10) lay.iconTag = MB_ICONSTOP;
+    if ((flags & 0x30) == 0x30)
+        lay.iconTag = MB_ICONEXCLAMATION;
+    else if ((flags & 0x40) == 0x40)
+        lay.iconTag = MB_ICONINFORMATION;
+    else if ((flags & 0x20) == 0x20)
+        lay.iconTag = MB_ICONQUESTION;
+    else if ((flags & 0x10) == 0x10)
+        lay.iconTag = MB_ICONSTOP;
 
     for (int w : lineWidths) lay.textWidth = std::max(lay.textWidth, w + 8);
     lay.textHeight = kLineHeight * lines;
@@ -201,8 +204,10 @@ TfrmMessageBox::Layout TfrmMessageBox::ComputeLayout(int32_t flags, const std::v
     if (lay.iconTag != 0) {
         lay.iconTop = std::max((lay.textHeight - 24) / 2, 8);  // C++ division truncates toward zero
         lay.textLeft = 64;
-        if (lines == 1) lay.textTop = 24;
-        else if (lines == 2) lay.textTop = 16;
+        if (lines == 1)
+            lay.textTop = 24;
+        else if (lines == 2)
+            lay.textTop = 16;
     }
 
     lay.buttonTop = lay.textTop + lay.textHeight + 8;
@@ -280,8 +285,8 @@ void TfrmMessageBox::FormShow() {
     lineFormat.setLineHeight(kLineHeight, QTextBlockFormat::FixedHeight);
     all.mergeBlockFormat(lineFormat);
 
-    const Layout lay = ComputeLayout(MessageFlags, DisplayedLineWidths(),
-                                     QFontMetrics(font()).horizontalAdvance(windowTitle()));
+    const Layout lay =
+        ComputeLayout(MessageFlags, DisplayedLineWidths(), QFontMetrics(font()).horizontalAdvance(windowTitle()));
 
     for (QLabel* icon : {imgICONINFORMATION, imgICONEXCLAMATION, imgICONSTOP, imgICONQUESTION}) {
         if (lay.iconTag != 0) icon->move(icon->x(), lay.iconTop);
@@ -323,21 +328,22 @@ void TfrmMessageBox::keyPressEvent(QKeyEvent* event) {
     // A key still held from the window that opened the box closes nothing.
     const bool okAlone = !btnOk->isHidden() && btnCancel->isHidden() && !event->isAutoRepeat();
     switch (event->key()) {
-    case Qt::Key_Escape:
-        // Otherwise only Annuler answers Escape; in the other sets Escape does nothing.
-        if (okAlone) done(IDOK);
-        else if (!btnCancel->isHidden()) done(IDCANCEL);
-        event->accept();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        // Otherwise there is no default button: Enter presses only the focused button
-        // (the application does that for every window) and never falls to the dialog.
-        if (okAlone) done(IDOK);
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
+        case Qt::Key_Escape:
+            // Otherwise only Annuler answers Escape; in the other sets Escape does nothing.
+            if (okAlone)
+                done(IDOK);
+            else if (!btnCancel->isHidden())
+                done(IDCANCEL);
+            event->accept();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // Otherwise there is no default button: Enter presses only the focused button
+            // (the application does that for every window) and never falls to the dialog.
+            if (okAlone) done(IDOK);
+            event->accept();
+            return;
+        default: QDialog::keyPressEvent(event);
     }
 }
 

@@ -28,16 +28,16 @@ public:
     THttpCli(const THttpCli&) = delete;
     THttpCli& operator=(const THttpCli&) = delete;
 
-    std::string URL;                            // "http://host[:port]/path[?query]"
+    std::string URL;                                                    // "http://host[:port]/path[?query]"
     std::string ContentTypePost = "application/x-www-form-urlencoded";  // for Post()
-    std::string* RcvdStream = nullptr;          // the reply body is appended here
-    const std::string* SendStream = nullptr;    // POST body
+    std::string* RcvdStream = nullptr;                                  // the reply body is appended here
+    const std::string* SendStream = nullptr;                            // POST body
     // Called at the end of every request, before the call returns or throws, with 0 after
     // a completed exchange or the Windows Sockets number of the failure (11001 name not
     // resolved, 10061 refused, 10060 timed out, 10054 connection reset...).
     std::function<void(THttpRequest, uint16_t errCode)> OnRequestDone;
-    std::function<void()> OnWait;               // called every few ms while waiting
-    std::function<bool()> Terminating;          // true: give up (the program is closing)
+    std::function<void()> OnWait;       // called every few ms while waiting
+    std::function<bool()> Terminating;  // true: give up (the program is closing)
     // At most this many body bytes are read (0: no cap); once they are there the request
     // ends as a completed exchange, the rest of the reply unread.
     std::size_t MaxReceive = 0;

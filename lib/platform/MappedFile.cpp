@@ -150,7 +150,8 @@ bool ReadSealedHeader(int fd, JournalHeader& h) {
     h.Length = GetU64(header + 16);
     h.Offset = GetU64(header + 24);
     h.Count = GetU64(header + 32);
-    if (h.Offset > h.Length || h.Count > h.Length - h.Offset || static_cast<uint64_t>(st.st_size) != kHeaderSize + h.Count)
+    if (h.Offset > h.Length || h.Count > h.Length - h.Offset ||
+        static_cast<uint64_t>(st.st_size) != kHeaderSize + h.Count)
         return false;
     std::vector<uint8_t> payload(h.Count <= kHashedPayload ? h.Count : 0);
     return ReadAt(fd, payload.data(), payload.size(), kHeaderSize) == 0 &&
@@ -362,13 +363,15 @@ void MappedFile::Close() {
 }
 
 bool MappedFile::IsSameFile(const std::string& path) const {
-    struct stat mine {}, theirs {};
+    struct stat mine {
+    }, theirs{};
     return Fd >= 0 && fstat(Fd, &mine) == 0 && ::stat(path.c_str(), &theirs) == 0 && mine.st_dev == theirs.st_dev &&
            mine.st_ino == theirs.st_ino;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
-    struct stat first {}, second {};
+    struct stat first {
+    }, second{};
     return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
            first.st_ino == second.st_ino;
 }
@@ -478,9 +481,9 @@ int MappedFile::BeginChange(int64_t length, int64_t offset, size_t count) {
     if (journal < 0) return errno;
 
     uint8_t header[kHeaderSize];
-    EncodeHeader({static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(length), static_cast<uint64_t>(offset),
-                  count},
-                 header);
+    EncodeHeader(
+        {static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(length), static_cast<uint64_t>(offset), count},
+        header);
     const uint8_t* payload = count > 0 ? static_cast<const uint8_t*>(View) + offset : nullptr;
     const bool hashed = count <= kHashedPayload;
     uint8_t seal[8];

@@ -94,14 +94,14 @@ private:
     void Unregister();
 
     int Fd = -1;
-    int DirFd = -1;              // the file's folder, where the journal lives
-    std::string Name;            // the file's name in that folder
-    std::string JournalName;     // the journal's name in that folder
-    int JournalFd = -1;          // the journal of the change under way
+    int DirFd = -1;           // the file's folder, where the journal lives
+    std::string Name;         // the file's name in that folder
+    std::string JournalName;  // the journal's name in that folder
+    int JournalFd = -1;       // the journal of the change under way
     void* View = nullptr;
     size_t ViewLength = 0;
-    int Slot = -1;               // this view's entry in the table the fault handler reads
-    struct stat Seen {};         // the file as NoteState saw it
+    int Slot = -1;        // this view's entry in the table the fault handler reads
+    struct stat Seen {};  // the file as NoteState saw it
 };
 
 // Whether the two paths name one file (same device and inode), whatever the names or

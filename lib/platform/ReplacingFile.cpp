@@ -103,8 +103,7 @@ TReplacingFile::TReplacingFile(const std::string& path, bool followLink) : targe
 
     // A file without a name first: should the process die while writing, nothing is
     // left behind. Giving it a name later goes through /proc.
-    if (::access("/proc/self/fd", X_OK) == 0)
-        fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (::access("/proc/self/fd", X_OK) == 0) fd_ = ::open(folder_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd_ < 0) {
         // File systems without anonymous files: a named one, removed on failure.
         for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {

@@ -41,9 +41,7 @@
 
 namespace {
 
-QString LogPath() {
-    return QString::fromLocal8Bit(qgetenv("LEXO_AUTOPILOT_LOG"));
-}
+QString LogPath() { return QString::fromLocal8Bit(qgetenv("LEXO_AUTOPILOT_LOG")); }
 
 void Log(const QString& line) {
     QFile f(LogPath());
@@ -70,8 +68,9 @@ public:
         auto* timer = new QTimer(this);
         connect(timer, &QTimer::timeout, this, &Pilot::Tick);
         timer->start(30);
-        connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { 
-            Log(QStringLiteral("exit ") + app_ + QLatin1Char(' ') + QString::number(QCoreApplication::applicationPid()));
+        connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+            Log(QStringLiteral("exit ") + app_ + QLatin1Char(' ') +
+                QString::number(QCoreApplication::applicationPid()));
         });
     }
 
@@ -115,8 +114,10 @@ private:
                 OneLine(memo != nullptr ? memo->toPlainText() : QString()));
             QAbstractButton* answer = nullptr;
             if (!steps_.isEmpty()) answer = FindButton(modal, steps_.first());
-            if (answer != nullptr) steps_.removeFirst();
-            else answer = FindButton(modal, QStringLiteral("btnOk"));
+            if (answer != nullptr)
+                steps_.removeFirst();
+            else
+                answer = FindButton(modal, QStringLiteral("btnOk"));
             if (answer == nullptr) return;
             modal->setProperty("autopilotAnswered", true);
             Click(answer);
@@ -131,7 +132,8 @@ private:
         }
         if (steps_.isEmpty()) return;
         QAbstractButton* button = nullptr;
-        if (modal != nullptr) button = FindButton(modal, steps_.first());
+        if (modal != nullptr)
+            button = FindButton(modal, steps_.first());
         else
             for (QWidget* top : QApplication::topLevelWidgets())
                 if (top->isVisible() && (button = FindButton(top, steps_.first())) != nullptr) break;

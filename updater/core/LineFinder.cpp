@@ -30,8 +30,7 @@ int CountTabs(const std::string& s) { return static_cast<int>(std::count(s.begin
 
 }  // namespace
 
-TLineFinder::TLineFinder(const ITabStrings& file, const std::vector<std::string>& lines)
-    : file_(file), lines_(lines) {}
+TLineFinder::TLineFinder(const ITabStrings& file, const std::vector<std::string>& lines) : file_(file), lines_(lines) {}
 
 void TLineFinder::BuildIndex() {
     filed_.reserve(lines_.size());

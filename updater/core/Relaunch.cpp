@@ -32,20 +32,19 @@ bool IsExecutableFile(const std::string& path) {
 
 // Milliseconds on the monotonic clock (safe between fork and exec).
 long long NowMs() {
-    timespec ts {};
+    timespec ts{};
     ::clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
 void SleepMs(long ms) {
-    timespec ts {ms / 1000, (ms % 1000) * 1000000};
+    timespec ts{ms / 1000, (ms % 1000) * 1000000};
     while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
     }
 }
 
 // The helper's life, between fork and exec: only calls that are safe there.
-[[noreturn]] void RunHelper(const char* program, const char* folder, const char* statPath, int pidfd,
-                            int maxWaitMs) {
+[[noreturn]] void RunHelper(const char* program, const char* folder, const char* statPath, int pidfd, int maxWaitMs) {
     ::setsid();
     // The helper and the program it becomes keep nothing of the updater: no terminal
     // or pipe of whoever started it (a caller reading them to the end would wait for
@@ -62,7 +61,7 @@ void SleepMs(long ms) {
     const long long deadline = NowMs() + maxWaitMs;
     bool ended = false;
     if (pidfd >= 0) {
-        pollfd p {pidfd, POLLIN, 0};
+        pollfd p{pidfd, POLLIN, 0};
         for (long long left = maxWaitMs; left > 0 && !ended; left = deadline - NowMs()) {
             const int r = ::poll(&p, 1, static_cast<int>(left));
             ended = r > 0 || (r < 0 && errno != EINTR);

@@ -75,7 +75,8 @@ std::vector<std::string> ExtractPackage(const TUpdatePaths& paths, int64_t maxBy
     ::unlink(paths.DeleteListPath.c_str());
 
     int openError = 0;
-    const std::unique_ptr<zip_t, TZipCloser> archive(zip_open(paths.ZipPath.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &openError));
+    const std::unique_ptr<zip_t, TZipCloser> archive(
+        zip_open(paths.ZipPath.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &openError));
     if (!archive) throw EUpdateError("Erreur", Unusable(paths));
 
     std::vector<std::string> written;

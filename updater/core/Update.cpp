@@ -64,8 +64,8 @@ std::string TransferErrorText() { return A("Echec de l'écriture de LEXTRANS.TXT
 
 std::string UploadBody(const std::string& wordsText) { return "AJOUTER=" + wordsText; }
 
-std::string UploadReplyError(uint16_t errCode, int statusCode, const std::string& reasonPhrase,
-                             std::size_t replyLength, std::size_t sentTextLength) {
+std::string UploadReplyError(uint16_t errCode, int statusCode, const std::string& reasonPhrase, std::size_t replyLength,
+                             std::size_t sentTextLength) {
     if (errCode != 0) return std::to_string(errCode) + " : " + SocketErrorText(errCode);
     if (statusCode != 200 && statusCode != 0) return reasonPhrase + " : " + std::to_string(statusCode);
     if (replyLength != sentTextLength)
@@ -78,8 +78,8 @@ void SavePackage(const TUpdatePaths& paths, const std::string& bytes) {
     try {
         TTemporaryFile::WriteAll(paths.ZipPath, bytes);
     } catch (const std::system_error& e) {
-        throw EUpdateError("Erreur", WriteErrorText(paths.ZipPath, e.code().value()) +
-                                         A("\r\nLa mise à jour n'est pas possible."));
+        throw EUpdateError(
+            "Erreur", WriteErrorText(paths.ZipPath, e.code().value()) + A("\r\nLa mise à jour n'est pas possible."));
     }
 }
 

@@ -31,13 +31,13 @@ private:
 // The files of one update (Windows-1252 names; the version comes from the server).
 struct TUpdatePaths {
     std::string UpdateVersion;
-    std::string TempFolder;       // ends with "/"
-    std::string ZipName;          // UpdateVersion + ".ZIP", no folder
-    std::string ZipPath;          // TempFolder + ZipName
-    std::string UpdateTextPath;   // TempFolder + UpdateVersion + ".TXT"
-    std::string DeleteListPath;   // TempFolder + "LEXODEL.TXT"
-    std::string TransferPath;     // documents folder + "/LEXTRANS.TXT"; empty without one
-    std::string DictionaryPath;   // "LEXOTOT.TXT", in the current folder
+    std::string TempFolder;      // ends with "/"
+    std::string ZipName;         // UpdateVersion + ".ZIP", no folder
+    std::string ZipPath;         // TempFolder + ZipName
+    std::string UpdateTextPath;  // TempFolder + UpdateVersion + ".TXT"
+    std::string DeleteListPath;  // TempFolder + "LEXODEL.TXT"
+    std::string TransferPath;    // documents folder + "/LEXTRANS.TXT"; empty without one
+    std::string DictionaryPath;  // "LEXOTOT.TXT", in the current folder
 };
 
 TUpdatePaths MakeUpdatePaths(const std::string& updateVersion, const std::string& tempFolder,
@@ -60,8 +60,7 @@ constexpr int64_t kMaxPackageBytes = int64_t{512} * 1024 * 1024;
 // Throws EUpdateError: archive missing ("Le fichier ... n'a pu être trouvé dans"),
 // unreadable, corrupt or truncated, larger than maxBytes unpacked, or a file that
 // cannot be written (what was written of this package is removed again).
-std::vector<std::string> ExtractPackage(const TUpdatePaths& paths,
-                                        int64_t maxBytes = kMaxPackageBytes);
+std::vector<std::string> ExtractPackage(const TUpdatePaths& paths, int64_t maxBytes = kMaxPackageBytes);
 
 // Steps 3 to 7: the merge of the update into the user's dictionary, and the own words.
 // Call the steps in order, once each.
@@ -124,8 +123,8 @@ std::string TransferErrorText();
 std::string UploadBody(const std::string& wordsText);
 // Step 8's reply check: the text of the "Erreur" box, empty when the reply is right.
 // errCode: the socket error of the request (0: none); statusCode: 0 when no reply.
-std::string UploadReplyError(uint16_t errCode, int statusCode, const std::string& reasonPhrase,
-                             std::size_t replyLength, std::size_t sentTextLength);
+std::string UploadReplyError(uint16_t errCode, int statusCode, const std::string& reasonPhrase, std::size_t replyLength,
+                             std::size_t sentTextLength);
 
 // Step 9: deletes, where they exist, the package, the update text and the delete list
 // in the temporary folder, and a file named like the package in the current folder;
@@ -141,8 +140,7 @@ std::string FindProgram(const std::string& name, const std::string& folder);
 // while the updater runs), from a helper process detached from this one. The helper
 // gives up waiting after maxWaitMs and starts the program all the same. False when the
 // helper could not be started.
-bool StartAfterExit(const std::string& program, const std::string& workFolder, pid_t waitFor,
-                    int maxWaitMs = 60000);
+bool StartAfterExit(const std::string& program, const std::string& workFolder, pid_t waitFor, int maxWaitMs = 60000);
 
 // The relaunch at the end of every run: finds "Lexorama" beside the updater (in
 // programFolder) or along PATH and starts it with StartAfterExit in the current folder

@@ -41,8 +41,7 @@ TUpdateProcedure::TUpdateProcedure(IUpdateProgress& progress, THttpCli& download
 
 TUpdateProcedure::~TUpdateProcedure() = default;
 
-void TUpdateProcedure::Run(const std::string& updateVersion, const std::string& documentsFolder,
-                           bool sendAllowed) {
+void TUpdateProcedure::Run(const std::string& updateVersion, const std::string& documentsFolder, bool sendAllowed) {
     progress_.SetLamp(TUpdateStep::Download, TLampState::Running);
     try {
         // The version names files in the temporary and current folders, and these files
@@ -108,16 +107,16 @@ void TUpdateProcedure::RunSteps(bool sendAllowed) {
 
     // Step 7: LEXTRANS.TXT; a failure is told and the update goes on.
     progress_.SetLamp(TUpdateStep::Transfer, TLampState::Running);
-    if (merge_->WriteTransferFile(sendAllowed)) progress_.SetLamp(TUpdateStep::Transfer, TLampState::Done);
-    else progress_.ShowBox("Erreur", TransferErrorText());
+    if (merge_->WriteTransferFile(sendAllowed))
+        progress_.SetLamp(TUpdateStep::Transfer, TLampState::Done);
+    else
+        progress_.ShowBox("Erreur", TransferErrorText());
 
     // Step 8: the upload.
     if (sendAllowed) Upload();
 }
 
-void TUpdateProcedure::DownloadRequestDone(uint16_t errCode) {
-    requestError_ = errCode;
-}
+void TUpdateProcedure::DownloadRequestDone(uint16_t errCode) { requestError_ = errCode; }
 
 bool TUpdateProcedure::Download() {
     // Step 1: the package, into the temporary folder.
@@ -142,9 +141,7 @@ bool TUpdateProcedure::Download() {
     return true;
 }
 
-void TUpdateProcedure::UploadRequestDone(uint16_t errCode) {
-    uploadErrCode_ = errCode;
-}
+void TUpdateProcedure::UploadRequestDone(uint16_t errCode) { uploadErrCode_ = errCode; }
 
 void TUpdateProcedure::Upload() {
     progress_.SetLamp(TUpdateStep::Upload, TLampState::Running);
@@ -162,8 +159,8 @@ void TUpdateProcedure::Upload() {
     } catch (const EHttpException&) {
         // The reply check below tells what went wrong.
     }
-    const std::string text = UploadReplyError(uploadErrCode_, upload_.StatusCode(), upload_.ReasonPhrase(),
-                                              reply.size(), words.size());
+    const std::string text =
+        UploadReplyError(uploadErrCode_, upload_.StatusCode(), upload_.ReasonPhrase(), reply.size(), words.size());
     if (!text.empty()) progress_.ShowBox("Erreur", text);
     progress_.SetLamp(TUpdateStep::Upload, TLampState::Done);
 }
