@@ -25,13 +25,14 @@ int main(int argc, char** argv) {
         std::vector<std::string> lines;
         std::string lineBreak;
         {
-            const ITabStringsPtr file = TTabStringsFile::Create(argv[1], false);
-            for (int32_t i = 0; i < file->GetCount(); ++i) lines.push_back(file->Get(i));
-            const std::string text = file->GetText();
-            const std::size_t at = text.find_first_of("\r\n");
-            lineBreak = at == std::string::npos            ? "\r\n"
-                        : text.compare(at, 2, "\r\n") == 0 ? "\r\n"
-                                                           : text.substr(at, 1);
+            // The store knows the file's line break: the one of its first break.
+            const TTabStringsFile file(argv[1], false);
+            for (int32_t i = 0; i < file.GetCount(); ++i) lines.push_back(file.Get(i));
+            switch (file.GetLineBreakStyle()) {
+                case TLineBreakStyle::CR: lineBreak = "\r"; break;
+                case TLineBreakStyle::LF: lineBreak = "\n"; break;
+                default: lineBreak = "\r\n"; break;
+            }
         }
         std::vector<std::string> head, words, tail;
         std::size_t first = 0, end = lines.size();
