@@ -268,11 +268,13 @@ int32_t TInternalTabFile::Change(uint32_t pos, uint32_t count, size_t newCount,
             RemapView();
         }
         if (diff != 0 && tail > 0) std::memmove(Data + pos + newCount, Data + pos + count, tail);
+        // The new bytes are written before the file shrinks, while every old byte is
+        // still in the view: a fill that compacts the rest of the file reads them.
+        if (newCount > 0) fill(Data + pos, newCount);
         if (diff < 0) {
             SetFileSize(newSize);
             RemapView();
         }
-        if (newCount > 0) fill(Data + pos, newCount);
         CommitChange();
     } catch (...) {
         AbandonChange(static_cast<int32_t>(old));
@@ -705,6 +707,72 @@ void TTabStringsFile::SetTextBuf(const char* p) {
     CheckWritable();
     if (p == nullptr) p = "";
     ReplaceText(p, std::strlen(p));
+}
+
+// The bytes from the first removed line to the end are rewritten in one change: the
+// lines kept are moved down over the removed ones in one pass, and the appended lines
+// follow them. The journal holds that range once, whatever the number of lines, and the
+// file is flushed once. The new line starts are worked out before the file is touched,
+// so that a refusal leaves the list's index as it was.
+void TTabStringsFile::DeleteAndAdd(const std::vector<int32_t>& lines, const std::vector<std::string>& texts) {
+    for (const int32_t i : lines) CheckLineIndex(i);
+    CheckWritable();
+    std::vector<size_t> gone;
+    gone.reserve(lines.size());
+    for (const int32_t i : lines) gone.push_back(static_cast<size_t>(i));
+    std::sort(gone.begin(), gone.end());
+    gone.erase(std::unique(gone.begin(), gone.end()), gone.end());
+    if (gone.empty()) {
+        AppendLines(texts);
+        return;
+    }
+
+    const size_t count = LineStarts.size();
+    const auto old = static_cast<uint32_t>(Size);
+    const auto spanEnd = [&](size_t k) { return k + 1 < count ? LineStarts[k + 1] : old; };
+    const std::string_view separator(Separator, static_cast<size_t>(SeparatorLength));
+    // The last line stays unterminated only when it is kept and nothing follows it.
+    const bool lastKept = gone.back() + 1 < count;
+    const bool endLastLine = lastKept && !LastLineTerminated && !texts.empty();
+    std::string appended;
+    if (endLastLine) appended += separator;
+    for (const std::string& s : texts) (appended += s) += separator;
+
+    std::vector<uint32_t> starts;
+    starts.reserve(count - gone.size() + texts.size());
+    starts.assign(LineStarts.begin(), LineStarts.begin() + static_cast<std::ptrdiff_t>(gone.front()));
+    uint32_t removed = 0;
+    for (size_t k = gone.front(), g = 0; k < count; ++k) {
+        if (g < gone.size() && gone[g] == k) {
+            removed += spanEnd(k) - LineStarts[k];
+            ++g;
+        } else {
+            starts.push_back(LineStarts[k] - removed);
+        }
+    }
+    const uint32_t from = LineStarts[gone.front()];
+    const uint32_t kept = old - from - removed;
+    uint32_t pos = old - removed + static_cast<uint32_t>(endLastLine ? separator.size() : 0);
+    for (const std::string& s : texts) {
+        starts.push_back(pos);
+        pos += static_cast<uint32_t>(s.size() + separator.size());
+    }
+
+    Change(from, old - from, static_cast<size_t>(kept) + appended.size(), [&](uint8_t* out, size_t) {
+        const uint8_t* data = out - from;
+        uint32_t read = from;
+        for (const size_t k : gone) {
+            const uint32_t start = LineStarts[k];
+            std::memmove(out, data + read, start - read);
+            out += start - read;
+            read = spanEnd(k);
+        }
+        std::memmove(out, data + read, old - read);
+        out += old - read;
+        if (!appended.empty()) std::memcpy(out, appended.data(), appended.size());
+    });
+    LineStarts.swap(starts);
+    LastLineTerminated = LastLineTerminated || !lastKept || !texts.empty();
 }
 
 // The whole text becomes the `length` bytes at p, then the lines are scanned again.

@@ -114,6 +114,12 @@ public:
     virtual bool IsChangedBehind() const { return false; }
     // The text and its lines read in place (see TTabStringsView), until the next change.
     virtual TTabStringsView GetView() const = 0;
+    // Removes the lines at the indexes `lines` (indexes of the list as it is now, in any
+    // order; an index given twice is one line) and appends `texts` as new last lines,
+    // each ended by the file's break, as ONE change of the file: after a kill, a power
+    // cut or a refusal the file is the one before or the one after, never a mixture.
+    // A refusal leaves the file and the list exactly as they were.
+    virtual void DeleteAndAdd(const std::vector<int32_t>& lines, const std::vector<std::string>& texts) = 0;
 };
 
 // One disk file as a resizable array of bytes: the mapped view is the data.
@@ -199,6 +205,7 @@ public:
     void SetTextBuf(const char* p) override;
     bool IsChangedBehind() const override { return File.ChangedBehind(); }
     TTabStringsView GetView() const override;
+    void DeleteAndAdd(const std::vector<int32_t>& lines, const std::vector<std::string>& texts) override;
 
     // Whether `path` names the open file, by whatever name or link.
     bool IsSameFile(const std::string& path) const { return File.IsSameFile(path); }

@@ -120,32 +120,13 @@ TEST_F(TabFileJournal, KilledChildrenLeaveTheFileBeforeOrAfterEveryChange) {
 
         for (int round = 0; round < 30; ++round) {
             Write("LEXOTOT.TXT", base);
-            int ready[2];
-            ASSERT_EQ(pipe(ready), 0);
-            const pid_t child = fork();
-            ASSERT_GE(child, 0);
-            if (child == 0) {
-                close(ready[0]);
-                try {
-                    auto t = TTabStringsFile::Create(path, true);
-                    const char go = 1;
-                    if (write(ready[1], &go, 1) != 1) _exit(3);
-                    for (;;) {
-                        change.there(*t);
-                        change.back(*t);
-                    }
-                } catch (...) {
-                    _exit(2);
-                }
-            }
-            close(ready[1]);
-            char go = 0;
-            ASSERT_EQ(read(ready[0], &go, 1), 1);
-            close(ready[0]);
-            usleep(static_cast<useconds_t>(delay(random)));
-            kill(child, SIGKILL);
-            int status = 0;
-            ASSERT_EQ(waitpid(child, &status, 0), child);
+            const int status = KilledChild(
+                [&] {
+                    return [&change, t = TTabStringsFile::Create(path, true)] {
+                        for (;;) change.there(*t), change.back(*t);
+                    };
+                },
+                static_cast<useconds_t>(delay(random)));
             ASSERT_TRUE(WIFSIGNALED(status)) << "the child failed: " << WEXITSTATUS(status);
             ++kills;
             if (Exists(journal)) ++journalsCaught;

@@ -78,7 +78,7 @@ private:
     std::function<void()> Pick(Model& next, std::string& name) {
         const int32_t count = next.Count();
         // Keep the list between a few and some forty lines.
-        int32_t kind = Below(9);
+        int32_t kind = Below(10);
         if (count == 0 && kind >= 2 && kind <= 7) kind = Below(2);
         if (count > 40 && kind < 2) kind = 3;
         const std::string s = RandomText();
@@ -122,6 +122,23 @@ private:
                     next.lines.insert(next.lines.begin() + j, line);
                 }
                 return [this, i, j] { List->Move(i, j); };
+            }
+            case 9: {
+                // Lines removed anywhere (an index twice is one line) and lines appended,
+                // in one change.
+                std::vector<int32_t> gone;
+                std::vector<std::string> texts;
+                for (int32_t n = count == 0 ? 0 : Below(4); n > 0; --n) gone.push_back(Below(count));
+                for (int32_t n = Below(4); n > 0; --n) texts.push_back(RandomText());
+                name = "DeleteAndAdd " + std::to_string(gone.size()) + " " + std::to_string(texts.size());
+                std::vector<bool> erased(static_cast<size_t>(count));
+                for (const int32_t k : gone) erased[static_cast<size_t>(k)] = true;
+                if (count > 0 && erased.back()) next.terminated = true;
+                for (int32_t k = count - 1; k >= 0; --k)
+                    if (erased[static_cast<size_t>(k)]) next.lines.erase(next.lines.begin() + k);
+                if (!texts.empty()) next.terminated = true;
+                next.lines.insert(next.lines.end(), texts.begin(), texts.end());
+                return [this, gone, texts] { List->DeleteAndAdd(gone, texts); };
             }
             default: {
                 // A new text now and then: the only way back to an unterminated last line.

@@ -10,9 +10,12 @@
 #include <iterator>
 #include <string>
 
+#include <csignal>
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 // The message of what f throws, or "(no error)".
@@ -23,6 +26,35 @@ inline std::string Message(const std::function<void()>& f) {
         return e.what();
     }
     return "(no error)";
+}
+
+// Runs `prepare` in a child process, then the work it returns, and kills the child
+// (SIGKILL) `micros` after `prepare` has returned; the work may go on for ever. The
+// child's status: WIFSIGNALED unless the child failed first (exit status 2).
+inline int KilledChild(const std::function<std::function<void()>()>& prepare, useconds_t micros) {
+    int ready[2];
+    if (pipe(ready) != 0) return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(ready[0]);
+        try {
+            const std::function<void()> work = prepare();
+            if (write(ready[1], "", 1) != 1) _exit(2);
+            work();
+            for (;;) pause();
+        } catch (...) {
+            _exit(2);
+        }
+    }
+    close(ready[1]);
+    char go = 0;
+    const bool started = child > 0 && read(ready[0], &go, 1) == 1;
+    close(ready[0]);
+    if (started) usleep(micros);
+    if (child > 0) kill(child, SIGKILL);
+    int status = -1;
+    if (child > 0) waitpid(child, &status, 0);
+    return status;
 }
 
 class ScratchDir : public ::testing::Test {

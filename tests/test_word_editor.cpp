@@ -1,18 +1,30 @@
 // The word editor's logic on small dictionary files: which entries a word lists and what
 // showing one puts on the window, and the corrections and deletions read back from the
-// file after each action, the whole-line removal, and a write that the disk refuses.
+// file after each action, the whole-line removal, and every kind of action killed at
+// random moments or refused by a full disk.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "DictFixture.h"
-#include "FileSizeLimit.h"
 #include "WordEditor.h"
 #include "cp1252.h"
+#include "platform/MappedFile.h"
+#include "test_tabfile_support.h"
 
 namespace {
 
@@ -31,6 +43,25 @@ std::string Joined(const std::vector<std::string>& lines) {
 
 int32_t Box(const char* digits) { return FormBoxOfDigits(digits); }
 
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Mounts a memory file system of `bytes` on dir for this process alone: in a mount
+// namespace of its own, and in a user namespace too where the process may not mount.
+bool MountSmallFileSystem(const std::string& dir, size_t bytes) {
+    const std::string uid = std::to_string(geteuid()), gid = std::to_string(getegid());
+    if (unshare(CLONE_NEWNS) != 0) {
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
+        std::ofstream("/proc/self/setgroups") << "deny";
+        std::ofstream("/proc/self/uid_map") << "0 " + uid + " 1";
+        std::ofstream("/proc/self/gid_map") << "0 " + gid + " 1";
+    }
+    return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           mount("lexo-small", dir.c_str(), "tmpfs", 0, ("size=" + std::to_string(bytes)).c_str()) == 0;
+}
+
 // What the window does for one item of the list: shows it on fresh boxes, takes the
 // snapshot, lets the change be made, then writes the difference (or the deletion).
 class Session {
@@ -44,8 +75,10 @@ public:
     }
     TLeMot& After() { return after_; }
     bool VerbShown() const { return shown_.Infinitive || after_.Verbe; }
-    TApplyResult Correct() { return ApplySteps(dict_, CorrectionSteps(word_, shown_, before_, after_, VerbShown())); }
-    TApplyResult Delete() { return ApplySteps(dict_, DeletionSteps(shown_, before_, shown_.Infinitive)); }
+    std::vector<TEditStep> CorrectSteps() const { return CorrectionSteps(word_, shown_, before_, after_, VerbShown()); }
+    std::vector<TEditStep> DeleteSteps() const { return DeletionSteps(shown_, before_, shown_.Infinitive); }
+    TApplyResult Correct() { return ApplySteps(dict_, CorrectSteps()); }
+    TApplyResult Delete() { return ApplySteps(dict_, DeleteSteps()); }
 
 private:
     ITabStrings& dict_;
@@ -290,34 +323,172 @@ TEST(WordEditor, EveryEntryOfTheShippedSampleCanBeDeleted) {
     EXPECT_GT(deleted, 200);
 }
 
-TEST(WordEditor, ACorrectionTheDiskRefusesLeavesTheOldEntry) {
-    const std::vector<std::string> start = DictFixture::Framed({
-        DictLine("marcher", "marcher", "V000"),
-        DictLine("marche", "marcher", "V111"),
-        DictLine("marches", "marcher", "V112"),
-    });
-    DictFixture dict(start, true);
-    const TShownEntry shown = ShowEntry(*dict, "marcher", LoadEntryItems(*dict, "marcher")[0]);
-    TLeMot before;
-    before.V[static_cast<std::size_t>(Box("111"))] = "marche";
-    before.V[static_cast<std::size_t>(Box("112"))] = "marches";
-    TLeMot after = before;
-    after.V[static_cast<std::size_t>(Box("111"))] = "marchE";
-    after.V[static_cast<std::size_t>(Box("112"))] = "marchEs";
-    const auto steps = CorrectionSteps("marcher", shown, before, after, true);
-    ASSERT_EQ(steps.size(), 4u);
+namespace {
 
-    {
-        FileSizeLimit limit(1);
-        EXPECT_THROW(ApplySteps(*dict, steps), ETabFileError);
+// A form for each of the first 48 boxes of a verb: the stem and the box's digits as letters.
+std::string FormOf(const std::string& stem, int32_t box) {
+    std::string form = stem;
+    for (const char d : std::string(FormBoxCodes[static_cast<std::size_t>(box)]))
+        form += static_cast<char>('a' + d - '0');
+    return form;
+}
+constexpr int32_t kVerbForms = 48;
+
+// A dictionary of a few thousand lines: two nouns and a verb's infinitive near its
+// start, the verb's forms spread over the whole file (as those of "aller" are).
+std::vector<std::string> ActionDictionary() {
+    std::vector<std::string> words = {DictLine("chien", "|", "N11"), DictLine("chanter", "chanter", "V000"),
+                                      DictLine("loup", "|", "N11")};
+    for (int k = 0; k < 3000; ++k) {
+        words.push_back(DictLine("mot" + std::to_string(k * 7919 % 100000), "|", "N11"));
+        if (const int32_t box = k / 60; k % 60 == 0 && box < kVerbForms)
+            words.push_back(DictLine(FormOf("chant", box), "chanter",
+                                     std::string("V") + FormBoxCodes[static_cast<std::size_t>(box)]));
     }
-    EXPECT_EQ(ReadFile(dict.Path()), Joined(start));
-    EXPECT_EQ(dict->GetCount(), static_cast<int32_t>(start.size()));
+    return DictFixture::Framed(words, "LEX26120");
+}
 
-    // Once the disk takes it, the same change lands whole.
-    EXPECT_EQ(ApplySteps(*dict, steps), TApplyResult::Done);
-    EXPECT_EQ(ReadFile(dict.Path()), Joined({start[0], start[1], start[4], DictLine("marchE", "marcher", "V111"),
-                                             DictLine("marchEs", "marcher", "V112")}));
+// Every kind of action of the editor: a new word or verb, a correction, a deletion.
+struct EditorAction {
+    const char* name;
+    const char* word;
+    bool isNew;
+    int32_t carac;     // the row chosen, -1 for the one shown
+    const char* stem;  // the forms typed into the first 48 boxes, if any
+    bool deletion;
+};
+constexpr EditorAction kActions[] = {
+    {"a new word", "zebu", true, 11, nullptr, false},
+    {"a new verb with its forms", "danser", true, -1, "dans", false},
+    {"a category corrected", "chien", false, 14, nullptr, false},
+    {"every form of a verb retyped", "chanter", false, -1, "CHANT", false},
+    {"a word deleted", "loup", false, -1, nullptr, true},
+    {"a verb deleted with its forms", "chanter", false, -1, nullptr, true},
+};
+
+// The steps that the editor writes for the action, as its window would make them.
+std::vector<TEditStep> StepsOf(ITabStrings& dict, const EditorAction& a) {
+    Session s(dict, a.word, a.isNew ? NewDefinitionItem(a.word) : LoadEntryItems(dict, a.word)[0]);
+    if (a.carac >= 0) s.After().Carac = a.carac;
+    s.After().Verbe = a.isNew && a.stem != nullptr;
+    for (int32_t b = 0; a.stem != nullptr && b < kVerbForms; ++b)
+        s.After().V[static_cast<std::size_t>(b)] = FormOf(a.stem, b);
+    return a.deletion ? s.DeleteSteps() : s.CorrectSteps();
+}
+
+// The text the steps should leave, worked out on the lines themselves: each removal
+// takes the first equal line left, the appends go last.
+std::string TextAfter(std::vector<std::string> lines, const std::vector<TEditStep>& steps) {
+    std::vector<std::string> appended;
+    for (const TEditStep& step : steps) {
+        if (step.Append) {
+            appended.push_back(step.Line);
+        } else if (const auto at = std::find(lines.begin(), lines.end(), step.Line); at != lines.end()) {
+            lines.erase(at);
+        }
+    }
+    lines.insert(lines.end(), appended.begin(), appended.end());
+    return Joined(lines);
+}
+
+class WordEditorActions : public ScratchDir {};
+
+}  // namespace
+
+// Children doing every kind of action of the editor on a real file are killed at random
+// moments of it. Reopened, the file is always the one before the action or the one
+// after it, whole; the kills that caught a journal on disk landed inside the action.
+TEST_F(WordEditorActions, KilledDuringAnyActionTheFileIsBeforeOrAfterIt) {
+    const std::vector<std::string> lines = ActionDictionary();
+    const std::string base = Joined(lines);
+    const std::string path = Path("LEXOTOT.TXT");
+    const std::string journal = platform::JournalPath(path);
+    std::mt19937 random(29);
+    int journalsCaught = 0, befores = 0, afters = 0;
+
+    for (const EditorAction& action : kActions) {
+        SCOPED_TRACE(action.name);
+        Write("LEXOTOT.TXT", base);
+        std::string after;
+        double micros = 0;
+        {
+            auto dict = TTabStringsFile::Create(path, true);
+            const std::vector<TEditStep> steps = StepsOf(*dict, action);
+            after = TextAfter(lines, steps);
+            const auto start = std::chrono::steady_clock::now();
+            ASSERT_EQ(ApplySteps(*dict, steps), TApplyResult::Done);
+            micros = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+            ASSERT_EQ(ReadFile(path), after);
+            ASSERT_EQ(dict->GetText(), after);
+        }
+        ASSERT_NE(after, base);
+        std::uniform_int_distribution<int> delay(0, static_cast<int>(micros * 1.5) + 50);
+
+        for (int round = 0; round < 25; ++round) {
+            Write("LEXOTOT.TXT", base);
+            const int status = KilledChild(
+                [&] {
+                    auto dict = TTabStringsFile::Create(path, true);
+                    return [dict, steps = StepsOf(*dict, action)] { ApplySteps(*dict, steps); };
+                },
+                static_cast<useconds_t>(delay(random)));
+            ASSERT_TRUE(WIFSIGNALED(status)) << "the child failed: " << WEXITSTATUS(status);
+            if (Exists(journal)) ++journalsCaught;
+
+            auto reopened = TTabStringsFile::Create(path, true);
+            const std::string text = reopened->GetText();
+            ASSERT_TRUE(text == base || text == after) << "round " << round << ": " << text.size() << " bytes";
+            (text == base ? befores : afters) += 1;
+            EXPECT_FALSE(Exists(journal));
+            EXPECT_EQ(reopened->GetCount(), std::count(text.begin(), text.end(), '\n'));
+        }
+    }
+    EXPECT_GT(journalsCaught, 0);
+    EXPECT_GT(befores, 0);
+    EXPECT_GT(afters, 0);
+}
+
+// On a nearly full disk, retyping a verb's forms near the start of the dictionary is
+// refused whole, with a message that says so truly: file and list as they were. With
+// room again, the same action lands whole. The disk is a small file system mounted for
+// a child process alone; the child's checks print as they fail and set its exit code.
+TEST_F(WordEditorActions, AFullDiskRefusesTheWholeActionAndSaysSo) {
+    const std::vector<std::string> lines = ActionDictionary();
+    const std::string base = Joined(lines);
+    const std::string small = Path("small");
+    std::filesystem::create_directories(small);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (!MountSmallFileSystem(small, 512 * 1024)) _exit(77);
+        const std::string path = small + "/LEXOTOT.TXT";
+        std::ofstream(path, std::ios::binary) << base;
+        // What is left free takes the new lines, not a journal of the rest of the file.
+        struct statvfs fs {};
+        statvfs(small.c_str(), &fs);
+        const auto left = static_cast<size_t>(fs.f_bavail) * fs.f_bsize;
+        std::ofstream(small + "/filler", std::ios::binary) << std::string(left - 16 * 1024, 'F');
+        {
+            auto dict = TTabStringsFile::Create(path, true);
+            const std::vector<TEditStep> steps = StepsOf(*dict, kActions[3]);
+            const std::string message = Message([&] { ApplySteps(*dict, steps); });
+            EXPECT_TRUE(message.starts_with(A("Erreur [1C] à l'écriture du journal de ") + path)) << message;
+            EXPECT_TRUE(message.ends_with(A(" : fichier non modifié"))) << message;
+            EXPECT_TRUE(ReadFile(path) == base) << "the file changed: " << ReadFile(path).size() << " bytes";
+            EXPECT_TRUE(dict->GetText() == base);
+            EXPECT_EQ(dict->GetCount(), static_cast<int32_t>(lines.size()));
+
+            std::filesystem::remove(small + "/filler");
+            EXPECT_EQ(ApplySteps(*dict, steps), TApplyResult::Done);
+            EXPECT_EQ(ReadFile(path), TextAfter(lines, steps));
+        }
+        _exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no small file system can be mounted here";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the child's checks failed (above)";
 }
 
 TEST(WordEditor, WritableFormText) {

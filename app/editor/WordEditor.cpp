@@ -303,26 +303,7 @@ TApplyResult ApplySteps(ITabStrings& dict, const std::vector<TEditStep>& steps) 
         else if (step.Loaded)
             return TApplyResult::LoadedLineMissing;
     }
-    const int32_t countBefore = dict.GetCount();
-    dict.AddStrings(appends);  // one growth: all of them or none
-    // From the bottom up, so that the indexes found stay right.
-    std::sort(removals.begin(), removals.end(), std::greater<>());
-    bool removedAny = false;
-    try {
-        for (const int32_t at : removals) {
-            dict.Delete(at);
-            removedAny = true;
-        }
-    } catch (...) {
-        if (!removedAny) {
-            try {
-                for (int32_t i = dict.GetCount() - 1; i >= countBefore; --i) dict.Delete(i);
-            } catch (...) {
-                // The old entry is whole either way; the store's first error is the one told.
-            }
-        }
-        throw;
-    }
+    dict.DeleteAndAdd(removals, appends);
     return TApplyResult::Done;
 }
 

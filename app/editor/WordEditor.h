@@ -102,11 +102,11 @@ bool FormIsAppended(const TLeMot& before, const TLeMot& after, int32_t box, bool
 
 enum class TApplyResult { Done, LoadedLineMissing };
 
-// Writes the steps as one change: every line removed is looked up first, and a loaded
-// line the file no longer holds refuses the whole change with nothing written; then all
-// the appends go in at once, and only then the removals, so that a disk that refuses
-// the growth leaves the old entry as it was. A store error goes on to the caller, after
-// the lines appended have been taken out again when no removal had been made yet.
+// Writes the steps as one change of the store: every line removed is looked up first,
+// and a loaded line the file no longer holds refuses the whole change with nothing
+// written; then the removals and the appends land together (ITabStrings::DeleteAndAdd),
+// so that a kill, a power cut or a refusal leaves the file before or after the action.
+// A store error goes on to the caller with nothing of the action in the file.
 TApplyResult ApplySteps(ITabStrings& dict, const std::vector<TEditStep>& steps);
 
 // A form can be written to the file: no TAB, line break or other control character, and
