@@ -50,11 +50,6 @@ void Overwrite(const std::string& path, const std::string& bytes) {
     ::close(fd);
 }
 
-bool Exists(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0;
-}
-
 // One kind of change, and the change that undoes it: a child doing them in turn
 // passes through the two texts only.
 struct ChangePair {

@@ -28,6 +28,11 @@ inline std::string Message(const std::function<void()>& f) {
     return "(no error)";
 }
 
+inline bool Exists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
 // Runs `prepare` in a child process, then the work it returns, and kills the child
 // (SIGKILL) `micros` after `prepare` has returned; the work may go on for ever. The
 // child's status: WIFSIGNALED unless the child failed first (exit status 2).
