@@ -387,7 +387,9 @@ void TfMain::OpenDictionary() {
 int32_t TfMain::LoadDictionary() {
     // Any earlier holder lets go first: the file admits one writer at a time.
     Dictionary.reset();
-    ITabStringsPtr dict = TTabStringsFile::Create(kDictionaryName, true);
+    // A dictionary that may only be read (a read-only file, a journal in the way) is
+    // still searched; the box says why no word can be changed.
+    ITabStringsPtr dict = TTabStringsFile::CreateForSearching(kDictionaryName);
     // An empty file is a dictionary without words, which gets its version lines
     // below like any file that lacks them.
     const int32_t count = dict->GetCount();
@@ -397,10 +399,14 @@ int32_t TfMain::LoadDictionary() {
         // Every merged dictionary lies between two version lines; a file without
         // them gets the neutral version, so that any server version counts as newer.
         DictionaryVersion = kRepairVersion;
-        dict->Insert(0, VersionLine(kRepairVersion));
-        dict->Add(VersionLine(kRepairVersion));
+        if (dict->CanChange()) {
+            dict->Insert(0, VersionLine(kRepairVersion));
+            dict->Add(VersionLine(kRepairVersion));
+        }
     }
     Dictionary = std::move(dict);
+    if (const std::string warning = Dictionary->OpenWarning(); !warning.empty())
+        ShowMessageBox(A("Ouverture du dictionnaire"), warning, MB_ICONEXCLAMATION);
     return count;
 }
 

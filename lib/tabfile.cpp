@@ -61,6 +61,77 @@ std::string FullPath(const std::string& fileName) {
 
 constexpr int32_t kStreamBlock = 4096;
 
+// "un dossier", "un tube nommé"...: what a file that is no regular one is.
+std::string FileKind(mode_t type) {
+    switch (type) {
+        case S_IFDIR: return "un dossier";
+        case S_IFIFO: return A("un tube nommé");
+        case S_IFCHR:
+        case S_IFBLK: return A("un périphérique");
+        case S_IFSOCK: return "une prise de communication";
+        case S_IFLNK: return "un lien";
+        default: return A("un fichier spécial");
+    }
+}
+
+using platform::OpenNote;
+
+// Why the journal found beside `fileName` was not put back, and what the user can do.
+std::string JournalTrouble(const OpenNote& n, const std::string& fileName) {
+    const char* j = n.JournalPath.c_str();
+    const char* f = fileName.c_str();
+    switch (n.Reason) {
+        case OpenNote::Why::OtherOwner:
+            return Format(A("Le journal %s appartient à un autre utilisateur : il n'a pas été appliqué à %s. Faites-le "
+                            "examiner puis retirer par son propriétaire ou par l'administrateur.")
+                              .c_str(),
+                          j, f);
+        case OpenNote::Why::NotAFile:
+            return Format(A("%s n'est pas un journal mais %s : il empêche toute modification de %s. Renommez-le ou "
+                            "supprimez-le.")
+                              .c_str(),
+                          j, FileKind(n.JournalType).c_str(), f);
+        case OpenNote::Why::FileReadOnly:
+            return Format(A("Le journal %s d'une modification interrompue n'a pas pu être appliqué : %s est en lecture "
+                            "seule. Rendez le fichier modifiable, puis ouvrez à nouveau le dictionnaire.")
+                              .c_str(),
+                          j, f);
+        case OpenNote::Why::NotSetAside:
+            return Format(A("Le journal %s ne correspond pas à %s et n'a pas pu être mis de côté (erreur [%X]). "
+                            "Renommez-le ou supprimez-le.")
+                              .c_str(),
+                          j, f, ErrorNumber(n.Err));
+        default:
+            return Format(A("Le journal %s ne peut pas être lu (erreur [%X]) : il n'a pas été appliqué à %s. Vérifiez "
+                            "ses droits, ou retirez-le.")
+                              .c_str(),
+                          j, ErrorNumber(n.Err), f);
+    }
+}
+
+// The journal kept aside: which one, where, and why it was not that file's.
+std::string JournalSetAside(const OpenNote& n, const std::string& fileName) {
+    std::string why;
+    switch (n.Reason) {
+        case OpenNote::Why::OtherFile:
+            why = A("il a été écrit pour un autre fichier de ce nom, remplacé depuis");
+            break;
+        case OpenNote::Why::OtherLength:
+            why = A("le fichier n'a pas une longueur que la modification interrompue a pu lui laisser");
+            break;
+        case OpenNote::Why::OtherContent:
+            why = A("le contenu du fichier n'est pas celui que la modification interrompue a pu lui laisser");
+            break;
+        default:
+            why = A("il vient d'une version antérieure, qui ne permet pas de vérifier qu'il est celui de ce fichier");
+            break;
+    }
+    return Format(A("Le journal %s n'a pas été appliqué à %s : %s. Le fichier n'a pas été modifié et le journal a été "
+                    "mis de côté sous le nom %s.")
+                      .c_str(),
+                  n.JournalPath.c_str(), fileName.c_str(), why.c_str(), n.AsidePath.c_str());
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------
@@ -72,13 +143,50 @@ void TInternalTabFile::Open(const std::string& fileName, bool writable) {
     Close();
     Writable = writable;
     FileName = fileName;
+    Warning.clear();
+    ReadOnlyReason.clear();
     bool heldByOther = false;
-    if (const int err = File.Open(fileName, writable, heldByOther); err != 0) {
+    int err = File.Open(fileName, writable, heldByOther, ReadOnlyIfStuck);
+    // A file that may not be written can still be searched.
+    if ((err == EACCES || err == EROFS || err == EPERM) && writable && ReadOnlyIfStuck && !heldByOther &&
+        File.Note().FileType == 0 && File.Note().What == OpenNote::Journal::None) {
+        err = File.Open(fileName, false, heldByOther, true);
+        if (err == 0) {
+            Writable = false;
+            Warning = Format(A("%s est en lecture seule : les recherches restent possibles, mais aucun mot ne peut y "
+                               "être inscrit, corrigé ou supprimé.")
+                                 .c_str(),
+                             fileName.c_str());
+            ReadOnlyReason =
+                Format(A("Modification de %s refusée : le fichier est en lecture seule.").c_str(), fileName.c_str());
+        }
+    }
+    const OpenNote& note = File.Note();
+    if (err != 0) {
         if (heldByOther)
             throw ETabFileError(
                 Format(A("Erreur [%X] à l'ouverture de %s : fichier déjà ouvert par un autre programme").c_str(),
                        ErrorNumber(err), fileName.c_str()));
+        if (note.FileType != 0)
+            throw ETabFileError(Format(A("Erreur [%X] à l'ouverture de %s : ce n'est pas un fichier ordinaire mais "
+                                         "%s. Remplacez-le par le fichier du dictionnaire.")
+                                           .c_str(),
+                                       ErrorNumber(err), fileName.c_str(), FileKind(note.FileType).c_str()));
+        if (note.What == OpenNote::Journal::InTheWay)
+            throw ETabFileError(
+                Format(A("Erreur [%X] à l'ouverture de %s : ").c_str(), ErrorNumber(err), fileName.c_str()) +
+                JournalTrouble(note, fileName));
         throw ETabFileError(Format(A("Erreur [%X] à l'ouverture de %s").c_str(), ErrorNumber(err), fileName.c_str()));
+    }
+    if (note.What == OpenNote::Journal::SetAside) {
+        Warning = JournalSetAside(note, fileName);
+    } else if (note.OpenedReadOnly) {
+        Writable = false;
+        Warning = JournalTrouble(note, fileName) +
+                  A(" Le dictionnaire est ouvert en lecture seule : les recherches restent possibles, les "
+                    "modifications sont refusées.");
+        ReadOnlyReason =
+            Format(A("Modification de %s refusée : ").c_str(), fileName.c_str()) + JournalTrouble(note, fileName);
     }
     // The whole file is mapped and indexed with 32-bit offsets: a longer one is
     // refused here rather than cut short.
@@ -128,6 +236,7 @@ void TInternalTabFile::CheckIndex(uint32_t index) const {
 }
 
 void TInternalTabFile::CheckWritable() const {
+    if (!Writable && !ReadOnlyReason.empty()) throw ETabFileError(ReadOnlyReason);
     if (!Writable) throw ETabFileError("Impossible de changer la taille d'un tableau en lecture seule");
 }
 
@@ -261,7 +370,7 @@ int32_t TInternalTabFile::Change(uint32_t pos, uint32_t count, size_t newCount,
     if (diff == 0 && count == 0) return 0;
     const uint32_t tail = old - pos - count;
 
-    BeginChange(pos, diff == 0 ? pos + count : old);
+    BeginChange(pos, diff == 0 ? pos + count : old, newSize);
     try {
         if (diff > 0) {
             SetFileSize(newSize);
@@ -291,10 +400,15 @@ void TInternalTabFile::CheckUnchanged() const {
             FileName.c_str()));
 }
 
-void TInternalTabFile::BeginChange(uint32_t from, uint32_t to) {
+void TInternalTabFile::BeginChange(uint32_t from, uint32_t to, int32_t newSize) {
     // A change whose undoing failed before keeps its journal: it is undone first.
     if (File.InChange()) AbandonChange(Size);
-    int err = File.InChange() ? EBUSY : File.BeginChange(Size, from, to - from);
+    int err = File.InChange() ? EBUSY : File.BeginChange(Size, from, to - from, newSize);
+    if (err == EEXIST)
+        throw ETabFileError(Format(A("Erreur [%X] à l'écriture du journal de %s : fichier non modifié. %s est déjà là "
+                                     "et empêche toute modification : renommez-le ou supprimez-le.")
+                                       .c_str(),
+                                   ErrorNumber(err), FileName.c_str(), File.Note().JournalPath.c_str()));
     if (err != 0)
         throw ETabFileError(Format(A("Erreur [%X] à l'écriture du journal de %s : fichier non modifié").c_str(),
                                    ErrorNumber(err), FileName.c_str()));
@@ -329,7 +443,12 @@ ITabStringsPtr TTabStringsFile::Create(const std::string& fileName, bool writabl
     return std::make_shared<TTabStringsFile>(fileName, writable);
 }
 
-TTabStringsFile::TTabStringsFile(const std::string& fileName, bool writable) {
+ITabStringsPtr TTabStringsFile::CreateForSearching(const std::string& fileName) {
+    return std::make_shared<TTabStringsFile>(fileName, true, true);
+}
+
+TTabStringsFile::TTabStringsFile(const std::string& fileName, bool writable, bool readOnlyIfStuck) {
+    ReadOnlyIfStuck = readOnlyIfStuck;
     Open(fileName, writable);
     SetLineBreakStyle(TLineBreakStyle::Unset);
     ScanLines();

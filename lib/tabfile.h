@@ -112,6 +112,12 @@ public:
     // its change times, or another file under its name): the list then refuses every
     // change with a message, and its holder opens the file again.
     virtual bool IsChangedBehind() const { return false; }
+    // What the opening found and the user should know, in French (Windows-1252): a
+    // journal kept aside, or why the file was opened for reading only. Empty when all
+    // went well.
+    virtual std::string OpenWarning() const { return {}; }
+    // Whether the list may be changed at all (false when opened for reading only).
+    virtual bool CanChange() const { return true; }
     // The text and its lines read in place (see TTabStringsView), until the next change.
     virtual TTabStringsView GetView() const = 0;
     // Removes the lines at the indexes `lines` (indexes of the list as it is now, in any
@@ -158,12 +164,18 @@ protected:
     // it lands whole or not at all; a file changed by another program is refused.
     int32_t Change(uint32_t pos, uint32_t count, size_t newCount, const std::function<void(uint8_t*, size_t)>& fill);
     void CheckUnchanged() const;
-    void BeginChange(uint32_t from, uint32_t to);
+    void BeginChange(uint32_t from, uint32_t to, int32_t newSize);
     void CommitChange();
     void AbandonChange(int32_t oldSize) noexcept;
 
     platform::MappedFile File;  // descriptor, writer's lock and view
     std::string FileName;       // as given to Open or CreateNew, for the messages
+    // Set before Open: a file that may not be written, or whose journal stands in the
+    // way, opens for reading only instead of failing (the reason in ReadOnlyReason and
+    // the warning in Warning).
+    bool ReadOnlyIfStuck = false;
+    std::string Warning;         // see ITabStrings::OpenWarning
+    std::string ReadOnlyReason;  // why every change is refused, when it is not asked for
     uint8_t* Data = nullptr;
     bool Writable = false;
     int32_t Size = 0;
@@ -175,8 +187,13 @@ class TTabStringsFile final : public TInternalTabFile, public ITabStrings {
 public:
     // Opens an existing file; a failed open throws and no object results.
     static ITabStringsPtr Create(const std::string& fileName, bool writable);
+    // Opens for writing where it can, else, where the file can be read, for reading
+    // only with the reason in OpenWarning: a file that may not be written, or a journal
+    // that can be neither put back nor kept aside (then every change is refused with a
+    // message that names it). The searches need no more than that.
+    static ITabStringsPtr CreateForSearching(const std::string& fileName);
 
-    TTabStringsFile(const std::string& fileName, bool writable);
+    TTabStringsFile(const std::string& fileName, bool writable, bool readOnlyIfStuck = false);
     ~TTabStringsFile() override;
 
     int32_t GetSize() const override { return Size; }
@@ -204,6 +221,8 @@ public:
     void SaveToStream(std::ostream& stream) const override;
     void SetTextBuf(const char* p) override;
     bool IsChangedBehind() const override { return File.ChangedBehind(); }
+    std::string OpenWarning() const override { return Warning; }
+    bool CanChange() const override { return Writable; }
     TTabStringsView GetView() const override;
     void DeleteAndAdd(const std::vector<int32_t>& lines, const std::vector<std::string>& texts) override;
 

@@ -24,6 +24,7 @@
 #include <memory>
 #include <string>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "CoolGauge.h"
@@ -188,6 +189,25 @@ private slots:
             QVERIFY(w->btnInfos->isEnabled());
         }
         other.reset();
+
+        // A dictionary that may only be read is searched; a box says why no word can
+        // be changed.
+        ::chmod(qPrintable(Path("LEXOTOT.TXT")), 0444);
+        MessageBoxTesting::ClearLog();
+        {
+            auto w = NewWindow();
+            QVERIFY(w->DictionaryUsable());
+            QCOMPARE(MessageBoxTesting::Log().size(), std::size_t{1});
+            QCOMPARE(MessageBoxTesting::Log().front().flags, 48);
+            QCOMPARE(MessageBoxTesting::Log().front().text,
+                     A("LEXOTOT.TXT est en lecture seule : les recherches restent possibles, mais aucun mot ne peut y "
+                       "être inscrit, corrigé ou supprimé."));
+            Type(*w, "chat");
+            w->btnAction->click();
+            QVERIFY(AreaText(*w).find(A("Recherche générée par")) != std::string::npos);
+            w->close();
+        }
+        ::chmod(qPrintable(Path("LEXOTOT.TXT")), 0644);
 
         // An empty file is a dictionary without words: it opens with 0 words and gets
         // its two version lines, with the line break of a file that has none.

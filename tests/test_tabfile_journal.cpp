@@ -7,7 +7,12 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iostream>
+#include <iterator>
 #include <random>
 #include <set>
 #include <string>
@@ -15,6 +20,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,6 +33,12 @@
 namespace {
 
 class TabFileJournal : public ScratchDir {};
+
+std::string Format(const char* format, unsigned number) {
+    char out[256];
+    std::snprintf(out, sizeof out, format, number);
+    return out;
+}
 
 // Word line k (line k + 1 of the file) of the text below.
 std::string WordLine(int k) {
@@ -348,6 +360,270 @@ TEST_F(TabFileJournal, AFileChangedBehindTheStoreIsNoticedAndNeverCrashesOrIsOve
         EXPECT_TRUE(t->IsChangedBehind());
         EXPECT_EQ(Message([&] { t->Put(1, "b"); }), refusal);
     }
+}
+
+// --- A journal goes back only onto its own file --------------------------------------
+
+// Whether `bytes` are a whole journal with its seal written: from then on the change
+// may have touched the file. (The header: 128 bytes, the count of saved bytes at 64,
+// the seal at 120, written last.)
+bool Sealed(const std::string& bytes) {
+    if (bytes.size() < 128) return false;
+    uint64_t count = 0;
+    for (int i = 7; i >= 0; --i) count = count << 8 | static_cast<uint8_t>(bytes[64 + static_cast<size_t>(i)]);
+    return bytes.size() == 128 + count && bytes.substr(120, 8) != std::string(8, '\0');
+}
+
+// Children that run `change` in a loop on the file at `path` are stopped at random
+// moments until one is caught with its sealed journal at `journal`, and then killed: the file
+// and the journal are left as a kill in the middle of a change leaves them. `before`
+// gives the file its starting text for each try.
+bool KillMidChange(const std::string& path, const std::string& journal, const std::function<void()>& before,
+                   const std::function<void(ITabStrings&)>& change) {
+    std::mt19937 random(11);
+    for (int attempt = 0; attempt < 300; ++attempt) {
+        before();
+        int ready[2];
+        if (pipe(ready) != 0) return false;
+        const pid_t child = fork();
+        if (child < 0) return false;
+        if (child == 0) {
+            close(ready[0]);
+            try {
+                auto t = TTabStringsFile::Create(path, true);
+                const char go = 1;
+                if (write(ready[1], &go, 1) != 1) _exit(3);
+                for (;;) change(*t);
+            } catch (...) {
+                _exit(2);
+            }
+        }
+        close(ready[1]);
+        char go = 0;
+        const bool started = read(ready[0], &go, 1) == 1;
+        close(ready[0]);
+        if (started) usleep(static_cast<useconds_t>(std::uniform_int_distribution<int>(0, 4000)(random)));
+        kill(child, SIGSTOP);
+        waitpid(child, nullptr, WUNTRACED);
+        std::ifstream in(journal, std::ios::binary);
+        const bool caught = Sealed(std::string(std::istreambuf_iterator<char>(in), {}));
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        if (caught) return true;
+    }
+    return false;
+}
+
+std::vector<std::filesystem::path> SetAside(const std::filesystem::path& dir) {
+    std::vector<std::filesystem::path> found;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        if (e.path().filename().string().rfind("LEXOTOT.TXT-journal-orphelin-", 0) == 0) found.push_back(e.path());
+    return found;
+}
+
+// A journal left by a kill meets a backup put back under the dictionary's name, as a
+// new file (its inode number is often handed out again at once) and copied over the
+// old one (the same inode, other bytes): the backup stays byte for byte, the journal is
+// kept aside under a name that says so, and the opening says which file and why. The
+// journal of the file itself still puts it back.
+TEST_F(TabFileJournal, AStaleJournalLeavesABackupAsItIsAndIsKeptAside) {
+    const std::string base = DictionaryText(3000);
+    std::string backup = base;
+    backup.replace(44, 8, "LEX26110");  // an older copy of the dictionary
+    const std::string path = Path("LEXOTOT.TXT");
+    const std::string journal = platform::JournalPath(path);
+    const auto change = [](ITabStrings& t) {
+        t.Put(2, "changement\tchangement\tAACEEGHMNNT\t*N11 un peu plus long");
+        t.Put(2, WordLine(1));
+    };
+    Write("backup.txt", backup);
+
+    for (const bool newFile : {true, false}) {
+        SCOPED_TRACE(newFile ? "rm, then cp" : "cp over the file");
+        ASSERT_TRUE(KillMidChange(
+            path, journal, [&] { Write("LEXOTOT.TXT", base); }, change));
+        const std::string caught = Read(journal);
+        if (newFile) {
+            ASSERT_EQ(::unlink(path.c_str()), 0);
+        }
+        std::filesystem::copy_file(Path("backup.txt"), path, std::filesystem::copy_options::overwrite_existing);
+
+        const auto t = TTabStringsFile::Create(path, true);
+        EXPECT_EQ(Read(path), backup);
+        EXPECT_EQ(t->GetText(), backup);
+        EXPECT_FALSE(Exists(journal));
+        const auto aside = SetAside(Dir);
+        ASSERT_EQ(aside.size(), 1u);
+        EXPECT_EQ(Read(aside[0].string()), caught);
+        const std::string why = newFile ? A("il a été écrit pour un autre fichier de ce nom, remplacé depuis")
+                                        : A("le contenu du fichier n'est pas celui que la modification interrompue "
+                                            "a pu lui laisser");
+        EXPECT_EQ(t->OpenWarning(), A("Le journal ") + journal + A(" n'a pas été appliqué à ") + path + " : " + why +
+                                        A(". Le fichier n'a pas été modifié et le journal a été mis de côté sous le "
+                                          "nom ") +
+                                        aside[0].string() + ".");
+        std::filesystem::remove(aside[0]);
+    }
+
+    // The journal of this very file, in the state the kill left, still puts it back.
+    ASSERT_TRUE(KillMidChange(
+        path, journal, [&] { Write("LEXOTOT.TXT", base); }, change));
+    const auto t = TTabStringsFile::Create(path, false);
+    EXPECT_EQ(t->GetText(), base);
+    EXPECT_EQ(t->OpenWarning(), "");
+    EXPECT_TRUE(SetAside(Dir).empty());
+}
+
+// One dictionary reached through links from two folders: the journal lies beside the
+// file itself, so a change killed through one link is put back when the file is opened
+// through the other, and no edit made through either is lost.
+TEST_F(TabFileJournal, TwoLinksToOneDictionaryShareItsJournal) {
+    const std::string base = DictionaryText(3000);
+    std::filesystem::create_directories(Dir / "real");
+    std::filesystem::create_directories(Dir / "a");
+    std::filesystem::create_directories(Dir / "b");
+    const std::string real = Write("real/LEXOTOT.TXT", base);
+    std::filesystem::create_symlink("../real/LEXOTOT.TXT", Dir / "a" / "LEXOTOT.TXT");
+    std::filesystem::create_symlink(real, Dir / "b" / "LEXOTOT.TXT");
+    const std::string viaA = Path("a/LEXOTOT.TXT"), viaB = Path("b/LEXOTOT.TXT");
+
+    TTabStringsFile::Create(viaA, true)->Add("un\tun\tNU\t*N11");
+    const std::string withOne = Read(real);
+    const auto swap = [](ITabStrings& t) { t.Exchange(1, 2999); };
+    std::string swapped;
+    {
+        auto scratch = TTabStringsFile::Create(Write("scratch.txt", withOne), true);
+        swap(*scratch);
+        swapped = scratch->GetText();
+    }
+    // Killed in the middle of a change made through a: the journal is beside the file.
+    ASSERT_TRUE(KillMidChange(
+        viaA, platform::JournalPath(real), [] {}, swap));
+    EXPECT_FALSE(Exists(Path("a/LEXOTOT.TXT-journal")));
+    std::string before;
+    {
+        auto t = TTabStringsFile::Create(viaB, true);
+        before = t->GetText();
+        EXPECT_TRUE(before == withOne || before == swapped);
+        t->Add("deux\tdeux\tDEUX\t*N11");
+    }
+    const auto t = TTabStringsFile::Create(viaA, true);
+    EXPECT_EQ(t->GetText(), before + "deux\tdeux\tDEUX\t*N11\r\n");
+    EXPECT_EQ(t->OpenWarning(), "");
+    EXPECT_FALSE(Exists(platform::JournalPath(real)));
+}
+
+// --- Odd files under the dictionary's names -------------------------------------------
+
+// Anything but a regular file under the dictionary's name is refused at once (a pipe
+// would make the open wait for ever) with its kind named, and nothing is left beside
+// it. A journal that can be neither trusted nor put back (a folder under its name,
+// another user's, one beside a read-only file) fails a plain open with its name and
+// what to do; opened for the searches, the dictionary reads as it is, every change is
+// refused with the journal's name, and the journal is left as it was.
+TEST_F(TabFileJournal, OddFilesAreNamedAndTheSearchesStillRead) {
+    const std::string path = Path("LEXOTOT.TXT");
+    const std::string journal = platform::JournalPath(path);
+    for (const bool fifo : {true, false}) {
+        SCOPED_TRACE(fifo ? "pipe" : "folder");
+        std::filesystem::remove_all(path);
+        if (fifo)
+            ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        else
+            std::filesystem::create_directory(path);
+        for (const bool writable : {true, false}) {
+            const pid_t child = fork();  // a hang ends in the alarm, not in a stuck test
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                alarm(20);
+                const std::string m = Message([&] { TTabStringsFile::CreateForSearching(path); }) + "|" +
+                                      Message([&] { TTabStringsFile::Create(path, writable); });
+                const std::string kind = fifo ? A("un tube nommé") : "un dossier";
+                const std::string one = Format(A("Erreur [%X] à l'ouverture de ").c_str(), fifo ? 0x13u : 0x15u) +
+                                        path + A(" : ce n'est pas un fichier ordinaire mais ") + kind +
+                                        ". Remplacez-le par le fichier du dictionnaire.";
+                _exit(m == one + "|" + one ? 0 : 1);
+            }
+            int status = 0;
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+            EXPECT_FALSE(Exists(journal));
+        }
+    }
+    std::filesystem::remove_all(path);
+
+    const std::string base = DictionaryText(3000);
+    const auto change = [](ITabStrings& t) { t.Delete(1), t.Insert(1, WordLine(0)); };
+    ASSERT_TRUE(KillMidChange(
+        path, journal, [&] { Write("LEXOTOT.TXT", base); }, change));
+    const std::string killedFile = Read(path), killedJournal = Read(journal);
+    ::unlink(journal.c_str());
+    const std::string word = WordLine(2000);
+
+    struct Case {
+        const char* name;
+        std::function<bool()> plant;  // false: cannot be made here
+        std::string trouble;
+    };
+    const std::vector<Case> cases = {
+        {"a folder under the journal's name", [&] { return std::filesystem::create_directory(journal); },
+         journal + A(" n'est pas un journal mais un dossier : il empêche toute modification de ") + path +
+             A(". Renommez-le ou supprimez-le.")},
+        {"another user's journal",
+         [&] {
+             Write("LEXOTOT.TXT-journal", killedJournal);
+             // Only root can give a file away; root reads it all the same.
+             return ::chown(journal.c_str(), 65534, 65534) == 0;
+         },
+         A("Le journal ") + journal + A(" appartient à un autre utilisateur : il n'a pas été appliqué à ") + path +
+             A(". Faites-le examiner puis retirer par son propriétaire ou par l'administrateur.")},
+        {"a journal beside a read-only file",
+         [&] {
+             Write("LEXOTOT.TXT-journal", killedJournal);
+             return ::chmod(path.c_str(), 0444) == 0;
+         },
+         A("Le journal ") + journal + A(" d'une modification interrompue n'a pas pu être appliqué : ") + path +
+             A(" est en lecture seule. Rendez le fichier modifiable, puis ouvrez à nouveau le dictionnaire.")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Overwrite(path, killedFile);
+        if (!c.plant()) {
+            std::filesystem::remove_all(journal);
+            std::cout << "[  SKIPPED ] " << c.name << ": cannot be made by this user\n";
+            continue;
+        }
+        const std::string journalBytes = std::filesystem::is_directory(journal) ? "" : Read(journal);
+        EXPECT_EQ(Message([&] { TTabStringsFile::Create(path, false); }),
+                  A("Erreur [1] à l'ouverture de ") + path + " : " + c.trouble);
+        const auto t = TTabStringsFile::CreateForSearching(path);
+        EXPECT_EQ(t->OpenWarning(), c.trouble + A(" Le dictionnaire est ouvert en lecture seule : les recherches "
+                                                  "restent possibles, les modifications sont refusées."));
+        EXPECT_FALSE(t->CanChange());
+        EXPECT_EQ(t->FindText("LEX26120", 0), 0);  // before the bytes the kill left mixed
+        EXPECT_EQ(Message([&] { t->Add("x"); }), A("Modification de ") + path + A(" refusée : ") + c.trouble);
+        EXPECT_EQ(Read(path), killedFile);
+        if (!journalBytes.empty()) {
+            EXPECT_EQ(Read(journal), journalBytes);
+        }
+        EXPECT_TRUE(SetAside(Dir).empty());
+        ::chmod(path.c_str(), 0644);
+        std::filesystem::remove_all(journal);
+    }
+
+    // A read-only file without a journal is searched too; a plain open for writing is
+    // refused, whoever asks.
+    Overwrite(path, base);
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    EXPECT_EQ(Message([&] { TTabStringsFile::Create(path, true); }), A("Erreur [D] à l'ouverture de ") + path);
+    const auto t = TTabStringsFile::CreateForSearching(path);
+    EXPECT_EQ(t->OpenWarning(), path + A(" est en lecture seule : les recherches restent possibles, mais aucun mot ne "
+                                         "peut y être inscrit, corrigé ou supprimé."));
+    EXPECT_EQ(t->FindText(word, 0), 2001);
+    EXPECT_EQ(Message([&] { t->Delete(3); }),
+              A("Modification de ") + path + A(" refusée : le fichier est en lecture seule."));
+    EXPECT_EQ(Read(path), base);
+    ::chmod(path.c_str(), 0644);
 }
 
 }  // namespace

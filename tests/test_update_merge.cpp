@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -286,6 +287,15 @@ TEST(UpdateMerge, FailuresLeaveTheDictionaryAsItWas) {
         const ITabStringsPtr writer = TTabStringsFile::Create(p.DictionaryPath, true);
         expectFailure("Erreur", "", [&] { TDictionaryMerge(p).OpenFiles(); });
     }
+    // A pipe under the dictionary's name: refused at once, never waited on.
+    ASSERT_EQ(::unlink(p.DictionaryPath.c_str()), 0);
+    ASSERT_EQ(::mkfifo(p.DictionaryPath.c_str(), 0600), 0);
+    expectFailure("Erreur",
+                  A("Erreur [13] à l'ouverture de ") + p.DictionaryPath +
+                      A(" : ce n'est pas un fichier ordinaire mais un tube nommé."),
+                  [&] { TDictionaryMerge(p).OpenFiles(); });
+    ASSERT_EQ(::unlink(p.DictionaryPath.c_str()), 0);
+    f.Write(p.DictionaryPath, dictionary);
 
     // Whole copies that a killed update left beside the dictionary go with the next
     // merge; one of a process still running, and any other name, stay.

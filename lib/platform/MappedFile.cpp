@@ -12,8 +12,13 @@
 #include <mutex>
 #include <vector>
 
+#include <climits>
+#include <ctime>
+
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -82,27 +87,45 @@ int SyncData(int fd) {
 
 // ---- The journal's layout --------------------------------------------------------
 //
-// A 64-byte header, then the saved bytes. Numbers are 64-bit little-endian.
-//    0  "LEXOJNL1"
-//    8  inode of the file the journal was written for
-//   16  the file's length before the change
-//   24  offset of the saved bytes in the file
-//   32  number of saved bytes (the journal is the header and that many bytes)
-//   40  (zeros)
-//   56  seal: a hash of bytes 0 to 55. For a short journal (the common small edit) the
-//       hash goes on over the saved bytes, and the journal is written and flushed in
-//       one go; a longer one is flushed before its seal is written and flushed, which
-//       costs one flush more instead of hashing megabytes.
+// A 128-byte header, then the saved bytes. Numbers are 64-bit little-endian.
+//    0  "LEXOJNL2"
+//    8  device and 16 inode of the file the journal was written for
+//   24  what tells that file from any later one under the same number: 1 its birth
+//       time (32 seconds, 40 nanoseconds), 2 its inode generation (32), 0 neither
+//   48  the file's length before the change
+//   56  offset of the saved bytes in the file
+//   64  number of saved bytes (the journal is the header and that many bytes)
+//   72  the least and 80 the greatest length the change can leave the file with
+//   88  hash of the bytes before the offset that the change leaves alone: up to 4 KiB
+//       at the start of the file and up to 4 KiB just before the offset
+//   96  hash of up to 4 KiB just after the saved bytes, which the change leaves alone
+//  104  (zeros)
+//  120  seal: a hash of bytes 0 to 119. For a short journal (the common small edit)
+//       the hash goes on over the saved bytes, and the journal is written and flushed
+//       in one go; a longer one is flushed before its seal is written and flushed,
+//       which costs one flush more instead of hashing megabytes.
+// Journals of the first layout ("LEXOJNL1") knew their file by its inode alone: they
+// cannot be checked, and are kept aside.
 
-constexpr char kMagic[8] = {'L', 'E', 'X', 'O', 'J', 'N', 'L', '1'};
-constexpr size_t kHeaderSize = 64;
-constexpr size_t kSealAt = 56;
+constexpr char kMagic[8] = {'L', 'E', 'X', 'O', 'J', 'N', 'L', '2'};
+constexpr char kOldMagic[8] = {'L', 'E', 'X', 'O', 'J', 'N', 'L', '1'};
+constexpr size_t kHeaderSize = 128;
+constexpr size_t kSealAt = 120;
+constexpr int64_t kStretch = 4096;
 
 struct JournalHeader {
+    uint64_t Device = 0;
     uint64_t Inode = 0;
+    uint64_t IdKind = 0;
+    uint64_t IdA = 0;
+    uint64_t IdB = 0;
     uint64_t Length = 0;
     uint64_t Offset = 0;
     uint64_t Count = 0;
+    uint64_t MinLength = 0;
+    uint64_t MaxLength = 0;
+    uint64_t Before = 0;
+    uint64_t After = 0;
 };
 
 void PutU64(uint8_t* p, uint64_t v) {
@@ -116,6 +139,7 @@ uint64_t GetU64(const uint8_t* p) {
 }
 
 constexpr size_t kHashedPayload = 64 * 1024;
+constexpr uint64_t kFnvBasis = 0xcbf29ce484222325ull;
 
 uint64_t Fnv1a(uint64_t h, const uint8_t* p, size_t n) {
     for (size_t i = 0; i < n; ++i) h = (h ^ p[i]) * 0x100000001b3ull;
@@ -124,32 +148,77 @@ uint64_t Fnv1a(uint64_t h, const uint8_t* p, size_t n) {
 
 // The seal of a header and, when short, of the saved bytes after it.
 uint64_t Seal(const uint8_t* header, const uint8_t* payload, size_t count) {
-    const uint64_t h = Fnv1a(0xcbf29ce484222325ull, header, kSealAt);
+    const uint64_t h = Fnv1a(kFnvBasis, header, kSealAt);
     return count <= kHashedPayload ? Fnv1a(h, payload, count) : h;
 }
 
 void EncodeHeader(const JournalHeader& h, uint8_t* out) {
     std::memset(out, 0, kHeaderSize);
     std::memcpy(out, kMagic, sizeof kMagic);
-    PutU64(out + 8, h.Inode);
-    PutU64(out + 16, h.Length);
-    PutU64(out + 24, h.Offset);
-    PutU64(out + 32, h.Count);
+    const uint64_t fields[] = {h.Device, h.Inode, h.IdKind,    h.IdA,       h.IdB,    h.Length,
+                               h.Offset, h.Count, h.MinLength, h.MaxLength, h.Before, h.After};
+    for (size_t i = 0; i < std::size(fields); ++i) PutU64(out + 8 + 8 * i, fields[i]);
+}
+
+void DecodeHeader(const uint8_t* in, JournalHeader& h) {
+    uint64_t* fields[] = {&h.Device, &h.Inode, &h.IdKind,    &h.IdA,       &h.IdB,    &h.Length,
+                          &h.Offset, &h.Count, &h.MinLength, &h.MaxLength, &h.Before, &h.After};
+    for (size_t i = 0; i < std::size(fields); ++i) *fields[i] = GetU64(in + 8 + 8 * i);
+}
+
+// What tells the file at fd from a later one that gets the same inode number.
+struct Identity {
+    uint64_t Kind = 0, A = 0, B = 0;
+};
+
+Identity FileIdentity(int fd) {
+    struct statx sx {};
+    if (statx(fd, "", AT_EMPTY_PATH, STATX_BTIME, &sx) == 0 && (sx.stx_mask & STATX_BTIME) != 0)
+        return {1, static_cast<uint64_t>(sx.stx_btime.tv_sec), sx.stx_btime.tv_nsec};
+    long generation = 0;  // the kernel writes an int
+    if (ioctl(fd, FS_IOC_GETVERSION, &generation) == 0) return {2, static_cast<uint32_t>(generation), 0};
+    return {};
+}
+
+// Hashes the bytes [from, to) of fd into h; false when they cannot all be read.
+bool HashStretch(int fd, int64_t from, int64_t to, uint64_t& h) {
+    uint8_t buffer[kStretch];
+    while (from < to) {
+        const auto n = static_cast<size_t>(std::min<int64_t>(kStretch, to - from));
+        if (ReadAt(fd, buffer, n, static_cast<off_t>(from)) != 0) return false;
+        h = Fnv1a(h, buffer, n);
+        from += static_cast<int64_t>(n);
+    }
+    return true;
+}
+
+// The hashes of the bytes that a change of the `count` bytes at `offset` of a file of
+// `length` bytes leaves where they are (see the layout).
+bool UntouchedHashes(int fd, uint64_t length, uint64_t offset, uint64_t count, uint64_t& before, uint64_t& after) {
+    const auto off = static_cast<int64_t>(offset);
+    const int64_t end = static_cast<int64_t>(offset + count);
+    const int64_t head = std::min(off, kStretch);
+    before = after = kFnvBasis;
+    return HashStretch(fd, 0, head, before) && HashStretch(fd, std::max(head, off - kStretch), off, before) &&
+           HashStretch(fd, end, std::min(static_cast<int64_t>(length), end + kStretch), after);
 }
 
 // Whether fd holds a whole, sealed journal of this user's; its header then goes to h.
 // A file of another user's is never one: it could put bytes of theirs into our file.
-bool ReadSealedHeader(int fd, JournalHeader& h) {
+// `old` tells a journal of the first layout.
+bool ReadSealedHeader(int fd, JournalHeader& h, bool& old) {
+    old = false;
     struct stat st {};
     uint8_t header[kHeaderSize];
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid() ||
-        static_cast<size_t>(st.st_size) < kHeaderSize || ReadAt(fd, header, kHeaderSize, 0) != 0)
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) return false;
+    if (static_cast<size_t>(st.st_size) >= 64 && ReadAt(fd, header, sizeof kOldMagic, 0) == 0 &&
+        std::memcmp(header, kOldMagic, sizeof kOldMagic) == 0) {
+        old = true;
         return false;
+    }
+    if (static_cast<size_t>(st.st_size) < kHeaderSize || ReadAt(fd, header, kHeaderSize, 0) != 0) return false;
     if (std::memcmp(header, kMagic, sizeof kMagic) != 0) return false;
-    h.Inode = GetU64(header + 8);
-    h.Length = GetU64(header + 16);
-    h.Offset = GetU64(header + 24);
-    h.Count = GetU64(header + 32);
+    DecodeHeader(header, h);
     if (h.Offset > h.Length || h.Count > h.Length - h.Offset ||
         static_cast<uint64_t>(st.st_size) != kHeaderSize + h.Count)
         return false;
@@ -241,46 +310,138 @@ MappedFile::~MappedFile() { Close(); }
 
 namespace {
 
-// The folder of path (opened, for the journal and the watch on the name) and the
-// file's name in it.
-int OpenFolder(const std::string& path, std::string& name) {
+// The folder of path (opened, for the journal and the watch on the name), its name
+// and the file's name in it.
+int OpenFolder(const std::string& path, std::string& folder, std::string& name) {
     const size_t cut = path.rfind('/');
-    const std::string folder = cut == std::string::npos ? "." : cut == 0 ? "/" : path.substr(0, cut);
+    folder = cut == std::string::npos ? "." : cut == 0 ? "/" : path.substr(0, cut);
     name = cut == std::string::npos ? path : path.substr(cut + 1);
     return OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY, 0);
 }
 
+// The name that path leads to through the links it ends with, so that the journal lies
+// beside the file itself whatever link was used to reach it. The folders on the way
+// need no resolving: a folder is the same folder by any name. A name that does not lead
+// to the open file st (a link through /proc to a file without a name, a race) stays as
+// given.
+std::string RealName(const std::string& path, const struct stat& st) {
+    std::string name = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat ls {};
+        if (::lstat(name.c_str(), &ls) != 0) return path;
+        if (!S_ISLNK(ls.st_mode)) break;
+        char target[PATH_MAX];
+        const ssize_t n = ::readlink(name.c_str(), target, sizeof target - 1);
+        if (n <= 0) return path;
+        const std::string to(target, static_cast<size_t>(n));
+        const size_t cut = name.rfind('/');
+        name = to[0] == '/' || cut == std::string::npos ? to : name.substr(0, cut + 1) + to;
+    }
+    struct stat real {};
+    return ::stat(name.c_str(), &real) == 0 && real.st_dev == st.st_dev && real.st_ino == st.st_ino ? name : path;
+}
+
 }  // namespace
 
-int MappedFile::Open(const std::string& path, bool writable, bool& heldByOther) {
+int MappedFile::Open(const std::string& path, bool writable, bool& heldByOther, bool readOnlyIfStuck) {
     Close();
     heldByOther = false;
-    const int fd = OpenRetrying(path.c_str(), writable ? O_RDWR : O_RDONLY, 0);
-    if (fd < 0) return errno;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        ::close(fd);
+    Found = {};
+    // A pipe without a writer, or a device, would make a plain open wait for ever: the
+    // open does not wait, and anything but a regular file goes before a lock or a
+    // journal is taken.
+    const int fd = OpenRetrying(path.c_str(), (writable ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_NOCTTY, 0);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == EISDIR) Found.FileType = S_IFDIR;
         return err;
     }
-    if (const int err = Lock(fd, writable, heldByOther); err != 0) {
+    struct stat st {};
+    int err = fstat(fd, &st) != 0 ? errno : 0;
+    if (err == 0 && !S_ISREG(st.st_mode)) {
+        Found.FileType = st.st_mode & S_IFMT;
+        err = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
+    }
+    // A file that nobody may write is read-only for this program too, whatever rights
+    // its user has (root ignores the bits).
+    if (err == 0 && writable && (st.st_mode & 0222) == 0) err = EACCES;
+    if (err == 0 && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) err = errno;
+    if (err == 0) err = Lock(fd, writable, heldByOther);
+    if (err != 0) {
         ::close(fd);
         return err;
     }
     Fd = fd;
-    DirFd = OpenFolder(path, Name);
+    const std::string real = RealName(path, st);
+    DirFd = OpenFolder(real, Folder, Name);
     JournalName = JournalPath(Name);
-    if (const int err = Recover(path, writable, heldByOther); err != 0) {
+    Found.JournalPath = InFolder(JournalName);
+    if (const int recovered = Recover(real, writable, heldByOther); recovered != 0) {
         Close();
-        return err;
+        return recovered;
+    }
+    if (Found.What == OpenNote::Journal::InTheWay) {
+        if (!readOnlyIfStuck) {
+            Close();
+            return EPERM;
+        }
+        // Searching the file as it is beats not opening it; no change may start while
+        // the journal is there.
+        Found.OpenedReadOnly = true;
+        bool held = false;
+        if (writable) Lock(Fd, false, held);
     }
     NoteState();
     return 0;
 }
 
-// Under the lock: a sealed journal of this file is put back; anything else under the
-// journal's name (a journal cut short while written, one of a file since replaced, a
-// planted link) is no journal of ours and goes.
+// A name in the file's folder, as the user would find it: bare beside a bare name.
+std::string MappedFile::InFolder(const std::string& name) const {
+    return Folder == "." ? name : Folder == "/" ? "/" + name : Folder + "/" + name;
+}
+
+int MappedFile::Stuck(OpenNote::Why why, int err) {
+    Found.What = OpenNote::Journal::InTheWay;
+    Found.Reason = why;
+    Found.Err = err;
+    return 0;
+}
+
+// A journal that is not the file's is renamed, never removed: it may be all that is
+// left of a change to some other copy of the file.
+int MappedFile::SetAside(OpenNote::Why why) {
+    const time_t now = ::time(nullptr);
+    struct tm local {};
+    char stamp[32] = "0";
+    if (localtime_r(&now, &local) != nullptr) std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string base = JournalName + "-orphelin-" + stamp;
+    int err = 0;
+    for (int n = 1; n < 100; ++n) {
+        const std::string aside = n == 1 ? base : base + "-" + std::to_string(n);
+        int done = ::renameat2(DirFd, JournalName.c_str(), DirFd, aside.c_str(), RENAME_NOREPLACE);
+        if (done != 0 && errno == EINVAL) {  // a file system without the flag
+            struct stat there {};
+            if (::fstatat(DirFd, aside.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0) continue;
+            done = ::renameat(DirFd, JournalName.c_str(), DirFd, aside.c_str());
+        }
+        if (done == 0) {
+            ::fsync(DirFd);
+            Found.What = OpenNote::Journal::SetAside;
+            Found.Reason = why;
+            Found.AsidePath = InFolder(aside);
+            return 0;
+        }
+        err = errno;
+        if (err != EEXIST) break;
+    }
+    return Stuck(OpenNote::Why::NotSetAside, err);
+}
+
+// Under the lock: a sealed journal of this very file and state is put back; one cut
+// short while written (before the file was touched) or a planted link goes; one of
+// another file or state is kept aside; one that can be neither trusted nor handled
+// (another user's, no file, a read-only file to put it back into) is left where it is
+// and noted.
 int MappedFile::Recover(const std::string& path, bool writable, bool& heldByOther) {
     if (DirFd < 0) return 0;
     int journal;
@@ -289,36 +450,82 @@ int MappedFile::Recover(const std::string& path, bool writable, bool& heldByOthe
     } while (journal < 0 && errno == EINTR);
     if (journal < 0) {
         const int err = errno;
-        if (err == ELOOP) ::unlinkat(DirFd, JournalName.c_str(), 0);
-        return err == ENOENT || err == ELOOP ? 0 : err;
+        if (err == ENOENT) return 0;
+        if (err == ELOOP) {
+            ::unlinkat(DirFd, JournalName.c_str(), 0);
+            return 0;
+        }
+        struct stat there {};
+        if (::fstatat(DirFd, JournalName.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 && there.st_uid != geteuid())
+            return Stuck(OpenNote::Why::OtherOwner, err);
+        return Stuck(OpenNote::Why::Unreadable, err);
+    }
+    struct stat js {};
+    if (fstat(journal, &js) != 0) {
+        const int err = errno;
+        ::close(journal);
+        return Stuck(OpenNote::Why::Unreadable, err);
+    }
+    if (!S_ISREG(js.st_mode) || js.st_uid != geteuid()) {
+        ::close(journal);
+        Found.JournalType = js.st_mode & S_IFMT;
+        return Stuck(S_ISREG(js.st_mode) ? OpenNote::Why::OtherOwner : OpenNote::Why::NotAFile, 0);
     }
     JournalHeader h;
-    struct stat st {};
-    if (!ReadSealedHeader(journal, h) || fstat(Fd, &st) != 0 || h.Inode != static_cast<uint64_t>(st.st_ino)) {
+    bool old = false;
+    if (!ReadSealedHeader(journal, h, old)) {
         ::close(journal);
+        if (old) return SetAside(OpenNote::Why::OldFormat);
         ::unlinkat(DirFd, JournalName.c_str(), 0);
         return 0;
+    }
+    struct stat st {};
+    if (fstat(Fd, &st) != 0) {
+        const int err = errno;
+        ::close(journal);
+        return err;
+    }
+    const Identity id = FileIdentity(Fd);
+    const auto length = static_cast<uint64_t>(st.st_size);
+    OpenNote::Why why = OpenNote::Why::None;
+    uint64_t before = 0, after = 0;
+    if (h.Device != static_cast<uint64_t>(st.st_dev) || h.Inode != static_cast<uint64_t>(st.st_ino) ||
+        h.IdKind != id.Kind || h.IdA != id.A || h.IdB != id.B)
+        why = OpenNote::Why::OtherFile;
+    else if (length < h.MinLength || length > h.MaxLength)
+        why = OpenNote::Why::OtherLength;
+    else if (!UntouchedHashes(Fd, h.Length, h.Offset, h.Count, before, after) || before != h.Before || after != h.After)
+        why = OpenNote::Why::OtherContent;
+    if (why != OpenNote::Why::None) {
+        ::close(journal);
+        return SetAside(why);
+    }
+    // Putting it back writes the file: a file that nobody may write keeps it.
+    if ((st.st_mode & 0222) == 0) {
+        ::close(journal);
+        return Stuck(OpenNote::Why::FileReadOnly, EACCES);
     }
     // A reader puts the file back too, as its only user: it takes the writer's lock
     // for the time of the repair and a descriptor that may write.
     int target = Fd;
     int err = 0;
     if (!writable) {
-        err = Lock(Fd, true, heldByOther);
-        if (err == 0) {
-            target = OpenRetrying(path.c_str(), O_RDWR, 0);
-            struct stat same {};
-            if (target < 0)
-                err = errno;
-            else if (fstat(target, &same) != 0 || same.st_ino != st.st_ino || same.st_dev != st.st_dev)
-                err = EBUSY;
+        target = OpenRetrying(path.c_str(), O_RDWR | O_NONBLOCK, 0);
+        if (target < 0) {
+            err = errno;
+            ::close(journal);
+            if (err == EACCES || err == EROFS || err == EPERM) return Stuck(OpenNote::Why::FileReadOnly, err);
+            return err;
         }
+        struct stat same {};
+        if (fstat(target, &same) != 0 || same.st_ino != st.st_ino || same.st_dev != st.st_dev) err = EBUSY;
+        if (err == 0) err = Lock(Fd, true, heldByOther);
     }
     if (err == 0) err = ApplyJournal(journal, target, h);
     if (err == 0 && ::unlinkat(DirFd, JournalName.c_str(), 0) == 0) ::fsync(DirFd);
     ::close(journal);
     if (!writable) {
-        if (target >= 0 && target != Fd) ::close(target);
+        if (target != Fd) ::close(target);
         bool held = false;
         if (const int relock = Lock(Fd, false, held); err == 0 && relock != 0) {
             err = relock;
@@ -342,8 +549,10 @@ int MappedFile::Create(const std::string& path, bool overwrite, bool& heldByOthe
         return err;
     }
     Fd = fd;
-    DirFd = OpenFolder(path, Name);
+    DirFd = OpenFolder(path, Folder, Name);
     JournalName = JournalPath(Name);
+    Found = {};
+    Found.JournalPath = InFolder(JournalName);
     NoteState();
     return 0;
 }
@@ -464,7 +673,7 @@ void MappedFile::Unregister() {
 
 // ---- Changes -----------------------------------------------------------------------
 
-int MappedFile::BeginChange(int64_t length, int64_t offset, size_t count) {
+int MappedFile::BeginChange(int64_t length, int64_t offset, size_t count, int64_t newLength) {
     if (Fd < 0) return EBADF;
     if (JournalFd >= 0) return EBUSY;
     if (DirFd < 0) return EACCES;  // no folder to keep a journal in: no change at all
@@ -474,6 +683,22 @@ int MappedFile::BeginChange(int64_t length, int64_t offset, size_t count) {
     struct stat st {};
     if (fstat(Fd, &st) != 0) return errno;
 
+    // What the file is, and the bytes the change leaves alone: the journal goes back
+    // only onto this file with these bytes.
+    JournalHeader h;
+    const Identity id = FileIdentity(Fd);
+    h.Device = static_cast<uint64_t>(st.st_dev);
+    h.Inode = static_cast<uint64_t>(st.st_ino);
+    h.IdKind = id.Kind;
+    h.IdA = id.A;
+    h.IdB = id.B;
+    h.Length = static_cast<uint64_t>(length);
+    h.Offset = static_cast<uint64_t>(offset);
+    h.Count = count;
+    h.MinLength = newLength < 0 ? h.Offset : static_cast<uint64_t>(std::min(length, newLength));
+    h.MaxLength = newLength < 0 ? UINT64_MAX : static_cast<uint64_t>(std::max(length, newLength));
+    if (!UntouchedHashes(Fd, h.Length, h.Offset, h.Count, h.Before, h.After)) return EIO;
+
     int journal;
     do {
         journal = ::openat(DirFd, JournalName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -481,9 +706,7 @@ int MappedFile::BeginChange(int64_t length, int64_t offset, size_t count) {
     if (journal < 0) return errno;
 
     uint8_t header[kHeaderSize];
-    EncodeHeader(
-        {static_cast<uint64_t>(st.st_ino), static_cast<uint64_t>(length), static_cast<uint64_t>(offset), count},
-        header);
+    EncodeHeader(h, header);
     const uint8_t* payload = count > 0 ? static_cast<const uint8_t*>(View) + offset : nullptr;
     const bool hashed = count <= kHashedPayload;
     uint8_t seal[8];
@@ -527,7 +750,8 @@ int MappedFile::CommitChange() {
 int MappedFile::RollBackChange() {
     if (JournalFd < 0) return 0;
     JournalHeader h;
-    if (!ReadSealedHeader(JournalFd, h)) return EIO;
+    bool old = false;
+    if (!ReadSealedHeader(JournalFd, h, old)) return EIO;
     if (const int err = ApplyJournal(JournalFd, Fd, h); err != 0) return err;
     if (::unlinkat(DirFd, JournalName.c_str(), 0) == 0) ::fsync(DirFd);
     ::close(JournalFd);

@@ -12,8 +12,18 @@
 // file next puts the saved bytes and length back before anything reads it, so every
 // opener sees the file as it was before the change or after it, never a mixture. A
 // journal without its seal was cut short while being written, before the file was
-// touched, and is thrown away; so is one written for another file of that name (the
-// file was replaced meanwhile).
+// touched, and is thrown away.
+//
+// A journal is put back only onto the very file, in a state, that it was written for:
+// the same device and inode, and the same birth time (or, where the file system keeps
+// none, the same inode generation), since a freed inode number is handed out again at
+// once; a length that the change can have left; and the bytes that the change does not
+// touch (a stretch at the start of the file, the stretch before the journalled bytes
+// and the one after them) as they were. A journal that fails any of these belongs to a
+// file that has been replaced or rewritten since (a backup copied back, say): the file
+// is left untouched and the journal is kept aside under a name that says so. The
+// journal lives beside the file that the name resolves to, not beside a link to it, so
+// that every name of the file finds it.
 //
 // Other programs. The lock is advisory: a program that does not take it may still
 // truncate, append to, rewrite or replace the file. ChangedBehind tells that the file
@@ -30,6 +40,36 @@
 
 namespace platform {
 
+// What Open found in the way, for the store to word: a file that is no regular one, a
+// journal kept aside, or a journal that could not be handled.
+struct OpenNote {
+    enum class Journal {
+        None,
+        SetAside,  // a journal of another file or state, renamed to AsidePath
+        InTheWay,  // a journal that could be neither put back nor set aside
+    };
+    enum class Why {
+        None,
+        OtherFile,     // written for another file of that name
+        OtherLength,   // the file has a length the change cannot have left
+        OtherContent,  // bytes the change does not touch differ
+        OldFormat,     // a journal of an older layout, which cannot be checked
+        OtherOwner,    // another user's: its bytes cannot be trusted
+        NotAFile,      // a folder, a pipe or a device under the journal's name
+        FileReadOnly,  // putting it back needs writing a file that may not be written
+        Unreadable,    // it cannot be opened or read (Err)
+        NotSetAside,   // not the file's, and it could not be renamed (Err)
+    };
+    Journal What = Journal::None;
+    Why Reason = Why::None;
+    int Err = 0;
+    mode_t JournalType = 0;       // its type, for NotAFile
+    mode_t FileType = 0;          // the opened name's type when it is no regular file
+    std::string JournalPath;      // the journal, in the folder of the real file
+    std::string AsidePath;        // where it was kept aside
+    bool OpenedReadOnly = false;  // the open went on for reading only, the journal left as it is
+};
+
 class MappedFile {
 public:
     MappedFile() = default;
@@ -45,7 +85,16 @@ public:
     // A journal left by a change that was cut short is rolled back first, by readers
     // too (they need the right to write the file then); a failed rollback fails the
     // open and leaves the journal for the next try.
-    int Open(const std::string& path, bool writable, bool& heldByOther);
+    // Anything but a regular file is refused (ENODEV, EISDIR for a folder) without
+    // waiting on it (a pipe with no writer) and without leaving a journal beside it;
+    // Note() tells its type. A file without any write permission bit is not opened for
+    // writing (EACCES), whoever asks. A journal that stands in the way (another user's,
+    // no file, one that would have to be written into a read-only file) fails the open
+    // with EPERM, or with readOnlyIfStuck lets it go on for reading only, the journal
+    // and the file left as they are (Note().OpenedReadOnly).
+    int Open(const std::string& path, bool writable, bool& heldByOther, bool readOnlyIfStuck = false);
+    // What the last Open found in the way.
+    const OpenNote& Note() const { return Found; }
     // Creates a file for reading and writing (locked like a writer); overwrite false
     // refuses an existing file. An existing file is emptied only once the lock is held.
     int Create(const std::string& path, bool overwrite, bool& heldByOther);
@@ -71,7 +120,9 @@ public:
     // `length`: from its return on, a kill or a power cut gives the file back as it is
     // now. Fails, with nothing changed, when the journal cannot be written whole (a
     // full disk) or one is already there.
-    int BeginChange(int64_t length, int64_t offset, size_t count);
+    // `newLength` is the length the change leaves (-1: not told); the journal is put
+    // back only onto a file whose length lies between the two.
+    int BeginChange(int64_t length, int64_t offset, size_t count, int64_t newLength = -1);
     // The change is done: flushes the file, then removes the journal. On failure the
     // journal stays and the change can still be rolled back.
     int CommitChange();
@@ -90,11 +141,15 @@ public:
 
 private:
     int Recover(const std::string& path, bool writable, bool& heldByOther);
+    int SetAside(OpenNote::Why why);
+    int Stuck(OpenNote::Why why, int err);
+    std::string InFolder(const std::string& name) const;
     void Register();
     void Unregister();
 
     int Fd = -1;
     int DirFd = -1;           // the file's folder, where the journal lives
+    std::string Folder;       // that folder's path
     std::string Name;         // the file's name in that folder
     std::string JournalName;  // the journal's name in that folder
     int JournalFd = -1;       // the journal of the change under way
@@ -102,13 +157,14 @@ private:
     size_t ViewLength = 0;
     int Slot = -1;        // this view's entry in the table the fault handler reads
     struct stat Seen {};  // the file as NoteState saw it
+    OpenNote Found;
 };
 
 // Whether the two paths name one file (same device and inode), whatever the names or
 // links; false when either does not exist.
 bool SameFile(const std::string& a, const std::string& b);
 
-// The journal's name for a file opened by that name.
+// The journal's name for a file opened by that name (its real name: not a link).
 std::string JournalPath(const std::string& path);
 
 }  // namespace platform
