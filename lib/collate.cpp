@@ -26,6 +26,9 @@
 #include <unicode/unistr.h>
 #include <unicode/locid.h>
 #include <unicode/uchar.h>
+#include <unicode/ucol.h>
+#include <unicode/uniset.h>
+#include <unicode/usetiter.h>
 #include <unicode/ustring.h>
 
 #include "cp1252.h"
@@ -98,11 +101,41 @@ void AppendFolded(const Utf16& u, std::string& out) {
     }
 }
 
+// The contractions of the collator that Windows-1252 can spell: characters that weigh
+// together rather than each on its own ("l·", where the middle dot weighs as no letter
+// but only marks the l at the second level), as byte strings.
+std::vector<std::string> Cp1252Contractions() {
+    std::vector<std::string> found;
+    UErrorCode status = U_ZERO_ERROR;
+    UCollator* c = ucol_open("fr", &status);
+    icu::UnicodeSet contractions;
+    if (U_SUCCESS(status)) ucol_getContractionsAndExpansions(c, contractions.toUSet(), nullptr, true, &status);
+    if (c != nullptr) ucol_close(c);
+    if (U_FAILURE(status)) return {std::string()};  // unknown: no table at all
+    for (icu::UnicodeSetIterator it(contractions); it.next();) {
+        if (!it.isString()) continue;
+        const icu::UnicodeString& u = it.getString();
+        std::string bytes;
+        for (int32_t i = 0; i < u.length(); i = u.moveIndex32(i, 1)) {
+            unsigned char b = 0;
+            if (!cp1252::FromUnicode(static_cast<char32_t>(u.char32At(i)), b) || b == 0) {
+                bytes.clear();
+                break;
+            }
+            bytes += static_cast<char>(b);
+        }
+        if (!bytes.empty()) found.push_back(bytes);
+    }
+    return found;
+}
+
 // What each Windows-1252 byte weighs at the collation's first level, learnt from the
 // collator itself once: nothing (the looked-through characters, controls), one weight
 // (letters, digits, TAB, blank, punctuation, most symbols; é weighs as e) or two
 // weights of letters (œ as o then e), else unknown (¼, …). Ranks follow the order of the
-// one-weight keys, so that rank sequences compare as the first level does.
+// one-weight keys, so that rank sequences compare as the first level does. Two bytes
+// that contract weigh as their pair does, wherever they meet in what the collator sees
+// (the looked-through characters left out).
 class PrimaryTable {
 public:
     PrimaryTable() {
@@ -111,6 +144,8 @@ public:
         c->setStrength(icu::Collator::PRIMARY);
         auto* rules = dynamic_cast<icu::RuleBasedCollator*>(c.get());
         if (!rules) return;
+        const std::vector<std::string> contractions = Cp1252Contractions();
+        if (contractions.size() == 1 && contractions[0].empty()) return;
         auto key = [&](std::string_view text) {
             const Utf16 u(text, Utf16::kAll);
             uint8_t buf[64];
@@ -119,12 +154,12 @@ public:
                        ? std::string(reinterpret_cast<char*>(buf), static_cast<std::size_t>(n))
                        : std::string();
         };
-        // The number of first-level weights of one character; a long weight comes as a
+        // The number of first-level weights of some characters; a long weight comes as a
         // collation element and its continuation, which count once.
-        auto weights = [&](char ch) {
-            const char16_t u = static_cast<char16_t>(cp1252::ToUnicode(static_cast<unsigned char>(ch)));
+        auto weights = [&](std::string_view text) {
+            const Utf16 u(text, Utf16::kAll);
             const std::unique_ptr<icu::CollationElementIterator> it(
-                rules->createCollationElementIterator(icu::UnicodeString(u)));
+                rules->createCollationElementIterator(icu::UnicodeString(false, u.data(), u.size())));
             if (!it) return -1;
             int count = 0;
             UErrorCode status = U_ZERO_ERROR;
@@ -140,7 +175,7 @@ public:
         std::vector<std::string> singles;
         for (int b = 0; b < 256; ++b) {
             const char ch = static_cast<char>(b);
-            count[b] = LookedThrough(ch) ? 0 : weights(ch);
+            count[b] = LookedThrough(ch) ? 0 : weights(std::string_view(&ch, 1));
             if (count[b] > 0) keys[b] = key(std::string_view(&ch, 1));
             if (count[b] == 1 && !keys[b].empty()) singles.push_back(keys[b]);
         }
@@ -161,18 +196,31 @@ public:
                     {key(std::string{x, y}),
                      {rankOf(keys[static_cast<unsigned char>(x)]), rankOf(keys[static_cast<unsigned char>(y)])}});
         std::sort(pairs.begin(), pairs.end());
-        for (int b = 0; b < 256; ++b) {
-            Entry& e = entries_[static_cast<std::size_t>(b)];
-            if (count[b] == 0) {
-                e = {true, 0, {0, 0}};
-            } else if (count[b] == 1) {
-                const uint8_t r = rankOf(keys[b]);
-                if (r != 0) e = {true, 1, {r, 0}};
-            } else if (count[b] == 2 && !keys[b].empty()) {
-                const auto at = std::lower_bound(pairs.begin(), pairs.end(),
-                                                 std::make_pair(keys[b], std::pair<uint8_t, uint8_t>{0, 0}));
-                if (at != pairs.end() && at->first == keys[b] && at->second.first != 0 && at->second.second != 0)
-                    e = {true, 2, {at->second.first, at->second.second}};
+        // The entry of characters of `weightCount` first-level weights and key `k`.
+        auto classify = [&](int weightCount, const std::string& k) -> Entry {
+            if (weightCount == 0) return {true, 0, {0, 0}};
+            if (weightCount == 1) {
+                const uint8_t r = rankOf(k);
+                if (r != 0) return {true, 1, {r, 0}};
+            } else if (weightCount == 2 && !k.empty()) {
+                const auto at =
+                    std::lower_bound(pairs.begin(), pairs.end(), std::make_pair(k, std::pair<uint8_t, uint8_t>{0, 0}));
+                if (at != pairs.end() && at->first == k && at->second.first != 0 && at->second.second != 0)
+                    return {true, 2, {at->second.first, at->second.second}};
+            }
+            return {};
+        };
+        for (int b = 0; b < 256; ++b)
+            entries_[static_cast<std::size_t>(b)] = classify(count[b], count[b] > 0 ? keys[b] : std::string());
+        for (const std::string& c : contractions) {
+            if (c.size() == 2 && !LookedThrough(c[0]) && !LookedThrough(c[1])) {
+                const int n = weights(c);
+                pairs_.push_back({c, classify(n, n > 0 ? key(c) : std::string())});
+                startsPair_[static_cast<unsigned char>(c[0])] = true;
+            } else {
+                // Longer ones are not followed here: texts that hold their characters
+                // have no heads.
+                for (const char ch : c) entries_[static_cast<unsigned char>(ch)] = {};
             }
         }
     }
@@ -185,11 +233,21 @@ public:
         const int perWord = 64 / bits_;
         uint64_t words[2] = {0, 0};
         int filled = 0;
-        for (const char ch : text) {
-            const Entry& e = entries_[static_cast<unsigned char>(ch)];
-            if (!e.known) return false;
-            for (int k = 0; k < e.count && filled < 2 * perWord; ++k, ++filled)
-                words[filled / perWord] |= uint64_t{e.rank[k]} << (bits_ * (perWord - 1 - filled % perWord));
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const Entry* e = &entries_[static_cast<unsigned char>(text[i])];
+            if (startsPair_[static_cast<unsigned char>(text[i])]) {
+                std::size_t next = i + 1;
+                while (next < text.size() && LookedThrough(text[next])) ++next;
+                for (const auto& [pair, entry] : pairs_)
+                    if (next < text.size() && pair[0] == text[i] && pair[1] == text[next]) {
+                        e = &entry;
+                        i = next;
+                        break;
+                    }
+            }
+            if (!e->known) return false;
+            for (int k = 0; k < e->count && filled < 2 * perWord; ++k, ++filled)
+                words[filled / perWord] |= uint64_t{e->rank[k]} << (bits_ * (perWord - 1 - filled % perWord));
         }
         hi = words[0];
         lo = words[1];
@@ -203,6 +261,8 @@ private:
         uint8_t rank[2] = {0, 0};
     };
     std::array<Entry, 256> entries_{};
+    std::vector<std::pair<std::string, Entry>> pairs_;  // the two-byte contractions
+    std::array<bool, 256> startsPair_{};
     int bits_ = 0;  // of one rank; 0: no table
 };
 

@@ -175,6 +175,23 @@ TEST(HttpClient, FailuresEndTheRequestWithTheirCode) {
          "Connection reset by peer",
          ""},
         {"length beyond the body", {"--lengths", "7"}, httpGET, 10054, 404, true, "Connection reset by peer", ""},
+        {"body beyond the length", {"--lengths", "-3"}, httpGET, 10054, 404, true, "Connection reset by peer", ""},
+        {"length that overflows",
+         {"--length-value", "99999999999999999999999"},
+         httpGET,
+         10054,
+         404,
+         true,
+         "Connection reset by peer",
+         ""},
+        {"length that is no number",
+         {"--length-value", "16x"},
+         httpGET,
+         10054,
+         404,
+         true,
+         "Connection reset by peer",
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

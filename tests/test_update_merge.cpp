@@ -323,6 +323,7 @@ TEST(UpdateMerge, FailuresLeaveTheDictionaryAsItWas) {
     }
     EXPECT_EQ(f.Read(p.DictionaryPath), dictionary);
     EXPECT_EQ(UpdateFixture::Names(f.Root()), (std::vector<std::string>{"LEXOTOT.TXT", "docs", "tmp"}));
+    merge.Release();  // as the failed update does: the dictionary is held until then
 
     // A documents folder that is not there, or none at all: LEXTRANS.TXT cannot be
     // written, and says so.

@@ -9,10 +9,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <set>
 #include <sstream>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "Global.h"
@@ -21,6 +23,7 @@
 #include "UpdateProcedure.h"
 #include "cp1252.h"
 #include "net/HttpCli.h"
+#include "tabfile.h"
 
 namespace fs = std::filesystem;
 using namespace update_data;
@@ -31,21 +34,26 @@ namespace {
 class TRecordedProgress : public IUpdateProgress {
 public:
     std::vector<std::string> Events;
+    std::function<void(const std::string&)> OnEvent;  // called as each is shown
 
     void SetLamp(TUpdateStep step, TLampState state) override {
-        Events.push_back(Name(step) + (state == TLampState::Done      ? " done"
-                                       : state == TLampState::Running ? " running"
-                                                                      : " pending"));
+        Record(Name(step) + (state == TLampState::Done      ? " done"
+                             : state == TLampState::Running ? " running"
+                                                            : " pending"));
     }
     void SetLabel(TUpdateStep step, const std::string& caption) override {
-        Events.push_back(Name(step) + " = " + cp1252::ToUtf8(caption));
+        Record(Name(step) + " = " + cp1252::ToUtf8(caption));
     }
-    void EnableStep(TUpdateStep step) override { Events.push_back(Name(step) + " enabled"); }
+    void EnableStep(TUpdateStep step) override { Record(Name(step) + " enabled"); }
     void ShowBox(const std::string& caption, const std::string& text) override {
-        Events.push_back("box " + cp1252::ToUtf8(caption) + "|" + cp1252::ToUtf8(text));
+        Record("box " + cp1252::ToUtf8(caption) + "|" + cp1252::ToUtf8(text));
     }
 
 private:
+    void Record(const std::string& event) {
+        Events.push_back(event);
+        if (OnEvent) OnEvent(event);
+    }
     static std::string Name(TUpdateStep step) {
         static const char* const names[] = {"Download", "Extract",  "Sort",   "Remove", "NewLines",
                                             "OwnWords", "Transfer", "Upload", "Clean"};
@@ -92,8 +100,10 @@ private:
 void WriteAll(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
 
 // What the window does with "Oui": the procedure, then its clean-up.
-std::vector<std::string> RunUpdate(const std::string& version, const std::string& documents, bool sendAllowed) {
+std::vector<std::string> RunUpdate(const std::string& version, const std::string& documents, bool sendAllowed,
+                                   const std::function<void(const std::string&)>& onEvent = {}) {
     TRecordedProgress progress;
+    progress.OnEvent = onEvent;
     THttpCli download, upload;
     TUpdateProcedure update(progress, download, upload);
     update.Run(version, documents, sendAllowed);
@@ -309,4 +319,94 @@ TEST(UpdateProcedure, APackageOfManyEntriesAndLongNames) {
     EXPECT_EQ(ReadAll(folders.Work() / "LEXOTOT.TXT"), d.MergedFile());
     EXPECT_EQ(TRunFolders::Files(folders.Tmp()), std::set<std::string>());
     EXPECT_EQ(TRunFolders::Files(folders.Work()), std::set<std::string>{"LEXOTOT.TXT"});
+}
+
+namespace {
+
+// Opens the dictionary in a process of its own as the dictionary program does, for
+// writing: 0 opened, 2 refused as held by another program, 1 any other failure.
+int OpenAsTheDictionaryProgram() {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        int rc = 1;
+        try {
+            TTabStringsFile::Create(kDictionaryFileName, true);
+            rc = 0;
+        } catch (const ETabFileError& e) {
+            if (std::string(e.what()).find(A("déjà ouvert par un autre programme")) != std::string::npos) rc = 2;
+        }
+        ::_exit(rc);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+}  // namespace
+
+// The updater holds the dictionary from its reading until the merged file takes its
+// place: the dictionary program, in a process of its own, is refused it meanwhile and
+// gets it again afterwards. Other programs that do not ask for the lock (a shell that
+// appends a line, one that puts an edited copy in its place, one that overwrites bytes
+// in place) change it between the reading and the replacement: the update stops with
+// its box, and their change stays in the dictionary.
+TEST(UpdateProcedure, TheDictionaryIsHeldFromItsReadingToItsReplacement) {
+    const UpdateData d = MakeData(300);
+    const std::string added = A("ajouté\t0\tAADEJTU\t*V131\r\n");
+    struct Case {
+        const char* what;
+        std::string command;  // another program's edit; empty: the dictionary program's open
+        std::string edited;   // the dictionary the edit leaves
+    };
+    std::string overwritten = d.dictionary;
+    overwritten.replace(200, 3, "xyz");
+    const Case cases[] = {
+        {"opened by the dictionary program", "", ""},
+        {"appended to", "printf 'ajout\\351\\t0\\tAADEJTU\\t*V131\\r\\n' >> LEXOTOT.TXT", d.dictionary + added},
+        {"replaced by an edited copy",
+         "cp LEXOTOT.TXT edited && printf 'ajout\\351\\t0\\tAADEJTU\\t*V131\\r\\n' >> edited && mv edited LEXOTOT.TXT",
+         d.dictionary + added},
+        {"overwritten in place", "printf xyz | dd of=LEXOTOT.TXT bs=1 seek=200 conv=notrunc status=none", overwritten},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestServer server;
+        server.Put(d.newVersion + ".ZIP", d.Zip());
+        TRunFolders folders;
+        WriteAll(folders.Work() / "LEXOTOT.TXT", d.dictionary);
+        int openedDuring = -1;
+        // The user's lines are read, the merged file not yet written.
+        const std::vector<std::string> events =
+            RunUpdate(d.newVersion, folders.Docs().string(), false, [&](const std::string& event) {
+                if (event != "NewLines running") return;
+                if (c.command.empty())
+                    openedDuring = OpenAsTheDictionaryProgram();
+                else
+                    ASSERT_EQ(std::system(c.command.c_str()), 0);
+            });
+
+        const auto at = std::find(events.begin(), events.end(), "NewLines running");
+        ASSERT_NE(at, events.end()) << ::testing::PrintToString(events);
+        if (c.command.empty()) {
+            EXPECT_EQ(openedDuring, 2);
+            for (const std::string& e : events) EXPECT_NE(e.rfind("box ", 0), 0u) << e;
+            EXPECT_EQ(ReadAll(folders.Work() / "LEXOTOT.TXT"), d.MergedFile());
+            EXPECT_EQ(OpenAsTheDictionaryProgram(), 0);
+        } else {
+            // The new lines are counted, the merged file never takes the name.
+            std::vector<std::string> after(at + 1, events.end());
+            ASSERT_FALSE(after.empty());
+            EXPECT_EQ(after.front().rfind("NewLines = ", 0), 0u) << after.front();
+            after.erase(after.begin());
+            EXPECT_EQ(after,
+                      (std::vector<std::string>{"box Erreur|LEXOTOT.TXT a été modifié par un autre programme pendant "
+                                                "la mise à jour.\r\nLa mise à jour n'a pas été faite : votre "
+                                                "dictionnaire garde ce changement.",
+                                                "Clean running", "Clean done"}));
+            EXPECT_EQ(ReadAll(folders.Work() / "LEXOTOT.TXT"), c.edited);
+            EXPECT_FALSE(fs::exists(folders.Docs() / "LEXTRANS.TXT"));
+        }
+        EXPECT_EQ(TRunFolders::Files(folders.Work()), std::set<std::string>{"LEXOTOT.TXT"});
+        EXPECT_EQ(TRunFolders::Files(folders.Tmp()), std::set<std::string>());
+    }
 }

@@ -163,6 +163,16 @@ std::string WithoutUserInfo(const std::string& url) {
     return result;
 }
 
+// A Content-Length value: decimal digits alone, of a number a file can have.
+bool ParseLength(const std::string& value, curl_off_t& length) {
+    const std::size_t first = value.find_first_not_of('0');
+    const std::size_t digits = first == std::string::npos ? 0 : value.size() - first;
+    if (value.empty() || digits > 18 || value.find_first_not_of("0123456789") != std::string::npos) return false;
+    length = 0;
+    for (const char c : value) length = length * 10 + (c - '0');
+    return true;
+}
+
 bool StartsWithNoCase(const std::string& s, const char* prefix) {
     for (std::size_t i = 0; prefix[i] != '\0'; ++i) {
         if (i >= s.size()) return false;
@@ -197,14 +207,15 @@ struct Exchange {
     std::size_t bodyStart = 0;  // its length before this exchange
     Clock::time_point start;    // of the whole request, redirections included
     CURLM* multi = nullptr;
-    bool capped = false;   // MaxReceive reached: the rest is not wanted
-    bool tooLong = false;  // MaxReply passed
-    bool lengthsDisagree = false;
+    bool capped = false;     // MaxReceive reached: the rest is not wanted
+    bool tooLong = false;    // MaxReply passed
+    bool badLength = false;  // a length that does not parse, or two that disagree
     bool finished = false;
     uint16_t error = 0;  // our own reason to end it (time-out, program closing...)
     CURLcode result = CURLE_OK;
     std::string reason;
     std::string contentLength;  // of the reply being read, as the server wrote it
+    curl_off_t announced = -1;  // that length as a number; -1: none
     curl_off_t received = 0;    // body bytes of that reply
     Clock::time_point lastMove = Clock::now();
     curl_off_t moved = 0;
@@ -268,6 +279,7 @@ struct Exchange {
             const auto sp2 = sp1 == std::string::npos ? std::string::npos : line.find(' ', sp1 + 1);
             x.reason = sp2 == std::string::npos ? std::string() : line.substr(sp2 + 1);
             x.contentLength.clear();
+            x.announced = -1;
         } else if (StartsWithNoCase(line, "content-length:")) {
             std::string value = line.substr(15);
             const auto first = value.find_first_not_of(" \t");
@@ -275,8 +287,10 @@ struct Exchange {
             value = first == std::string::npos ? std::string() : value.substr(first, last - first + 1);
             // Two lengths that disagree: which one frames the body is anybody's guess,
             // and either guess hands over a cut or padded reply.
-            if (!x.contentLength.empty() && value != x.contentLength) {
-                x.lengthsDisagree = true;
+            // A length that does not parse frames nothing either: the reply is then read
+            // to its end as if it had none, and a cut one would pass for whole.
+            if ((!x.contentLength.empty() && value != x.contentLength) || !ParseLength(value, x.announced)) {
+                x.badLength = true;
                 return 0;
             }
             x.contentLength = value;
@@ -395,6 +409,10 @@ struct TRequestRun {
         }
         curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &Exchange::OnBody);
         curl_easy_setopt(e, CURLOPT_WRITEDATA, x.get());
+        // The body is read as far as the server sends it (each exchange ends with the
+        // connection), so that a body longer than its length is seen as well as one
+        // cut short; the length is checked against it once the exchange has ended.
+        curl_easy_setopt(e, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
         curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &Exchange::OnHeader);
         curl_easy_setopt(e, CURLOPT_HEADERDATA, x.get());
         curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &Exchange::OnProgress);
@@ -444,7 +462,7 @@ struct TRequestRun {
             error = wsaEMSGSIZE;
             return;
         }
-        if (x->lengthsDisagree) {
+        if (x->badLength) {
             error = wsaECONNRESET;
             return;
         }
@@ -455,10 +473,8 @@ struct TRequestRun {
             return;
         }
         // A body shorter than its announced length is a cut reply, however the
-        // connection ended.
-        curl_off_t announced = -1;
-        curl_easy_getinfo(e, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
-        if (method != httpHEAD && !x->capped && announced >= 0 && x->received < announced) {
+        // connection ended; a longer one is no reply of that length either.
+        if (method != httpHEAD && !x->capped && x->announced >= 0 && x->received != x->announced) {
             error = wsaECONNRESET;
             return;
         }

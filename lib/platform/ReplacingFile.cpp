@@ -133,7 +133,7 @@ void TReplacingFile::Discard() {
 
 void TReplacingFile::Write(const char* data, std::size_t size) { WriteFully(fd_, data, size, target_); }
 
-void TReplacingFile::Commit() {
+void TReplacingFile::Commit(const std::function<void()>& beforeRename) {
     if (fd_ < 0) ThrowErrno(EBADF, target_);
     try {
         if (::fsync(fd_) != 0) ThrowErrno(errno, target_);
@@ -154,6 +154,7 @@ void TReplacingFile::Commit() {
             ThrowErrno(errno, target_);
         }
         fd_ = -1;
+        if (beforeRename) beforeRename();
         if (::rename(tempName_.c_str(), target_.c_str()) != 0) ThrowErrno(errno, target_);
     } catch (...) {
         Discard();

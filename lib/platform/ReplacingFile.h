@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 class TReplacingFile {
@@ -23,8 +24,10 @@ public:
     void Write(const char* data, std::size_t size);
     void Write(const std::string& data) { Write(data.data(), data.size()); }
     // Flushes the new file to disk and gives it the name. Throws std::system_error;
-    // the old file is then untouched and the new one gone.
-    void Commit();
+    // the old file is then untouched and the new one gone. beforeRename, when given,
+    // runs once the new file is on disk, just before it takes the name: whatever it
+    // throws ends the replacement in the same way.
+    void Commit(const std::function<void()>& beforeRename = {});
 
     // The file that is replaced (the link's target when it was followed).
     const std::string& Target() const { return target_; }

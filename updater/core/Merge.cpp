@@ -113,18 +113,22 @@ std::vector<std::string> AllLines(const ITabStrings& file) {
                                                   A("\r\nLa mise à jour n'est pas possible."));
 }
 
-ITabStringsPtr OpenForReading(const std::string& path) {
+ITabStringsPtr OpenFile(const std::string& path, bool writable) {
     try {
-        return TTabStringsFile::Create(path, false);
+        return TTabStringsFile::Create(path, writable);
     } catch (const ETabFileError& e) {
         throw EUpdateError("Erreur", e.what() + A("\r\nLa mise à jour n'est pas possible."));
     }
 }
 
+ITabStringsPtr OpenForReading(const std::string& path) { return OpenFile(path, false); }
+
 }  // namespace
 
 struct TDictionaryMerge::TState {
     TUpdatePaths Paths;
+    // The user's dictionary, held from its reading to its replacement: the dictionary
+    // program, and its word editor, cannot open it meanwhile.
     ITabStringsPtr MergedDictionary;
     ITabStringsPtr UpdateDictionary;
     std::vector<std::string> UpdateLines;  // every line of the update text, in its order
@@ -144,7 +148,12 @@ void TDictionaryMerge::OpenFiles() {
     // A whole copy of a dictionary that a killed update left beside it takes the room
     // this one needs.
     TReplacingFile::RemoveLeftovers(s.Paths.DictionaryPath, true);
-    s.MergedDictionary = OpenForReading(s.Paths.DictionaryPath);
+    // Opened as the dictionary program opens it, for writing, so that it is held as
+    // that program holds it: no other program of this system opens it until the merged
+    // file has taken its place, and an edit made meanwhile cannot be lost. A file that
+    // the user made read-only is read under the readers' lock, which keeps every writer
+    // out just as well.
+    s.MergedDictionary = OpenFile(s.Paths.DictionaryPath, ::access(s.Paths.DictionaryPath.c_str(), W_OK) == 0);
     if (!Exists(s.Paths.UpdateTextPath)) {
         s.MergedDictionary.reset();
         ThrowMissing(s.Paths.UpdateTextPath);
@@ -160,7 +169,6 @@ void TDictionaryMerge::OpenFiles() {
 int32_t TDictionaryMerge::SortDictionary() {
     TState& s = *state_;
     s.WordList = WordLines(*s.MergedDictionary);
-    s.MergedDictionary.reset();
     SortUnique(s.WordList);
     return static_cast<int32_t>(s.WordList.size());
 }
@@ -246,11 +254,22 @@ void TDictionaryMerge::WriteDictionary() {
     try {
         TReplacingFile file(s.Paths.DictionaryPath, true);
         file.Write(text);
-        file.Commit();
+        // The lock keeps out only the programs that ask for it: one that did not may
+        // have changed the dictionary, or put another file in its place, since it was
+        // read. The merged file would lose that change: the update stops instead.
+        file.Commit([&s] {
+            if (s.MergedDictionary && s.MergedDictionary->IsChangedBehind())
+                throw EUpdateError("Erreur", s.Paths.DictionaryPath +
+                                                 A(" a été modifié par un autre programme pendant la mise à jour.") +
+                                                 A("\r\nLa mise à jour n'a pas été faite : votre dictionnaire "
+                                                   "garde ce changement."));
+        });
     } catch (const std::system_error& e) {
         throw EUpdateError("Erreur", WriteErrorText(s.Paths.DictionaryPath, e.code().value()) +
                                          A("\r\nVotre dictionnaire n'a pas été modifié."));
     }
+    // The old file has gone from its name; the merged one needs no hold.
+    s.MergedDictionary.reset();
 }
 
 int32_t TDictionaryMerge::FindOwnWords() {

@@ -71,14 +71,16 @@ public:
     TDictionaryMerge(const TDictionaryMerge&) = delete;
     TDictionaryMerge& operator=(const TDictionaryMerge&) = delete;
 
-    // Step 3, before the lamp: opens the dictionary and the update text. Throws
-    // EUpdateError "Dictionnaire absent" when either is missing, "Erreur" when one
-    // cannot be opened; nothing is changed then.
+    // Step 3, before the lamp: opens the dictionary and the update text. The dictionary
+    // is held, as the dictionary program holds it, until WriteDictionary has replaced
+    // it (or the merge ends). Throws EUpdateError "Dictionnaire absent" when either is
+    // missing, "Erreur" when one cannot be opened (the dictionary held by another
+    // program); nothing is changed then.
     void OpenFiles();
     // Step 3: the user's lines, sorted by the shared case-insensitive comparison without
     // duplicates (of equal lines, the first in the file stays). Version lines are
     // recognised by their form wherever they stand and left out; every other line is
-    // kept. Closes the dictionary. Returns the number of lines (for SortCaption).
+    // kept. Returns the number of lines (for SortCaption).
     int32_t SortDictionary();
     // Step 4: removes the lines that LEXODEL.TXT names (when the package had one).
     // Returns how many lines went.
@@ -88,8 +90,10 @@ public:
     int32_t AddNewLines();
     // Step 5: replaces the dictionary, in one step, with the version line, the merged
     // lines and the version line again, each ended by CR LF. The new text is written
-    // and flushed to disk beside the dictionary before it takes the dictionary's name;
-    // on failure (EUpdateError) the old dictionary is untouched and nothing is left.
+    // and flushed to disk beside the dictionary before it takes the dictionary's name,
+    // and takes it only when the file under that name is still the one read (another
+    // program that does not ask for the lock may have changed or replaced it); on
+    // failure (EUpdateError) the dictionary is untouched and nothing is left.
     void WriteDictionary();
     // Step 6: the merged lines that the update text does not hold anywhere, byte for
     // byte (inside a longer line counts as held), whatever order either text is in.
