@@ -114,6 +114,9 @@ public:
     virtual bool IsChangedBehind() const { return false; }
     // The text and its lines read in place (see TTabStringsView), until the next change.
     virtual TTabStringsView GetView() const = 0;
+    // Whether `path` (a native file-system name) names the list's own file, by whatever
+    // name or link: writing something else there would destroy the list.
+    virtual bool IsFile(const std::string& path) const = 0;
 };
 
 // One disk file as a resizable array of bytes: the mapped view is the data.
@@ -199,9 +202,7 @@ public:
     void SetTextBuf(const char* p) override;
     bool IsChangedBehind() const override { return File.ChangedBehind(); }
     TTabStringsView GetView() const override;
-
-    // Whether `path` names the open file, by whatever name or link.
-    bool IsSameFile(const std::string& path) const { return File.IsSameFile(path); }
+    bool IsFile(const std::string& path) const override { return File.IsSameFile(path); }
 
     TLineBreakStyle GetLineBreakStyle() const { return LineBreakStyle; }
     bool IsLastLineTerminated() const { return LastLineTerminated; }
