@@ -1,16 +1,13 @@
 #include "SaveAndHandOver.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
 
 #include "Global.h"
 #include "RichEditResultArea.h"
 #include "RtfWriter.h"
 #include "gui/GuiSupport.h"
+#include "platform/ProgramStart.h"
 
 namespace {
 
@@ -58,22 +55,11 @@ void SetUpdaterLookup(const QString& folder, const QString& program) {
 }
 
 bool StartUpdater(const std::string& version) {
-    const QString name = UpdaterName().isEmpty() ? QString::fromLatin1(kUpdaterProgram) : UpdaterName();
-    QString folder = UpdaterFolder();
-    if (folder.isEmpty() && QCoreApplication::instance() != nullptr) folder = QCoreApplication::applicationDirPath();
+    const std::string name = UpdaterName().isEmpty() ? kUpdaterProgram : QFile::encodeName(UpdaterName()).toStdString();
     // By its bare name, as the shell starts it: the current folder (the dictionary's)
-    // first, then beside this program, then along the PATH.
-    QString program;
-    for (const QString& dir : {QDir::currentPath(), folder}) {
-        if (dir.isEmpty()) continue;
-        const QFileInfo candidate(QDir(dir).filePath(name));
-        if (candidate.isFile() && candidate.isExecutable()) {
-            program = candidate.absoluteFilePath();
-            break;
-        }
-    }
-    if (program.isEmpty()) program = QStandardPaths::findExecutable(name);
-    if (program.isEmpty()) return false;
-    return QProcess::startDetached(program, {QString::fromLatin1(kLaunchToken), gui::ToQt(version)},
-                                   QDir::currentPath());
+    // first, then beside this program, then along the PATH. It runs in the current
+    // folder and keeps this program's terminal, as any program started from it.
+    platform::ProgramStartOptions options;
+    options.besideFolder = QFile::encodeName(UpdaterFolder()).toStdString();
+    return platform::StartProgram(name, {kLaunchToken, version}, options) == 0;
 }

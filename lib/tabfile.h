@@ -126,6 +126,9 @@ public:
     // cut or a refusal the file is the one before or the one after, never a mixture.
     // A refusal leaves the file and the list exactly as they were.
     virtual void DeleteAndAdd(const std::vector<int32_t>& lines, const std::vector<std::string>& texts) = 0;
+    // Whether `path` (a native file-system name) names the list's own file, by whatever
+    // name or link: writing something else there would destroy the list.
+    virtual bool IsFile(const std::string& path) const = 0;
 };
 
 // One disk file as a resizable array of bytes: the mapped view is the data.
@@ -225,9 +228,7 @@ public:
     bool CanChange() const override { return Writable; }
     TTabStringsView GetView() const override;
     void DeleteAndAdd(const std::vector<int32_t>& lines, const std::vector<std::string>& texts) override;
-
-    // Whether `path` names the open file, by whatever name or link.
-    bool IsSameFile(const std::string& path) const { return File.IsSameFile(path); }
+    bool IsFile(const std::string& path) const override { return File.IsSameFile(path); }
 
     TLineBreakStyle GetLineBreakStyle() const { return LineBreakStyle; }
     bool IsLastLineTerminated() const { return LastLineTerminated; }

@@ -21,5 +21,5 @@ fi
 
 werror=OFF
 [ "${CI:-}" = "true" ] && werror=ON
-cmake -S . -B build -G Ninja -DLEXO_WERROR=$werror > /dev/null
+cmake -S . -B build -G Ninja -DLEXO_WERROR=$werror
 cmake --build build -j "$(nproc)"

@@ -2,10 +2,15 @@
 // questions of saving, the word editor's entry.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
 #include "ElapsedTime.h"
 #include "RecordingResultArea.h"
 #include "SearchDriver.h"
 #include "cp1252.h"
+#include "tabfile.h"
 
 namespace {
 
@@ -115,6 +120,23 @@ TEST(SaveResults, FormatAndQuestion) {
     EXPECT_EQ(OverwriteCaption(), "Fichier existant");
     EXPECT_EQ(OverwriteQuestion("/tmp/x.txt"),
               A("Le fichier /tmp/x.txt\r\nexiste déjà.\r\nVoulez vous le remplacer ?"));
+}
+
+// The results never replace the open dictionary, whatever name or link the user picks.
+TEST(SaveResults, TheOpenDictionaryByAnyName) {
+    std::string templ = (std::filesystem::temp_directory_path() / "lexo-driver-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(templ.data()), nullptr);
+    const std::filesystem::path dir = templ;
+    std::ofstream(dir / "dico.txt") << "chat\r\n";
+    std::ofstream(dir / "autre.txt") << "chat\r\n";
+    std::filesystem::create_symlink(dir / "dico.txt", dir / "lien.txt");
+    {
+        const ITabStringsPtr dictionary = TTabStringsFile::Create((dir / "dico.txt").string(), false);
+        EXPECT_TRUE(IsDictionaryFile((dir / "lien.txt").string(), dictionary.get()));
+        EXPECT_FALSE(IsDictionaryFile((dir / "autre.txt").string(), dictionary.get()));
+        EXPECT_FALSE(IsDictionaryFile((dir / "lien.txt").string(), nullptr));
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(WordEditorEntry, ChecksAndCaption) {

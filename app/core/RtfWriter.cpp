@@ -79,15 +79,6 @@ std::string RtfFromLines(const StyledText& lines) {
     return out;
 }
 
-std::string PlainFromLines(const StyledText& lines) {
-    std::string out;
-    for (std::size_t k = 0; k < lines.size(); ++k) {
-        if (k != 0) out += "\r\n";
-        for (const auto& run : lines[k]) out += run.text;
-    }
-    return out;
-}
-
 void WriteFileReplacing(const std::string& path, const std::string& bytes) {
     // The bytes go into a new file beside the target that takes the target's name only
     // once whole and on disk; on any failure the target is left as it was. A link at

@@ -1,5 +1,5 @@
-// Writing the result area to disk: styled lines as RTF or plain text, and a safe
-// replace of the target file.
+// Writing the result area to disk: styled lines as RTF (the plain text is the area's
+// own), and a safe replace of the target file.
 #pragma once
 
 #include <cstdint>
@@ -23,9 +23,6 @@ using StyledText = std::vector<StyledLine>;
 // An RTF document (Windows-1252, Arial 12 pt) of the lines: one \par between two lines,
 // bold/italic/underline and the colour of every run, bytes >= 0x80 written as \'xx.
 std::string RtfFromLines(const StyledText& lines);
-
-// The text of the lines joined by CR LF (nothing after the last line).
-std::string PlainFromLines(const StyledText& lines);
 
 // Replaces the file at path (a native, UTF-8 file-system name) by the bytes: they go to
 // a temporary file in the same folder that is renamed over the target only once it is

@@ -117,8 +117,7 @@ std::string OverwriteQuestion(const std::string& name) {
 }
 
 bool IsDictionaryFile(const std::string& name, const ITabStrings* dictionary) {
-    const auto* file = dynamic_cast<const TTabStringsFile*>(dictionary);
-    return (file != nullptr && file->IsSameFile(name)) || platform::SameFile(name, kDictionaryFileName);
+    return (dictionary != nullptr && dictionary->IsFile(name)) || platform::SameFile(name, kDictionaryFileName);
 }
 
 std::string SaveOverDictionaryCaption() { return "Sauvegarder"; }

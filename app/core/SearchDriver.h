@@ -11,6 +11,7 @@
 
 #include "ResultArea.h"
 #include "ResultList.h"
+#include "gui/MessageBoxFlags.h"
 
 class ITabStrings;
 
@@ -67,9 +68,9 @@ std::string ProposedSaveName(const std::string& searchText);
 // RTF never lands in a ".txt" file by default.
 const char* SaveExtension(SaveFormat format);
 
-// The question before replacing an existing file (flags MB_ICONEXCLAMATION | MB_YESNO |
-// MB_DEFBUTTON2 = 308; go on only on IDYES).
-inline constexpr int kOverwriteFlags = 308;
+// The question before replacing an existing file: warning icon, Oui and Non, Non
+// preselected (308); go on only on IDYES.
+inline constexpr int kOverwriteFlags = MB_ICONEXCLAMATION | MB_YESNO | MB_DEFBUTTON2;
 std::string OverwriteCaption();                          // "Fichier existant"
 std::string OverwriteQuestion(const std::string& name);  // "Le fichier " + name + ...
 

@@ -13,7 +13,6 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <sys/types.h>
 #include <utility>
 #include <vector>
 
@@ -135,19 +134,8 @@ std::string UploadReplyError(uint16_t errCode, int statusCode, const std::string
 // then the run's own temporary folder (GetTempFolder) with all it holds.
 void DeleteTemporaryFiles(const TUpdatePaths& paths);
 
-// The program file `name` in `folder` when it is there and executable, else the first
-// one along PATH; empty when there is none.
-std::string FindProgram(const std::string& name, const std::string& folder);
-
-// Starts `program`, without arguments, in `workFolder` once the process `waitFor` has
-// ended, collected by its parent or not (the dictionary program refuses to start
-// while the updater runs), from a helper process detached from this one. The helper
-// gives up waiting after maxWaitMs and starts the program all the same. False when the
-// helper could not be started.
-bool StartAfterExit(const std::string& program, const std::string& workFolder, pid_t waitFor, int maxWaitMs = 60000);
-
-// The relaunch at the end of every run: finds "Lexorama" beside the updater (in
-// programFolder) or along PATH and starts it with StartAfterExit in the current folder
-// once this process has ended, trying a few times. On failure returns false with the
-// text to show once under the caption "Erreur".
+// The relaunch at the end of every run: starts "Lexorama" (platform::StartProgram: in
+// the current folder, else in programFolder, beside the updater, else along PATH) in the
+// current folder once this process has ended, trying a few times. On failure returns
+// false with the text to show once under the caption "Erreur".
 bool RelaunchLexorama(const std::string& programFolder, std::string& failureText);
