@@ -588,7 +588,7 @@ void TfMain::btnActionClick() {
         RichEdit1->Clear();
 
         std::vector<std::string> items = ComboItems(cboChercheMot);
-        const std::string s = LowerCase(text);
+        const std::string s = InputText(text);
         UpdateHistory(items, *LexoMain::ResultList, s);
         {
             const QSignalBlocker block(cboChercheMot);

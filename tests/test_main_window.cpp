@@ -22,6 +22,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include <unistd.h>
@@ -873,6 +874,70 @@ private slots:
         w->btnAction->click();
         QCOMPARE(w->cboChercheMot->currentText(), QString::fromUtf8("œil"));
         QVERIFY2(AreaText(*w).find(A("\r\nœil")) != std::string::npos, AreaText(*w).c_str());
+    }
+
+    // A first start (no settings record) on the sample dictionary, as a new user types:
+    // masks list what they promise, capitals and the typographic apostrophe are searched.
+    void firstStartSearches() {
+        QVERIFY(QFile::copy(QStringLiteral(LEXO_SAMPLE_DICT), Path("LEXOTOT.TXT")));
+        QVERIFY(!QFile::exists(Path("LEXORAMA.INI")));
+        auto w = NewWindow();
+        const auto search = [&](const char* utf8) {
+            Type(*w, utf8);
+            w->btnAction->click();
+            return AreaText(*w);
+        };
+        const auto listed = [](const std::string& area, const char* utf8) {
+            return area.find("\r\n" + A(utf8) + "\r\n") != std::string::npos;
+        };
+
+        w->btnMasque->click();
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("25"));
+        // Every word of the sample that begins with "ch" (none is shorter than 4).
+        std::set<std::string> chWords;
+        for (int32_t i = 0; i < Dictionary->GetCount(); ++i) {
+            const std::string line = Dictionary->Get(i);
+            if (line.rfind("ch", 0) == 0 && line.find("\t*W") == std::string::npos)
+                chWords.insert(line.substr(0, line.find('\t')));
+        }
+        QVERIFY(chWords.size() > 100);
+        std::string area = search("ch*");
+        QVERIFY2(area.find(": " + std::to_string(chWords.size()) + A(" mots trouvés.")) != std::string::npos,
+                 area.c_str());
+        QVERIFY(listed(area, "chat : (4 lettres)"));
+        area = search("chat*");
+        QVERIFY2(listed(area, "chat : (4 lettres)"), area.c_str());
+        QVERIFY(listed(area, "chattes : (7 lettres)"));
+        area = search("cœ*");
+        QVERIFY2(listed(area, "cœur : (4 lettres)"), area.c_str());
+        QVERIFY(area.find(A("coeur")) == std::string::npos);
+        QVERIFY(area.find(A("  CŒ* : ")) != std::string::npos);
+        area = search("Œ*");
+        QVERIFY2(listed(area, "œil : (3 lettres)") && listed(area, "œuf : (3 lettres)"), area.c_str());
+        QVERIFY(!listed(area, "oeil : (4 lettres)"));
+
+        // Capitals of every kind and the typographic apostrophe, in the search box...
+        w->btnMot->click();
+        for (const auto& [typed, searched] :
+             {std::pair{"ÉTÉ", "été"}, std::pair{"Élève", "élève"}, std::pair{"aujourd’hui", "aujourd'hui"}}) {
+            area = search(typed);
+            QCOMPARE(w->cboChercheMot->currentText(), QString::fromUtf8(searched));
+            QVERIFY2(area.find(A("Mot recherché :  ") + A(searched) + " : ") != std::string::npos, area.c_str());
+        }
+        QVERIFY2(area.find(A(" : 1 occurrence")) != std::string::npos, area.c_str());
+        QVERIFY(MessageBoxTesting::Log().empty());
+        // ...and in the word editor's entry.
+        std::vector<std::string> edited;
+        w->OpenWordEditor = [&edited] {
+            edited.push_back(EditedWord);
+            return true;
+        };
+        for (const char* typed : {"ÇA", "aujourd’hui"}) {
+            Type(*w, typed);
+            w->btnInscrip->click();
+        }
+        QCOMPARE(edited, (std::vector<std::string>{A("ça"), A("aujourd'hui")}));
+        QVERIFY(MessageBoxTesting::Log().empty());
     }
 
     // Pictures of the window for a look by eye: only when LEXO_SHOT_DIR names a folder.
