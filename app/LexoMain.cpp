@@ -706,14 +706,17 @@ void TfMain::btnSauveClick() {
         dialog.setDefaultSuffix(QString::fromLatin1(SaveExtension(SaveFormatForFilter(filter))));
     });
     dialog.selectFile(gui::ToQt(ProposedSaveName(gui::FromQt(cboChercheMot->currentText()))));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-
-    const SaveFormat format = SaveFormatForFilter(dialog.selectedNameFilter());
-    const QString path = CompleteSaveName(dialog.selectedFiles().constFirst(), format);
-    if (IsDictionaryFile(QFile::encodeName(path).toStdString(), Dictionary.get())) {
+    SaveFormat format = SaveFormat::PlainText;
+    QString path;
+    // The user is asked to choose another file: the dialog comes back until they do or
+    // cancel.
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+        format = SaveFormatForFilter(dialog.selectedNameFilter());
+        path = CompleteSaveName(dialog.selectedFiles().constFirst(), format);
+        if (!IsDictionaryFile(QFile::encodeName(path).toStdString(), Dictionary.get())) break;
         ShowMessageBox(SaveOverDictionaryCaption(), SaveOverDictionaryText(gui::FromQt(QDir::toNativeSeparators(path))),
                        MB_ICONEXCLAMATION);
-        return;
     }
     if (QFileInfo::exists(path) &&
         ShowMessageBox(OverwriteCaption(), OverwriteQuestion(gui::FromQt(QDir::toNativeSeparators(path))),
@@ -829,6 +832,14 @@ bool TfMain::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == cboChercheMot || watched == cboChercheMot->lineEdit()) && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) return edChercheMotKeyPress(key);
+        // The box steps from the item it shows; a text that is none of them (emptied
+        // or typed) steps to the newest search, not to the one after the last shown.
+        if (key == Qt::Key_Down && cboChercheMot->count() > 0 &&
+            cboChercheMot->currentText() != cboChercheMot->itemText(cboChercheMot->currentIndex())) {
+            cboChercheMot->setCurrentIndex(0);
+            cboChercheMot->setEditText(cboChercheMot->itemText(0));
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -432,6 +432,13 @@ private slots:
         QCOMPARE(History(*w).front(), std::string("chi"));
         QVERIFY(MessageBoxTesting::Log().empty());  // never "chien+", refused in this mode
         QCOMPARE(History(*w).size(), std::size_t{5});
+        // Down in the emptied box gives the newest search, then the ones before it.
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClick(edit, Qt::Key_Down);
+        QCOMPARE(edit->text(), QStringLiteral("chi"));
+        QTest::keyClick(edit, Qt::Key_Down);
+        QCOMPARE(edit->text(), QStringLiteral("chien"));
 
         // In the masked-word mode one typed character leaves the minimum length alone.
         w->btnMasque->click();
@@ -725,24 +732,41 @@ private slots:
         QCOMPARE(ReadBytes(Path("out.txt")), w->RichEdit1->PlainText());
 
         // The open dictionary is never replaced by the results, whether it is chosen by
-        // its own name or through a link, and the question to replace is not even asked.
+        // its own name or through a link, and the question to replace is not even asked:
+        // the user is told to choose another file, and the dialog comes back for it.
         const std::string dictionary = ReadBytes(Path("LEXOTOT.TXT"));
         QVERIFY(QFile::link(Path("LEXOTOT.TXT"), Path("lien.txt")));
         for (const char* chosen : {"LEXOTOT.TXT", "lien.txt"}) {
             const std::size_t shown = MessageBoxTesting::Log().size();
-            QTimer::singleShot(50, [&] {
+            // Each dialog that opens takes the next name; one past the list is cancelled,
+            // so that the test fails instead of waiting.
+            QStringList names{Path(chosen), Path("autre.txt")};
+            int dialogs = 0;
+            QTimer answer;
+            answer.setInterval(10);
+            connect(&answer, &QTimer::timeout, this, [&] {
                 auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-                QVERIFY(dialog != nullptr);
-                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Path(chosen));
+                if (dialog == nullptr || !dialog->isVisible()) return;
+                ++dialogs;
+                if (names.isEmpty()) {
+                    dialog->reject();
+                    return;
+                }
+                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(names.takeFirst());
                 QMetaObject::invokeMethod(dialog, "accept");
             });
+            answer.start();
             w->btnSauve->click();
+            answer.stop();
+            QCOMPARE(dialogs, 2);
             QCOMPARE(MessageBoxTesting::Log().size(), shown + 1);
             QCOMPARE(MessageBoxTesting::Log().back().caption, std::string("Sauvegarder"));
             QCOMPARE(MessageBoxTesting::Log().back().flags, 48);
             QVERIFY(MessageBoxTesting::Log().back().text.find(A("est le dictionnaire de Lexorama")) !=
                     std::string::npos);
             QCOMPARE(ReadBytes(Path("LEXOTOT.TXT")), dictionary);
+            QCOMPARE(ReadBytes(Path("autre.txt")), w->RichEdit1->PlainText());
+            QVERIFY(QFile::remove(Path("autre.txt")));
         }
 
         // Nothing to save: no dialog at all.
