@@ -260,15 +260,14 @@ void TfMain::BuildComponents() {
     UpDown2 = makeSpinner("UpDown2", 339, edtMaxL, "Longueur maximale des mots dans la recherche");
     lblL3 = MakeLabel(pnlAffiche, "lblL3", 357, 13, "lettres", bold13);
     connect(edtMinL, &QLineEdit::textChanged, this, [this] { Guarded([this] { edtMinLChange(); }); });
-    // A number the user types or steps is theirs: the input no longer moves it up.
-    connect(edtMinL, &QLineEdit::textChanged, this, [this] {
-        if (!settingLength_) minCeiling_ = 0;
-    });
-    connect(edtMaxL, &QLineEdit::textChanged, this, [this] {
-        if (!settingLength_) maxCeiling_ = 0;
-    });
+    connect(edtMaxL, &QLineEdit::textChanged, this, [this] { Guarded([this] { edtMaxLChange(); }); });
     for (QLineEdit* box : {edtMinL, edtMaxL})
-        connect(box, &QLineEdit::editingFinished, this, [this] { Guarded([this] { NormaliseLengths(); }); });
+        connect(box, &QLineEdit::editingFinished, this, [this] {
+            Guarded([this] {
+                lengths_.Normalise();
+                ShowLengths();
+            });
+        });
     for (QWidget* w : std::initializer_list<QWidget*>{lblL1, edtMinL, UpDown1, lblL2, edtMaxL, UpDown2, lblL3})
         w->hide();
 
@@ -349,8 +348,7 @@ void TfMain::FormCreate() {
     SetFieldColours(cboChercheMot, false);
     gui::SetBackground(RichEdit1, gui::clLightIvory);
 
-    UpDown1->SetMin(2);
-    UpDown2->SetMin(2);
+    ShowLengths();
     SearchMode = 1;
 
     setWindowTitle(gui::ToQt(kStartCaption));
@@ -477,6 +475,9 @@ void TfMain::ReadSettings() {
         (s.DisplayMode == 0 ? rbMotSeul : rbMotAnalyse)->setChecked(true);
         for (const std::string& item : s.HistoryItems()) cboChercheMot->addItem(gui::ToQt(item));
         if (cboChercheMot->count() > 0) cboChercheMot->setCurrentIndex(0);
+    } else {
+        lengths_.FirstStart();
+        ShowLengths();
     }
     // What could not be read keeps its initial value; the user learns what was lost.
     if (!r.Problems.empty()) ShowMessageBox(TMainSettings::LoadProblemCaption(), r.ProblemsText(), MB_ICONEXCLAMATION);
@@ -514,69 +515,38 @@ void TfMain::ApplyMode() {
 
 void TfMain::edChercheMotChange() {
     btnClearcbo->setEnabled(dictionaryUsable_ && cboChercheMot->count() > 0);
-    const int len = static_cast<int>(cboChercheMot->currentText().size());
-    if (len <= 1) return;
-    if (SearchMode == 4) {
-        edtMinL->setText(QString::number(len));
-        UpDown1->SetMin(len);
-        UpDown1->SetMax(25);
-        UpDown2->SetMax(25);
-    } else if (SearchMode > 4) {
-        UpDown1->SetMin(2);
-        FollowInput(edtMinL, minCeiling_, len);
-        UpDown1->SetMax(len);
-        UpDown2->SetMax(len);
-        // A maximum below 2 (the boxes start at 0) is no choice of the user's: it follows
-        // the input, as far as 25.
-        if (int number = 0; BoxNumber(edtMaxL, number) && number < 2 && maxCeiling_ == 0)
-            maxCeiling_ = kSearchBoxMaxChars;
-        FollowInput(edtMaxL, maxCeiling_, len);
-        edtMaxL->repaint();
-    } else {
-        return;
-    }
-    edtMinL->repaint();
-}
-
-void TfMain::FollowInput(QLineEdit* box, int& ceiling, int length) {
-    int number = 0;
-    // A box the user is retyping holds no number: it is left alone.
-    if (!BoxNumber(box, number)) return;
-    if (length < number) {
-        if (ceiling == 0) ceiling = std::min(number, kSearchBoxMaxChars);
-        SetLengthText(box, QString::number(length));
-    } else if (ceiling > 0 && number < std::min(length, ceiling)) {
-        SetLengthText(box, QString::number(std::min(length, ceiling)));
-    }
-}
-
-void TfMain::SetLengthText(QLineEdit* box, const QString& text) {
-    // Set again afterwards: the change handler of one box sets the other.
-    const bool outer = settingLength_;
-    settingLength_ = true;
-    const ScopeExit done([this, outer] { settingLength_ = outer; });
-    box->setText(text);
-}
-
-void TfMain::NormaliseLengths() {
-    int minimum = 0, maximum = 0;
-    if (BoxNumber(edtMinL, minimum) && (minimum < 2 || minimum > kSearchBoxMaxChars)) {
-        minimum = std::clamp(minimum, 2, kSearchBoxMaxChars);
-        edtMinL->setText(QString::number(minimum));
-    }
-    if (BoxNumber(edtMinL, minimum) && BoxNumber(edtMaxL, maximum) &&
-        (maximum < minimum || maximum > kSearchBoxMaxChars))
-        edtMaxL->setText(QString::number(std::clamp(maximum, minimum, kSearchBoxMaxChars)));
+    lengths_.InputChanged(SearchMode, gui::FromQt(cboChercheMot->currentText()));
+    ShowLengths();
 }
 
 void TfMain::edtMinLChange() {
-    int minimum = 0;
-    // An emptied box (the user is typing a new number) changes nothing yet.
-    if (!BoxNumber(edtMinL, minimum)) return;
-    UpDown2->SetMin(minimum);
-    int maximum = 0;
-    if (BoxNumber(edtMaxL, maximum) && maximum < minimum) SetLengthText(edtMaxL, edtMinL->text());
-    edtMaxL->repaint();
+    if (settingLength_) return;
+    lengths_.MinSet(gui::FromQt(edtMinL->text()));
+    ShowLengths();
+}
+
+void TfMain::edtMaxLChange() {
+    if (settingLength_) return;
+    lengths_.MaxSet(gui::FromQt(edtMaxL->text()));
+    ShowLengths();
+}
+
+void TfMain::ShowLengths() {
+    // Set again afterwards: this may run inside a box's change handler.
+    const bool outer = settingLength_;
+    settingLength_ = true;
+    const ScopeExit done([this, outer] { settingLength_ = outer; });
+    // A box is written only when its text changes, so that the caret of a box being
+    // typed in stays where it is.
+    for (const auto& [box, text] : {std::pair{edtMinL, &lengths_.MinText()}, std::pair{edtMaxL, &lengths_.MaxText()}})
+        if (gui::FromQt(box->text()) != *text) {
+            box->setText(gui::ToQt(*text));
+            box->repaint();
+        }
+    UpDown1->SetMin(lengths_.MinLow());
+    UpDown1->SetMax(lengths_.MinHigh());
+    UpDown2->SetMin(lengths_.MaxLow());
+    UpDown2->SetMax(lengths_.MaxHigh());
 }
 
 // ---- Search request -----------------------------------------------------------------------
@@ -603,7 +573,10 @@ void TfMain::btnActionClick() {
     if (!dictionaryUsable_ || !Dictionary || !LexoMain::ResultList) return;
     ReopenIfChangedBehind();
     if (!dictionaryUsable_) return;
-    if (SearchMode == 4 || SearchMode == 5) NormaliseLengths();
+    if (SearchMode == 4 || SearchMode == 5) {
+        lengths_.Normalise();
+        ShowLengths();
+    }
 
     const uint32_t start = TickCount();
     searchRunning_ = true;
@@ -621,7 +594,7 @@ void TfMain::btnActionClick() {
         RichEdit1->Clear();
 
         std::vector<std::string> items = ComboItems(cboChercheMot);
-        const std::string s = LowerCase(text);
+        const std::string s = InputText(text);
         UpdateHistory(items, *LexoMain::ResultList, s);
         {
             const QSignalBlocker block(cboChercheMot);
@@ -739,14 +712,17 @@ void TfMain::btnSauveClick() {
         dialog.setDefaultSuffix(QString::fromLatin1(SaveExtension(SaveFormatForFilter(filter))));
     });
     dialog.selectFile(gui::ToQt(ProposedSaveName(gui::FromQt(cboChercheMot->currentText()))));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-
-    const SaveFormat format = SaveFormatForFilter(dialog.selectedNameFilter());
-    const QString path = CompleteSaveName(dialog.selectedFiles().constFirst(), format);
-    if (IsDictionaryFile(QFile::encodeName(path).toStdString(), Dictionary.get())) {
+    SaveFormat format = SaveFormat::PlainText;
+    QString path;
+    // The user is asked to choose another file: the dialog comes back until they do or
+    // cancel.
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+        format = SaveFormatForFilter(dialog.selectedNameFilter());
+        path = CompleteSaveName(dialog.selectedFiles().constFirst(), format);
+        if (!IsDictionaryFile(QFile::encodeName(path).toStdString(), Dictionary.get())) break;
         ShowMessageBox(SaveOverDictionaryCaption(), SaveOverDictionaryText(gui::FromQt(QDir::toNativeSeparators(path))),
                        MB_ICONEXCLAMATION);
-        return;
     }
     if (QFileInfo::exists(path) &&
         ShowMessageBox(OverwriteCaption(), OverwriteQuestion(gui::FromQt(QDir::toNativeSeparators(path))),
@@ -862,6 +838,14 @@ bool TfMain::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == cboChercheMot || watched == cboChercheMot->lineEdit()) && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) return edChercheMotKeyPress(key);
+        // The box steps from the item it shows; a text that is none of them (emptied
+        // or typed) steps to the newest search, not to the one after the last shown.
+        if (key == Qt::Key_Down && cboChercheMot->count() > 0 &&
+            cboChercheMot->currentText() != cboChercheMot->itemText(cboChercheMot->currentIndex())) {
+            cboChercheMot->setCurrentIndex(0);
+            cboChercheMot->setEditText(cboChercheMot->itemText(0));
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "LengthRule.h"
 #include "SearchDraw.h"
 
 class QAbstractButton;
@@ -91,7 +92,9 @@ public:
     void btnMot2Click(QAbstractButton* sender);
     // The length rule: keeps the length boxes in step with the search box's text.
     void edChercheMotChange();
+    // A length box changed by anyone but the rule (the user, the record, the draw).
     void edtMinLChange();
+    void edtMaxLChange();
     // The search request: check, history, search of the mode, footer.
     void btnActionClick();
     // Enter runs the search, Escape does nothing; true when the key is swallowed.
@@ -163,17 +166,12 @@ private:
     void RunSearch();
     void AfterWordEditor();
     bool DrawRunning() const;
-    // A length box that the input pulls down follows the input up again, as far as the
-    // number it held (at most 25), until the user sets it by hand.
-    void FollowInput(QLineEdit* box, int& ceiling, int length);
-    void SetLengthText(QLineEdit* box, const QString& text);
-    // The minimum between 2 and 25, the maximum between the minimum and 25.
-    void NormaliseLengths();
+    // Shows the rule's boxes and spinner ranges.
+    void ShowLengths();
 
     bool dictionaryUsable_ = false;
-    // How high each length box may follow the input again; 0 when it holds the user's number.
-    int minCeiling_ = 0;
-    int maxCeiling_ = 0;
+    TLengthRule lengths_;
+    // True while ShowLengths writes the boxes: those changes are the rule's own.
     bool settingLength_ = false;
     bool searchRunning_ = false;
     bool closePending_ = false;

@@ -189,6 +189,11 @@ void TfrmInfos::btnLexoUpdateClick() {
     } running{checking_};
 
     ServerVersion.clear();
+    // A server setting without its port would only end in "Connection refused".
+    if (const std::string problem = MakerServerProblem(); !problem.empty()) {
+        ShowMessageBox("Erreur", problem, MB_ICONEXCLAMATION);
+        return;
+    }
     std::string found;
     {
         gui::HourglassCursor hourglass;

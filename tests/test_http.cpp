@@ -12,6 +12,7 @@
 #include <sys/socket.h>
 
 #include "HttpCli.h"
+#include "cp1252.h"
 #include "TestServer.h"
 
 namespace {
@@ -285,6 +286,18 @@ TEST(HttpClient, NeverSendsCredentials) {
     const std::string moved =
         "GET /cred" + kVersionPath + " HTTP/1.0\r\n" + kHeaders + "Host: " + server.Host() + "\r\n\r\n";
     EXPECT_EQ(log, direct + moved + direct + moved);
+}
+
+// A server setting names its host, and its port after a ":"; a ":" without a usable port
+// number is refused with the setting in the message, a host alone keeps port 80.
+TEST(HttpClient, ServerSettingWithoutAPortIsRefused) {
+    for (const char* good : {"127.0.0.1:8080", "www.lexorama.fr", "localhost:1", "h:65535", "[::1]", "[::1]:81"})
+        EXPECT_EQ(ServerSettingProblem(good), "") << good;
+    for (const char* bad : {"127.0.0.1:", "127.0.0.1:abc", "h:0", "h:65536", "h:-1", "h: 80", ":8080", "[::1]:"}) {
+        const std::string problem = ServerSettingProblem(bad);
+        EXPECT_NE(problem.find(std::string("(\"") + bad + "\")"), std::string::npos) << problem;
+        EXPECT_NE(problem.find(A("numéro de port")), std::string::npos) << problem;
+    }
 }
 
 TEST(HttpClient, HostHeaderNamesThePortOnlyWhenNotTheDefault) {

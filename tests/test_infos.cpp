@@ -253,6 +253,25 @@ TEST(InformationWindow, OuiHandsTheVersionBackAndTheWindowTidiesUp) {
     DictionaryVersion.clear();
 }
 
+// A server setting without its port number is refused before any request, and said.
+TEST(InformationWindow, ServerSettingWithoutPortIsRefused) {
+    App();
+    BoxGuard boxes;
+    TestServer server;  // puts back the setting when it goes
+    ::setenv("LEXORAMA_SERVER", "127.0.0.1:", 1);
+    {
+        TfrmInfos w;
+        w.show();
+        w.btnLexoUpdate->click();
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_EQ(w.ServerVersion, "");
+    }
+    ASSERT_EQ(MessageBoxTesting::Log().size(), 1u);
+    EXPECT_EQ(MessageBoxTesting::Log()[0].caption, "Erreur");
+    EXPECT_EQ(MessageBoxTesting::Log()[0].text, ServerSettingProblem("127.0.0.1:"));
+    EXPECT_EQ(MessageBoxTesting::Log()[0].flags, 48);
+}
+
 // A page that cannot be written (a folder in its place): the error is shown as any the
 // window does not catch, the window works without its page, and closing it leaves the folder.
 TEST(InformationWindow, UnwritablePageLeavesTheWindowWorking) {

@@ -22,6 +22,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include <sys/stat.h>
@@ -264,13 +265,13 @@ private slots:
         w->edtMaxL->setText(QStringLiteral("3"));
         Type(*w, "a");  // one character changes nothing
         QCOMPARE(w->edtMinL->text(), QStringLiteral("0"));
-        Type(*w, "ab*cd?");
-        QCOMPARE(w->edtMinL->text(), QStringLiteral("6"));
-        QCOMPARE(w->UpDown1->Min(), 6);
+        Type(*w, "ab*cd?");  // the star may stand for nothing
+        QCOMPARE(w->edtMinL->text(), QStringLiteral("5"));
+        QCOMPARE(w->UpDown1->Min(), 5);
         QCOMPARE(w->UpDown1->Max(), 25);
         QCOMPARE(w->UpDown2->Max(), 25);
-        QCOMPARE(w->UpDown2->Min(), 6);
-        QCOMPARE(w->edtMaxL->text(), QStringLiteral("6"));
+        QCOMPARE(w->UpDown2->Min(), 5);
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("5"));
 
         w->btnTirage->click();
         w->edtMinL->setText(QStringLiteral("2"));
@@ -347,7 +348,7 @@ private slots:
         QCOMPARE(w->edtMaxL->text(), QStringLiteral("25"));
         w->edtMinL->setText(QStringLiteral("2"));
         w->edtMaxL->setText(QStringLiteral("1"));
-        Type(*w, "ch*");
+        Type(*w, "cha*");
         w->btnAction->click();
         QCOMPARE(w->edtMinL->text(), QStringLiteral("3"));
         QCOMPARE(w->edtMaxL->text(), QStringLiteral("3"));
@@ -451,6 +452,13 @@ private slots:
         QCOMPARE(History(*w).front(), std::string("chi"));
         QVERIFY(MessageBoxTesting::Log().empty());  // never "chien+", refused in this mode
         QCOMPARE(History(*w).size(), std::size_t{5});
+        // Down in the emptied box gives the newest search, then the ones before it.
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClick(edit, Qt::Key_Down);
+        QCOMPARE(edit->text(), QStringLiteral("chi"));
+        QTest::keyClick(edit, Qt::Key_Down);
+        QCOMPARE(edit->text(), QStringLiteral("chien"));
 
         // In the masked-word mode one typed character leaves the minimum length alone.
         w->btnMasque->click();
@@ -744,24 +752,41 @@ private slots:
         QCOMPARE(ReadBytes(Path("out.txt")), w->RichEdit1->PlainText());
 
         // The open dictionary is never replaced by the results, whether it is chosen by
-        // its own name or through a link, and the question to replace is not even asked.
+        // its own name or through a link, and the question to replace is not even asked:
+        // the user is told to choose another file, and the dialog comes back for it.
         const std::string dictionary = ReadBytes(Path("LEXOTOT.TXT"));
         QVERIFY(QFile::link(Path("LEXOTOT.TXT"), Path("lien.txt")));
         for (const char* chosen : {"LEXOTOT.TXT", "lien.txt"}) {
             const std::size_t shown = MessageBoxTesting::Log().size();
-            QTimer::singleShot(50, [&] {
+            // Each dialog that opens takes the next name; one past the list is cancelled,
+            // so that the test fails instead of waiting.
+            QStringList names{Path(chosen), Path("autre.txt")};
+            int dialogs = 0;
+            QTimer answer;
+            answer.setInterval(10);
+            connect(&answer, &QTimer::timeout, this, [&] {
                 auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-                QVERIFY(dialog != nullptr);
-                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(Path(chosen));
+                if (dialog == nullptr || !dialog->isVisible()) return;
+                ++dialogs;
+                if (names.isEmpty()) {
+                    dialog->reject();
+                    return;
+                }
+                dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(names.takeFirst());
                 QMetaObject::invokeMethod(dialog, "accept");
             });
+            answer.start();
             w->btnSauve->click();
+            answer.stop();
+            QCOMPARE(dialogs, 2);
             QCOMPARE(MessageBoxTesting::Log().size(), shown + 1);
             QCOMPARE(MessageBoxTesting::Log().back().caption, std::string("Sauvegarder"));
             QCOMPARE(MessageBoxTesting::Log().back().flags, 48);
             QVERIFY(MessageBoxTesting::Log().back().text.find(A("est le dictionnaire de Lexorama")) !=
                     std::string::npos);
             QCOMPARE(ReadBytes(Path("LEXOTOT.TXT")), dictionary);
+            QCOMPARE(ReadBytes(Path("autre.txt")), w->RichEdit1->PlainText());
+            QVERIFY(QFile::remove(Path("autre.txt")));
         }
 
         // Nothing to save: no dialog at all.
@@ -893,6 +918,70 @@ private slots:
         w->btnAction->click();
         QCOMPARE(w->cboChercheMot->currentText(), QString::fromUtf8("œil"));
         QVERIFY2(AreaText(*w).find(A("\r\nœil")) != std::string::npos, AreaText(*w).c_str());
+    }
+
+    // A first start (no settings record) on the sample dictionary, as a new user types:
+    // masks list what they promise, capitals and the typographic apostrophe are searched.
+    void firstStartSearches() {
+        QVERIFY(QFile::copy(QStringLiteral(LEXO_SAMPLE_DICT), Path("LEXOTOT.TXT")));
+        QVERIFY(!QFile::exists(Path("LEXORAMA.INI")));
+        auto w = NewWindow();
+        const auto search = [&](const char* utf8) {
+            Type(*w, utf8);
+            w->btnAction->click();
+            return AreaText(*w);
+        };
+        const auto listed = [](const std::string& area, const char* utf8) {
+            return area.find("\r\n" + A(utf8) + "\r\n") != std::string::npos;
+        };
+
+        w->btnMasque->click();
+        QCOMPARE(w->edtMaxL->text(), QStringLiteral("25"));
+        // Every word of the sample that begins with "ch" (none is shorter than 4).
+        std::set<std::string> chWords;
+        for (int32_t i = 0; i < Dictionary->GetCount(); ++i) {
+            const std::string line = Dictionary->Get(i);
+            if (line.rfind("ch", 0) == 0 && line.find("\t*W") == std::string::npos)
+                chWords.insert(line.substr(0, line.find('\t')));
+        }
+        QVERIFY(chWords.size() > 100);
+        std::string area = search("ch*");
+        QVERIFY2(area.find(": " + std::to_string(chWords.size()) + A(" mots trouvés.")) != std::string::npos,
+                 area.c_str());
+        QVERIFY(listed(area, "chat : (4 lettres)"));
+        area = search("chat*");
+        QVERIFY2(listed(area, "chat : (4 lettres)"), area.c_str());
+        QVERIFY(listed(area, "chattes : (7 lettres)"));
+        area = search("cœ*");
+        QVERIFY2(listed(area, "cœur : (4 lettres)"), area.c_str());
+        QVERIFY(area.find(A("coeur")) == std::string::npos);
+        QVERIFY(area.find(A("  CŒ* : ")) != std::string::npos);
+        area = search("Œ*");
+        QVERIFY2(listed(area, "œil : (3 lettres)") && listed(area, "œuf : (3 lettres)"), area.c_str());
+        QVERIFY(!listed(area, "oeil : (4 lettres)"));
+
+        // Capitals of every kind and the typographic apostrophe, in the search box...
+        w->btnMot->click();
+        for (const auto& [typed, searched] :
+             {std::pair{"ÉTÉ", "été"}, std::pair{"Élève", "élève"}, std::pair{"aujourd’hui", "aujourd'hui"}}) {
+            area = search(typed);
+            QCOMPARE(w->cboChercheMot->currentText(), QString::fromUtf8(searched));
+            QVERIFY2(area.find(A("Mot recherché :  ") + A(searched) + " : ") != std::string::npos, area.c_str());
+        }
+        QVERIFY2(area.find(A(" : 1 occurrence")) != std::string::npos, area.c_str());
+        QVERIFY(MessageBoxTesting::Log().empty());
+        // ...and in the word editor's entry.
+        std::vector<std::string> edited;
+        w->OpenWordEditor = [&edited] {
+            edited.push_back(EditedWord);
+            return true;
+        };
+        for (const char* typed : {"ÇA", "aujourd’hui"}) {
+            Type(*w, typed);
+            w->btnInscrip->click();
+        }
+        QCOMPARE(edited, (std::vector<std::string>{A("ça"), A("aujourd'hui")}));
+        QVERIFY(MessageBoxTesting::Log().empty());
     }
 
     // Pictures of the window for a look by eye: only when LEXO_SHOT_DIR names a folder.

@@ -20,6 +20,7 @@ TEST(SearchInput, TrimAndLowerCase) {
     EXPECT_EQ(TrimInput(" \x01\x1f "), "");
     EXPECT_EQ(TrimInput(A("\xA0été")), A("\xA0été"));  // a no-break space is not trimmed
     EXPECT_EQ(LowerCase(A("CHAT-Été'X")), A("chat-été'x"));
+    EXPECT_EQ(InputText(A("AUJOURD’HUI ÉTÉ")), A("aujourd'hui été"));
     // Every capital of the code page, and nothing else.
     EXPECT_EQ(LowerCase(A("ŒIL ÆGOSPOTAMOS ÉLÈVE ÇA ŠŽŸ ÀÞ × ß µ 1")), A("œil ægospotamos élève ça šžÿ àþ × ß µ 1"));
 }
@@ -39,8 +40,8 @@ TEST(SearchInput, RefusalMessagesPerMode) {
     EXPECT_FALSE(CheckInput(1, "chien+", "Chercher Mot", msg));
     EXPECT_EQ(msg, illegal + "Chercher Mot impossible");
 
-    for (const std::string& ok :
-         {A("été"), A("aujourd'hui"), A("porte-clés"), std::string("Chat"), A("cœur"), A("Æsope")})
+    for (const std::string& ok : {A("été"), A("aujourd'hui"), A("porte-clés"), std::string("Chat"), A("cœur"),
+                                  A("Æsope"), A("ÉLÈVE"), A("Élève"), A("ÇA"), A("aujourd’hui"), A("ŸÈBLE")})
         EXPECT_TRUE(CheckInput(1, ok, "Chercher Mot", msg)) << ok;
     for (const char* bad : {"chat2", "2", "le chat", "ch*t"})
         EXPECT_FALSE(CheckInput(3, bad, "Conjuguer Verbe", msg)) << bad;
@@ -150,6 +151,11 @@ TEST(WordEditorEntry, ChecksAndCaption) {
     EXPECT_EQ(word, A("porte-clés"));
     EXPECT_EQ(CheckEditorInput(A("ŒUVRETTE"), msg, word), EditorInput::Accepted);
     EXPECT_EQ(word, A("œuvrette"));
+    // Accented capitals and the typographic apostrophe (0x92) are taken as typed words.
+    EXPECT_EQ(CheckEditorInput(A("ÉLÈVE"), msg, word), EditorInput::Accepted);
+    EXPECT_EQ(word, A("élève"));
+    EXPECT_EQ(CheckEditorInput(A("Aujourd’hui"), msg, word), EditorInput::Accepted);
+    EXPECT_EQ(word, "aujourd'hui");
     EXPECT_EQ(CaptionAfterEdit(123457), " Lexorama v4.2 - 123456 mots.");
 }
 

@@ -212,6 +212,7 @@ TEST(UpdateProcedure, DownloadAndArchiveFailuresLeaveTheDictionaryAlone) {
         bool reachable;
         std::vector<std::string> steps;  // the lamps before the box
         std::string expectedBox;         // UTF-8: the whole box, or its caption and "|"
+        std::string server = {};         // when not reachable: the setting, else a refusing port
     };
     const std::vector<std::string> downloaded = {"Download running", "Download done", "Extract running"};
     const Case cases[] = {
@@ -221,6 +222,12 @@ TEST(UpdateProcedure, DownloadAndArchiveFailuresLeaveTheDictionaryAlone) {
          false,
          {"Download running"},
          "Erreur|" + cp1252::ToUtf8(SocketErrorText(10061)) + "  -  10061"},
+        {"no port",
+         "",
+         false,
+         {"Download running"},
+         "Erreur|" + cp1252::ToUtf8(ServerSettingProblem("127.0.0.1:")),
+         "127.0.0.1:"},
         {"corrupt", "PK\x03\x04 this is no archive", true, downloaded, "Erreur|"},
         {"no update text",
          Package({{"LEXODEL.TXT", d.deleteList}}),
@@ -232,7 +239,9 @@ TEST(UpdateProcedure, DownloadAndArchiveFailuresLeaveTheDictionaryAlone) {
         SCOPED_TRACE(c.what);
         TestServer server;
         if (!c.zip.empty()) server.Put(d.newVersion + ".ZIP", c.zip);
-        if (!c.reachable) ::setenv("LEXORAMA_SERVER", ("127.0.0.1:" + std::to_string(RefusingPort())).c_str(), 1);
+        if (!c.reachable)
+            ::setenv("LEXORAMA_SERVER",
+                     (c.server.empty() ? "127.0.0.1:" + std::to_string(RefusingPort()) : c.server).c_str(), 1);
         TRunFolders folders;
         WriteAll(folders.Work() / "LEXOTOT.TXT", d.dictionary);
 

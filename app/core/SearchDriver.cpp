@@ -37,7 +37,7 @@ bool CheckInput(int searchMode, const std::string& text, const std::string& capt
         return false;
     }
     if (searchMode != 4) {
-        const std::string folded = FoldAccentsUpper(text);
+        const std::string folded = FoldAccentsUpper(InputText(text));
         for (std::size_t k = 0; k < folded.size(); ++k) {
             const char c = folded[k];
             if (IsWordChar(c)) continue;
@@ -48,6 +48,12 @@ bool CheckInput(int searchMode, const std::string& text, const std::string& capt
     }
     message.clear();
     return true;
+}
+
+std::string InputText(const std::string& s) {
+    std::string r = LowerCase(s);
+    std::replace(r.begin(), r.end(), '\x92', '\'');
+    return r;
 }
 
 std::string LowerCase(const std::string& s) {
@@ -134,12 +140,12 @@ std::string EditorEntryCaption() { return "Inscrire - Corriger un mot"; }
 EditorInput CheckEditorInput(const std::string& text, std::string& message, std::string& editedWord) {
     message.clear();
     if (text.empty()) return EditorInput::Ignore;
-    const std::string folded = FoldAccentsUpper(text);
+    const std::string folded = FoldAccentsUpper(InputText(text));
     if (!std::all_of(folded.begin(), folded.end(), IsWordChar)) {
         message = A("Caractère illégal dans la zone de saisie,\r\nInscrire - Corriger un mot impossible");
         return EditorInput::Refused;
     }
-    editedWord = LowerCase(text);
+    editedWord = InputText(text);
     return EditorInput::Accepted;
 }
 

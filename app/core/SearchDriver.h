@@ -32,9 +32,15 @@ std::string TrimInput(const std::string& s);
 // caption (flags MB_ICONEXCLAMATION):
 //   empty text:   "La zone de saisie est vide, \r\n" + caption + " impossible"
 //   illegal char: "Caractère illégal dans la zone de saisie, \r\n" + caption + " impossible"
-// After folding the accents, only ', - and A-Z are legal, plus a final "+" in mode 2;
-// mode 4 (masks) accepts any non-empty text.
+// The text is checked as InputText gives it, accents folded: only ', - and A-Z (and the
+// ligatures Œ, Æ) are legal, plus a final "+" in mode 2; mode 4 (masks) accepts any
+// non-empty text.
 bool CheckInput(int searchMode, const std::string& text, const std::string& caption, std::string& message);
+
+// The typed text as the searches and the word editor take it: the typographic
+// apostrophe (0x92, what word processors, phones and web pages give) becomes the
+// dictionary's "'", and every capital is lowered (LowerCase).
+std::string InputText(const std::string& s);
 
 // Lower-cases every capital of Windows-1252 (A-Z, the accented ones, Æ, Œ, Š, Ž, Ÿ);
 // every other byte is kept. The dictionary's words are in lower case, "œil" included.
@@ -87,9 +93,9 @@ std::string SaveOverDictionaryText(const std::string& name);  // "Le fichier " +
 
 enum class EditorInput { Ignore, Refused, Accepted };
 // The search text (not trimmed) for the word editor: Ignore when empty; Refused with
-// the message (caption EditorEntryCaption(), flags 48) when, after folding the
-// accents, it holds anything but ', - and A-Z; else Accepted, and editedWord is the
-// text lower-cased (A-Z only).
+// the message (caption EditorEntryCaption(), flags 48) when InputText of it, accents
+// folded, holds anything but ', - and A-Z (and Œ, Æ); else Accepted, and editedWord is
+// InputText of it.
 EditorInput CheckEditorInput(const std::string& text, std::string& message, std::string& editedWord);
 std::string EditorEntryCaption();  // "Inscrire - Corriger un mot"
 // The main window's caption after the editor: " Lexorama v4.2 - " + (lineCount - 1) + " mots."

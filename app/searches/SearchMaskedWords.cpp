@@ -1,5 +1,6 @@
 // Mode "Mots masqués": the words that match a mask of letters, "*" and "?", within the
 // length limits.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
@@ -56,7 +57,7 @@ void SearchMaskedWords(SearchContext& ctx) {
         area.AddLine(std::string(56, ' ') + A("Il faut au moins une chaîne de deux caractères."));
         return;
     }
-    if (AnagramKey(mask).empty()) {
+    if (std::none_of(mask.begin(), mask.end(), IsMaskLetter)) {
         area.AddLine("\r\n");
         area.AddLine(std::string(64, ' ') + A("Il faut au moins une lettre dans le mot."));
         return;

@@ -6,11 +6,14 @@
 
 std::string MaskFromText(std::string_view text) {
     std::string mask = FoldAccentsUpper(text);
-    for (char& c : mask) {
-        const bool letter = c >= 'A' && c <= 'Z';
-        if (!letter && c != '*' && c != '?') c = '?';
-    }
+    for (char& c : mask)
+        if (!IsMaskLetter(c) && c != '*' && c != '?') c = '?';
     return mask;
+}
+
+bool IsMaskLetter(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return (c >= 'A' && c <= 'Z') || b == 0x8C || b == 0xC6;  // Œ Æ
 }
 
 TWildMatcher::TWildMatcher(std::string_view mask) {

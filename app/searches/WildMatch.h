@@ -8,8 +8,12 @@
 #include <string_view>
 
 // The mask of a typed text: folded to upper case without accents, every character
-// other than "*", "?" and the letters A to Z turned into "?". Same length as the text.
+// other than "*", "?" and the mask letters turned into "?". Same length as the text.
 std::string MaskFromText(std::string_view text);
+
+// The letters a mask matches as themselves: A to Z, and the ligatures Œ and Æ, which the
+// folded words hold as they are (cœur folds to CŒUR).
+bool IsMaskLetter(char c);
 
 class TWildMatcher {
 public:

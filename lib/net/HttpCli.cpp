@@ -10,6 +10,7 @@
 #include <curl/curl.h>
 
 #include "Global.h"
+#include "cp1252.h"
 
 EHttpException::EHttpException(const std::string& reason, int code) : std::runtime_error(reason), ErrorCode(code) {}
 
@@ -574,6 +575,30 @@ void THttpCli::Request(THttpRequest rq, bool thenGet) {
 std::string MakerServer() {
     const char* env = std::getenv("LEXORAMA_SERVER");
     return env != nullptr && *env != '\0' ? env : "www.lexorama.fr";
+}
+
+std::string ServerSettingProblem(const std::string& setting) {
+    // The port is what follows the last ":" outside the brackets of an IPv6 address.
+    const std::size_t bracket = setting.rfind(']');
+    const std::size_t colon = setting.rfind(':');
+    const bool hasPort =
+        colon != std::string::npos && (setting.front() != '[' || (bracket != std::string::npos && colon > bracket));
+    if (!hasPort) return {};
+    const std::string port = setting.substr(colon + 1);
+    unsigned long number = 0;
+    const bool digits = !port.empty() && port.size() <= 5 &&
+                        std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (digits) number = std::stoul(port);
+    if (digits && number >= 1 && number <= 65535 && colon > 0) return {};
+    return A("Le serveur indiqué par LEXORAMA_SERVER (\"") + setting +
+           A("\") n'a pas de numéro de port valable.\r\n"
+             "Indiquez-le sous la forme hôte:port (par exemple 127.0.0.1:8080), "
+             "ou l'hôte seul pour le port 80.");
+}
+
+std::string MakerServerProblem() {
+    const char* env = std::getenv("LEXORAMA_SERVER");
+    return env != nullptr && *env != '\0' ? ServerSettingProblem(env) : std::string();
 }
 
 std::string RequestErrorText(int code, const std::string& reasonPhrase) {

@@ -83,6 +83,13 @@ void PumpRequests();
 // The maker's web server as host[:port]: "www.lexorama.fr" unless the environment
 // variable LEXORAMA_SERVER names another.
 std::string MakerServer();
+// What is wrong with a server setting host[:port], as the French text of a warning box
+// (Windows-1252); empty when it can be used. A host alone ("example.org", "[::1]") is
+// asked on port 80; a ":" must be followed by a port number from 1 to 65535.
+std::string ServerSettingProblem(const std::string& setting);
+// The problem of LEXORAMA_SERVER: the programs show it (caption "Erreur", flags 48)
+// instead of starting a request to that server. Empty when the variable is unset.
+std::string MakerServerProblem();
 
 // The Host header's value for a URL: the host, with ":port" only when the URL names a
 // port other than the scheme's own (80 for http). Empty when the URL cannot be parsed.

@@ -121,6 +121,11 @@ void TUpdateProcedure::DownloadRequestDone(uint16_t errCode) { requestError_ = e
 bool TUpdateProcedure::Download() {
     // Step 1: the package, into the temporary folder.
     requestError_ = 0;
+    // A server setting without its port would only end in "Connection refused".
+    if (const std::string problem = MakerServerProblem(); !problem.empty()) {
+        progress_.ShowBox("Erreur", problem);
+        return false;
+    }
     download_.URL = "http://" + MakerServer() + "/protec/relexo/load_zip.php3?FICHIER=" + paths_.ZipName;
     std::string body;
     try {
