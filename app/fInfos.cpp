@@ -78,12 +78,19 @@ void TfrmInfos::BuildComponents() {
     setFont(gui::ArialFont(11, true));
 
     pnlRE = gui::MakePanel(this, "pnlRE", 4, 4, 760, 359, true);
-    WebBrowser1 = new QTextBrowser(pnlRE);
+    WebBrowser1 = new TLinkPage(pnlRE, U("Présentation de Lexorama"));
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setGeometry(4, 4, 750, 350);
     WebBrowser1->setFont(gui::ArialFont(13));  // the page's own text, not the window's bold
-    WebBrowser1->setOpenExternalLinks(true);
-    WebBrowser1->setAccessibleName(U("Présentation de Lexorama"));
+    // Links inside the page are followed by the browser; those that lead out of it go to
+    // the user's programs as the link buttons' addresses do, with the same box when none can.
+    WebBrowser1->setOpenLinks(false);
+    connect(WebBrowser1, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
+        if (url.isRelative() || url.isLocalFile())
+            WebBrowser1->setSource(WebBrowser1->source().resolved(url));
+        else
+            Open(url);
+    });
 
     pnlMiseAJour = gui::MakePanel(this, "pnlMiseAJour", 4, 368, 760, 41, true);
     btnLexoUpdate = LinkButton(pnlMiseAJour, "btnLexoUpdate", 170, 8, 420,
