@@ -27,6 +27,8 @@ std::string g_infoPagePath;
 
 constexpr const char* kProgramPage = "http://www.lexorama.fr/";
 constexpr const char* kLibraryPage = "http://www.lexorama.fr/fonctions/";
+constexpr const char* kCheckHint = "Recherche d'une nouvelle version du dictionnaire";
+constexpr const char* kCheckRunning = "Vérification en cours auprès du serveur, veuillez patienter";
 
 // A link button: bold Arial 13, its hint shown; a screen reader says the caption, then the hint.
 QPushButton* LinkButton(QWidget* parent, const char* name, int x, int y, int w, const char* caption, const char* hint) {
@@ -94,8 +96,7 @@ void TfrmInfos::BuildComponents() {
 
     pnlMiseAJour = gui::MakePanel(this, "pnlMiseAJour", 4, 368, 760, 41, true);
     btnLexoUpdate = LinkButton(pnlMiseAJour, "btnLexoUpdate", 170, 8, 420,
-                               "Vérifier la disponibilité d'une nouvelle version du dictionnaire",
-                               "Recherche d'une nouvelle version du dictionnaire");
+                               "Vérifier la disponibilité d'une nouvelle version du dictionnaire", kCheckHint);
 
     pnlButtons = gui::MakePanel(this, "pnlButtons", 4, 415, 760, 185, true);
     btnWeb2 =
@@ -198,6 +199,13 @@ void TfrmInfos::btnLexoUpdateClick() {
     ServerVersion.clear();
     std::string found;
     {
+        // The hourglass is for the eyes: while the server is awaited, the button's hint
+        // says so, and a screen reader, told of the change, says it of the focused button.
+        struct Waiting {
+            QPushButton* button;
+            explicit Waiting(QPushButton* b) : button(b) { gui::SetHint(button, gui::U(kCheckRunning)); }
+            ~Waiting() { gui::SetHint(button, gui::U(kCheckHint)); }
+        } waiting(btnLexoUpdate);
         gui::HourglassCursor hourglass;
         found = check_.Fetch(MakerServer());
     }

@@ -320,6 +320,10 @@ private slots:
         w.btnValider->click();  // a new verb with no forms: the question is asked
         QVERIFY(!w.pnlValide->isHidden());
         faults << Audit(w, QStringLiteral("validation"));
+        // The focus goes to the answers, away from the question: they ask it.
+        for (QPushButton* answer : {w.btnOui, w.btnNon})
+            QCOMPARE(QAccessible::queryAccessibleInterface(answer)->text(QAccessible::Description),
+                     QStringLiteral("Valider marcher ?"));
         // Escape takes the question back; the keyboard goes on from a control in sight.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(w.pnlValide->isHidden() && w.isVisible());
@@ -328,6 +332,9 @@ private slots:
         w.btnSupprimer->click();
         QVERIFY(!w.pnlSupprimer->isHidden());
         faults << Audit(w, QStringLiteral("deletion"));
+        for (QPushButton* answer : {w.btnOuiSupprime, w.btnNonSupprime})
+            QCOMPARE(QAccessible::queryAccessibleInterface(answer)->text(QAccessible::Description),
+                     QStringLiteral("Confirmer la suppression de marcher ?"));
         VERIFY_NO_FAULT(faults);
         w.btnNonSupprime->click();
         w.close();

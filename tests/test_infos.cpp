@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -316,9 +317,16 @@ TEST(InformationWindow, ClicksAndClosingDuringACheck) {
     w.OpenWebWindow = [&] { ++webs; };
     w.show();
 
+    // A screen reader learns from the focused button that the check runs, and no more once it has ended.
+    const auto hint = [&] {
+        return QAccessible::queryAccessibleInterface(w.btnLexoUpdate)->text(QAccessible::Description);
+    };
+    const QString idle = hint();
+    QString running;
     bool sawCheck = false;
     QTimer::singleShot(100, &w, [&] {
         sawCheck = w.Checking();
+        running = hint();
         w.btnLexoUpdate->click();
         w.btnWeb2->click();
         QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::ShiftModifier);
@@ -327,6 +335,8 @@ TEST(InformationWindow, ClicksAndClosingDuringACheck) {
     MessageBoxTesting::PushAnswer(IDNO);
     w.btnLexoUpdate->click();
     EXPECT_TRUE(sawCheck);
+    EXPECT_TRUE(running.startsWith(QString::fromUtf8("Vérification en cours"))) << running.toStdString();
+    EXPECT_EQ(hint(), idle);
     EXPECT_EQ(MessageBoxTesting::Log().size(), 1u);
     EXPECT_EQ(Count(server.Log(), kHead), 1);
     EXPECT_EQ(Count(server.Log(), kGet), 1);
@@ -351,6 +361,7 @@ TEST(InformationWindow, ClicksAndClosingDuringACheck) {
     EXPECT_TRUE(MessageBoxTesting::Log().empty());
     EXPECT_EQ(w.ServerVersion, "");
     EXPECT_FALSE(w.Checking());
+    EXPECT_EQ(hint(), idle);
     DictionaryVersion.clear();
 }
 
