@@ -27,6 +27,8 @@ std::string g_infoPagePath;
 
 constexpr const char* kProgramPage = "http://www.lexorama.fr/";
 constexpr const char* kLibraryPage = "http://www.lexorama.fr/fonctions/";
+constexpr const char* kCheckHint = "Recherche d'une nouvelle version du dictionnaire";
+constexpr const char* kCheckRunning = "Vérification en cours auprès du serveur, veuillez patienter";
 
 // A link button: bold Arial 13, its hint shown; a screen reader says the caption, then the hint.
 QPushButton* LinkButton(QWidget* parent, const char* name, int x, int y, int w, const char* caption, const char* hint) {
@@ -78,17 +80,23 @@ void TfrmInfos::BuildComponents() {
     setFont(gui::ArialFont(11, true));
 
     pnlRE = gui::MakePanel(this, "pnlRE", 4, 4, 760, 359, true);
-    WebBrowser1 = new QTextBrowser(pnlRE);
+    WebBrowser1 = new TLinkPage(pnlRE, U("Présentation de Lexorama"));
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setGeometry(4, 4, 750, 350);
     WebBrowser1->setFont(gui::ArialFont(13));  // the page's own text, not the window's bold
-    WebBrowser1->setOpenExternalLinks(true);
-    WebBrowser1->setAccessibleName(U("Présentation de Lexorama"));
+    // Links inside the page are followed by the browser; those that lead out of it go to
+    // the user's programs as the link buttons' addresses do, with the same box when none can.
+    WebBrowser1->setOpenLinks(false);
+    connect(WebBrowser1, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
+        if (url.isRelative() || url.isLocalFile())
+            WebBrowser1->setSource(WebBrowser1->source().resolved(url));
+        else
+            Open(url);
+    });
 
     pnlMiseAJour = gui::MakePanel(this, "pnlMiseAJour", 4, 368, 760, 41, true);
     btnLexoUpdate = LinkButton(pnlMiseAJour, "btnLexoUpdate", 170, 8, 420,
-                               "Vérifier la disponibilité d'une nouvelle version du dictionnaire",
-                               "Recherche d'une nouvelle version du dictionnaire");
+                               "Vérifier la disponibilité d'une nouvelle version du dictionnaire", kCheckHint);
 
     pnlButtons = gui::MakePanel(this, "pnlButtons", 4, 415, 760, 185, true);
     btnWeb2 =
@@ -196,6 +204,13 @@ void TfrmInfos::btnLexoUpdateClick() {
     }
     std::string found;
     {
+        // The hourglass is for the eyes: while the server is awaited, the button's hint
+        // says so, and a screen reader, told of the change, says it of the focused button.
+        struct Waiting {
+            QPushButton* button;
+            explicit Waiting(QPushButton* b) : button(b) { gui::SetHint(button, gui::U(kCheckRunning)); }
+            ~Waiting() { gui::SetHint(button, gui::U(kCheckHint)); }
+        } waiting(btnLexoUpdate);
         gui::HourglassCursor hourglass;
         found = check_.Fetch(MakerServer());
     }

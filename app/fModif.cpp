@@ -390,6 +390,13 @@ void TfrmModif::ShowConfirmation(QFrame* panel, bool shown) {
         w->setEnabled(!shown);
     pnlCancel->setVisible(!shown);
     panel->setVisible(shown);
+    if (!shown) return;
+    // The question is a label beside the buttons, which the focus never reaches: the
+    // buttons carry it, so that a screen reader asks it with "Oui" and "Non".
+    QString question;
+    for (const QLabel* label : panel->findChildren<QLabel*>()) question += label->text() + QLatin1Char(' ');
+    question = question.simplified() + QStringLiteral(" ?");
+    for (QPushButton* button : panel->findChildren<QPushButton*>()) button->setAccessibleDescription(question);
 }
 
 void TfrmModif::btnValiderClick() {

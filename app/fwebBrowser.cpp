@@ -44,10 +44,9 @@ TfrmWeb::TfrmWeb(QWidget* parent) : QDialog(parent) {
     pnlBrowser = gui::MakePanel(this, "pnlBrowser", 4, 4, 662, 441, true);
     pnlButton = gui::MakePanel(this, "pnlButton", 4, 448, 662, 41, true);
 
-    WebBrowser1 = new QTextBrowser(pnlBrowser);
+    WebBrowser1 = new TLinkPage(pnlBrowser, gui::U("Les autres logiciels de l'auteur de Lexorama"));
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setGeometry(1, 1, 660, 439);
-    WebBrowser1->setAccessibleName(gui::U("Les autres logiciels de l'auteur de Lexorama"));
     // Links are followed here: those inside the page by the browser, the others by the
     // user's own programs.
     WebBrowser1->setOpenLinks(false);

@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <QTextBrowser>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QtTest>
@@ -154,6 +155,17 @@ QStringList Audit(QWidget& window, const QString& state) {
                 fault(Describe(w), key + QLatin1String(" stops on it"));
     }
     return faults;
+}
+
+// The links of a page in the order of the text: their words and their addresses.
+std::vector<std::pair<QString, QUrl>> LinksOf(const QTextBrowser& page) {
+    std::vector<std::pair<QString, QUrl>> links;
+    for (QTextBlock block = page.document()->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (const QTextCharFormat format = it.fragment().charFormat(); format.isAnchor())
+                links.emplace_back(it.fragment().text().simplified(),
+                                   page.source().resolved(QUrl(format.anchorHref())));
+    return links;
 }
 
 // Every fault found, one a line, when there are any.
@@ -308,6 +320,10 @@ private slots:
         w.btnValider->click();  // a new verb with no forms: the question is asked
         QVERIFY(!w.pnlValide->isHidden());
         faults << Audit(w, QStringLiteral("validation"));
+        // The focus goes to the answers, away from the question: they ask it.
+        for (QPushButton* answer : {w.btnOui, w.btnNon})
+            QCOMPARE(QAccessible::queryAccessibleInterface(answer)->text(QAccessible::Description),
+                     QStringLiteral("Valider marcher ?"));
         // Escape takes the question back; the keyboard goes on from a control in sight.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(w.pnlValide->isHidden() && w.isVisible());
@@ -316,6 +332,9 @@ private slots:
         w.btnSupprimer->click();
         QVERIFY(!w.pnlSupprimer->isHidden());
         faults << Audit(w, QStringLiteral("deletion"));
+        for (QPushButton* answer : {w.btnOuiSupprime, w.btnNonSupprime})
+            QCOMPARE(QAccessible::queryAccessibleInterface(answer)->text(QAccessible::Description),
+                     QStringLiteral("Confirmer la suppression de marcher ?"));
         VERIFY_NO_FAULT(faults);
         w.btnNonSupprime->click();
         w.close();
@@ -352,6 +371,62 @@ private slots:
                     Show(w);
                 }
             }
+        }
+        VERIFY_NO_FAULT(faults);
+    }
+
+    // The pages' links, as a screen reader meets them: from the page, Tab stops on each
+    // link in the order of the text, the focused object is named by the link's words and
+    // described by its address, and Enter opens that address with the user's programs.
+    // Past the last link Tab leaves the page, which has its own name back; Shift+Tab
+    // comes back to the page, then to its last link.
+    void pageLinksAreReachedAndFollowed() {
+        QStringList faults;
+        std::vector<QUrl> opened;
+        const auto open = [&](const QUrl& url) {
+            opened.push_back(url);
+            return true;
+        };
+        const auto said = [](QAccessible::Text what) {
+            return QAccessible::queryAccessibleInterface(QApplication::focusWidget())->text(what);
+        };
+        const auto walk = [&](QWidget& window, QTextBrowser* page) {
+            const auto fault = [&](const QString& what) { faults << window.objectName() + QLatin1String(": ") + what; };
+            const QString pageName = page->accessibleName();
+            const auto links = LinksOf(*page);
+            if (links.size() < 3) return fault(QStringLiteral("the page has lost its links"));
+            page->setFocus(Qt::TabFocusReason);
+            if (said(QAccessible::Name) != pageName) fault(QStringLiteral("the page is not named"));
+            for (const auto& [text, address] : links) {
+                QTest::keyClick(page, Qt::Key_Tab);
+                opened.clear();
+                QTest::keyClick(page, Qt::Key_Return);
+                if (QApplication::focusWidget() != page || said(QAccessible::Name) != text ||
+                    !said(QAccessible::Description).contains(address.toDisplayString()) ||
+                    opened != std::vector<QUrl>{address})
+                    fault(text + QLatin1String(" is announced as \"") + said(QAccessible::Name) +
+                          QLatin1String("\", \"") + said(QAccessible::Description) + QLatin1String("\"; Enter opens ") +
+                          (opened.empty() ? QString() : opened.front().toString()));
+            }
+            QTest::keyClick(page, Qt::Key_Tab);
+            if (QApplication::focusWidget() == page ||
+                QAccessible::queryAccessibleInterface(page)->text(QAccessible::Name) != pageName)
+                fault(QStringLiteral("Tab past the last link does not leave the page as it found it"));
+            for (int i = 0; i < 2; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+            if (said(QAccessible::Name) != links.back().first) fault(QStringLiteral("Shift+Tab misses the last link"));
+        };
+        {
+            TfrmInfos w;
+            w.OpenUrl = open;
+            Show(w);
+            walk(w, w.WebBrowser1);
+        }
+        {
+            TfrmWeb w;
+            w.OpenExternal = open;
+            Show(w);
+            w.FormActivate();
+            walk(w, w.WebBrowser1);
         }
         VERIFY_NO_FAULT(faults);
     }

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -335,9 +336,16 @@ TEST(InformationWindow, ClicksAndClosingDuringACheck) {
     w.OpenWebWindow = [&] { ++webs; };
     w.show();
 
+    // A screen reader learns from the focused button that the check runs, and no more once it has ended.
+    const auto hint = [&] {
+        return QAccessible::queryAccessibleInterface(w.btnLexoUpdate)->text(QAccessible::Description);
+    };
+    const QString idle = hint();
+    QString running;
     bool sawCheck = false;
     QTimer::singleShot(100, &w, [&] {
         sawCheck = w.Checking();
+        running = hint();
         w.btnLexoUpdate->click();
         w.btnWeb2->click();
         QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::ShiftModifier);
@@ -346,6 +354,8 @@ TEST(InformationWindow, ClicksAndClosingDuringACheck) {
     MessageBoxTesting::PushAnswer(IDNO);
     w.btnLexoUpdate->click();
     EXPECT_TRUE(sawCheck);
+    EXPECT_TRUE(running.startsWith(QString::fromUtf8("Vérification en cours"))) << running.toStdString();
+    EXPECT_EQ(hint(), idle);
     EXPECT_EQ(MessageBoxTesting::Log().size(), 1u);
     EXPECT_EQ(Count(server.Log(), kHead), 1);
     EXPECT_EQ(Count(server.Log(), kGet), 1);
@@ -370,6 +380,7 @@ TEST(InformationWindow, ClicksAndClosingDuringACheck) {
     EXPECT_TRUE(MessageBoxTesting::Log().empty());
     EXPECT_EQ(w.ServerVersion, "");
     EXPECT_FALSE(w.Checking());
+    EXPECT_EQ(hint(), idle);
     DictionaryVersion.clear();
 }
 
