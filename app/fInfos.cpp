@@ -3,11 +3,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -127,8 +125,7 @@ void TfrmInfos::BuildComponents() {
     // Key preview: F1 reaches the window whichever control has the focus.
     for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    gui::CentreOnScreen(this, gui::Centring::MiddlePixel);
 }
 
 void TfrmInfos::FormCreate() {

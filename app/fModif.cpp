@@ -6,13 +6,11 @@
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
 
@@ -248,10 +246,7 @@ void TfrmModif::BuildComponents() {
     help->setContext(Qt::WindowShortcut);
     connect(help, &QShortcut::activated, this, [this] { Guarded([this] { FormKeyDown(Qt::Key_F1); }); });
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect desk = screen->availableGeometry();
-        move(desk.center() - QPoint(kWidth / 2, kHeight / 2));
-    }
+    gui::CentreOnScreen(this);
 }
 
 void TfrmModif::BuildFormBoxes() {

@@ -3,11 +3,9 @@
 #include <QEvent>
 #include <QFile>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTextBrowser>
 #include <QUrl>
@@ -58,8 +56,7 @@ TfrmWeb::TfrmWeb(QWidget* parent) : QDialog(parent) {
     connect(btnOk, &QPushButton::clicked, this, &TfrmWeb::btnOkClick);
     setTabOrder(WebBrowser1, btnOk);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    gui::CentreOnScreen(this);
 }
 
 TfrmWeb::~TfrmWeb() { FormClose(); }

@@ -56,6 +56,30 @@ private slots:
         QCOMPARE(gui::FromQt(QString::fromUtf8("a\u4e2d\U0001F600b")), std::string("a??b"));
     }
 
+    // Each window keeps the place it has always had: the three ways differ by a pixel
+    // when the window or the area has an even size, and on an area whose height is odd.
+    void centringKeepsEachWindowsPixel() {
+        struct Row {
+            QRect area;
+            QSize size;
+            gui::Centring how;
+            QPoint expected;
+        };
+        const QRect screen(0, 0, 1024, 768);
+        const QRect belowPanel(0, 25, 1280, 999);
+        const Row rows[] = {
+            {screen, {824, 564}, gui::Centring::Middle, {99, 101}},
+            {screen, {824, 564}, gui::Centring::MiddlePixel, {100, 102}},
+            {screen, {824, 564}, gui::Centring::WholeScreen, {100, 102}},
+            {belowPanel, {824, 564}, gui::Centring::Middle, {227, 242}},
+            {belowPanel, {824, 564}, gui::Centring::MiddlePixel, {228, 243}},
+            {belowPanel, {824, 564}, gui::Centring::WholeScreen, {228, 242}},
+            {belowPanel, {471, 589}, gui::Centring::Middle, {404, 230}},
+            {belowPanel, {471, 589}, gui::Centring::MiddlePixel, {404, 230}},
+        };
+        for (const Row& r : rows) QCOMPARE(gui::CentredPosition(r.area, r.size, r.how), r.expected);
+    }
+
     void coloursAreBlueGreenRed() {
         QCOMPARE(gui::BgrColor(0x46C4F9), QColor(0xF9, 0xC4, 0x46));
         QCOMPARE(gui::BgrColor(gui::clLightIvory), QColor(0xFF, 0xFF, 0xF0));

@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -246,10 +245,7 @@ void TfrmRelexo::showEvent(QShowEvent* event) {
     if (!shown_) {
         shown_ = true;
         Guarded([this] { FormShow(); });
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            const QRect area = screen->availableGeometry();
-            move(area.center() - rect().center());
-        }
+        gui::CentreOnScreen(this, gui::Centring::MiddlePixel);
         cbEnvoi->setFocus();  // first in the tab order
     }
     QDialog::showEvent(event);

@@ -16,6 +16,7 @@
 #include <QPalette>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 #include <QTranslator>
@@ -261,6 +262,23 @@ HourglassCursor::HourglassCursor() {
 
 HourglassCursor::~HourglassCursor() {
     if (set_ && HaveGuiApplication()) QGuiApplication::restoreOverrideCursor();
+}
+
+QPoint CentredPosition(const QRect& area, const QSize& size, Centring how) {
+    switch (how) {
+        case Centring::Middle: return area.center() - QPoint(size.width() / 2, size.height() / 2);
+        case Centring::MiddlePixel: return area.center() - QRect(QPoint(), size).center();
+        case Centring::WholeScreen:
+            return area.topLeft() + QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2);
+    }
+    return area.topLeft();
+}
+
+void CentreOnScreen(QWidget* window, Centring how) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = how == Centring::WholeScreen ? screen->geometry() : screen->availableGeometry();
+    window->move(CentredPosition(area, window->size(), how));
 }
 
 }  // namespace gui

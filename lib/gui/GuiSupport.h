@@ -10,6 +10,9 @@
 #include <QApplication>
 #include <QColor>
 #include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 class QWidget;
@@ -76,6 +79,24 @@ void Guarded(const std::function<void()>& handler);
 void Beep(unsigned type = 0);
 // Runs pending window events (the program's message pumping).
 void ProcessMessages();
+
+// How a window is centred on the primary screen. The windows have always differed by
+// a pixel in how they share an odd one, and the message box centres on the whole
+// screen; each keeps its own place.
+enum class Centring {
+    // The window's middle (width / 2, height / 2) on the available area's middle pixel.
+    Middle,
+    // The window's middle pixel ((width - 1) / 2, (height - 1) / 2) on the available
+    // area's middle pixel.
+    MiddlePixel,
+    // Equal margins on the whole screen, panels included; the odd pixel right and below.
+    WholeScreen,
+};
+// The top-left corner of a window of `size` centred on `area` as `how` says (`area` is
+// the available area, or the whole screen for WholeScreen).
+QPoint CentredPosition(const QRect& area, const QSize& size, Centring how);
+// Moves the window there on the primary screen; nothing without a screen.
+void CentreOnScreen(QWidget* window, Centring how = Centring::Middle);
 
 // Hourglass for the lifetime of the object; the previous cursor comes back afterwards.
 class HourglassCursor {

@@ -2,11 +2,9 @@
 
 #include <QEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 
 #include "gui/Controls.h"
 #include "gui/GuiSupport.h"
@@ -47,8 +45,7 @@ THelpWindow::THelpWindow(QWidget* parent, const char* objectName, const char* ca
     setTabOrder(Memo1, btnOk);
     Memo1->setFocus();
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    CentreOnScreen(this);
 
     FormCreate(U(caption));
 }

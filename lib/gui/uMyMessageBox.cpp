@@ -13,7 +13,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScreen>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -306,10 +305,7 @@ void TfrmMessageBox::FormShow() {
     setFixedSize(lay.width, lay.height);
 
     // Centred on the desktop.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect desktop = screen->geometry();
-        move(desktop.x() + (desktop.width() - lay.width) / 2, desktop.y() + (desktop.height() - lay.height) / 2);
-    }
+    gui::CentreOnScreen(this, gui::Centring::WholeScreen);
     MemoBox->setFocus();
     MemoBox->moveCursor(QTextCursor::Start);
     if (lay.iconTag != 0) gui::Beep(static_cast<unsigned>(lay.iconTag));
