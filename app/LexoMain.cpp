@@ -20,14 +20,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QScreen>
-#include <QShortcut>
 #include <QTextCursor>
 #include <QTimer>
 #include <QToolButton>
@@ -55,7 +52,7 @@
 using gui::Guarded;
 
 namespace LexoMain {
-int SearchMode = 1;
+TSearchMode SearchMode = smWord;
 std::unique_ptr<::ResultList> ResultList;
 }  // namespace LexoMain
 
@@ -71,8 +68,6 @@ constexpr const char* kStartCaption = " Lexorama v4.2   ~   ";
 // is open, the product's when none could be opened.
 constexpr const char* kProductMail = "lexorama@lexorama.fr";
 constexpr int kResultListCapacity = 5500;
-constexpr int kSearchBoxMaxChars = 25;
-constexpr int kProgressFontPixels = 13;  // the design size of the progress panel's texts
 
 // Runs a function when the scope ends, however it ends.
 template <typename F>
@@ -86,28 +81,6 @@ public:
 private:
     F f_;
 };
-
-using gui::MakeButton;
-using gui::MakeLabel;
-using gui::MakePanel;
-using gui::MakeRadio;
-using gui::SetFieldColours;
-using gui::SetHint;
-using gui::U;
-
-// The glyph of the history's clear button: a short list struck out in red.
-QIcon ClearListIcon() {
-    QPixmap pm(18, 18);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setPen(QPen(QColor(64, 64, 64), 2));
-    for (int y : {4, 9, 14}) p.drawLine(2, y, 15, y);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(208, 0, 0), 3, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(4, 3, 14, 15);
-    p.drawLine(14, 3, 4, 15);
-    return QIcon(pm);
-}
 
 // The number typed in a length box; false when the box holds none (empty while the
 // user retypes it, or a text that is no number).
@@ -149,187 +122,6 @@ TfMain::TfMain(QWidget* parent) : QWidget(parent) {
 
 TfMain::~TfMain() = default;
 
-// ---- Layout ---------------------------------------------------------------------------
-
-void TfMain::BuildComponents() {
-    setObjectName(QStringLiteral("fMain"));
-    // Fixed single border with the system menu and the minimise button only.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(824, 564);
-    setFont(gui::ArialFont(11));
-
-    const QFont bold13 = gui::ArialFont(13, true);
-    const QFont bold16 = gui::ArialFont(16, true);
-
-    // Top panel: the five modes, the information and saving buttons, the options.
-    pnlBtn = MakePanel(this, "pnlBtn", 4, 4, 816, 84, true);
-    btnMot = MakeButton(pnlBtn, "btnMot", 8, 8, 120, 25, "Mot",
-                        "Recherche - Inscription - Correction - Suppression d'un mot");
-    btnAna = MakeButton(pnlBtn, "btnAna", 143, 8, 120, 25, "Anagramme", "Recherche d'anagramme");
-    btnCon = MakeButton(pnlBtn, "btnCon", 279, 8, 120, 25, "Conjugaison", "Conjugaison d'un verbe");
-    btnMasque = MakeButton(pnlBtn, "btnMasque", 414, 8, 120, 25, "Mots masqués", "Recherche de mots masqués");
-    btnTirage = MakeButton(pnlBtn, "btnTirage", 550, 8, 120, 25, "Tirage", "Tirage à partir des lettres données");
-    int tag = 1;
-    for (QPushButton* b : {btnMot, btnAna, btnCon, btnMasque, btnTirage}) {
-        b->setProperty("tag", tag++);
-        connect(b, &QPushButton::clicked, this, [this, b] { Guarded([this, b] { btnMot2Click(b); }); });
-    }
-    btnInfos = MakeButton(pnlBtn, "btnInfos", 686, 8, 120, 25, "Infos / MaJ", "Informations et mise à jour");
-    connect(btnInfos, &QPushButton::clicked, this, [this] { Guarded([this] { btnInfosClick(); }); });
-    btnSauve =
-        MakeButton(pnlBtn, "btnSauve", 686, 48, 120, 25, "Sauvegarder", "Sauvegarder le résultat de la recherche");
-    connect(btnSauve, &QPushButton::clicked, this, [this] { Guarded([this] { btnSauveClick(); }); });
-
-    pnlTri = MakePanel(pnlBtn, "pnlTri", 8, 34, 617, 26, false);
-    Label1 = MakeLabel(pnlTri, "Label1", 0, 3, "Classement :", bold13);
-    rbAlpha = MakeRadio(pnlTri, "rbAlpha", 87, 4, 106, 17, "Alphabétique", "Type de classement de la recherche");
-    rbLong = MakeRadio(pnlTri, "rbLong", 213, 4, 188, 17, "Du plus long au plus court",
-                       "Type de classement de la recherche");
-    rbCourt = MakeRadio(pnlTri, "rbCourt", 423, 4, 188, 17, "Du plus court au plus long",
-                        "Type de classement de la recherche");
-    rbAlpha->setChecked(true);
-
-    pnlListe = MakePanel(pnlBtn, "pnlListe", 8, 57, 417, 25, false);
-    Label2 = MakeLabel(pnlListe, "Label2", 0, 3, "Affichage :", bold13);
-    rbMotSeul = MakeRadio(pnlListe, "rbMotSeul", 87, 4, 113, 17, "Mots seuls", "Type d'affichage de la recherche");
-    rbMotAnalyse = MakeRadio(pnlListe, "rbMotAnalyse", 213, 4, 203, 17, "Mots multiples avec analyse",
-                             "Type d'affichage de la recherche");
-    rbMotSeul->setChecked(true);
-
-    cbNP = new QCheckBox(U("Inclure les noms propres"), pnlBtn);
-    cbNP->setObjectName(QStringLiteral("cbNP"));
-    cbNP->setGeometry(432, 60, 201, 17);
-    cbNP->setFont(bold13);
-    SetHint(cbNP, U("Inclusion des noms propres dans la recherche"));
-
-    // Lower panel: the search line and the result area.
-    pnlAffiche = MakePanel(this, "pnlAffiche", 4, 91, 816, 470, true);
-
-    cboChercheMot = new QComboBox(pnlAffiche);
-    cboChercheMot->setObjectName(QStringLiteral("cboChercheMot"));
-    cboChercheMot->setEditable(true);
-    // The history is kept by the search request itself, never by the box.
-    cboChercheMot->setInsertPolicy(QComboBox::NoInsert);
-    cboChercheMot->setDuplicatesEnabled(true);
-    cboChercheMot->setGeometry(8, 8, 200, 27);
-    cboChercheMot->setFont(bold16);
-    cboChercheMot->lineEdit()->setMaxLength(kSearchBoxMaxChars);
-    // What the user typed is what gets searched: the history stays in the drop-down list
-    // and never completes the text being typed.
-    cboChercheMot->setCompleter(nullptr);
-    SetHint(cboChercheMot, U("Ecrire le mot recherché"));
-    SetHint(cboChercheMot->lineEdit(), U("Ecrire le mot recherché"));
-    cboChercheMot->installEventFilter(this);
-    cboChercheMot->lineEdit()->installEventFilter(this);
-    connect(cboChercheMot, &QComboBox::editTextChanged, this, [this] { Guarded([this] { edChercheMotChange(); }); });
-
-    btnClearcbo = new QToolButton(pnlAffiche);
-    btnClearcbo->setObjectName(QStringLiteral("btnClearcbo"));
-    btnClearcbo->setGeometry(212, 8, 29, 29);
-    btnClearcbo->setIcon(ClearListIcon());
-    btnClearcbo->setIconSize(QSize(18, 18));
-    SetHint(btnClearcbo, U("Effacer la liste des recherches"));
-    connect(btnClearcbo, &QToolButton::clicked, this, [this] { Guarded([this] { btnClearcboClick(); }); });
-
-    lblL1 = MakeLabel(pnlAffiche, "lblL1", 245, 13, "de", bold13);
-    const auto makeLengthBox = [&](const char* name, int x, const char* hint) {
-        auto* e = new QLineEdit(QStringLiteral("0"), pnlAffiche);
-        e->setObjectName(QString::fromLatin1(name));
-        e->setGeometry(x, 9, 24, 27);
-        e->setFont(bold16);
-        e->setMaxLength(2);
-        SetFieldColours(e, true);
-        SetHint(e, U(hint));
-        return e;
-    };
-    const auto makeSpinner = [&](const char* name, int x, QLineEdit* buddy, const char* hint) {
-        auto* u = new TUpDown(pnlAffiche);
-        u->setObjectName(QString::fromLatin1(name));
-        u->setGeometry(x, 9, 15, 27);
-        u->SetMin(0);
-        u->SetMax(99);
-        u->SetAssociate(buddy);
-        u->SetHint(U(hint));
-        return u;
-    };
-    edtMinL = makeLengthBox("edtMinL", 263, "Longueur minimale des mots dans la recherche");
-    UpDown1 = makeSpinner("UpDown1", 287, edtMinL, "Longueur minimale des mots dans la recherche");
-    lblL2 = MakeLabel(pnlAffiche, "lblL2", 305, 13, "à", bold13);
-    edtMaxL = makeLengthBox("edtMaxL", 315, "Longueur maximale des mots dans la recherche");
-    UpDown2 = makeSpinner("UpDown2", 339, edtMaxL, "Longueur maximale des mots dans la recherche");
-    lblL3 = MakeLabel(pnlAffiche, "lblL3", 357, 13, "lettres", bold13);
-    connect(edtMinL, &QLineEdit::textChanged, this, [this] { Guarded([this] { edtMinLChange(); }); });
-    connect(edtMaxL, &QLineEdit::textChanged, this, [this] { Guarded([this] { edtMaxLChange(); }); });
-    for (QLineEdit* box : {edtMinL, edtMaxL})
-        connect(box, &QLineEdit::editingFinished, this, [this] {
-            Guarded([this] {
-                lengths_.Normalise();
-                ShowLengths();
-            });
-        });
-    for (QWidget* w : std::initializer_list<QWidget*>{lblL1, edtMinL, UpDown1, lblL2, edtMaxL, UpDown2, lblL3})
-        w->hide();
-
-    btnAction = MakeButton(pnlAffiche, "btnAction", 401, 8, 200, 29, "Chercher Mot", "Exécuter l'action sélectionnée");
-    connect(btnAction, &QPushButton::clicked, this, [this] { Guarded([this] { btnActionClick(); }); });
-    btnInscrip = MakeButton(pnlAffiche, "btnInscrip", 606, 8, 200, 29, "Inscrire - Corriger un mot",
-                            "Inscrire - Corriger - Supprimer un mot");
-    connect(btnInscrip, &QPushButton::clicked, this, [this] { Guarded([this] { btnInscripClick(); }); });
-
-    RichEdit1 = new RichEditResultArea(pnlAffiche);
-    RichEdit1->setObjectName(QStringLiteral("RichEdit1"));
-    RichEdit1->setGeometry(8, 45, 800, 418);
-    RichEdit1->setAccessibleName(U("Résultat de la recherche"));
-
-    // The letter draw's progress panel, over the result area.
-    pnlTirage = MakePanel(pnlAffiche, "pnlTirage", 223, 232, 371, 201, true);
-    pnlTirage->setAutoFillBackground(true);
-    pnlTirageInterne = MakePanel(pnlTirage, "pnlTirageInterne", 8, 8, 358, 185, true);
-    lblTirage = new QLabel(pnlTirageInterne);
-    lblTirage->setObjectName(QStringLiteral("lblTirage"));
-    lblTirage->setGeometry(29, 16, 300, 51);
-    lblTirage->setFont(bold13);
-    lblTirage->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lblTirage->setWordWrap(true);
-    cgGauge = new TCoolGauge(pnlTirageInterne);
-    cgGauge->setObjectName(QStringLiteral("cgGauge"));
-    cgGauge->setGeometry(29, 74, 300, 20);
-    cgGauge->SetStyle(sSolid);
-    cgGauge->SetText("%d%%");
-    cgGauge->setFont(bold13);
-    cgGauge->setAccessibleName(U("Progression"));
-    lblNMots = new QLabel(pnlTirageInterne);
-    lblNMots->setObjectName(QStringLiteral("lblNMots"));
-    lblNMots->setGeometry(29, 100, 300, 17);
-    lblNMots->setFont(bold13);
-    lblNMots->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lblTime = new QLabel(QStringLiteral("00:00:00:000"), pnlTirageInterne);
-    lblTime->setObjectName(QStringLiteral("lblTime"));
-    lblTime->setGeometry(141, 122, 75, 16);
-    lblTime->setFont(bold13);
-    gui::FitLabelText(lblTime, lblTime->text(), kProgressFontPixels);
-    btnArreter = MakeButton(pnlTirageInterne, "btnArreter", 139, 145, 80, 29, "Arrêter", nullptr);
-    connect(btnArreter, &QPushButton::clicked, this, [this] { Guarded([this] { btnArreterClick(); }); });
-    pnlTirage->raise();
-    pnlTirage->hide();
-    // While the draw runs, Tab from the action button reaches its stop button at once.
-    setTabOrder(btnAction, btnArreter);
-    // The result is saved right after it is read.
-    setTabOrder(RichEdit1, btnSauve);
-
-    // Key preview: F1 works wherever the focus is in the window.
-    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    help->setContext(Qt::WindowShortcut);
-    connect(help, &QShortcut::activated, this, [this] { Guarded([this] { FormKeyDown(Qt::Key_F1); }); });
-
-    // Centred on the desktop; a stored position replaces this when the settings are read.
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect desk = screen->availableGeometry();
-        move(desk.center() - QPoint(width() / 2, height() / 2));
-    }
-}
-
 // ---- Creation -------------------------------------------------------------------------
 
 void TfMain::FormCreate() {
@@ -345,11 +137,11 @@ void TfMain::FormCreate() {
         gui::SetBackground(w, gui::clSilver);
         gui::KeepDisabledTextReadable(w);
     }
-    SetFieldColours(cboChercheMot, false);
+    gui::SetFieldColours(cboChercheMot, false);
     gui::SetBackground(RichEdit1, gui::clLightIvory);
 
     ShowLengths();
-    SearchMode = 1;
+    SearchMode = smWord;
 
     setWindowTitle(gui::ToQt(kStartCaption));
 
@@ -465,7 +257,8 @@ void TfMain::ReadSettings() {
     if (r.Found) {
         if (s.HasPosition && PositionIsVisible(QPoint(s.Left, s.Top))) move(s.Left, s.Top);
         cbNP->setChecked(s.ProperNouns);
-        SearchMode = s.Mode;
+        // The record holds only modes it could read; any other keeps the first.
+        SearchMode = ModeFromNumber(s.Mode).value_or(smWord);
         edtMinL->setText(gui::ToQt(s.MinLength));
         edtMaxL->setText(gui::ToQt(s.MaxLength));
         int v = 0;
@@ -488,29 +281,26 @@ void TfMain::ReadSettings() {
 void TfMain::btnMot2Click(QAbstractButton* sender) {
     // The draw reads the mode's controls while it runs: the mode stays until it ends.
     if (searchRunning_ || sender == nullptr) return;
-    SearchMode = sender->property("tag").toInt();
+    // The tag is the mode's number.
+    const std::optional<TSearchMode> mode = ModeFromNumber(sender->property("tag").toInt());
+    if (!mode) return;
+    SearchMode = *mode;
     ApplyMode();
 }
 
 void TfMain::ApplyMode() {
     const std::initializer_list<QWidget*> lengthControls{lblL1, edtMinL, UpDown1, lblL2, edtMaxL, UpDown2, lblL3};
+    const TModeTraits& mode = ModeTraits(SearchMode);
     for (QWidget* w : lengthControls) w->hide();
-    switch (SearchMode) {
-        case 1: btnAction->setText(U("Chercher Mot")); break;
-        case 2: btnAction->setText(U("Chercher Anagrammes")); break;
-        case 3: btnAction->setText(U("Conjuguer Verbe")); break;
-        case 4: btnAction->setText(U("Chercher Mots masqués")); break;
-        case 5: btnAction->setText(U("Chercher Tirage")); break;
-        default: break;
-    }
-    if (SearchMode != 1 && SearchMode != 2 && SearchMode != 3) {
+    btnAction->setText(gui::U(mode.actionCaption));
+    if (mode.lengths != TModeLengths::None) {
         for (QWidget* w : lengthControls) w->show();
         edChercheMotChange();
     }
-    btnInscrip->setVisible(SearchMode == 1);
-    pnlTri->setVisible(SearchMode != 2 && SearchMode != 3);
-    pnlListe->setVisible(SearchMode != 3);
-    cbNP->setVisible(SearchMode != 3);
+    btnInscrip->setVisible(mode.editorButton);
+    pnlTri->setVisible(mode.sortPanel);
+    pnlListe->setVisible(mode.displayPanel);
+    cbNP->setVisible(mode.properNouns);
 }
 
 void TfMain::edChercheMotChange() {
@@ -573,7 +363,7 @@ void TfMain::btnActionClick() {
     if (!dictionaryUsable_ || !Dictionary || !LexoMain::ResultList) return;
     ReopenIfChangedBehind();
     if (!dictionaryUsable_) return;
-    if (SearchMode == 4 || SearchMode == 5) {
+    if (ModeTraits(SearchMode).lengths != TModeLengths::None) {
         lengths_.Normalise();
         ShowLengths();
     }
@@ -623,7 +413,8 @@ void TfMain::RunSearch() {
     const std::string text = gui::FromQt(cboChercheMot->currentText());
     ::ResultList& results = *LexoMain::ResultList;
 
-    if (SearchMode == 5) {
+    const TModeTraits& mode = ModeTraits(SearchMode);
+    if (mode.search == nullptr) {
         DrawOptions draw;
         draw.alphabetical = rbAlpha->isChecked();
         draw.longestFirst = rbLong->isChecked();
@@ -636,7 +427,6 @@ void TfMain::RunSearch() {
         StopRequested = false;
         return;
     }
-    if (SearchMode < 1 || SearchMode > 4) return;
 
     SearchOptions options;
     options.text = text;
@@ -648,13 +438,7 @@ void TfMain::RunSearch() {
     options.minLengthText = gui::FromQt(edtMinL->text());
     options.maxLengthText = gui::FromQt(edtMaxL->text());
     SearchContext ctx{*dictionary, options, results, *RichEdit1};
-    switch (SearchMode) {
-        case 1: SearchWord(ctx); break;
-        case 2: SearchAnagrams(ctx); break;
-        case 3: ConjugateVerb(ctx); break;
-        case 4: SearchMaskedWords(ctx); break;
-        default: break;
-    }
+    mode.search(ctx);
 }
 
 bool TfMain::edChercheMotKeyPress(int key) {
@@ -758,7 +542,7 @@ void TfMain::AfterWordEditor() {
     // Every change of the editor is already in the file: the count is the new one.
     if (Dictionary) setWindowTitle(gui::ToQt(CaptionAfterEdit(Dictionary->GetCount())));
     cboChercheMot->setEditText(gui::ToQt(EditedWord));
-    SearchMode = 1;
+    SearchMode = smWord;
     btnActionClick();
 }
 

@@ -13,6 +13,7 @@
 
 #include "LengthRule.h"
 #include "SearchDraw.h"
+#include "SearchModes.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -31,8 +32,8 @@ class ResultList;
 
 // The globals of the main window's unit.
 namespace LexoMain {
-// The current search mode: 1 word, 2 anagrams, 3 conjugation, 4 masked words, 5 draw.
-extern int SearchMode;
+// The current search mode.
+extern TSearchMode SearchMode;
 // The one list of result strings every search fills (room for 5500 entries); it exists
 // from the window's creation to its closing.
 extern std::unique_ptr<::ResultList> ResultList;
@@ -153,7 +154,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildComponents();
+    void BuildComponents();  // LexoMainLayout.cpp
     void ApplyMode();
     void OpenDictionary();
     int32_t LoadDictionary();
@@ -168,6 +169,8 @@ private:
     bool DrawRunning() const;
     // Shows the rule's boxes and spinner ranges.
     void ShowLengths();
+
+    static constexpr int kProgressFontPixels = 13;  // the design size of the progress panel's texts
 
     bool dictionaryUsable_ = false;
     TLengthRule lengths_;

@@ -68,7 +68,7 @@ TEST(LengthRule, BoxesAndSpinnersFollowTheInputAndTheUser) {
         switch (s.op) {
             case Op::Fresh: rule = TLengthRule(); break;
             case Op::FirstStart: rule.FirstStart(); break;
-            case Op::Input: rule.InputChanged(s.mode, text); break;
+            case Op::Input: rule.InputChanged(static_cast<TSearchMode>(s.mode), text); break;
             case Op::MinSet: rule.MinSet(text); break;
             case Op::MaxSet: rule.MaxSet(text); break;
             case Op::Normalise: rule.Normalise(); break;

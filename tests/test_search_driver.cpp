@@ -27,26 +27,26 @@ TEST(SearchInput, TrimAndLowerCase) {
 
 TEST(SearchInput, RefusalMessagesPerMode) {
     std::string msg;
-    EXPECT_FALSE(CheckInput(1, "", "Chercher Mot", msg));
+    EXPECT_FALSE(CheckInput(smWord, "", "Chercher Mot", msg));
     EXPECT_EQ(msg, "La zone de saisie est vide, \r\nChercher Mot impossible");
-    EXPECT_FALSE(CheckInput(4, "", A("Chercher Mots masqués"), msg));
+    EXPECT_FALSE(CheckInput(smMaskedWords, "", A("Chercher Mots masqués"), msg));
     EXPECT_EQ(msg, A("La zone de saisie est vide, \r\nChercher Mots masqués impossible"));
 
     const std::string illegal = A("Caractère illégal dans la zone de saisie, \r\n");
-    EXPECT_TRUE(CheckInput(2, "chien+", "Chercher Anagrammes", msg));
-    EXPECT_FALSE(CheckInput(2, "chi+en", "Chercher Anagrammes", msg));
+    EXPECT_TRUE(CheckInput(smAnagrams, "chien+", "Chercher Anagrammes", msg));
+    EXPECT_FALSE(CheckInput(smAnagrams, "chi+en", "Chercher Anagrammes", msg));
     EXPECT_EQ(msg, illegal + "Chercher Anagrammes impossible");
-    EXPECT_FALSE(CheckInput(2, "chien++", "Chercher Anagrammes", msg));
-    EXPECT_FALSE(CheckInput(1, "chien+", "Chercher Mot", msg));
+    EXPECT_FALSE(CheckInput(smAnagrams, "chien++", "Chercher Anagrammes", msg));
+    EXPECT_FALSE(CheckInput(smWord, "chien+", "Chercher Mot", msg));
     EXPECT_EQ(msg, illegal + "Chercher Mot impossible");
 
     for (const std::string& ok : {A("été"), A("aujourd'hui"), A("porte-clés"), std::string("Chat"), A("cœur"),
                                   A("Æsope"), A("ÉLÈVE"), A("Élève"), A("ÇA"), A("aujourd’hui"), A("ŸÈBLE")})
-        EXPECT_TRUE(CheckInput(1, ok, "Chercher Mot", msg)) << ok;
+        EXPECT_TRUE(CheckInput(smWord, ok, "Chercher Mot", msg)) << ok;
     for (const char* bad : {"chat2", "2", "le chat", "ch*t"})
-        EXPECT_FALSE(CheckInput(3, bad, "Conjuguer Verbe", msg)) << bad;
-    EXPECT_TRUE(CheckInput(4, "c?at*", A("Chercher Mots masqués"), msg));
-    EXPECT_TRUE(CheckInput(4, "12 %", A("Chercher Mots masqués"), msg));
+        EXPECT_FALSE(CheckInput(smConjugation, bad, "Conjuguer Verbe", msg)) << bad;
+    EXPECT_TRUE(CheckInput(smMaskedWords, "c?at*", A("Chercher Mots masqués"), msg));
+    EXPECT_TRUE(CheckInput(smMaskedWords, "12 %", A("Chercher Mots masqués"), msg));
 }
 
 std::vector<std::string> Hist(std::vector<std::string> items, const std::string& s, ResultList& scratch) {

@@ -45,10 +45,11 @@ void TLengthRule::SetMin(const std::string& text) {
     if (int maximum = 0; BoxNumber(maxText_, maximum) && maximum < minimum) maxText_ = minText_;
 }
 
-void TLengthRule::InputChanged(int mode, const std::string& input) {
+void TLengthRule::InputChanged(TSearchMode mode, const std::string& input) {
     const int length = static_cast<int>(input.size());
     if (length <= 1) return;
-    if (mode == 4) {
+    const TModeLengths lengths = ModeTraits(mode).lengths;
+    if (lengths == TModeLengths::FromMask) {
         // The mask sets the minimum outright; no search goes below two letters, so
         // neither does the box ("a*", "**").
         const int minimum = std::max(MaskMinimum(input), kShortest);
@@ -57,7 +58,7 @@ void TLengthRule::InputChanged(int mode, const std::string& input) {
         minLow_ = minimum;
         minHigh_ = kLongest;
         maxHigh_ = kLongest;
-    } else if (mode > 4) {
+    } else if (lengths == TModeLengths::FollowInput) {
         minLow_ = kShortest;
         FollowInput(minText_, minCeiling_, length, true);
         minHigh_ = length;

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "SearchModes.h"
+
 class TLengthRule {
 public:
     // The longest word the search box admits, and the highest number of either box.
@@ -31,7 +33,7 @@ public:
     void MinSet(const std::string& text);
     void MaxSet(const std::string& text);
     // The search text (Windows-1252, untrimmed) changed in search mode `mode`.
-    void InputChanged(int mode, const std::string& input);
+    void InputChanged(TSearchMode mode, const std::string& input);
     // Before a search: the minimum between 2 and 25, the maximum between the minimum and 25.
     void Normalise();
 

@@ -31,17 +31,18 @@ std::string TrimInput(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-bool CheckInput(int searchMode, const std::string& text, const std::string& caption, std::string& message) {
+bool CheckInput(TSearchMode searchMode, const std::string& text, const std::string& caption, std::string& message) {
     if (text.empty()) {
         message = "La zone de saisie est vide, \r\n" + caption + " impossible";
         return false;
     }
-    if (searchMode != 4) {
+    const TModeTraits& mode = ModeTraits(searchMode);
+    if (!mode.anyText) {
         const std::string folded = FoldAccentsUpper(InputText(text));
         for (std::size_t k = 0; k < folded.size(); ++k) {
             const char c = folded[k];
             if (IsWordChar(c)) continue;
-            if (searchMode == 2 && c == '+' && k + 1 == folded.size()) continue;
+            if (mode.plusSuffix && c == '+' && k + 1 == folded.size()) continue;
             message = A("Caractère illégal dans la zone de saisie, \r\n") + caption + " impossible";
             return false;
         }

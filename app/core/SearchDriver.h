@@ -11,6 +11,7 @@
 
 #include "ResultArea.h"
 #include "ResultList.h"
+#include "SearchModes.h"
 #include "gui/MessageBoxFlags.h"
 
 class ITabStrings;
@@ -33,9 +34,9 @@ std::string TrimInput(const std::string& s);
 //   empty text:   "La zone de saisie est vide, \r\n" + caption + " impossible"
 //   illegal char: "Caractère illégal dans la zone de saisie, \r\n" + caption + " impossible"
 // The text is checked as InputText gives it, accents folded: only ', - and A-Z (and the
-// ligatures Œ, Æ) are legal, plus a final "+" in mode 2; mode 4 (masks) accepts any
-// non-empty text.
-bool CheckInput(int searchMode, const std::string& text, const std::string& caption, std::string& message);
+// ligatures Œ, Æ) are legal, plus a final "+" for the anagrams; the masked words accept
+// any non-empty text.
+bool CheckInput(TSearchMode searchMode, const std::string& text, const std::string& caption, std::string& message);
 
 // The typed text as the searches and the word editor take it: the typographic
 // apostrophe (0x92, what word processors, phones and web pages give) becomes the
