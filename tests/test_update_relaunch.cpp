@@ -24,18 +24,18 @@ namespace {
 // current folder.
 void WriteProgram(const fs::path& path, const std::string& marker) {
     fs::create_directories(path.parent_path());
-    UpdateFixture::Write(path.string(),
-                         "#!/bin/sh\n"
-                         "{ pwd -P; readlink /proc/$$/fd/2; "
-                         "if [ -e /proc/$$/fd/$LEXO_TEST_FD ]; then echo inherited; else echo closed; fi; } > " +
-                             marker + ".part\nmv " + marker + ".part " + marker + "\n");
+    WriteFileBytes(path.string(),
+                   "#!/bin/sh\n"
+                   "{ pwd -P; readlink /proc/$$/fd/2; "
+                   "if [ -e /proc/$$/fd/$LEXO_TEST_FD ]; then echo inherited; else echo closed; fi; } > " +
+                       marker + ".part\nmv " + marker + ".part " + marker + "\n");
     fs::permissions(path, fs::perms::owner_all);
 }
 
 // Waits up to 5 s for the file; its content, or "" when it never came.
 std::string AwaitFile(const fs::path& path) {
     for (int i = 0; i < 500 && !fs::exists(path); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return fs::exists(path) ? UpdateFixture::Read(path.string()) : std::string();
+    return fs::exists(path) ? ReadFileBytes(path.string()) : std::string();
 }
 
 pid_t Spawn(int lifeMs) {
