@@ -37,10 +37,11 @@ private:
 // absence, back when the object goes.
 class ScopedEnv {
 public:
-    ScopedEnv(std::string name, const std::optional<std::string>& value) : name_(std::move(name)) {
+    // Leaves the variable as it is until Set.
+    explicit ScopedEnv(std::string name) : name_(std::move(name)) {
         if (const char* old = std::getenv(name_.c_str())) old_ = old;
-        Set(value);
     }
+    ScopedEnv(std::string name, const std::optional<std::string>& value) : ScopedEnv(std::move(name)) { Set(value); }
     ~ScopedEnv() { Set(old_); }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;

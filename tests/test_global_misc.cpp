@@ -48,7 +48,7 @@ void ExpectRunFolderIn(const std::string& folder, const std::string& shared) {
 }
 
 TEST(GetTempFolder, FallsBackToTmp) {
-    const ScopedEnv g("TMPDIR", std::nullopt);
+    const ScopedEnv g("TMPDIR");
     for (const char* tmpdir : {static_cast<const char*>(nullptr), "", "/no/such/folder/anywhere", "/etc/hostname"}) {
         SCOPED_TRACE(tmpdir == nullptr ? "unset" : tmpdir);
         g.Set(tmpdir == nullptr ? std::nullopt : std::optional<std::string>(tmpdir));
@@ -64,7 +64,7 @@ TEST(GetTempFolder, FallsBackToTmp) {
 TEST(GetTempFolder, OneFolderOfThisRunAloneRemovedWhole) {
     const TempDir shared("lexo-tmp");
     const fs::path& dir = shared.Path();
-    const ScopedEnv g("TMPDIR", std::nullopt);
+    const ScopedEnv g("TMPDIR");
     const pid_t gone = ::fork();
     if (gone == 0) ::_exit(0);
     ::waitpid(gone, nullptr, 0);
@@ -105,7 +105,7 @@ TEST(GetTempFolder, OneFolderOfThisRunAloneRemovedWhole) {
 
 TEST(GetTempFolder, RefusesAFolderNameTooLongForThePathBuffer) {
     const TempDir base("lexo-long");
-    const ScopedEnv g("TMPDIR", std::nullopt);
+    const ScopedEnv g("TMPDIR");
     // The run folder's name, "lexorama-PID-XXXXXX/", goes after the shared one's: build
     // shared folders that make it exactly 259, then 260 with its closing separator.
     const std::size_t own = ("lexorama-" + std::to_string(::getpid()) + "-XXXXXX/").size();

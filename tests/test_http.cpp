@@ -57,8 +57,8 @@ TEST(HttpClient, RequestsGoOutExactlyAndRepliesComeBack) {
     const std::string version = std::string("LEX00013\0\x80", 10);
     server.Put("LEXVERS.TXT", version);
     server.Put("LEX00013.ZIP", std::string(100000, '\xE9'));
-    ::setenv("http_proxy", "http://127.0.0.1:1", 1);
-    ::setenv("HTTP_PROXY", "http://127.0.0.1:1", 1);
+    // A proxy set in the environment is not used.
+    const ScopedEnv proxy("http_proxy", "http://127.0.0.1:1"), proxyUpper("HTTP_PROXY", "http://127.0.0.1:1");
 
     THttpCli cli;
     std::string received = "kept:";
@@ -89,8 +89,8 @@ TEST(HttpClient, RequestsGoOutExactlyAndRepliesComeBack) {
     EXPECT_EQ(post.done, (std::vector<std::pair<THttpRequest, uint16_t>>{{httpPOST, 0}}));
     EXPECT_EQ(server.Read("posted.bin"), words);
     EXPECT_EQ(answer.size(), words.size() - 8);
-    ::unsetenv("http_proxy");
-    ::unsetenv("HTTP_PROXY");
+    proxy.Set(std::nullopt);
+    proxyUpper.Set(std::nullopt);
 
     const std::string host = "Host: " + server.Host() + "\r\n";
     EXPECT_EQ(server.Log(), "HEAD " + kVersionPath + " HTTP/1.0\r\n" + kHeaders + host + "\r\n" + "GET " +

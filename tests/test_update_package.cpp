@@ -72,19 +72,13 @@ TEST(UpdatePackage, EntriesLandFlatInTheTemporaryFolderAndGoWithTheCleanUp) {
 
     // In the run's own folder, as the updater has it, the clean-up takes everything the
     // package held, and the folder with it.
-    const char* oldTmp = std::getenv("TMPDIR");
-    const std::string keptTmp = oldTmp != nullptr ? oldTmp : "";
-    ::setenv("TMPDIR", p.TempFolder.c_str(), 1);
+    const ScopedEnv tmpdir("TMPDIR", p.TempFolder);
     TUpdatePaths own = MakeUpdatePaths(p.UpdateVersion, GetTempFolder(), (f.Root() / "docs").string());
     SavePackage(own, ReadFileBytes((f.Root() / "package").string()));
     EXPECT_EQ(ExtractPackage(own).size(), 4u);
     DeleteTemporaryFiles(own);
     EXPECT_FALSE(fs::exists(own.TempFolder));
     EXPECT_EQ(UpdateFixture::Names(p.TempFolder), (std::vector<std::string>{"evil.txt", "readme.txt"}));
-    if (oldTmp != nullptr)
-        ::setenv("TMPDIR", keptTmp.c_str(), 1);
-    else
-        ::unsetenv("TMPDIR");
 }
 
 TEST(UpdatePackage, BadPackagesEndTheUpdateWithAMessageAndLeaveNothing) {

@@ -83,7 +83,7 @@ public:
 private:
     TempDir root_{"relexo-proc"};
     fs::path oldCwd_ = fs::current_path();
-    ScopedEnv tmpdir_{"TMPDIR", std::nullopt};
+    ScopedEnv tmpdir_{"TMPDIR"};
 };
 
 // What the window does with "Oui": the procedure, then its clean-up.

@@ -110,12 +110,10 @@ TEST_F(UpdateRelaunch, UpdaterRelaunchesTheProgramBesideIt) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(AwaitFile(work_ / "beside"), Expected());
 
-    const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-    ::setenv("PATH", (f_.Root() / "none").c_str(), 1);
+    const ScopedEnv path("PATH", (f_.Root() / "none").string());
     std::string text;
     EXPECT_FALSE(RelaunchLexorama((f_.Root() / "none").string(), text));
     EXPECT_EQ(text, A("Impossible de relancer Lexorama.\r\nLancez-le vous-même pour retrouver votre dictionnaire."));
-    ::setenv("PATH", savedPath.c_str(), 1);
 }
 
 }  // namespace
