@@ -54,7 +54,7 @@ protected:
         fs::create_directories(work_);
         // A descriptor this process does not close on exec: the program must not get it.
         fd_ = ::open("/dev/null", O_RDONLY);
-        ::setenv("LEXO_TEST_FD", std::to_string(fd_).c_str(), 1);
+        fdName_.Set(std::to_string(fd_));
     }
     void TearDown() override { ::close(fd_); }
     std::string Expected() const { return work_.string() + "\n/dev/null\nclosed\n"; }
@@ -62,6 +62,7 @@ protected:
     UpdateFixture f_;
     fs::path work_;
     int fd_ = -1;
+    const ScopedEnv fdName_{"LEXO_TEST_FD"};
 };
 
 // The program starts once the updater has ended, even while nobody collects the ended
