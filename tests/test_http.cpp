@@ -2,7 +2,6 @@
 // every way a request can fail.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <optional>
 #include <utility>
@@ -203,11 +202,9 @@ TEST(HttpClient, FailuresEndTheRequestWithTheirCode) {
         cli.SlowSeconds = 2;
         std::string body;
         cli.RcvdStream = &body;
-        const auto start = std::chrono::steady_clock::now();
         cli.URL = c.url.empty() ? server.Url(kVersionPath) : c.url[0] == '/' ? server.Url(c.url) : c.url;
         Outcome out = Send(cli, c.rq);
         EXPECT_EQ(out.done, (std::vector<std::pair<THttpRequest, uint16_t>>{{c.rq, c.err}}));
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(15));
         EXPECT_EQ(out.thrown.has_value(), c.thrown);
         if (c.thrown) {
             EXPECT_EQ(*out.thrown, c.status);

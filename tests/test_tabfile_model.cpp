@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/MappedFile.h"
 #include "tabfile.h"
 #include "test_tabfile_support.h"
 
@@ -182,12 +181,9 @@ private:
     std::mt19937 Random;
 };
 
-// The walks make thousands of changes: the flushes to disk change nothing they check
-// and would take most of their time.
 class TabFileModel : public ScratchDir {
 protected:
-    TabFileModel() { platform::SetSyncForTests(false); }
-    ~TabFileModel() override { platform::SetSyncForTests(true); }
+    const NoSyncs noSyncs;
 };
 
 TEST_F(TabFileModel, RandomEditsMatchAPlainListOfLines) {

@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "TestSupport.h"
+#include "platform/MappedFile.h"
 
 // The message of what f throws, or "(no error)".
 inline std::string Message(const std::function<void()>& f) {
@@ -68,6 +69,15 @@ inline int KilledAtCall(const std::function<std::function<void()>()>& prepare, i
     waitpid(child, &status, 0);
     return status;
 }
+
+// Turns the store's flushes to disk off for the object's life, in tests that make
+// thousands of changes: what they check does not depend on the flushes.
+struct NoSyncs {
+    NoSyncs() { platform::SetSyncForTests(false); }
+    ~NoSyncs() { platform::SetSyncForTests(true); }
+    NoSyncs(const NoSyncs&) = delete;
+    NoSyncs& operator=(const NoSyncs&) = delete;
+};
 
 class ScratchDir : public ::testing::Test {
 protected:
