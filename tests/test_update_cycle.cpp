@@ -531,7 +531,7 @@ TEST(UpdateCycle, AKillDuringTheMergeLeavesTheOldOrTheNewDictionary) {
     // Then kills spread over that time, most of them near its end, where the new text is
     // written and takes the dictionary's name.
     int sawOld = 0, sawNew = 0;
-    for (const int percent : {30, 70, 90, 97, 100, 103, 110}) {
+    for (const int percent : {40, 90, 97, 103, 110}) {
         SCOPED_TRACE(percent);
         UpdaterRun run;
         ASSERT_TRUE(startMerge(run)) << run.Log();
