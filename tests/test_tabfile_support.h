@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <functional>
@@ -19,6 +20,7 @@
 
 #include "TestSupport.h"
 #include "platform/MappedFile.h"
+#include "tabfile.h"
 
 // The message of what f throws, or "(no error)".
 inline std::string Message(const std::function<void()>& f) {
@@ -68,6 +70,37 @@ inline int KilledAtCall(const std::function<std::function<void()>()>& prepare, i
     kill(child, SIGKILL);
     waitpid(child, &status, 0);
     return status;
+}
+
+// What kills at every system call of a change left behind.
+struct Kills {
+    int journals = 0;  // kills that found a journal on disk: they landed inside the change
+    int befores = 0, afters = 0;
+};
+
+// Children that make a change on the file at `path`, which holds `base` before each, are
+// killed at each system call of it in turn, until one ends the change. Reopened after
+// each kill, the file is `base` or `after`, whole, with the index of its text, and no
+// journal stays behind. `prepare` opens the file and returns the change.
+inline Kills KillAtEveryCall(const std::string& path, const std::string& base, const std::string& after,
+                             const std::function<std::function<void()>()>& prepare) {
+    const std::string journal = platform::JournalPath(path);
+    Kills kills;
+    for (int call = 1; !::testing::Test::HasFailure(); ++call) {
+        WriteFileBytes(path, base);
+        const int status = KilledAtCall(prepare, call);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 0) break;  // the change ended before that call
+        EXPECT_TRUE(WIFSIGNALED(status)) << "the child failed: " << WEXITSTATUS(status);
+        if (Exists(journal)) ++kills.journals;
+        auto reopened = TTabStringsFile::Create(path, true);
+        const std::string text = reopened->GetText();
+        EXPECT_TRUE(text == base || text == after) << "call " << call << ": " << text.size() << " bytes";
+        (text == base ? kills.befores : kills.afters) += 1;
+        EXPECT_FALSE(Exists(journal));
+        // One line for each break.
+        EXPECT_EQ(reopened->GetCount(), std::count(text.begin(), text.end(), '\n'));
+    }
+    return kills;
 }
 
 // Turns the store's flushes to disk off for the object's life, in tests that make
