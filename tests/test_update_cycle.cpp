@@ -492,7 +492,7 @@ TEST(UpdateCycle, WithoutTheLaunchTokenTheUpdaterRefusesToRun) {
 // Killed at any moment of the merge, the updater leaves the old dictionary or the new
 // one, whole, and nothing beside it.
 TEST(UpdateCycle, AKillDuringTheMergeLeavesTheOldOrTheNewDictionary) {
-    const UpdateData d = MakeData(100000);
+    const UpdateData d = MakeData(50000);
     const std::string merged = d.MergedFile();
     TestServer server;
     server.Put(d.newVersion + ".ZIP", d.Zip());
