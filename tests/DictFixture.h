@@ -5,14 +5,11 @@
 //   dict->FindText("chat\t", 0);
 #pragma once
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "Global.h"
+#include "TestSupport.h"
 #include "tabfile.h"
 
 // One word line: form, lemma, anagram key of the form, the marker "*" and the code.
@@ -25,20 +22,10 @@ public:
     // Writes the lines, each ended by lineBreak, and opens the file.
     explicit DictFixture(const std::vector<std::string>& lines, bool writable = false,
                          const std::string& lineBreak = "\r\n") {
-        std::string templ = (std::filesystem::temp_directory_path() / "lexo-dict-XXXXXX").string();
-        if (!mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
-        dir_ = templ;
-        path_ = (dir_ / "LEXOTOT.TXT").string();
-        {
-            std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-            for (const auto& l : lines) out << l << lineBreak;
-        }
+        std::string text;
+        for (const auto& l : lines) text += l + lineBreak;
+        WriteFileBytes(path_, text);
         dict_ = TTabStringsFile::Create(path_, writable);
-    }
-    ~DictFixture() {
-        dict_.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
     }
     DictFixture(const DictFixture&) = delete;
     DictFixture& operator=(const DictFixture&) = delete;
@@ -56,7 +43,7 @@ public:
     ITabStrings* operator->() const { return dict_.get(); }
 
 private:
-    std::filesystem::path dir_;
-    std::string path_;
-    ITabStringsPtr dict_;
+    TempDir dir_{"lexo-dict"};
+    std::string path_ = (dir_ / "LEXOTOT.TXT").string();
+    ITabStringsPtr dict_;  // closed before its folder goes
 };

@@ -8,10 +8,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTimer>
 #include <QWidget>
 #include <QtDebug>
+
+#include "TestSupport.h"
 
 // The application object of a GoogleTest program of windows, made on first use, named
 // after the program. Never destroyed: Qt's input devices, made once a test processes
@@ -23,13 +24,8 @@ inline QApplication& TestApplication() {
     return *app;
 }
 
-// The bytes of a file, empty when it cannot be read.
-inline std::string ReadBytes(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    const QByteArray b = f.readAll();
-    return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-}
+// The bytes of a file named as the windows name it, empty when it cannot be read.
+inline std::string ReadBytes(const QString& path) { return ReadFileBytes(path.toStdString()); }
 
 // Arms a poll that waits for a modal window (the next one to run its own loop, typically
 // started right after this call) and clicks its child button named buttonObjectName.

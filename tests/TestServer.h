@@ -14,8 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <sstream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -27,6 +26,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "TestSupport.h"
+
 extern char** environ;
 
 #ifndef LEXO_HTTP_SERVER
@@ -37,9 +38,6 @@ class TestServer {
 public:
     explicit TestServer(const std::vector<std::string>& switches = {}) {
         namespace fs = std::filesystem;
-        std::string tmpl = (fs::temp_directory_path() / "lexo-http-XXXXXX").string();
-        if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        dir_ = tmpl;
         root_ = dir_ / "root";
         fs::create_directory(root_);
         const fs::path portFile = dir_ / "port";
@@ -65,7 +63,6 @@ public:
         cargv.push_back(nullptr);
         if (::posix_spawnp(&pid_, python.c_str(), nullptr, nullptr, cargv.data(), environ) != 0) {
             pid_ = 0;
-            Cleanup();
             throw std::runtime_error("cannot start python3 " LEXO_HTTP_SERVER);
         }
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -76,22 +73,16 @@ public:
             int status = 0;
             if (::waitpid(pid_, &status, WNOHANG) == pid_ || std::chrono::steady_clock::now() > deadline) {
                 Stop();
-                Cleanup();
                 throw std::runtime_error("the test web server did not start");
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        if (const char* old = std::getenv("LEXORAMA_SERVER")) oldServer_ = old, hadServer_ = true;
-        ::setenv("LEXORAMA_SERVER", Host().c_str(), 1);
+        server_.emplace("LEXORAMA_SERVER", Host());
     }
 
     ~TestServer() {
-        if (hadServer_)
-            ::setenv("LEXORAMA_SERVER", oldServer_.c_str(), 1);
-        else
-            ::unsetenv("LEXORAMA_SERVER");
+        server_.reset();
         Stop();
-        Cleanup();
     }
 
     TestServer(const TestServer&) = delete;
@@ -103,19 +94,13 @@ public:
     const std::filesystem::path& Root() const { return root_; }
 
     // Writes a served file (LEXVERS.TXT, a ZIP package...) into the root.
-    void Put(const std::string& name, const std::string& bytes) const {
-        std::ofstream(root_ / name, std::ios::binary) << bytes;
-    }
+    void Put(const std::string& name, const std::string& bytes) const { WriteFileBytes(root_ / name, bytes); }
     // A file of the root as bytes ("posted.bin" holds the last POST body); empty when missing.
-    std::string Read(const std::string& name) const { return ReadFile(root_ / name); }
+    std::string Read(const std::string& name) const { return ReadFileBytes(root_ / name); }
     // Every request head received so far, byte for byte, in order.
-    std::string Log() const { return ReadFile(logPath_); }
+    std::string Log() const { return ReadFileBytes(logPath_); }
 
 private:
-    static std::string ReadFile(const std::filesystem::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
     void Stop() {
         if (pid_ <= 0) return;
         ::kill(pid_, SIGTERM);
@@ -123,16 +108,12 @@ private:
         ::waitpid(pid_, &status, 0);
         pid_ = 0;
     }
-    void Cleanup() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
 
-    std::filesystem::path dir_, root_, logPath_;
+    TempDir dir_{"lexo-http"};
+    std::filesystem::path root_, logPath_;
     pid_t pid_ = 0;
     int port_ = 0;
-    std::string oldServer_;
-    bool hadServer_ = false;
+    std::optional<ScopedEnv> server_;
 };
 
 // A loopback port on which nobody listens: bound for a moment to learn a free one.

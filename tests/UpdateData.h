@@ -5,25 +5,16 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "Global.h"
+#include "TestSupport.h"
 #include "ZipMaker.h"
 #include "collate.h"
 #include "tabfile.h"
 
 namespace update_data {
-
-inline std::string ReadAll(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 inline std::string Lines(const std::vector<std::string>& lines) {
     std::string text;
@@ -52,12 +43,9 @@ inline std::string WordLine(const std::string& family, int i) {
 }
 
 inline std::string Package(const std::vector<TZipEntry>& entries) {
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("relexo-zip-" + std::to_string(::getpid()) + ".zip");
-    MakeZip(path.string(), entries);
-    std::string out = ReadAll(path);
-    std::filesystem::remove(path);
-    return out;
+    const TempDir dir("relexo-zip");
+    MakeZip((dir / "package.zip").string(), entries);
+    return ReadFileBytes(dir / "package.zip");
 }
 
 // What one update run starts from and what it must end with.

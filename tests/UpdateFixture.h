@@ -3,46 +3,24 @@
 #pragma once
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "Update.h"
 
 class UpdateFixture {
 public:
     explicit UpdateFixture(const std::string& version = "LEX27010") {
-        std::string templ = (std::filesystem::temp_directory_path() / "lexo-update-XXXXXX").string();
-        if (!mkdtemp(templ.data())) throw std::runtime_error("mkdtemp failed");
-        root_ = templ;
         std::filesystem::create_directories(root_ / "tmp");
         std::filesystem::create_directories(root_ / "docs");
         paths_ = MakeUpdatePaths(version, (root_ / "tmp").string() + "/", (root_ / "docs").string());
         paths_.DictionaryPath = (root_ / "LEXOTOT.TXT").string();
     }
-    ~UpdateFixture() {
-        std::error_code ec;
-        std::filesystem::remove_all(root_, ec);
-    }
-    UpdateFixture(const UpdateFixture&) = delete;
-    UpdateFixture& operator=(const UpdateFixture&) = delete;
-
     const TUpdatePaths& Paths() const { return paths_; }
-    const std::filesystem::path& Root() const { return root_; }
+    const std::filesystem::path& Root() const { return root_.Path(); }
 
-    static void Write(const std::string& path, const std::string& bytes) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out) throw std::runtime_error("cannot write " + path);
-    }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
     // The lines, each followed by `brk`.
     static std::string Lines(const std::vector<std::string>& lines, const std::string& brk = "\r\n") {
         std::string text;
@@ -58,6 +36,6 @@ public:
     }
 
 private:
-    std::filesystem::path root_;
+    TempDir root_{"lexo-update"};
     TUpdatePaths paths_;
 };

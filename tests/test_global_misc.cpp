@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -16,6 +15,7 @@
 
 #include "FactorialBig.h"
 #include "Global.h"
+#include "TestSupport.h"
 #include "cp1252.h"
 
 namespace {
@@ -34,30 +34,6 @@ std::string ThrownText(F f) {
     return {};
 }
 
-// Sets or clears TMPDIR for one test and puts the old value back.
-class TmpDirGuard {
-public:
-    TmpDirGuard() {
-        if (const char* v = std::getenv("TMPDIR")) old_ = v;
-    }
-    ~TmpDirGuard() {
-        if (old_)
-            ::setenv("TMPDIR", old_->c_str(), 1);
-        else
-            ::unsetenv("TMPDIR");
-    }
-    void Set(const std::string& v) { ::setenv("TMPDIR", v.c_str(), 1); }
-    void Unset() { ::unsetenv("TMPDIR"); }
-
-private:
-    std::optional<std::string> old_;
-};
-
-std::string FileText(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // A run folder of this process under `shared` ("/tmp/"...): private, and named for it.
 void ExpectRunFolderIn(const std::string& folder, const std::string& shared) {
     const std::string prefix = shared + "lexorama-" + std::to_string(::getpid()) + "-";
@@ -72,13 +48,10 @@ void ExpectRunFolderIn(const std::string& folder, const std::string& shared) {
 }
 
 TEST(GetTempFolder, FallsBackToTmp) {
-    TmpDirGuard g;
+    const ScopedEnv g("TMPDIR");
     for (const char* tmpdir : {static_cast<const char*>(nullptr), "", "/no/such/folder/anywhere", "/etc/hostname"}) {
         SCOPED_TRACE(tmpdir == nullptr ? "unset" : tmpdir);
-        if (tmpdir == nullptr)
-            g.Unset();
-        else
-            g.Set(tmpdir);
+        g.Set(tmpdir == nullptr ? std::nullopt : std::optional<std::string>(tmpdir));
         EXPECT_EQ(SystemTempFolder(), "/tmp/");
         ExpectRunFolderIn(GetTempFolder(), "/tmp/");
     }
@@ -89,9 +62,9 @@ TEST(GetTempFolder, FallsBackToTmp) {
 // it has gone; removed whole, links inside removed and never followed. Folders of runs
 // that were killed go when a run makes its own; other folders of the shared one stay.
 TEST(GetTempFolder, OneFolderOfThisRunAloneRemovedWhole) {
-    TmpDirGuard g;
-    const fs::path dir = fs::temp_directory_path() / ("lexo_tmp_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const TempDir shared("lexo-tmp");
+    const fs::path& dir = shared.Path();
+    const ScopedEnv g("TMPDIR");
     const pid_t gone = ::fork();
     if (gone == 0) ::_exit(0);
     ::waitpid(gone, nullptr, 0);
@@ -120,7 +93,7 @@ TEST(GetTempFolder, OneFolderOfThisRunAloneRemovedWhole) {
     fs::create_directories(folder + "sub");
     RemoveTempFolder();
     EXPECT_FALSE(fs::exists(folder));
-    EXPECT_EQ(FileText(dir / "victim"), "keep");
+    EXPECT_EQ(ReadFileBytes(dir / "victim"), "keep");
     const std::string again = GetTempFolder();
     ExpectRunFolderIn(again, dir.string() + "/");
     fs::remove_all(again);
@@ -128,16 +101,15 @@ TEST(GetTempFolder, OneFolderOfThisRunAloneRemovedWhole) {
     ExpectRunFolderIn(third, dir.string() + "/");
     EXPECT_NE(third, again);
     RemoveTempFolder();
-    fs::remove_all(dir);
 }
 
 TEST(GetTempFolder, RefusesAFolderNameTooLongForThePathBuffer) {
-    TmpDirGuard g;
-    const fs::path base = "/tmp/lexo_long_" + std::to_string(::getpid());
+    const TempDir base("lexo-long");
+    const ScopedEnv g("TMPDIR");
     // The run folder's name, "lexorama-PID-XXXXXX/", goes after the shared one's: build
     // shared folders that make it exactly 259, then 260 with its closing separator.
     const std::size_t own = ("lexorama-" + std::to_string(::getpid()) + "-XXXXXX/").size();
-    fs::path dir = base;
+    fs::path dir = base.Path();
     while (dir.string().size() < 180) dir /= std::string(40, 'd');
     const size_t room = 259 - own - 1 - dir.string().size();  // dir + "/" + name + "/" + own
     const fs::path ok = dir / std::string(room - 1, 'k');
@@ -154,7 +126,6 @@ TEST(GetTempFolder, RefusesAFolderNameTooLongForThePathBuffer) {
               A("Nom de dossier temporaire trop long (260 caractères) : ") + tooLong.string() + "/lexorama-" +
                   std::to_string(::getpid()) + "-XXXXXX/");
     RemoveTempFolder();
-    fs::remove_all(base);
 }
 
 TEST(SocketErrorText, EveryKnownCode) {

@@ -4,8 +4,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include <QAccessible>
 #include <QApplication>
@@ -18,6 +16,7 @@
 #include "GuiTestHelpers.h"
 #include "Global.h"
 #include "TestServer.h"
+#include "TestSupport.h"
 #include "UrlOpener.h"
 #include "VersionCheck.h"
 #include "cp1252.h"
@@ -31,25 +30,10 @@ QApplication& App() {
     QApplication& app = TestApplication();
     // The window writes INFOS.HTM into the temporary folder: one folder per test program,
     // so that test programs running side by side keep their pages apart.
-    static std::string dir = "/tmp/lexo-infos-XXXXXX";
-    static const bool ownTemp = [] {
-        if (::mkdtemp(dir.data()) == nullptr) return false;
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(dir, ec);
-        });
-        return ::setenv("TMPDIR", dir.c_str(), 1) == 0;
-    }();
-    EXPECT_TRUE(ownTemp);
+    static const TempDir dir("lexo-infos");
+    static const ScopedEnv tmpdir("TMPDIR", dir.Path().string());
     return app;
 }
-
-std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-bool Exists(const std::string& path) { return std::ifstream(path).good(); }
 
 const std::string kHead = "HEAD /protec/relexo/LEXVERS.TXT HTTP/1.0\r\n";
 const std::string kGet = "GET /protec/relexo/LEXVERS.TXT HTTP/1.0\r\n";
@@ -233,7 +217,7 @@ TEST(InformationWindow, OuiHandsTheVersionBackAndTheWindowTidiesUp) {
         TfrmInfos w;
         const std::string page = TfrmInfos::InfoPagePath();
         EXPECT_EQ(page, GetTempFolder() + "INFOS.HTM");
-        EXPECT_EQ(FileBytes(page), FileBytes(LEXO_PAGES_DIR "/LEXOEXPL.htm"));
+        EXPECT_EQ(ReadFileBytes(page), ReadFileBytes(LEXO_PAGES_DIR "/LEXOEXPL.htm"));
         EXPECT_TRUE(w.WebBrowser1->toPlainText().contains(QStringLiteral("Lexorama v4.2")));
         EXPECT_TRUE(w.WebBrowser1->toPlainText().contains(QString::fromUtf8("française")));
         w.show();
@@ -246,7 +230,7 @@ TEST(InformationWindow, OuiHandsTheVersionBackAndTheWindowTidiesUp) {
         EXPECT_FALSE(w.isVisible());
         EXPECT_EQ(w.result(), QDialog::Accepted);
         EXPECT_EQ(w.ServerVersion, "LEX00013");
-        EXPECT_FALSE(Exists(page));
+        EXPECT_FALSE(std::filesystem::exists(page));
         ASSERT_EQ(MessageBoxTesting::Log().size(), 2u);
         EXPECT_EQ(MessageBoxTesting::Log()[1].caption, kOffer);
         EXPECT_EQ(Count(server.Log(), kGet), 2);
@@ -307,19 +291,16 @@ TEST(InformationWindow, UnwritablePageLeavesTheWindowWorking) {
 // see the RTF writer's tests).
 TEST(EmbeddedPage, ReplacesALinkPlantedUnderItsName) {
     namespace fs = std::filesystem;
-    std::string tmpl = (fs::temp_directory_path() / "lexo-page-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    const fs::path dir = tmpl;
+    const TempDir dir("lexo-page");
     const std::string target = (dir / "cible.txt").string();
-    std::ofstream(target, std::ios::binary) << "nouveau";
+    WriteFileBytes(target, "nouveau");
     const fs::path page = dir / "INFOS.HTM";
     fs::create_symlink(target, page);
     std::string error;
     ASSERT_TRUE(WriteEmbeddedPage("LEXOEXPL", page.string(), error)) << error;
-    EXPECT_EQ(FileBytes(target), "nouveau");
+    EXPECT_EQ(ReadFileBytes(target), "nouveau");
     EXPECT_FALSE(fs::is_symlink(page));
-    EXPECT_NE(FileBytes(page.string()).find("<"), std::string::npos);
-    fs::remove_all(dir);
+    EXPECT_NE(ReadFileBytes(page.string()).find("<"), std::string::npos);
 }
 
 // While a check waits, the window goes on working: a second click does nothing, F1 and
@@ -391,11 +372,8 @@ TEST(InformationWindow, LinksWithNoProgramToOpenThemSaySo) {
     BoxGuard boxes;
     const std::filesystem::path bin = std::filesystem::path(GetTempFolder()) / "lexo-no-browser-bin";
     std::filesystem::create_directories(bin);
-    const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-    const char* oldBrowser = std::getenv("BROWSER");
-    const std::string savedBrowser = oldBrowser ? oldBrowser : "";
-    setenv("PATH", bin.c_str(), 1);
-    unsetenv("BROWSER");
+    const ScopedEnv path("PATH", bin.string());
+    const ScopedEnv browser("BROWSER", std::nullopt);
     {
         TfrmInfos w;
         w.show();
@@ -407,20 +385,11 @@ TEST(InformationWindow, LinksWithNoProgramToOpenThemSaySo) {
         w.close();
     }
     EXPECT_FALSE(SomeProgramOpens(QStringLiteral("mailto")));
-    {
-        std::ofstream mime(bin / "xdg-mime");
-        mime << "#!/bin/sh\n[ \"$3\" = x-scheme-handler/mailto ] && echo mail.desktop\nexit 0\n";
-    }
+    WriteFileBytes(bin / "xdg-mime", "#!/bin/sh\n[ \"$3\" = x-scheme-handler/mailto ] && echo mail.desktop\nexit 0\n");
     std::filesystem::permissions(bin / "xdg-mime", std::filesystem::perms::owner_all);
     EXPECT_TRUE(SomeProgramOpens(QStringLiteral("mailto")));
     EXPECT_FALSE(SomeProgramOpens(QStringLiteral("http")));
-    setenv("BROWSER", "lynx", 1);
+    browser.Set("lynx");
     EXPECT_TRUE(SomeProgramOpens(QStringLiteral("http")));
-
-    setenv("PATH", oldPath.c_str(), 1);
-    if (oldBrowser)
-        setenv("BROWSER", savedBrowser.c_str(), 1);
-    else
-        unsetenv("BROWSER");
     std::filesystem::remove_all(bin);
 }

@@ -3,13 +3,12 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "FileSizeLimit.h"
 #include "MainSettings.h"
+#include "TestSupport.h"
 #include "cp1252.h"
 
 namespace fs = std::filesystem;
@@ -18,22 +17,12 @@ namespace {
 
 class MainSettingsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("lexo_settings_" + std::to_string(::getpid()) + "_" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        path_ = TMainSettings::WritePath(dir_.string());
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::vector<unsigned char> ReadRaw() const {
-        std::ifstream in(path_, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const std::string bytes = ReadFileBytes(path_);
+        return {bytes.begin(), bytes.end()};
     }
     void WriteRaw(const std::vector<unsigned char>& bytes) const {
-        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        WriteFileBytes(path_, std::string(bytes.begin(), bytes.end()));
     }
     static int32_t Int32At(const std::vector<unsigned char>& b, std::size_t off) {
         return static_cast<int32_t>(static_cast<uint32_t>(b[off]) | static_cast<uint32_t>(b[off + 1]) << 8 |
@@ -57,8 +46,8 @@ protected:
         return s;
     }
 
-    fs::path dir_;
-    std::string path_;
+    const TempDir dir_{"lexo-settings"};
+    const std::string path_ = TMainSettings::WritePath(dir_.Path().string());
 };
 
 TEST_F(MainSettingsTest, RecordIsWrittenAtItsOffsetsAndReadBack) {
@@ -280,7 +269,7 @@ TEST_F(MainSettingsTest, FullDiskKeepsTheOldRecord) {
         EXPECT_FALSE(other.Save(path_));
     }
     EXPECT_EQ(ReadRaw(), before);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.Path()), fs::directory_iterator()), 1);
 }
 
 TEST(MainSettingsPath, WritePathJoinsFolderAndName) {

@@ -5,13 +5,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "TestSupport.h"
 #include "platform/ProgramStart.h"
 
 namespace fs = std::filesystem;
@@ -20,13 +19,8 @@ namespace {
 
 void WriteFile(const fs::path& path, const std::string& bytes, bool executable) {
     fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
+    WriteFileBytes(path, bytes);
     fs::permissions(path, executable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A program that notes in the file "started" of its current folder which copy of it
@@ -47,23 +41,15 @@ void WriteProbe(const fs::path& path, const std::string& copy) {
 class ProgramStart : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string templ = (fs::temp_directory_path() / "lexo-start-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-        root_ = fs::canonical(templ);
-        oldCwd_ = fs::current_path();
-        oldPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
         fs::create_directories(root_ / "current");
         fs::current_path(root_ / "current");
     }
-    void TearDown() override {
-        fs::current_path(oldCwd_);
-        ::setenv("PATH", oldPath_.c_str(), 1);
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
+    void TearDown() override { fs::current_path(oldCwd_); }
 
-    fs::path root_, oldCwd_;
-    std::string oldPath_;
+    const TempDir tmp_{"lexo-start"};
+    const fs::path root_ = fs::canonical(tmp_.Path()), oldCwd_ = fs::current_path();
+    const std::string oldPath_ = std::getenv("PATH") ? std::getenv("PATH") : "";
+    const ScopedEnv path_{"PATH"}, fd_{"LEXO_TEST_FD"};
 };
 
 TEST_F(ProgramStart, FindsInTheCurrentFolderThenBesideThenAlongThePathAndStartsDetached) {
@@ -72,7 +58,7 @@ TEST_F(ProgramStart, FindsInTheCurrentFolderThenBesideThenAlongThePathAndStartsD
     // Along PATH: a file that may not be executed and an empty element are passed over.
     WriteFile(root_ / "path1" / "probe", "#!/bin/sh\n", false);
     WriteProbe(root_ / "path2" / "probe", "path");
-    ::setenv("PATH", ((root_ / "path1").string() + "::" + (root_ / "path2").string()).c_str(), 1);
+    path_.Set((root_ / "path1").string() + "::" + (root_ / "path2").string());
     EXPECT_EQ(platform::FindProgram("probe", beside.string()), (root_ / "path2" / "probe").string());
     WriteProbe(beside / "probe", "beside");
     EXPECT_EQ(platform::FindProgram("probe", beside.string()), (beside / "probe").string());
@@ -83,9 +69,9 @@ TEST_F(ProgramStart, FindsInTheCurrentFolderThenBesideThenAlongThePathAndStartsD
     EXPECT_EQ(platform::FindProgram("probe"), (current / "probe").string());
 
     // Started with its arguments as given, in its folder, with nothing of this process.
-    ::setenv("PATH", oldPath_.c_str(), 1);         // the probe's own tools
+    path_.Set(oldPath_);                           // the probe's own tools
     const int fd = ::open("/dev/null", O_RDONLY);  // not closed on exec
-    ::setenv("LEXO_TEST_FD", std::to_string(fd).c_str(), 1);
+    fd_.Set(std::to_string(fd));
     platform::ProgramStartOptions options;
     options.besideFolder = beside.string();
     options.workFolder = work.string();
@@ -93,7 +79,7 @@ TEST_F(ProgramStart, FindsInTheCurrentFolderThenBesideThenAlongThePathAndStartsD
     ASSERT_EQ(platform::StartProgram("probe", {"ViaMainShell", "LEX 1"}, options), 0);
     for (int i = 0; i < 500 && !fs::exists(work / "started"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(ReadFile(work / "started"),
+    EXPECT_EQ(ReadFileBytes(work / "started"),
               "current\n[ViaMainShell]\n[LEX 1]\n" + work.string() + "\n/dev/null\nsession\n");
     ::close(fd);
 

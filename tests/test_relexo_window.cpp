@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,6 +24,7 @@
 #include "cp1252.h"
 #include "GuiTestHelpers.h"
 #include "Launch.h"
+#include "TestSupport.h"
 #include "Led.h"
 #include "SpecialFolder.h"
 #include "fRelexo.h"
@@ -41,38 +41,20 @@ namespace {
 class UserFolders {
 public:
     explicit UserFolders(bool withDocuments) {
-        std::string tmpl = (fs::temp_directory_path() / "relexo-win-XXXXXX").string();
-        root_ = ::mkdtemp(tmpl.data());
         fs::create_directories(root_ / "config");
         fs::create_directories(root_ / "tmp");
-        documents_ = root_ / "Mes Docs \xC3\xA9t\xC3\xA9";  // UTF-8 on the disk
         if (withDocuments) fs::create_directories(documents_);
-        std::ofstream(root_ / "config" / "user-dirs.dirs") << "XDG_DOCUMENTS_DIR=\"" << documents_.string() << "/\"\n";
-        Set("HOME", root_.string());
-        Set("XDG_CONFIG_HOME", (root_ / "config").string());
-        Set("TMPDIR", (root_ / "tmp").string());
-    }
-    ~UserFolders() {
-        for (auto& [name, value] : saved_) {
-            if (value)
-                ::setenv(name.c_str(), value->c_str(), 1);
-            else
-                ::unsetenv(name.c_str());
-        }
-        std::error_code ec;
-        fs::remove_all(root_, ec);
+        WriteFileBytes(root_ / "config" / "user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"" + documents_.string() + "/\"\n");
     }
     const fs::path& Documents() const { return documents_; }
-    const fs::path& Root() const { return root_; }
+    const fs::path& Root() const { return root_.Path(); }
 
 private:
-    void Set(const std::string& name, const std::string& value) {
-        const char* old = std::getenv(name.c_str());
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        ::setenv(name.c_str(), value.c_str(), 1);
-    }
-    fs::path root_, documents_;
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+    const TempDir root_{"relexo-win"};
+    const fs::path documents_ = root_ / "Mes Docs \xC3\xA9t\xC3\xA9";  // UTF-8 on the disk
+    const ScopedEnv home_{"HOME", root_.Path().string()};
+    const ScopedEnv config_{"XDG_CONFIG_HOME", (root_ / "config").string()};
+    const ScopedEnv tmpdir_{"TMPDIR", (root_ / "tmp").string()};
 };
 
 QColor Pixel(const QImage& img, int x, int y) { return QColor(img.pixel(x, y)); }
@@ -324,9 +306,7 @@ TEST(RelexoWindow, ClosingRulesAndKeys) {
     MessageBoxTesting::SetAutoAnswer(true, IDOK);
     MessageBoxTesting::ClearLog();
     // Whatever starts an update here asks a closed loopback port.
-    const char* oldServer = std::getenv("LEXORAMA_SERVER");
-    const std::string savedServer = oldServer ? oldServer : "";
-    ::setenv("LEXORAMA_SERVER", "127.0.0.1:1", 1);
+    const ScopedEnv server("LEXORAMA_SERVER", "127.0.0.1:1");
 
     struct Run {
         TfrmRelexo w;
@@ -417,7 +397,7 @@ TEST(RelexoWindow, ClosingRulesAndKeys) {
         MessageBoxTesting::ClearLog();
         const std::string name = "relexo-outside-" + std::to_string(::getpid());
         const fs::path outside = folders.Root().parent_path() / (name + ".ZIP");
-        std::ofstream(outside) << "not the updater's";
+        WriteFileBytes(outside, "not the updater's");
         Run r;
         r.w.UpdateVersion = "../../" + name;
         r.w.btnOui->click();
@@ -442,8 +422,4 @@ TEST(RelexoWindow, ClosingRulesAndKeys) {
         EXPECT_FALSE(r.w.isVisible());
     }
     MessageBoxTesting::SetAutoAnswer(false);
-    if (oldServer)
-        ::setenv("LEXORAMA_SERVER", savedServer.c_str(), 1);
-    else
-        ::unsetenv("LEXORAMA_SERVER");
 }

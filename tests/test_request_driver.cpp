@@ -22,9 +22,9 @@ TEST(RequestDriver, AModalWindowOpenedDuringADownloadDoesNotStallIt) {
     gui::InitApplication(app, QStringLiteral("Relexo"));  // as both programs set themselves up
     for (const char* redirections : {"0", "2"}) {
         SCOPED_TRACE(redirections);
-        // Each reply comes after a second: the window opens while the HEAD waits for the
+        // Each reply comes after a moment: the window opens while the HEAD waits for the
         // first.
-        TestServer server({"--delay", "1", "--redirects", redirections});
+        TestServer server({"--delay", "0.3", "--redirects", redirections});
         const std::string package(4 * 1024 * 1024, '\xE9');
         server.Put("LEX00013.ZIP", package);
         THttpCli cli;

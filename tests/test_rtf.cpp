@@ -5,49 +5,24 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "RtfWriter.h"
+#include "TestSupport.h"
 #include "cp1252.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+// The files in a folder, hidden ones included.
+std::size_t FileCount(const fs::path& dir) {
+    std::size_t n = 0;
+    for (const auto& e : fs::directory_iterator(dir)) n += e.is_regular_file() ? 1 : 0;
+    return n;
 }
-
-// A folder of the test's own, removed with it.
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "lexo-rtf-XXXXXX").string();
-        if (::mkdtemp(tmpl.data()) != nullptr) path_ = tmpl;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!path_.empty()) fs::remove_all(path_, ec);
-    }
-    bool isValid() const { return !path_.empty(); }
-    std::string path() const { return path_.string(); }
-    std::string filePath(const std::string& name) const { return (path_ / name).string(); }
-    // The files in the folder, hidden ones included.
-    std::size_t FileCount() const {
-        std::size_t n = 0;
-        for (const auto& e : fs::directory_iterator(path_)) n += e.is_regular_file() ? 1 : 0;
-        return n;
-    }
-
-private:
-    fs::path path_;
-};
 
 const StyledText kSample{
     {{" ", fsNone, rcBlack}},
@@ -91,70 +66,66 @@ TEST(RtfWriter, HeaderTablesStylesAndEscapes) {
 }
 
 TEST(WriteFileReplacing, RoundTripAndReplaceLeaveNoTemporaryFile) {
-    TempDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const std::string txt = dir.filePath("chat.txt");
-    const std::string rtf = dir.filePath("chat.rtf");
+    const TempDir dir("lexo-rtf");
+    const std::string txt = (dir / "chat.txt").string();
+    const std::string rtf = (dir / "chat.rtf").string();
     WriteFileReplacing(txt, std::string(5000, 'x'));
     const std::string plain = " \r\n" + A("Mot recherché :  été : 3") + "\r\n";
     WriteFileReplacing(txt, plain);  // shorter than before: nothing of the old file is left
-    EXPECT_EQ(ReadAll(txt), plain);
+    EXPECT_EQ(ReadFileBytes(txt), plain);
     WriteFileReplacing(rtf, RtfFromLines(kSample));
-    EXPECT_EQ(ReadAll(rtf), RtfFromLines(kSample));
-    EXPECT_EQ(dir.FileCount(), 2u);
+    EXPECT_EQ(ReadFileBytes(rtf), RtfFromLines(kSample));
+    EXPECT_EQ(FileCount(dir.Path()), 2u);
 }
 
 TEST(WriteFileReplacing, FailureThrowsFrenchMessageAndKeepsTheTarget) {
-    TempDir dir;
-    ASSERT_TRUE(dir.isValid());
+    const TempDir dir("lexo-rtf");
     try {
-        WriteFileReplacing(dir.filePath("absent/chat.txt"), "x");
+        WriteFileReplacing((dir / "absent/chat.txt").string(), "x");
         FAIL() << "no error";
     } catch (const std::runtime_error& e) {
         EXPECT_EQ(std::string(e.what()).rfind("Impossible d'enregistrer le fichier ", 0), 0u) << e.what();
     }
     // A folder in the target's place cannot be replaced by a file: it stays as it was.
-    const std::string target = dir.filePath("dossier");
+    const std::string target = (dir / "dossier").string();
     ASSERT_TRUE(fs::create_directory(target));
-    ASSERT_TRUE(std::ofstream(dir.filePath("dossier/garde.txt")).good());
+    ASSERT_TRUE(std::ofstream((dir / "dossier/garde.txt").string()).good());
     EXPECT_THROW(WriteFileReplacing(target, "x"), std::runtime_error);
-    EXPECT_TRUE(fs::exists(dir.filePath("dossier/garde.txt")));
-    EXPECT_EQ(dir.FileCount(), 0u);
+    EXPECT_TRUE(fs::exists((dir / "dossier/garde.txt").string()));
+    EXPECT_EQ(FileCount(dir.Path()), 0u);
 }
 
 // A link is the user's own way to name a file when the result is saved: the file it
 // points to is replaced. (A page file, which never goes through a link, is the
 // information window's: see its tests.)
 TEST(WriteFileReplacing, ResultsFollowTheUsersLink) {
-    TempDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const std::string target = dir.filePath("cible.txt");
-    std::ofstream(target, std::ios::binary) << "ancien";
-    ASSERT_EQ(ReadAll(target), "ancien");
-    fs::create_symlink(target, dir.filePath("resultat.txt"));
-    WriteFileReplacing(dir.filePath("resultat.txt"), "nouveau");
-    EXPECT_EQ(ReadAll(target), "nouveau");
-    EXPECT_TRUE(fs::is_symlink(dir.filePath("resultat.txt")));
+    const TempDir dir("lexo-rtf");
+    const std::string target = (dir / "cible.txt").string();
+    WriteFileBytes(target, "ancien");
+    ASSERT_EQ(ReadFileBytes(target), "ancien");
+    fs::create_symlink(target, (dir / "resultat.txt").string());
+    WriteFileReplacing((dir / "resultat.txt").string(), "nouveau");
+    EXPECT_EQ(ReadFileBytes(target), "nouveau");
+    EXPECT_TRUE(fs::is_symlink((dir / "resultat.txt").string()));
 }
 
 // An independent reader must see the same text: LibreOffice converts the RTF to text.
 TEST(RtfWriter, LibreOfficeReadsTheText) {
     if (std::system("command -v soffice > /dev/null 2>&1") != 0) GTEST_SKIP() << "LibreOffice is not installed";
-    TempDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const std::string rtf = dir.filePath("resultat.rtf");
+    const TempDir dir("lexo-rtf");
+    const std::string rtf = (dir / "resultat.rtf").string();
     WriteFileReplacing(rtf, RtfFromLines(kSample));
     // A profile of its own (HOME too), so that a running instance is not used.
-    const std::string command = "cd '" + dir.path() + "' && HOME='" + dir.path() +
-                                "' timeout 180 soffice --headless -env:UserInstallation=file://" + dir.path() +
-                                "/profile --convert-to txt:Text --outdir '" + dir.path() + "' '" + rtf +
-                                "' > /dev/null 2> '" + dir.filePath("errors.txt") + "'";
+    const std::string command = "cd '" + dir.Path().string() + "' && HOME='" + dir.Path().string() +
+                                "' timeout 180 soffice --headless -env:UserInstallation=file://" + dir.Path().string() +
+                                "/profile --convert-to txt:Text --outdir '" + dir.Path().string() + "' '" + rtf +
+                                "' > /dev/null 2> '" + (dir / "errors.txt").string() + "'";
     const int status = std::system(command.c_str());
     ASSERT_FALSE(WIFEXITED(status) && WEXITSTATUS(status) == 124) << "LibreOffice did not finish";
-    std::string text = ReadAll(dir.filePath("resultat.txt"));
+    std::string text = ReadFileBytes((dir / "resultat.txt").string());
     // The text filter marks runs of blanks with six-per-em spaces (U+2006): drop them.
     for (std::size_t at; (at = text.find("\xE2\x80\x86")) != std::string::npos;) text.erase(at, 3);
-    ASSERT_FALSE(text.empty()) << ReadAll(dir.filePath("errors.txt"));
+    ASSERT_FALSE(text.empty()) << ReadFileBytes((dir / "errors.txt").string());
     // The text filter writes UTF-8.
     EXPECT_NE(text.find("Mot recherché :  été : 3"), std::string::npos) << text;
     EXPECT_NE(text.find("a\\b {c}"), std::string::npos) << text;

@@ -4,11 +4,11 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "ElapsedTime.h"
 #include "RecordingResultArea.h"
 #include "SearchDriver.h"
+#include "TestSupport.h"
 #include "cp1252.h"
 #include "tabfile.h"
 
@@ -125,11 +125,9 @@ TEST(SaveResults, FormatAndQuestion) {
 
 // The results never replace the open dictionary, whatever name or link the user picks.
 TEST(SaveResults, TheOpenDictionaryByAnyName) {
-    std::string templ = (std::filesystem::temp_directory_path() / "lexo-driver-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(templ.data()), nullptr);
-    const std::filesystem::path dir = templ;
-    std::ofstream(dir / "dico.txt") << "chat\r\n";
-    std::ofstream(dir / "autre.txt") << "chat\r\n";
+    const TempDir dir("lexo-driver");
+    WriteFileBytes(dir / "dico.txt", "chat\r\n");
+    WriteFileBytes(dir / "autre.txt", "chat\r\n");
     std::filesystem::create_symlink(dir / "dico.txt", dir / "lien.txt");
     {
         const ITabStringsPtr dictionary = TTabStringsFile::Create((dir / "dico.txt").string(), false);
@@ -137,7 +135,6 @@ TEST(SaveResults, TheOpenDictionaryByAnyName) {
         EXPECT_FALSE(IsDictionaryFile((dir / "autre.txt").string(), dictionary.get()));
         EXPECT_FALSE(IsDictionaryFile((dir / "lien.txt").string(), nullptr));
     }
-    std::filesystem::remove_all(dir);
 }
 
 TEST(WordEditorEntry, ChecksAndCaption) {

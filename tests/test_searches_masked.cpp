@@ -1,7 +1,6 @@
 // Mode "Mots masqués" and its wild-card matcher.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -71,12 +70,12 @@ TEST(WildMatch, DictionaryWordsMatchAsTheirFoldedForms) {
     }
 }
 
-TEST(WildMatch, ManyStarsStayFast) {
+// A matcher that tries every way of spreading the letters over the stars would not
+// end on this word in a lifetime: the test then runs into ctest's time limit.
+TEST(WildMatch, ManyStarsOnALongWord) {
     const std::string word(20000, 'A');
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(TWildMatcher("*A*A*A*A*A*A*A*A*A*A*A*A*B").Matches(word));
     EXPECT_TRUE(TWildMatcher("*A*A*A*A*A*A*A*A*A*A*A*A*").Matches(word));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 TEST(WildMatch, MaskFromTextFoldsAndTurnsOtherCharactersIntoQuestionMarks) {

@@ -5,7 +5,6 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -17,19 +16,13 @@
 #include <unistd.h>
 
 #include "Startup.h"
+#include "TestSupport.h"
 
 extern char** environ;
 
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path MakeTempDir(const std::string& tag) {
-    fs::path dir = fs::temp_directory_path() / ("lexo_startup_" + std::to_string(::getpid()) + "_" + tag);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
 
 // A copy of sleep under another name, running until Stop().
 class FakeProcess {
@@ -97,7 +90,8 @@ private:
 };
 
 TEST(UpdaterCheck, RunningProcessesAreFoundByTheirExecutableName) {
-    const fs::path dir = MakeTempDir("procs");
+    const TempDir tmp("lexo-startup-procs");
+    const fs::path& dir = tmp.Path();
     LiveProcs procs(dir / "proc");
     {
         FakeProcess other1(dir, "relexo2");
@@ -122,13 +116,13 @@ TEST(UpdaterCheck, RunningProcessesAreFoundByTheirExecutableName) {
         EXPECT_FALSE(UpdaterIsRunning((dir / "proc").string(), ::getuid() + 1));
     }
     EXPECT_FALSE(procs.Found());
-    fs::remove_all(dir);
 }
 
 // An updater keeps the program out of its own dictionary's folder only: updaters of the
 // same user working on other dictionaries (another test's, on a busy machine) do not.
 TEST(UpdaterCheck, OnlyAnUpdaterInTheProgramsFolderCounts) {
-    const fs::path dir = MakeTempDir("folders");
+    const TempDir tmp("lexo-startup-folders");
+    const fs::path& dir = tmp.Path();
     const fs::path mine = dir / "mine", other = dir / "other", empty = dir / "empty";
     for (const fs::path& f : {mine, other, empty}) fs::create_directories(f);
     fs::create_directory_symlink(mine, dir / "link-to-mine");
@@ -150,7 +144,6 @@ TEST(UpdaterCheck, OnlyAnUpdaterInTheProgramsFolderCounts) {
     EXPECT_FALSE(procs.FoundIn(mine));
     // A folder that cannot be read compares with nothing: every updater counts.
     EXPECT_TRUE(procs.FoundIn(dir / "gone"));
-    fs::remove_all(dir);
 }
 
 // The bytes of a literal with embedded zeros, without the closing one.
@@ -162,14 +155,9 @@ std::string Bytes(const char (&lit)[N]) {
 // A process tree laid out like /proc, for the cases a live system does not show.
 class FakeProcTest : public ::testing::Test {
 protected:
-    void SetUp() override { root_ = MakeTempDir("proc"); }
-    void TearDown() override { fs::remove_all(root_); }
     fs::path Entry(const std::string& name) {
         fs::create_directories(root_ / name);
         return root_ / name;
-    }
-    static void Write(const fs::path& file, const std::string& bytes) {
-        std::ofstream(file, std::ios::binary) << bytes;
     }
     bool Found() const { return UpdaterIsRunning(root_.string(), ::getuid()); }
     static std::string Status(unsigned uid) {
@@ -177,52 +165,53 @@ protected:
         return "Name:\trelexo\nUmask:\t0022\nState:\tS (sleeping)\nUid:\t" + u + "\t" + u + "\t" + u + "\t" + u +
                "\nGid:\t0\t0\t0\t0\n";
     }
-    fs::path root_;
+    const TempDir tmp_{"lexo-startup-proc"};
+    const fs::path& root_ = tmp_.Path();
 };
 
 TEST_F(FakeProcTest, ExeLinkDecidesWhenReadable) {
     fs::create_directory_symlink("/usr/lib/wine/wine64", Entry("10") / "exe");
-    Write(root_ / "10" / "cmdline", Bytes("relexo\0"));  // exe wins over argv[0]
+    WriteFileBytes(root_ / "10" / "cmdline", Bytes("relexo\0"));  // exe wins over argv[0]
     EXPECT_FALSE(Found());
     fs::create_symlink("/home/u/bin/RELEXO.EXE (deleted)", Entry("11") / "exe");
     EXPECT_TRUE(Found());
 }
 
 TEST_F(FakeProcTest, ArgvZeroThenCommWhenExeIsUnreadable) {
-    Write(Entry("20") / "cmdline", Bytes("C:\\Programmes\\Lexo\\Relexo.exe\0-x\0"));
+    WriteFileBytes(Entry("20") / "cmdline", Bytes("C:\\Programmes\\Lexo\\Relexo.exe\0-x\0"));
     EXPECT_TRUE(Found());
     fs::remove_all(root_ / "20");
 
-    Write(Entry("21") / "cmdline", Bytes("/usr/bin/python3\0/opt/relexo\0"));
-    Write(root_ / "21" / "comm", "relexo\n");  // argv[0] is there, so comm is not asked
+    WriteFileBytes(Entry("21") / "cmdline", Bytes("/usr/bin/python3\0/opt/relexo\0"));
+    WriteFileBytes(root_ / "21" / "comm", "relexo\n");  // argv[0] is there, so comm is not asked
     EXPECT_FALSE(Found());
 
-    Write(Entry("22") / "cmdline", "");
-    Write(root_ / "22" / "comm", "relexo2\n");
+    WriteFileBytes(Entry("22") / "cmdline", "");
+    WriteFileBytes(root_ / "22" / "comm", "relexo2\n");
     EXPECT_FALSE(Found());
-    Write(Entry("23") / "comm", "RELEXO\n");
-    Write(root_ / "23" / "stat", "23 (RELEXO) S 1 23 23 0 -1");
+    WriteFileBytes(Entry("23") / "comm", "RELEXO\n");
+    WriteFileBytes(root_ / "23" / "stat", "23 (RELEXO) S 1 23 23 0 -1");
     EXPECT_TRUE(Found());
     // An updater that has ended and waits to be collected runs no more.
-    Write(root_ / "23" / "stat", "23 (RELEXO) Z 1 23 23 0 -1");
+    WriteFileBytes(root_ / "23" / "stat", "23 (RELEXO) Z 1 23 23 0 -1");
     EXPECT_FALSE(Found());
 }
 
 TEST_F(FakeProcTest, OnlyThisUsersUpdaterCounts) {
     // Another user's updater, known by its status file.
     fs::create_symlink("/usr/bin/Relexo", Entry("40") / "exe");
-    Write(root_ / "40" / "status", Status(::getuid() + 1000));
+    WriteFileBytes(root_ / "40" / "status", Status(::getuid() + 1000));
     EXPECT_FALSE(Found());
     EXPECT_TRUE(UpdaterIsRunning(root_.string(), ::getuid() + 1000));
     // This user's, by the status file, or by the entry's owner when there is none.
     fs::create_symlink("/usr/bin/Relexo", Entry("41") / "exe");
-    Write(root_ / "41" / "status", Status(::getuid()));
+    WriteFileBytes(root_ / "41" / "status", Status(::getuid()));
     EXPECT_TRUE(Found());
     fs::remove_all(root_ / "41");
     fs::create_symlink("/usr/bin/Relexo", Entry("42") / "exe");
     EXPECT_TRUE(Found());
     // A status file without its line falls back on the owner too.
-    Write(root_ / "42" / "status", "Name:\trelexo\n");
+    WriteFileBytes(root_ / "42" / "status", "Name:\trelexo\n");
     EXPECT_TRUE(Found());
 }
 
@@ -247,10 +236,9 @@ TEST_F(FakeProcTest, OnlyProcessEntriesCount) {
 TEST(InstanceLock, NameAndDefaultFolder) {
     EXPECT_EQ(SingleInstanceLock::FileName(),
               "Lexorama v4.0 - contact@lexorama.fr - " + std::to_string(::geteuid()) + ".lock");
-    const fs::path dir = MakeTempDir("xdg");
-    const char* saved = std::getenv("XDG_RUNTIME_DIR");
-    const std::string savedValue = saved ? saved : "";
-    ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+    const TempDir tmp("lexo-startup-xdg");
+    const fs::path& dir = tmp.Path();
+    const ScopedEnv runtime("XDG_RUNTIME_DIR", dir.string());
     EXPECT_EQ(SingleInstanceLock::DefaultFolder(), dir.string() + "/");
     {
         SingleInstanceLock lock;
@@ -258,13 +246,8 @@ TEST(InstanceLock, NameAndDefaultFolder) {
         EXPECT_EQ(lock.Path(), dir.string() + "/" + SingleInstanceLock::FileName());
         EXPECT_TRUE(fs::exists(lock.Path()));
     }
-    ::setenv("XDG_RUNTIME_DIR", (dir / "gone").c_str(), 1);
+    runtime.Set((dir / "gone").string());
     EXPECT_NE(SingleInstanceLock::DefaultFolder(), (dir / "gone").string() + "/");
-    if (saved)
-        ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
-    else
-        ::unsetenv("XDG_RUNTIME_DIR");
-    fs::remove_all(dir);
 }
 
 // Runs a lock attempt in a child process: 0 held, 1 refused as another instance, 2 neither.
@@ -280,7 +263,8 @@ int LockInChild(const std::string& folder) {
 }
 
 TEST(InstanceLock, SecondInstanceIsRefusedUntilTheFirstEnds) {
-    const fs::path dir = MakeTempDir("lock");
+    const TempDir tmp("lexo-startup-lock");
+    const fs::path& dir = tmp.Path();
     {
         SingleInstanceLock first(dir.string());
         ASSERT_TRUE(first.Held());
@@ -291,11 +275,11 @@ TEST(InstanceLock, SecondInstanceIsRefusedUntilTheFirstEnds) {
         EXPECT_TRUE(second.AnotherInstanceRuns());
     }
     EXPECT_EQ(LockInChild(dir.string()), 0);
-    fs::remove_all(dir);
 }
 
 TEST(InstanceLock, CrashedHolderLeavesNoLock) {
-    const fs::path dir = MakeTempDir("crash");
+    const TempDir tmp("lexo-startup-crash");
+    const fs::path& dir = tmp.Path();
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
     const pid_t holder = ::fork();
@@ -318,11 +302,11 @@ TEST(InstanceLock, CrashedHolderLeavesNoLock) {
     ::close(ready[1]);
     SingleInstanceLock after(dir.string());
     EXPECT_TRUE(after.Held());
-    fs::remove_all(dir);
 }
 
 TEST(InstanceLock, ProgramsStartedByTheHolderDoNotKeepTheLock) {
-    const fs::path dir = MakeTempDir("exec");
+    const TempDir tmp("lexo-startup-exec");
+    const fs::path& dir = tmp.Path();
     pid_t child = -1;
     {
         SingleInstanceLock lock(dir.string());
@@ -348,16 +332,19 @@ TEST(InstanceLock, ProgramsStartedByTheHolderDoNotKeepTheLock) {
     EXPECT_TRUE(next.Held());
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
-    fs::remove_all(dir);
 }
 
 // In a shared folder: another user's instance keeps nobody else out, and a file of this
 // user's name that another user planted (and locks) is not taken for an instance.
 TEST(InstanceLock, OtherUsersDoNotKeepThisUserOut) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs to act as another user";
-    // A folder every user reaches, like /tmp.
-    const fs::path dir = fs::path("/tmp") / ("lexo_startup_shared_" + std::to_string(::getpid()));
-    fs::remove_all(dir);
+    // A folder every user reaches, like /tmp, in a folder of the test's own.
+    const TempDir tmp("lexo-startup-shared");
+    for (fs::path up = tmp.Path().parent_path(); up != up.root_path(); up = up.parent_path())
+        if ((fs::status(up).permissions() & fs::perms::others_exec) == fs::perms::none)
+            GTEST_SKIP() << up << " is closed to other users";
+    fs::permissions(tmp.Path(), fs::perms::others_exec, fs::perm_options::add);
+    const fs::path dir = tmp / "shared";
     fs::create_directory(dir);
     fs::permissions(dir, fs::perms::all | fs::perms::sticky_bit);
     const uid_t other = 54321;
@@ -397,7 +384,6 @@ TEST(InstanceLock, OtherUsersDoNotKeepThisUserOut) {
     });
     EXPECT_EQ(LockInChild(dir.string()), 2);
     end(holder);
-    fs::remove_all(dir);
 }
 
 TEST(InstanceLock, UnusableFolderDoesNotRefuseTheStart) {

@@ -18,7 +18,7 @@ protected:
         LastPath = Write(name, bytes);
         return TTabStringsFile::Create(LastPath, writable);
     }
-    std::string OnDisk() const { return Read(LastPath); }
+    std::string OnDisk() const { return ReadFileBytes(LastPath); }
 
     static std::vector<std::string> Lines(const ITabStringsPtr& t) {
         std::vector<std::string> out;
@@ -215,7 +215,7 @@ TEST_F(TabFile, AddListsAndCompare) {
     EXPECT_FALSE(b->Equals(a));
     a->AddTabStrings(a);  // adding a list to itself doubles it once
     EXPECT_EQ(Lines(a), (Texts{"1", "2", "1", "2"}));
-    EXPECT_EQ(Read(Path("b.txt")), "1\r\n2\r\n3\r\n");
+    EXPECT_EQ(ReadFileBytes(Path("b.txt")), "1\r\n2\r\n3\r\n");
 }
 
 TEST_F(TabFile, IndexOfIgnoresCaseOnly) {
@@ -261,7 +261,7 @@ TEST_F(TabFile, ReadOnlyListRefusesEveryChange) {
             EXPECT_EQ(e.what(), ro);
         }
         EXPECT_EQ(Lines(t), (Texts{"a", "b", "c"}));
-        EXPECT_EQ(Read(Path("dict.txt")), text);
+        EXPECT_EQ(ReadFileBytes(Path("dict.txt")), text);
     }
     // Reading and searching still work.
     EXPECT_EQ(t->FindText("c", 0), 2);
@@ -372,7 +372,7 @@ TEST_F(TabFile, FilesLoadAndSaveWithoutTruncating) {
 
     const std::string target = Write("target.txt", "0123456789ABCDEF");
     t->SaveToFile(target);
-    EXPECT_EQ(Read(target), "from\nfile\nABCDEF");  // the longer file's tail stays
+    EXPECT_EQ(ReadFileBytes(target), "from\nfile\nABCDEF");  // the longer file's tail stays
 
     const std::string missing = Path("missing.txt");
     try {

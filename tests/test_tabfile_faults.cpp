@@ -54,7 +54,7 @@ TEST_F(TabFileFaults, AWriterExcludesEveryOtherOpenerReadersShare) {
 
     // Plain reads of the file outside the store are never blocked.
     writer->Put(0, "A");
-    EXPECT_EQ(Read(path), "A\r\nb\r\n");
+    EXPECT_EQ(ReadFileBytes(path), "A\r\nb\r\n");
 
     // Once the writer is gone, readers share the file and keep writers out.
     writer.reset();
@@ -103,12 +103,12 @@ TEST_F(TabFileFaults, FailedGrowthLeavesTextLinesAndFileAsTheyWere) {
         EXPECT_EQ(t->GetText(), text);
         EXPECT_EQ(t->GetCount(), 3);
         EXPECT_EQ(t->Get(2), "three");
-        EXPECT_EQ(Read(path), text);
+        EXPECT_EQ(ReadFileBytes(path), text);
     }
 
     // Once the limit is gone, the list works on.
     EXPECT_EQ(t->Add("four"), 3);
-    EXPECT_EQ(Read(path), text + "\r\nfour\r\n");
+    EXPECT_EQ(ReadFileBytes(path), text + "\r\nfour\r\n");
 }
 
 // --- A file system that refuses to change the file's length --------------------------
@@ -207,7 +207,7 @@ TEST_F(TabFileFaults, ViewThatCannotGrowLeavesTheFileAsItWas) {
                 _exit(11);
             } catch (const ETabFileError&) {
             }
-            const bool same = t->GetText() == text && Read(path) == text && t->Get(1) == "ligne 1";
+            const bool same = t->GetText() == text && ReadFileBytes(path) == text && t->Get(1) == "ligne 1";
             _exit(same ? 0 : 12);
         } catch (...) {
             _exit(13);  // the list could not even be read back
@@ -221,7 +221,7 @@ TEST_F(TabFileFaults, ViewThatCannotGrowLeavesTheFileAsItWas) {
 
 TEST_F(TabFileFaults, FileTooLongForTheStoreIsRefusedUntouched) {
     const std::string path = Path("huge.txt");
-    { std::ofstream(path, std::ios::binary) << "x"; }
+    WriteFileBytes(path, "x");
     ASSERT_EQ(truncate(path.c_str(), (off_t{1} << 31) + 10), 0);  // sparse: no blocks
     for (bool writable : {false, true}) {
         EXPECT_EQ(Message([&] { TTabStringsFile::Create(path, writable); }),
@@ -242,16 +242,16 @@ TEST_F(TabFileFaults, ByteLayerLimits) {
     EXPECT_EQ(f.GetData(), nullptr);
     f.AppendBytes(3, 0);
     ASSERT_NE(f.GetData(), nullptr);
-    EXPECT_EQ(Read(path), std::string(3, '\0'));
+    EXPECT_EQ(ReadFileBytes(path), std::string(3, '\0'));
 
     f.InsertBytes(3, 2, 'e');  // at Size: appends
     f.InsertBytes(0, 1, 's');
-    EXPECT_EQ(Read(path), std::string("s\0\0\0ee", 6));
+    EXPECT_EQ(ReadFileBytes(path), std::string("s\0\0\0ee", 6));
     EXPECT_EQ(Message([&] { f.InsertBytes(7, 1, 'x'); }), "Indice 7 hors limites");
     EXPECT_EQ(Message([&] { f.DeleteBytes(6, 1); }), "Indice 6 hors limites");
 
     f.DeleteBytes(4, 100);  // stops at the end
-    EXPECT_EQ(Read(path), std::string("s\0\0\0", 4));
+    EXPECT_EQ(ReadFileBytes(path), std::string("s\0\0\0", 4));
     f.DeleteBytes(0, 4);
     EXPECT_EQ(f.GetSize(), 0);
     EXPECT_EQ(f.GetData(), nullptr);
@@ -264,13 +264,13 @@ TEST_F(TabFileFaults, ByteLayerLimits) {
     const std::string fresh = Path("fresh.bin");
     created.CreateNew(fresh, 5, false);
     EXPECT_EQ(created.GetSize(), 5);
-    EXPECT_EQ(Read(fresh), std::string(5, '\0'));
+    EXPECT_EQ(ReadFileBytes(fresh), std::string(5, '\0'));
     TInternalTabFile again;
     EXPECT_EQ(Message([&] { again.CreateNew(fresh, 1, true); }).rfind(A("Erreur [B] à là création de "), 0), 0u);
     created.Close();
     EXPECT_EQ(Message([&] { again.CreateNew(fresh, 1, false); }), A("Erreur [11] à là création de ") + fresh);
     again.CreateNew(fresh, 2, true);
-    EXPECT_EQ(Read(fresh), std::string(2, '\0'));
+    EXPECT_EQ(ReadFileBytes(fresh), std::string(2, '\0'));
 }
 
 }  // namespace

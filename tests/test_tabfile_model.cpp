@@ -181,13 +181,16 @@ private:
     std::mt19937 Random;
 };
 
-class TabFileModel : public ScratchDir {};
+class TabFileModel : public ScratchDir {
+protected:
+    const NoSyncs noSyncs;
+};
 
 TEST_F(TabFileModel, RandomEditsMatchAPlainListOfLines) {
     // A file on disk with LF breaks and an unterminated last line.
     const std::string path = Write("dict.txt", "a\nb");
     Walk onDisk(
-        TTabStringsFile::Create(path, true), Model{{"a", "b"}, false, "\n"}, [&] { return Read(path); }, 1234);
+        TTabStringsFile::Create(path, true), Model{{"a", "b"}, false, "\n"}, [&] { return ReadFileBytes(path); }, 1234);
     onDisk.Run(3000, false, false);
     EXPECT_EQ(onDisk.Done, 3000);
 

@@ -3,20 +3,24 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <functional>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include <csignal>
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/ptrace.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "TestSupport.h"
+#include "platform/MappedFile.h"
+#include "tabfile.h"
 
 // The message of what f throws, or "(no error)".
 inline std::string Message(const std::function<void()>& f) {
@@ -33,63 +37,92 @@ inline bool Exists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-// Runs `prepare` in a child process, then the work it returns, and kills the child
-// (SIGKILL) `micros` after `prepare` has returned; the work may go on for ever. The
-// child's status: WIFSIGNALED unless the child failed first (exit status 2).
-inline int KilledChild(const std::function<std::function<void()>()>& prepare, useconds_t micros) {
-    int ready[2];
-    if (pipe(ready) != 0) return -1;
+// Runs `prepare` in a child process, then the work it returns under trace, and kills
+// the child (SIGKILL) as it enters the `call`th system call of the work, counted from
+// 1: the same point of the work at every run, whatever the machine's load. The child's
+// status: WIFSIGNALED when the kill landed, exit status 0 when the work ended before
+// that call, 2 when the child failed.
+inline int KilledAtCall(const std::function<std::function<void()>()>& prepare, int call) {
     const pid_t child = fork();
     if (child == 0) {
-        close(ready[0]);
         try {
             const std::function<void()> work = prepare();
-            if (write(ready[1], "", 1) != 1) _exit(2);
+            if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0 || raise(SIGSTOP) != 0) _exit(2);
             work();
-            for (;;) pause();
         } catch (...) {
             _exit(2);
         }
+        _exit(0);
     }
-    close(ready[1]);
-    char go = 0;
-    const bool started = child > 0 && read(ready[0], &go, 1) == 1;
-    close(ready[0]);
-    if (started) usleep(micros);
-    if (child > 0) kill(child, SIGKILL);
     int status = -1;
-    if (child > 0) waitpid(child, &status, 0);
+    if (child < 0) return status;
+    if (waitpid(child, &status, 0) == child && WIFSTOPPED(status) &&
+        ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL) == 0) {
+        // Stops at system calls come in pairs, entry then exit; other stops hand a
+        // signal on.
+        int stops = 0, signal = 0;
+        while (ptrace(PTRACE_SYSCALL, child, nullptr, signal) == 0 && waitpid(child, &status, 0) == child) {
+            if (!WIFSTOPPED(status)) return status;
+            signal = WSTOPSIG(status) == (SIGTRAP | 0x80) ? 0 : WSTOPSIG(status);
+            if (signal == 0 && ++stops == 2 * call - 1) break;
+        }
+    }
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
     return status;
 }
 
+// What kills at every system call of a change left behind.
+struct Kills {
+    int journals = 0;  // kills that found a journal on disk: they landed inside the change
+    int befores = 0, afters = 0;
+};
+
+// Children that make a change on the file at `path`, which holds `base` before each, are
+// killed at each system call of it in turn, until one ends the change. Reopened after
+// each kill, the file is `base` or `after`, whole, with the index of its text, and no
+// journal stays behind. `prepare` opens the file and returns the change.
+inline Kills KillAtEveryCall(const std::string& path, const std::string& base, const std::string& after,
+                             const std::function<std::function<void()>()>& prepare) {
+    const std::string journal = platform::JournalPath(path);
+    Kills kills;
+    for (int call = 1; !::testing::Test::HasFailure(); ++call) {
+        WriteFileBytes(path, base);
+        const int status = KilledAtCall(prepare, call);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 0) break;  // the change ended before that call
+        EXPECT_TRUE(WIFSIGNALED(status)) << "the child failed: " << WEXITSTATUS(status);
+        if (Exists(journal)) ++kills.journals;
+        auto reopened = TTabStringsFile::Create(path, true);
+        const std::string text = reopened->GetText();
+        EXPECT_TRUE(text == base || text == after) << "call " << call << ": " << text.size() << " bytes";
+        (text == base ? kills.befores : kills.afters) += 1;
+        EXPECT_FALSE(Exists(journal));
+        // One line for each break.
+        EXPECT_EQ(reopened->GetCount(), std::count(text.begin(), text.end(), '\n'));
+    }
+    return kills;
+}
+
+// Turns the store's flushes to disk off for the object's life, in tests that make
+// thousands of changes: what they check does not depend on the flushes.
+struct NoSyncs {
+    NoSyncs() { platform::SetSyncForTests(false); }
+    ~NoSyncs() { platform::SetSyncForTests(true); }
+    NoSyncs(const NoSyncs&) = delete;
+    NoSyncs& operator=(const NoSyncs&) = delete;
+};
+
 class ScratchDir : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        Dir = std::filesystem::temp_directory_path() /
-              ("lexo-store-" + std::to_string(getpid()) + "-" + info->test_suite_name() + "-" + info->name());
-        std::filesystem::remove_all(Dir);
-        std::filesystem::create_directories(Dir);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(Dir, ec);
-    }
-
     std::string Path(const std::string& name) const { return (Dir / name).string(); }
 
     std::string Write(const std::string& name, const std::string& bytes) const {
-        const std::string p = Path(name);
-        std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
-        return p;
+        WriteFileBytes(Path(name), bytes);
+        return Path(name);
     }
 
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
-    std::filesystem::path Dir;
+    TempDir Scratch{"lexo-store"};
+    const std::filesystem::path& Dir = Scratch.Path();
 };
 
 // A file in memory that can be sealed against shrinking or growing, so that a resize
@@ -102,18 +135,9 @@ public:
         Fd = memfd_create("lexo-store-test", MFD_ALLOW_SEALING | MFD_CLOEXEC);
         EXPECT_GE(Fd, 0);
         EXPECT_EQ(write(Fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-        static int serial = 0;
-        Dir = std::filesystem::temp_directory_path() /
-              ("lexo-sealed-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
-        std::filesystem::remove_all(Dir);
-        std::filesystem::create_directories(Dir);
         std::filesystem::create_symlink("/proc/self/fd/" + std::to_string(Fd), Dir / "dict.txt");
     }
-    ~SealableMemFile() {
-        close(Fd);
-        std::error_code ec;
-        std::filesystem::remove_all(Dir, ec);
-    }
+    ~SealableMemFile() { close(Fd); }
     SealableMemFile(const SealableMemFile&) = delete;
     SealableMemFile& operator=(const SealableMemFile&) = delete;
 
@@ -130,5 +154,5 @@ public:
 
 private:
     int Fd = -1;
-    std::filesystem::path Dir;
+    TempDir Dir{"lexo-sealed"};
 };

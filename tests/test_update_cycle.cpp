@@ -19,6 +19,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,6 +28,7 @@
 
 #include "Global.h"
 #include "TestServer.h"
+#include "TestSupport.h"
 #include "UpdateData.h"
 #include "WordEditor.h"
 #include "ZipMaker.h"
@@ -41,20 +43,54 @@ using namespace update_data;
 
 namespace {
 
-void WriteAll(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
-
-// Ends every process whose current folder lies in `root`, the relaunch helpers among
-// them, after they had a moment to appear.
-void KillProcessesIn(const fs::path& root) {
-    std::this_thread::sleep_for(100ms);
-    const std::string prefix = root.string() + "/";
+// The processes below this one, each with its parent and whether it has ended (a zombie).
+struct Process {
+    pid_t parent = 0;
+    bool ended = false;
+};
+std::map<pid_t, Process> Processes() {
+    std::map<pid_t, Process> all;
     for (const auto& e : fs::directory_iterator("/proc")) {
         const std::string name = e.path().filename().string();
         if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::error_code ec;
-        const std::string cwd = fs::read_symlink(e.path() / "cwd", ec).string();
-        if (!ec && cwd.rfind(prefix, 0) == 0) ::kill(std::stoi(name), SIGKILL);
+        // "pid (name) state ppid ...": the name may hold spaces and parentheses.
+        const std::string stat = ReadFileBytes(e.path() / "stat");
+        std::istringstream rest(stat.substr(stat.rfind(')') + 1));
+        char state = 0;
+        Process p;
+        if (rest >> state >> p.parent) all[std::stoi(name)] = {p.parent, state == 'Z'};
     }
+    return all;
+}
+
+// Ends every process that descends from this one but not from `kept`, until none is
+// left (one may be starting another meanwhile), and collects those that end as its own.
+void KillDescendants(const std::set<pid_t>& kept) {
+    for (int round = 0; round < 100; ++round) {
+        std::map<pid_t, Process> all = Processes();
+        const auto descends = [&](pid_t pid) {
+            for (int up = 0; up < 64 && pid > 1 && kept.count(pid) == 0; ++up)
+                if ((pid = all.count(pid) != 0 ? all[pid].parent : 0) == ::getpid()) return true;
+            return false;
+        };
+        bool any = false;
+        for (const auto& [pid, p] : all) {
+            if (kept.count(pid) != 0 || !descends(pid)) continue;
+            any = true;
+            if (!p.ended) ::kill(pid, SIGKILL);
+            if (p.parent == ::getpid()) ::waitpid(pid, nullptr, 0);
+        }
+        if (!any) return;
+        std::this_thread::sleep_for(10ms);
+    }
+}
+
+// This process's own children.
+std::set<pid_t> Children() {
+    std::set<pid_t> children;
+    for (const auto& [pid, p] : Processes())
+        if (p.parent == ::getpid()) children.insert(pid);
+    return children;
 }
 
 // One run's folders: the dictionary's folder, the temporary folder, a home with its
@@ -62,34 +98,26 @@ void KillProcessesIn(const fs::path& root) {
 class UpdaterRun {
 public:
     UpdaterRun() {
-        std::string tmpl = (fs::temp_directory_path() / "relexo-run-XXXXXX").string();
-        root_ = ::mkdtemp(tmpl.data());
+        // Programs started detached come back to this process when their parent ends,
+        // so that the run can end all it started and nothing else.
+        ::prctl(PR_SET_CHILD_SUBREAPER, 1);
         for (const char* d : {"work", "tmp", "config", "runtime"}) fs::create_directories(root_ / d);
         fs::create_directories(Documents());
         ::chmod((root_ / "runtime").c_str(), 0700);
-        WriteAll(root_ / "config" / "user-dirs.dirs",
-                 "XDG_DOCUMENTS_DIR=\"$HOME/" + Documents().filename().string() + "\"\n");
+        WriteFileBytes(root_ / "config" / "user-dirs.dirs",
+                       "XDG_DOCUMENTS_DIR=\"$HOME/" + Documents().filename().string() + "\"\n");
     }
     ~UpdaterRun() {
-        // The programs the run started and that have not ended, checked by name first.
-        for (const char* app : {"Relexo", "Lexorama"})
-            for (pid_t pid : Running(app)) ::kill(pid, SIGKILL);
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        // A relaunch may still be under way after a kill: whatever works in this run's
-        // folders ends with it, so that no program outlives its test.
-        KillProcessesIn(root_);
-        std::error_code ec;
-        fs::remove_all(root_, ec);
+        // Whatever this run started ends with it, a relaunch under way included, so that
+        // no program outlives its test.
+        KillDescendants(kept_);
     }
 
     fs::path Work() const { return root_ / "work"; }
     fs::path Tmp() const { return root_ / "tmp"; }
     // An accented name: the file system's bytes (UTF-8) are not the text shown.
     fs::path Documents() const { return root_ / "home" / "Documents de Ren\xC3\xA9"; }
-    std::string Log() const { return ReadAll(root_ / "autopilot.log"); }
+    std::string Log() const { return ReadFileBytes(root_ / "autopilot.log"); }
 
     // Starts the updater in the dictionary's folder the way the dictionary program does.
     void Start(const std::string& version, const std::string& script = "btnOui") {
@@ -179,7 +207,7 @@ public:
         const std::vector<pid_t> ended = Pids(app, "exit");
         for (pid_t pid : Pids(app))
             if (std::find(ended.begin(), ended.end(), pid) == ended.end() &&
-                ReadAll("/proc/" + std::to_string(pid) + "/comm") == app + "\n")
+                ReadFileBytes("/proc/" + std::to_string(pid) + "/comm") == app + "\n")
                 running.push_back(pid);
         return running;
     }
@@ -228,7 +256,8 @@ public:
     }
 
 private:
-    fs::path root_;
+    TempDir root_{"relexo-run"};
+    std::set<pid_t> kept_ = Children();  // the web server, started before the run
     pid_t pid_ = 0;
     int exitCode_ = -1;
 };
@@ -243,11 +272,11 @@ TEST(UpdateCycle, DownloadMergeOwnWordsUploadAndRelaunch) {
     server.Put("LEXVERS.TXT", d.newVersion);
     server.Put(d.newVersion + ".ZIP", d.Zip());
     UpdaterRun run;
-    WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
+    WriteFileBytes(run.Work() / "LEXOTOT.TXT", d.dictionary);
     // Another user's files and links in the shared temporary folder, under the names that
     // both programs use: never read, written through or removed.
-    WriteAll(run.Tmp() / "LEXODEL.TXT", "stale\r\n");
-    WriteAll(run.Tmp() / "victim", "keep");
+    WriteFileBytes(run.Tmp() / "LEXODEL.TXT", "stale\r\n");
+    WriteFileBytes(run.Tmp() / "victim", "keep");
     for (const std::string& name : {std::string("INFOS.HTM"), d.newVersion + ".ZIP", d.newVersion + ".TXT"})
         fs::create_symlink(run.Tmp() / "victim", run.Tmp() / name);
     // The whole copy of a dictionary that a killed update left beside it.
@@ -255,7 +284,7 @@ TEST(UpdateCycle, DownloadMergeOwnWordsUploadAndRelaunch) {
     if (gone == 0) ::_exit(0);
     ::waitpid(gone, nullptr, 0);
     const std::string leftover = "LEXOTOT.TXT.new" + std::to_string(gone) + "-0";
-    WriteAll(run.Work() / leftover, d.dictionary);
+    WriteFileBytes(run.Work() / leftover, d.dictionary);
 
     // "Infos / MaJ", the version check, "Oui" to the newer version; then "Oui" in the updater.
     run.StartLexorama("btnInfos,btnLexoUpdate,btnYes", "btnOui");
@@ -265,9 +294,9 @@ TEST(UpdateCycle, DownloadMergeOwnWordsUploadAndRelaunch) {
     EXPECT_EQ(run.Running("Lexorama").size(), 1u);
     EXPECT_NE(run.Log().find("box Nouvelle version du dictionnaire|"), std::string::npos) << run.Log();
 
-    const std::string merged = ReadAll(run.Work() / "LEXOTOT.TXT");
+    const std::string merged = ReadFileBytes(run.Work() / "LEXOTOT.TXT");
     EXPECT_EQ(merged, d.MergedFile());
-    EXPECT_EQ(ReadAll(run.Documents() / "LEXTRANS.TXT"), Lines(d.ownWords));
+    EXPECT_EQ(ReadFileBytes(run.Documents() / "LEXTRANS.TXT"), Lines(d.ownWords));
     EXPECT_EQ(server.Read("posted.bin"), "AJOUTER=" + Lines(d.ownWords));
     EXPECT_EQ(run.Boxes().size(), 1u) << run.Log();  // the dictionary program's question only
 
@@ -282,8 +311,8 @@ TEST(UpdateCycle, DownloadMergeOwnWordsUploadAndRelaunch) {
     // Both programs' own folders are gone; the other user's files are as they were.
     EXPECT_EQ(run.Files(run.Tmp()), (std::set<std::string>{"INFOS.HTM", "LEXODEL.TXT", d.newVersion + ".TXT",
                                                            d.newVersion + ".ZIP", "victim"}));
-    EXPECT_EQ(ReadAll(run.Tmp() / "victim"), "keep");
-    EXPECT_EQ(ReadAll(run.Tmp() / "LEXODEL.TXT"), "stale\r\n");
+    EXPECT_EQ(ReadFileBytes(run.Tmp() / "victim"), "keep");
+    EXPECT_EQ(ReadFileBytes(run.Tmp() / "LEXODEL.TXT"), "stale\r\n");
     EXPECT_TRUE(fs::is_symlink(run.Tmp() / "INFOS.HTM"));
     EXPECT_EQ(run.Files(run.Work()), std::set<std::string>{"LEXOTOT.TXT"});
 
@@ -311,7 +340,7 @@ TEST(UpdateCycle, DownloadMergeOwnWordsUploadAndRelaunch) {
 // and starts beside updaters working on other folders' dictionaries.
 TEST(UpdateCycle, AnUpdaterKeepsTheDictionaryProgramOutOfItsFolderOnly) {
     UpdaterRun run;
-    WriteAll(run.Work() / "LEXOTOT.TXT", ReadAll(LEXO_SAMPLE_DICT));
+    WriteFileBytes(run.Work() / "LEXOTOT.TXT", ReadFileBytes(LEXO_SAMPLE_DICT));
     const fs::path other = run.Tmp() / "other";
     fs::create_directories(other);
     // Stand-ins for running updaters: a program named like it that only waits.
@@ -366,7 +395,7 @@ TEST(UpdateCycle, AnUpdaterKeepsTheDictionaryProgramOutOfItsFolderOnly) {
 // exactly the editor's three lines, and the merged dictionary is the update's lines with
 // those three in their places.
 TEST(UpdateCycle, TheSampleUpdatedUploadsOnlyWhatTheUserWrote) {
-    const std::string sample = ReadAll(LEXO_SAMPLE_DICT);
+    const std::string sample = ReadFileBytes(LEXO_SAMPLE_DICT);
     const std::string oldMark = "~ LEX26120 ~", newMark = "~ LEX26130 ~";
     ASSERT_NE(sample.find(oldMark), std::string::npos);
     std::string update = sample;
@@ -374,7 +403,7 @@ TEST(UpdateCycle, TheSampleUpdatedUploadsOnlyWhatTheUserWrote) {
 
     UpdaterRun run;
     const fs::path dictPath = run.Work() / "LEXOTOT.TXT";
-    WriteAll(dictPath, sample);
+    WriteFileBytes(dictPath, sample);
     std::vector<std::string> written;  // the lines the editor appended
     {
         const ITabStringsPtr dict = TTabStringsFile::Create(dictPath.string(), true);
@@ -415,7 +444,7 @@ TEST(UpdateCycle, TheSampleUpdatedUploadsOnlyWhatTheUserWrote) {
 
     std::vector<std::string> own = written;
     SortIgnoreCase(own, true);
-    EXPECT_EQ(ReadAll(run.Documents() / "LEXTRANS.TXT"), Lines(own));
+    EXPECT_EQ(ReadFileBytes(run.Documents() / "LEXTRANS.TXT"), Lines(own));
     EXPECT_EQ(server.Read("posted.bin"), "AJOUTER=" + Lines(own));
 
     // The update's lines, in the order they came, with the three in their places.
@@ -432,7 +461,8 @@ TEST(UpdateCycle, TheSampleUpdatedUploadsOnlyWhatTheUserWrote) {
                           merged.begin(), merged.end(), l,
                           [](const std::string& a, const std::string& b) { return CompareTextIgnoreCase(a, b) < 0; }),
                       l);
-    EXPECT_EQ(ReadAll(dictPath), VersionLine("LEX26130") + "\r\n" + Lines(merged) + VersionLine("LEX26130") + "\r\n");
+    EXPECT_EQ(ReadFileBytes(dictPath),
+              VersionLine("LEX26130") + "\r\n" + Lines(merged) + VersionLine("LEX26130") + "\r\n");
 }
 
 // Started any other way than by the dictionary program, the updater says so in the
@@ -443,7 +473,7 @@ TEST(UpdateCycle, WithoutTheLaunchTokenTheUpdaterRefusesToRun) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{}, {"viamainshell", "LEX26130"}, {"ViaMainShel", "LEX26130"}}) {
         UpdaterRun run;
-        WriteAll(run.Work() / "LEXOTOT.TXT", dictionary);
+        WriteFileBytes(run.Work() / "LEXOTOT.TXT", dictionary);
         run.StartWith(args, "btnOui");
         ASSERT_TRUE(run.WaitEnd(20s)) << run.Log();
         EXPECT_EQ(run.ExitCode(), 0);
@@ -454,7 +484,7 @@ TEST(UpdateCycle, WithoutTheLaunchTokenTheUpdaterRefusesToRun) {
             << log;
         EXPECT_EQ(log.find("frmRelexo"), std::string::npos);
         EXPECT_EQ(run.Pids("Lexorama"), std::vector<pid_t>());
-        EXPECT_EQ(ReadAll(run.Work() / "LEXOTOT.TXT"), dictionary);
+        EXPECT_EQ(ReadFileBytes(run.Work() / "LEXOTOT.TXT"), dictionary);
         EXPECT_EQ(server.Log(), "");
     }
 }
@@ -462,7 +492,7 @@ TEST(UpdateCycle, WithoutTheLaunchTokenTheUpdaterRefusesToRun) {
 // Killed at any moment of the merge, the updater leaves the old dictionary or the new
 // one, whole, and nothing beside it.
 TEST(UpdateCycle, AKillDuringTheMergeLeavesTheOldOrTheNewDictionary) {
-    const UpdateData d = MakeData(100000);
+    const UpdateData d = MakeData(50000);
     const std::string merged = d.MergedFile();
     TestServer server;
     server.Put(d.newVersion + ".ZIP", d.Zip());
@@ -474,7 +504,7 @@ TEST(UpdateCycle, AKillDuringTheMergeLeavesTheOldOrTheNewDictionary) {
     // Starts a run and returns once the update text is out of the package: the merge
     // starts then.
     const auto startMerge = [&](UpdaterRun& run) {
-        WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
+        WriteFileBytes(run.Work() / "LEXOTOT.TXT", d.dictionary);
         run.Start(d.newVersion);
         const auto text = [&] {
             return run.RunTmp().empty() ? false : fs::exists(run.RunTmp() / (d.newVersion + ".TXT"));
@@ -496,18 +526,18 @@ TEST(UpdateCycle, AKillDuringTheMergeLeavesTheOldOrTheNewDictionary) {
             std::this_thread::sleep_for(200us);
         merge = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
         ASSERT_TRUE(run.WaitEnd());
-        EXPECT_EQ(ReadAll(dict), merged);
+        EXPECT_EQ(ReadFileBytes(dict), merged);
     }
     // Then kills spread over that time, most of them near its end, where the new text is
     // written and takes the dictionary's name.
     int sawOld = 0, sawNew = 0;
-    for (const int percent : {30, 70, 90, 97, 100, 103, 110}) {
+    for (const int percent : {40, 90, 97, 103, 110}) {
         SCOPED_TRACE(percent);
         UpdaterRun run;
         ASSERT_TRUE(startMerge(run)) << run.Log();
         std::this_thread::sleep_for(merge * percent / 100);
         run.Kill();
-        const std::string now = ReadAll(run.Work() / "LEXOTOT.TXT");
+        const std::string now = ReadFileBytes(run.Work() / "LEXOTOT.TXT");
         EXPECT_TRUE(now == d.dictionary || now == merged) << "a mix of " << now.size() << " bytes";
         (now == d.dictionary ? sawOld : sawNew) += 1;
         EXPECT_EQ(run.Files(run.Work()), std::set<std::string>{"LEXOTOT.TXT"});
@@ -525,7 +555,7 @@ TEST(UpdateCycle, DISABLED_TimingOfAWholeDictionary) {
     TestServer server;
     server.Put(d.newVersion + ".ZIP", d.Zip());
     UpdaterRun run;
-    WriteAll(run.Work() / "LEXOTOT.TXT", d.dictionary);
+    WriteFileBytes(run.Work() / "LEXOTOT.TXT", d.dictionary);
     const auto start = std::chrono::steady_clock::now();
     run.Start(d.newVersion);
     const fs::path dict = run.Work() / "LEXOTOT.TXT";
@@ -544,5 +574,5 @@ TEST(UpdateCycle, DISABLED_TimingOfAWholeDictionary) {
         static_cast<std::size_t>(std::count(d.updateText.begin(), d.updateText.end(), '\n')),
         static_cast<std::size_t>(std::count(d.dictionary.begin(), d.dictionary.end(), '\n')), d.merged.size() + 2,
         ms(inPlace), ms(end));
-    EXPECT_EQ(ReadAll(dict), merged);
+    EXPECT_EQ(ReadFileBytes(dict), merged);
 }

@@ -40,20 +40,21 @@ TEST(UpdateMerge, WholeUpdateOfADictionaryTheWordEditorChanged) {
     const std::string newVersion = VersionLine("LEX27010");
     // The user's file, LF line breaks: unordered, a case duplicate, an empty line, and a
     // word the editor appended after the closing version line.
-    f.Write(p.DictionaryPath, UpdateFixture::Lines({oldVersion, L("poire"), L("abricot", "N11"), L("Banane"),
-                                                    L("cerise"), L("CERISE"), L("fraise"), L("kiwi", "N11"), "",
-                                                    "oire\t0\tEIOPR\t*N21", L("zeste", "N11"), oldVersion, L("mangue")},
-                                                   "\n"));
+    WriteFileBytes(p.DictionaryPath,
+                   UpdateFixture::Lines(
+                       {oldVersion, L("poire"), L("abricot", "N11"), L("Banane"), L("cerise"), L("CERISE"), L("fraise"),
+                        L("kiwi", "N11"), "", "oire\t0\tEIOPR\t*N21", L("zeste", "N11"), oldVersion, L("mangue")},
+                       "\n"));
     // The update: "zeste" out of the server's order, "banane" in another case, "datte" twice.
-    f.Write(p.UpdateTextPath,
-            UpdateFixture::Lines({newVersion, L("zeste", "N11"), L("abricot", "N11"), L("banane"), L("cerise"),
-                                  L("datte"), L("datte"), L("figue"), L("poire"), L("pomme"), newVersion}));
+    WriteFileBytes(p.UpdateTextPath,
+                   UpdateFixture::Lines({newVersion, L("zeste", "N11"), L("abricot", "N11"), L("banane"), L("cerise"),
+                                         L("datte"), L("datte"), L("figue"), L("poire"), L("pomme"), newVersion}));
     // The delete list, CR line breaks: a line in another case, and one the user lacks.
-    f.Write(p.DeleteListPath, UpdateFixture::Lines({"FRAISE\t0\tAEFIRS\t*N21", L("groseille")}, "\r"));
+    WriteFileBytes(p.DeleteListPath, UpdateFixture::Lines({"FRAISE\t0\tAEFIRS\t*N21", L("groseille")}, "\r"));
 
     TDictionaryMerge merge(p);
     EXPECT_EQ(Merge(merge), (std::vector<int32_t>{10, 1, 3, 4}));
-    EXPECT_EQ(f.Read(p.DictionaryPath),
+    EXPECT_EQ(ReadFileBytes(p.DictionaryPath),
               UpdateFixture::Lines({newVersion, "", L("abricot", "N11"), L("Banane"), L("cerise"), L("datte"),
                                     L("figue"), L("kiwi", "N11"), L("mangue"), "oire\t0\tEIOPR\t*N21", L("poire"),
                                     L("pomme"), L("zeste", "N11"), newVersion}));
@@ -65,9 +66,9 @@ TEST(UpdateMerge, WholeUpdateOfADictionaryTheWordEditorChanged) {
     EXPECT_EQ(UploadBody(merge.WordsText()), "AJOUTER=" + words);
 
     ASSERT_TRUE(merge.WriteTransferFile(true));
-    EXPECT_EQ(f.Read(p.TransferPath), words);
+    EXPECT_EQ(ReadFileBytes(p.TransferPath), words);
     ASSERT_TRUE(merge.WriteTransferFile(false));
-    EXPECT_EQ(f.Read(p.TransferPath),
+    EXPECT_EQ(ReadFileBytes(p.TransferPath),
               words + "\r\n\r\n" +
                   A("Conformément à votre souhait, ces mots n'ont pas été envoyés à Lexorama.\r\n"
                     "Pensez à envoyer ce fichier à  contact@lexorama.fr  pour participer à l'enrichissement "
@@ -108,8 +109,8 @@ TEST(UpdateMerge, OwnWordsWhateverOrderTheUpdateIsIn) {
     auto ownWords = [&](const std::vector<std::string>& updateOrder) {
         UpdateFixture f;
         const TUpdatePaths& p = f.Paths();
-        f.Write(p.DictionaryPath, UpdateFixture::Lines(user));
-        f.Write(p.UpdateTextPath, UpdateFixture::Lines(DictFixture::Framed(updateOrder, "LEX27010")));
+        WriteFileBytes(p.DictionaryPath, UpdateFixture::Lines(user));
+        WriteFileBytes(p.UpdateTextPath, UpdateFixture::Lines(DictFixture::Framed(updateOrder, "LEX27010")));
         TDictionaryMerge merge(p);
         Merge(merge);
         return merge.OwnWords();
@@ -149,16 +150,17 @@ TEST(UpdateMerge, DictionariesWithoutWordsOrWithoutVersionLines) {
     for (const bool noWords : {true, false}) {
         UpdateFixture f;
         const TUpdatePaths& p = f.Paths();
-        f.Write(p.DictionaryPath, noWords ? UpdateFixture::Lines({VersionLine("LEX26120"), VersionLine("LEX26120")})
-                                          : UpdateFixture::Lines({L("poire"), L("abricot", "N11")}));
-        f.Write(p.UpdateTextPath, UpdateFixture::Lines(framed));
-        f.Write(p.TransferPath, "earlier");
-        f.Write(p.DeleteListPath, "");
+        WriteFileBytes(p.DictionaryPath, noWords
+                                             ? UpdateFixture::Lines({VersionLine("LEX26120"), VersionLine("LEX26120")})
+                                             : UpdateFixture::Lines({L("poire"), L("abricot", "N11")}));
+        WriteFileBytes(p.UpdateTextPath, UpdateFixture::Lines(framed));
+        WriteFileBytes(p.TransferPath, "earlier");
+        WriteFileBytes(p.DeleteListPath, "");
         TDictionaryMerge merge(p);
         EXPECT_EQ(Merge(merge), (std::vector<int32_t>{noWords ? 0 : 2, 0, noWords ? 3 : 1, 0}));
-        EXPECT_EQ(f.Read(p.DictionaryPath), UpdateFixture::Lines(framed));
+        EXPECT_EQ(ReadFileBytes(p.DictionaryPath), UpdateFixture::Lines(framed));
         EXPECT_TRUE(merge.WriteTransferFile(false));
-        EXPECT_EQ(f.Read(p.TransferPath), "earlier");
+        EXPECT_EQ(ReadFileBytes(p.TransferPath), "earlier");
     }
 }
 
@@ -209,14 +211,14 @@ TEST(UpdateMerge, SameResultAsAddingLinesOneByOne) {
 
         UpdateFixture f;
         const TUpdatePaths& p = f.Paths();
-        f.Write(p.DictionaryPath, UpdateFixture::Lines(user));
-        f.Write(p.UpdateTextPath, UpdateFixture::Lines(DictFixture::Framed(update, "LEX27010")));
-        f.Write(p.DeleteListPath, UpdateFixture::Lines(deletes, "\n"));
+        WriteFileBytes(p.DictionaryPath, UpdateFixture::Lines(user));
+        WriteFileBytes(p.UpdateTextPath, UpdateFixture::Lines(DictFixture::Framed(update, "LEX27010")));
+        WriteFileBytes(p.DeleteListPath, UpdateFixture::Lines(deletes, "\n"));
         TDictionaryMerge merge(p);
         const std::vector<int32_t> counts = Merge(merge);
         EXPECT_EQ(std::vector<int32_t>(counts.begin(), counts.end() - 1),
                   (std::vector<int32_t>{sorted, removed, added}));
-        EXPECT_EQ(f.Read(p.DictionaryPath), UpdateFixture::Lines(DictFixture::Framed(model, "LEX27010")));
+        EXPECT_EQ(ReadFileBytes(p.DictionaryPath), UpdateFixture::Lines(DictFixture::Framed(model, "LEX27010")));
     }
 }
 
@@ -278,10 +280,10 @@ TEST(UpdateMerge, FailuresLeaveTheDictionaryAsItWas) {
     expectFailure("Dictionnaire absent", missing(p.DictionaryPath), [&] { TDictionaryMerge(p).OpenFiles(); });
 
     const std::string dictionary = UpdateFixture::Lines(DictFixture::Framed({L("poire")}, "LEX26120"));
-    f.Write(p.DictionaryPath, dictionary);
+    WriteFileBytes(p.DictionaryPath, dictionary);
     expectFailure("Dictionnaire absent", missing(p.UpdateTextPath), [&] { TDictionaryMerge(p).OpenFiles(); });
 
-    f.Write(p.UpdateTextPath, UpdateFixture::Lines(DictFixture::Framed({L("abricot", "N11"), L("poire")})));
+    WriteFileBytes(p.UpdateTextPath, UpdateFixture::Lines(DictFixture::Framed({L("abricot", "N11"), L("poire")})));
     {
         // Another program writing to the dictionary: the merge does not start.
         const ITabStringsPtr writer = TTabStringsFile::Create(p.DictionaryPath, true);
@@ -295,7 +297,7 @@ TEST(UpdateMerge, FailuresLeaveTheDictionaryAsItWas) {
                       A(" : ce n'est pas un fichier ordinaire mais un tube nommé."),
                   [&] { TDictionaryMerge(p).OpenFiles(); });
     ASSERT_EQ(::unlink(p.DictionaryPath.c_str()), 0);
-    f.Write(p.DictionaryPath, dictionary);
+    WriteFileBytes(p.DictionaryPath, dictionary);
 
     // Whole copies that a killed update left beside the dictionary go with the next
     // merge; one of a process still running, and any other name, stay.
@@ -305,14 +307,14 @@ TEST(UpdateMerge, FailuresLeaveTheDictionaryAsItWas) {
     const std::string stale = p.DictionaryPath + ".new" + std::to_string(ended) + "-3";
     const std::string live = p.DictionaryPath + ".new" + std::to_string(::getpid()) + "-0";
     const std::string other = p.DictionaryPath + ".new" + std::to_string(ended) + "-x";
-    for (const std::string* name : {&stale, &live, &other}) f.Write(*name, dictionary);
+    for (const std::string* name : {&stale, &live, &other}) WriteFileBytes(*name, dictionary);
 
     // A rewrite that runs out of room (the file size limit stands for a full disk).
     TDictionaryMerge merge(p);
     merge.OpenFiles();
     EXPECT_FALSE(std::filesystem::exists(stale));
-    EXPECT_EQ(f.Read(live), dictionary);
-    EXPECT_EQ(f.Read(other), dictionary);
+    EXPECT_EQ(ReadFileBytes(live), dictionary);
+    EXPECT_EQ(ReadFileBytes(other), dictionary);
     std::filesystem::remove(live);
     std::filesystem::remove(other);
     merge.SortDictionary();
@@ -321,13 +323,13 @@ TEST(UpdateMerge, FailuresLeaveTheDictionaryAsItWas) {
         const FileSizeLimit limit(100);
         expectFailure("Erreur", A("Erreur [1B] à l'écriture de ") + p.DictionaryPath, [&] { merge.WriteDictionary(); });
     }
-    EXPECT_EQ(f.Read(p.DictionaryPath), dictionary);
+    EXPECT_EQ(ReadFileBytes(p.DictionaryPath), dictionary);
     EXPECT_EQ(UpdateFixture::Names(f.Root()), (std::vector<std::string>{"LEXOTOT.TXT", "docs", "tmp"}));
     merge.Release();  // as the failed update does: the dictionary is held until then
 
     // A documents folder that is not there, or none at all: LEXTRANS.TXT cannot be
     // written, and says so.
-    f.Write(p.DictionaryPath, UpdateFixture::Lines({L("kiwi", "N11")}));
+    WriteFileBytes(p.DictionaryPath, UpdateFixture::Lines({L("kiwi", "N11")}));
     TUpdatePaths gone = p;
     gone.TransferPath = (f.Root() / "none" / "LEXTRANS.TXT").string();
     TUpdatePaths none = MakeUpdatePaths(p.UpdateVersion, p.TempFolder, "");

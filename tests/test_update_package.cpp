@@ -34,7 +34,7 @@ TEST(UpdatePackage, EntriesLandFlatInTheTemporaryFolderAndGoWithTheCleanUp) {
     UpdateFixture f;
     const TUpdatePaths& p = f.Paths();
     fs::create_directories(f.Root() / "outside");
-    f.Write((f.Root() / "outside" / "victim").string(), "keep");
+    WriteFileBytes((f.Root() / "outside" / "victim").string(), "keep");
     // A link planted in the shared temporary folder under an entry's name.
     fs::create_symlink(f.Root() / "outside" / "victim", p.TempFolder + "evil.txt");
     const std::vector<TZipEntry> entries = {{"sub/dir/lex27010.txt", "update"},
@@ -49,20 +49,20 @@ TEST(UpdatePackage, EntriesLandFlatInTheTemporaryFolderAndGoWithTheCleanUp) {
     // replaced.
     MakeZip((f.Root() / "package").string(), entries);
     fs::create_symlink(f.Root() / "outside" / "victim", p.ZipPath);
-    SavePackage(p, f.Read((f.Root() / "package").string()));
+    SavePackage(p, ReadFileBytes((f.Root() / "package").string()));
     EXPECT_FALSE(fs::is_symlink(p.ZipPath));
     EXPECT_EQ(ExtractPackage(p), (std::vector<std::string>{"LEX27010.TXT", "evil.txt", "LEXODEL.TXT", "readme.txt"}));
     EXPECT_EQ(UpdateFixture::Names(p.TempFolder),
               (std::vector<std::string>{"LEX27010.TXT", "LEX27010.ZIP", "LEXODEL.TXT", "evil.txt", "readme.txt"}));
-    EXPECT_EQ(f.Read(p.UpdateTextPath), "update");
-    EXPECT_EQ(f.Read(p.DeleteListPath), "delete");
-    EXPECT_EQ(f.Read(p.TempFolder + "readme.txt"), "second");
+    EXPECT_EQ(ReadFileBytes(p.UpdateTextPath), "update");
+    EXPECT_EQ(ReadFileBytes(p.DeleteListPath), "delete");
+    EXPECT_EQ(ReadFileBytes(p.TempFolder + "readme.txt"), "second");
     EXPECT_FALSE(fs::is_symlink(p.TempFolder + "evil.txt"));
-    EXPECT_EQ(f.Read(p.TempFolder + "evil.txt"), "payload");
-    EXPECT_EQ(f.Read((f.Root() / "outside" / "victim").string()), "keep");
+    EXPECT_EQ(ReadFileBytes(p.TempFolder + "evil.txt"), "payload");
+    EXPECT_EQ(ReadFileBytes((f.Root() / "outside" / "victim").string()), "keep");
 
     // The clean-up, run from the dictionary's folder, where a copy of the package lies.
-    f.Write((f.Root() / p.ZipName).string(), "zip");
+    WriteFileBytes((f.Root() / p.ZipName).string(), "zip");
     const fs::path cwd = fs::current_path();
     fs::current_path(f.Root());
     DeleteTemporaryFiles(p);
@@ -72,19 +72,13 @@ TEST(UpdatePackage, EntriesLandFlatInTheTemporaryFolderAndGoWithTheCleanUp) {
 
     // In the run's own folder, as the updater has it, the clean-up takes everything the
     // package held, and the folder with it.
-    const char* oldTmp = std::getenv("TMPDIR");
-    const std::string keptTmp = oldTmp != nullptr ? oldTmp : "";
-    ::setenv("TMPDIR", p.TempFolder.c_str(), 1);
+    const ScopedEnv tmpdir("TMPDIR", p.TempFolder);
     TUpdatePaths own = MakeUpdatePaths(p.UpdateVersion, GetTempFolder(), (f.Root() / "docs").string());
-    SavePackage(own, f.Read((f.Root() / "package").string()));
+    SavePackage(own, ReadFileBytes((f.Root() / "package").string()));
     EXPECT_EQ(ExtractPackage(own).size(), 4u);
     DeleteTemporaryFiles(own);
     EXPECT_FALSE(fs::exists(own.TempFolder));
     EXPECT_EQ(UpdateFixture::Names(p.TempFolder), (std::vector<std::string>{"evil.txt", "readme.txt"}));
-    if (oldTmp != nullptr)
-        ::setenv("TMPDIR", keptTmp.c_str(), 1);
-    else
-        ::unsetenv("TMPDIR");
 }
 
 TEST(UpdatePackage, BadPackagesEndTheUpdateWithAMessageAndLeaveNothing) {
@@ -95,7 +89,7 @@ TEST(UpdatePackage, BadPackagesEndTheUpdateWithAMessageAndLeaveNothing) {
               A("Le fichier LEX27010.ZIP n'a pu être trouvé dans\r\n") + p.TempFolder);
 
     const std::string unusable = A("L'archive LEX27010.ZIP est illisible, endommagée ou incomplète.") + noUpdate;
-    f.Write(p.ZipPath, "PK\x03\x04 not an archive");
+    WriteFileBytes(p.ZipPath, "PK\x03\x04 not an archive");
     EXPECT_EQ(FailureOf([&] { ExtractPackage(p); }), unusable);
 
     // A delete list left by an earlier run must not count as this package's.
@@ -103,9 +97,9 @@ TEST(UpdatePackage, BadPackagesEndTheUpdateWithAMessageAndLeaveNothing) {
     std::string text;
     for (int i = 0; i < 20000; ++i) text += std::to_string(rng()) + "\r\n";
     MakeZip(p.ZipPath, {{"LEXODEL.TXT", "del"}, {"LEX27010.TXT", text}});
-    const std::string whole = f.Read(p.ZipPath);
-    f.Write(p.DeleteListPath, "stale");
-    f.Write(p.ZipPath, whole.substr(0, whole.size() / 2));  // a download cut short
+    const std::string whole = ReadFileBytes(p.ZipPath);
+    WriteFileBytes(p.DeleteListPath, "stale");
+    WriteFileBytes(p.ZipPath, whole.substr(0, whole.size() / 2));  // a download cut short
     EXPECT_EQ(FailureOf([&] { ExtractPackage(p); }), unusable);
     EXPECT_EQ(UpdateFixture::Names(p.TempFolder), (std::vector<std::string>{"LEX27010.ZIP"}));
 
@@ -113,12 +107,12 @@ TEST(UpdatePackage, BadPackagesEndTheUpdateWithAMessageAndLeaveNothing) {
     std::string damaged = whole;
     for (std::size_t i = damaged.size() / 2; i < damaged.size() / 2 + 64; ++i)
         damaged[i] = static_cast<char>(~damaged[i]);
-    f.Write(p.ZipPath, damaged);
+    WriteFileBytes(p.ZipPath, damaged);
     EXPECT_EQ(FailureOf([&] { ExtractPackage(p); }), unusable);
     EXPECT_EQ(UpdateFixture::Names(p.TempFolder), (std::vector<std::string>{"LEX27010.ZIP"}));
 
     // More unpacked bytes than allowed, counted over all the entries.
-    f.Write(p.ZipPath, whole);
+    WriteFileBytes(p.ZipPath, whole);
     const std::string tooLarge = A("L'archive LEX27010.ZIP est trop volumineuse une fois décompressée (plus de ");
     EXPECT_EQ(FailureOf([&] { ExtractPackage(p, static_cast<int64_t>(text.size())); }).substr(0, tooLarge.size()),
               tooLarge);
@@ -128,10 +122,10 @@ TEST(UpdatePackage, BadPackagesEndTheUpdateWithAMessageAndLeaveNothing) {
     // A NUL inside a stored name can never cut the name short (the library shows it as
     // a blank).
     MakeZip(p.ZipPath, {{"LEXODEL_TXT", "nul"}});
-    std::string nul = f.Read(p.ZipPath);
+    std::string nul = ReadFileBytes(p.ZipPath);
     for (std::size_t at = nul.find("LEXODEL_TXT"); at != std::string::npos; at = nul.find("LEXODEL_TXT", at + 1))
         nul[at + 7] = '\0';
-    f.Write(p.ZipPath, nul);
+    WriteFileBytes(p.ZipPath, nul);
     FailureOf([&] { ExtractPackage(p); });
     EXPECT_FALSE(fs::exists(p.TempFolder + "LEXODEL"));
     EXPECT_FALSE(fs::exists(p.DeleteListPath));

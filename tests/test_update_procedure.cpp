@@ -66,23 +66,11 @@ private:
 class TRunFolders {
 public:
     TRunFolders() {
-        std::string tmpl = (fs::temp_directory_path() / "relexo-proc-XXXXXX").string();
-        root_ = ::mkdtemp(tmpl.data());
         for (const char* d : {"work", "tmp", "docs"}) fs::create_directories(root_ / d);
-        oldCwd_ = fs::current_path();
-        if (const char* t = std::getenv("TMPDIR")) oldTmp_ = t;
-        ::setenv("TMPDIR", Tmp().c_str(), 1);
+        tmpdir_.Set(Tmp().string());
         fs::current_path(Work());
     }
-    ~TRunFolders() {
-        fs::current_path(oldCwd_);
-        if (oldTmp_)
-            ::setenv("TMPDIR", oldTmp_->c_str(), 1);
-        else
-            ::unsetenv("TMPDIR");
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
+    ~TRunFolders() { fs::current_path(oldCwd_); }
     fs::path Work() const { return root_ / "work"; }
     fs::path Tmp() const { return root_ / "tmp"; }
     fs::path Docs() const { return root_ / "docs"; }
@@ -93,11 +81,10 @@ public:
     }
 
 private:
-    fs::path root_, oldCwd_;
-    std::optional<std::string> oldTmp_;
+    TempDir root_{"relexo-proc"};
+    fs::path oldCwd_ = fs::current_path();
+    ScopedEnv tmpdir_{"TMPDIR"};
 };
-
-void WriteAll(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
 
 // What the window does with "Oui": the procedure, then its clean-up.
 std::vector<std::string> RunUpdate(const std::string& version, const std::string& documents, bool sendAllowed,
@@ -148,8 +135,8 @@ TEST(UpdateProcedure, AWholeRunShowsEveryStepInOrder) {
         TestServer server;
         server.Put(d.newVersion + ".ZIP", d.Zip());
         TRunFolders folders;
-        WriteAll(folders.Work() / "LEXOTOT.TXT", dictionary);
-        if (!own) WriteAll(folders.Docs() / "LEXTRANS.TXT", "earlier\r\n");
+        WriteFileBytes(folders.Work() / "LEXOTOT.TXT", dictionary);
+        if (!own) WriteFileBytes(folders.Docs() / "LEXTRANS.TXT", "earlier\r\n");
 
         const std::vector<std::string> events = RunUpdate(d.newVersion, folders.Docs().string(), send);
 
@@ -188,11 +175,11 @@ TEST(UpdateProcedure, AWholeRunShowsEveryStepInOrder) {
                 if (!IsVersionLine(l)) t += l + "\r\n";
             return t;
         }();
-        EXPECT_EQ(ReadAll(folders.Work() / "LEXOTOT.TXT"),
+        EXPECT_EQ(ReadFileBytes(folders.Work() / "LEXOTOT.TXT"),
                   VersionLine(d.newVersion) + "\r\n" + mergedLines + VersionLine(d.newVersion) + "\r\n");
-        EXPECT_EQ(ReadAll(folders.Docs() / "LEXTRANS.TXT"), !own   ? "earlier\r\n"
-                                                            : send ? Lines(d.ownWords)
-                                                                   : Lines(d.ownWords) + advice);
+        EXPECT_EQ(ReadFileBytes(folders.Docs() / "LEXTRANS.TXT"), !own   ? "earlier\r\n"
+                                                                  : send ? Lines(d.ownWords)
+                                                                         : Lines(d.ownWords) + advice);
         EXPECT_EQ(server.Read("posted.bin"), own && send ? "AJOUTER=" + Lines(d.ownWords) : "");
         std::vector<std::string> requests = {"HEAD " + query, "GET " + query};
         if (own && send) requests.push_back("POST /protec/relexo/traitement.php3 HTTP/1.0");
@@ -243,7 +230,7 @@ TEST(UpdateProcedure, DownloadAndArchiveFailuresLeaveTheDictionaryAlone) {
             ::setenv("LEXORAMA_SERVER",
                      (c.server.empty() ? "127.0.0.1:" + std::to_string(RefusingPort()) : c.server).c_str(), 1);
         TRunFolders folders;
-        WriteAll(folders.Work() / "LEXOTOT.TXT", d.dictionary);
+        WriteFileBytes(folders.Work() / "LEXOTOT.TXT", d.dictionary);
 
         std::vector<std::string> events = RunUpdate(d.newVersion, folders.Docs().string(), true);
 
@@ -255,7 +242,7 @@ TEST(UpdateProcedure, DownloadAndArchiveFailuresLeaveTheDictionaryAlone) {
         std::vector<std::string> expected = c.steps;
         expected.insert(expected.end(), {"box " + c.expectedBox, "Clean running", "Clean done"});
         EXPECT_EQ(events, expected);
-        EXPECT_EQ(ReadAll(folders.Work() / "LEXOTOT.TXT"), d.dictionary);
+        EXPECT_EQ(ReadFileBytes(folders.Work() / "LEXOTOT.TXT"), d.dictionary);
         EXPECT_EQ(TRunFolders::Files(folders.Tmp()), std::set<std::string>());
         EXPECT_EQ(TRunFolders::Files(folders.Work()), std::set<std::string>{"LEXOTOT.TXT"});
         EXPECT_FALSE(fs::exists(folders.Docs() / "LEXTRANS.TXT"));
@@ -284,7 +271,7 @@ TEST(UpdateProcedure, UploadAnsweredWithAWrongLengthAndNoDocumentsFolder) {
                                                   : std::vector<std::string>{fault});
         server.Put(d.newVersion + ".ZIP", d.Zip());
         TRunFolders folders;
-        WriteAll(folders.Work() / "LEXOTOT.TXT", d.dictionary);
+        WriteFileBytes(folders.Work() / "LEXOTOT.TXT", d.dictionary);
         const bool rootFileBefore = fs::exists("/LEXTRANS.TXT");
 
         const std::vector<std::string> events = RunUpdate(d.newVersion, "", true);
@@ -295,7 +282,7 @@ TEST(UpdateProcedure, UploadAnsweredWithAWrongLengthAndNoDocumentsFolder) {
                   (std::vector<std::string>{"OwnWords done", "Transfer running",
                                             "box Erreur|Echec de l'écriture de LEXTRANS.TXT", "Upload running",
                                             "box " + box, "Upload done", "Clean running", "Clean done"}));
-        EXPECT_EQ(ReadAll(folders.Work() / "LEXOTOT.TXT"), d.MergedFile());
+        EXPECT_EQ(ReadFileBytes(folders.Work() / "LEXOTOT.TXT"), d.MergedFile());
         EXPECT_EQ(server.Read("posted.bin"), "AJOUTER=" + Lines(d.ownWords));
         EXPECT_EQ(fs::exists("/LEXTRANS.TXT"), rootFileBefore);
         EXPECT_EQ(TRunFolders::Files(folders.Work()), std::set<std::string>{"LEXOTOT.TXT"});
@@ -314,7 +301,7 @@ TEST(UpdateProcedure, APackageOfManyEntriesAndLongNames) {
     TestServer server;
     server.Put(d.newVersion + ".ZIP", Package(entries));
     TRunFolders folders;
-    WriteAll(folders.Work() / "LEXOTOT.TXT", d.dictionary);
+    WriteFileBytes(folders.Work() / "LEXOTOT.TXT", d.dictionary);
     const auto start = std::chrono::steady_clock::now();
 
     const std::vector<std::string> events = RunUpdate(d.newVersion, folders.Docs().string(), true);
@@ -325,7 +312,7 @@ TEST(UpdateProcedure, APackageOfManyEntriesAndLongNames) {
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count()));
     for (const std::string& e : events) EXPECT_NE(e.rfind("box ", 0), 0u) << e;
     EXPECT_EQ(events.back(), "Clean done");
-    EXPECT_EQ(ReadAll(folders.Work() / "LEXOTOT.TXT"), d.MergedFile());
+    EXPECT_EQ(ReadFileBytes(folders.Work() / "LEXOTOT.TXT"), d.MergedFile());
     EXPECT_EQ(TRunFolders::Files(folders.Tmp()), std::set<std::string>());
     EXPECT_EQ(TRunFolders::Files(folders.Work()), std::set<std::string>{"LEXOTOT.TXT"});
 }
@@ -382,7 +369,7 @@ TEST(UpdateProcedure, TheDictionaryIsHeldFromItsReadingToItsReplacement) {
         TestServer server;
         server.Put(d.newVersion + ".ZIP", d.Zip());
         TRunFolders folders;
-        WriteAll(folders.Work() / "LEXOTOT.TXT", d.dictionary);
+        WriteFileBytes(folders.Work() / "LEXOTOT.TXT", d.dictionary);
         int openedDuring = -1;
         // The user's lines are read, the merged file not yet written.
         const std::vector<std::string> events =
@@ -399,7 +386,7 @@ TEST(UpdateProcedure, TheDictionaryIsHeldFromItsReadingToItsReplacement) {
         if (c.command.empty()) {
             EXPECT_EQ(openedDuring, 2);
             for (const std::string& e : events) EXPECT_NE(e.rfind("box ", 0), 0u) << e;
-            EXPECT_EQ(ReadAll(folders.Work() / "LEXOTOT.TXT"), d.MergedFile());
+            EXPECT_EQ(ReadFileBytes(folders.Work() / "LEXOTOT.TXT"), d.MergedFile());
             EXPECT_EQ(OpenAsTheDictionaryProgram(), 0);
         } else {
             // The new lines are counted, the merged file never takes the name.
@@ -412,7 +399,7 @@ TEST(UpdateProcedure, TheDictionaryIsHeldFromItsReadingToItsReplacement) {
                                                 "la mise à jour.\r\nLa mise à jour n'a pas été faite : votre "
                                                 "dictionnaire garde ce changement.",
                                                 "Clean running", "Clean done"}));
-            EXPECT_EQ(ReadAll(folders.Work() / "LEXOTOT.TXT"), c.edited);
+            EXPECT_EQ(ReadFileBytes(folders.Work() / "LEXOTOT.TXT"), c.edited);
             EXPECT_FALSE(fs::exists(folders.Docs() / "LEXTRANS.TXT"));
         }
         EXPECT_EQ(TRunFolders::Files(folders.Work()), std::set<std::string>{"LEXOTOT.TXT"});

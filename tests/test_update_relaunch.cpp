@@ -24,18 +24,18 @@ namespace {
 // current folder.
 void WriteProgram(const fs::path& path, const std::string& marker) {
     fs::create_directories(path.parent_path());
-    UpdateFixture::Write(path.string(),
-                         "#!/bin/sh\n"
-                         "{ pwd -P; readlink /proc/$$/fd/2; "
-                         "if [ -e /proc/$$/fd/$LEXO_TEST_FD ]; then echo inherited; else echo closed; fi; } > " +
-                             marker + ".part\nmv " + marker + ".part " + marker + "\n");
+    WriteFileBytes(path.string(),
+                   "#!/bin/sh\n"
+                   "{ pwd -P; readlink /proc/$$/fd/2; "
+                   "if [ -e /proc/$$/fd/$LEXO_TEST_FD ]; then echo inherited; else echo closed; fi; } > " +
+                       marker + ".part\nmv " + marker + ".part " + marker + "\n");
     fs::permissions(path, fs::perms::owner_all);
 }
 
 // Waits up to 5 s for the file; its content, or "" when it never came.
 std::string AwaitFile(const fs::path& path) {
     for (int i = 0; i < 500 && !fs::exists(path); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return fs::exists(path) ? UpdateFixture::Read(path.string()) : std::string();
+    return fs::exists(path) ? ReadFileBytes(path.string()) : std::string();
 }
 
 pid_t Spawn(int lifeMs) {
@@ -54,7 +54,7 @@ protected:
         fs::create_directories(work_);
         // A descriptor this process does not close on exec: the program must not get it.
         fd_ = ::open("/dev/null", O_RDONLY);
-        ::setenv("LEXO_TEST_FD", std::to_string(fd_).c_str(), 1);
+        fdName_.Set(std::to_string(fd_));
     }
     void TearDown() override { ::close(fd_); }
     std::string Expected() const { return work_.string() + "\n/dev/null\nclosed\n"; }
@@ -62,6 +62,7 @@ protected:
     UpdateFixture f_;
     fs::path work_;
     int fd_ = -1;
+    const ScopedEnv fdName_{"LEXO_TEST_FD"};
 };
 
 // The program starts once the updater has ended, even while nobody collects the ended
@@ -110,12 +111,10 @@ TEST_F(UpdateRelaunch, UpdaterRelaunchesTheProgramBesideIt) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(AwaitFile(work_ / "beside"), Expected());
 
-    const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-    ::setenv("PATH", (f_.Root() / "none").c_str(), 1);
+    const ScopedEnv path("PATH", (f_.Root() / "none").string());
     std::string text;
     EXPECT_FALSE(RelaunchLexorama((f_.Root() / "none").string(), text));
     EXPECT_EQ(text, A("Impossible de relancer Lexorama.\r\nLancez-le vous-même pour retrouver votre dictionnaire."));
-    ::setenv("PATH", savedPath.c_str(), 1);
 }
 
 }  // namespace

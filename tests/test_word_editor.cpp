@@ -1,16 +1,13 @@
 // The word editor's logic on small dictionary files: which entries a word lists and what
 // showing one puts on the window, and the corrections and deletions read back from the
 // file after each action, the whole-line removal, and every kind of action killed at
-// random moments or refused by a full disk.
+// each of its system calls or refused by a full disk.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <fstream>
 #include <functional>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -29,11 +26,6 @@
 namespace {
 
 const std::string kVersion = VersionLine("LEX26120");
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::string Joined(const std::vector<std::string>& lines) {
     std::string text;
@@ -152,7 +144,7 @@ TEST(WordEditor, CorrectionsAndDeletionsGoStraightIntoTheFile) {
         s.Correct();
         erase(DictLine("chien", "|", "N11"));
         lines.push_back(DictLine("chien", "|", "N21"));
-        EXPECT_EQ(ReadFile(dict.Path()), Joined(lines));
+        EXPECT_EQ(ReadFileBytes(dict.Path()), Joined(lines));
     }
     // A changed form and an emptied one on the infinitive entry; the noun's line stays.
     {
@@ -165,7 +157,7 @@ TEST(WordEditor, CorrectionsAndDeletionsGoStraightIntoTheFile) {
         erase(DictLine("marche", "marcher", "V111"));
         erase(DictLine("marche", "marcher", "V412"));
         lines.push_back("Marche \tmarcher\tACEHMR\t*V111");
-        EXPECT_EQ(ReadFile(dict.Path()), Joined(lines));
+        EXPECT_EQ(ReadFileBytes(dict.Path()), Joined(lines));
     }
     // A new word.
     {
@@ -173,7 +165,7 @@ TEST(WordEditor, CorrectionsAndDeletionsGoStraightIntoTheFile) {
         s.After().Carac = 11;
         s.Correct();
         lines.push_back(A("zèbre\t|\tBEERZ\t*N11"));
-        EXPECT_EQ(ReadFile(dict.Path()), Joined(lines));
+        EXPECT_EQ(ReadFileBytes(dict.Path()), Joined(lines));
     }
     // A new verb whose infinitive line exists: one infinitive line again, and a line for
     // every filled box, equal lines and equal forms of two codes included. The row taken
@@ -190,14 +182,14 @@ TEST(WordEditor, CorrectionsAndDeletionsGoStraightIntoTheFile) {
         lines.push_back(DictLine("aimer", "aimer", "V000"));
         lines.push_back(DictLine("aime", "aimer", "V111"));
         lines.push_back(DictLine("aime", "aimer", "V113"));
-        EXPECT_EQ(ReadFile(dict.Path()), Joined(lines));
+        EXPECT_EQ(ReadFileBytes(dict.Path()), Joined(lines));
     }
     // Deleting a noun entry takes its category line only.
     {
         Session s(*dict, "chien", entries("chien")[0]);
         s.Delete();
         erase(DictLine("chien", "|", "N21"));
-        EXPECT_EQ(ReadFile(dict.Path()), Joined(lines));
+        EXPECT_EQ(ReadFileBytes(dict.Path()), Joined(lines));
     }
     // Deleting the infinitive entry: its line and every filled box's; the noun's
     // category line and the line of a code without a box stay.
@@ -207,7 +199,7 @@ TEST(WordEditor, CorrectionsAndDeletionsGoStraightIntoTheFile) {
         erase(DictLine("marcher", "marcher", "V000"));
         erase(DictLine("marchons", "marcher", "V414"));
         erase("Marche \tmarcher\tACEHMR\t*V111");
-        EXPECT_EQ(ReadFile(dict.Path()), Joined(lines));
+        EXPECT_EQ(ReadFileBytes(dict.Path()), Joined(lines));
         EXPECT_EQ(entries("marcher").size(), 2u);
     }
 }
@@ -220,11 +212,11 @@ TEST(WordEditor, DeleteDictLineRemovesOnlyAWholeLine) {
     DictFixture dict({kVersion, oedeme, deme, "x", deme, kVersion}, true);
 
     EXPECT_TRUE(DeleteDictLine(*dict, deme));
-    EXPECT_EQ(ReadFile(dict.Path()), Joined({kVersion, oedeme, "x", deme, kVersion}));
+    EXPECT_EQ(ReadFileBytes(dict.Path()), Joined({kVersion, oedeme, "x", deme, kVersion}));
     EXPECT_TRUE(DeleteDictLine(*dict, deme));
-    EXPECT_EQ(ReadFile(dict.Path()), Joined({kVersion, oedeme, "x", kVersion}));
+    EXPECT_EQ(ReadFileBytes(dict.Path()), Joined({kVersion, oedeme, "x", kVersion}));
     EXPECT_FALSE(DeleteDictLine(*dict, deme));
-    EXPECT_EQ(ReadFile(dict.Path()), Joined({kVersion, oedeme, "x", kVersion}));
+    EXPECT_EQ(ReadFileBytes(dict.Path()), Joined({kVersion, oedeme, "x", kVersion}));
 }
 
 TEST(WordEditor, TheLinesLoadedAreTheLinesRemoved) {
@@ -274,7 +266,7 @@ TEST(WordEditor, TheLinesLoadedAreTheLinesRemoved) {
         EXPECT_EQ(s.Delete(), TApplyResult::Done);
         erase(DictLine(A("dème"), "|", "N11"));
     }
-    EXPECT_EQ(ReadFile(dict.Path()), text(lines));
+    EXPECT_EQ(ReadFileBytes(dict.Path()), text(lines));
 
     // A line loaded and then changed by someone else: nothing of the change is written.
     Session gone(*dict, "marcher", first("marcher"));
@@ -283,7 +275,7 @@ TEST(WordEditor, TheLinesLoadedAreTheLinesRemoved) {
     erase(DictLine("marche", "marcher", "V111"));
     EXPECT_EQ(gone.Correct(), TApplyResult::LoadedLineMissing);
     EXPECT_EQ(gone.Delete(), TApplyResult::LoadedLineMissing);
-    EXPECT_EQ(ReadFile(dict.Path()), text(lines));
+    EXPECT_EQ(ReadFileBytes(dict.Path()), text(lines));
 }
 
 TEST(WordEditor, EveryEntryOfTheShippedSampleCanBeDeleted) {
@@ -383,53 +375,37 @@ class WordEditorActions : public ScratchDir {};
 
 }  // namespace
 
-// Children doing every kind of action of the editor on a real file are killed at random
-// moments of it. Reopened, the file is always the one before the action or the one
-// after it, whole; the kills that caught a journal on disk landed inside the action.
+// Children doing every kind of action of the editor on a real file are killed at each
+// system call of it in turn. Reopened, the file is always the one before the action or
+// the one after it, whole; the kills that caught a journal on disk landed inside the
+// action.
 TEST_F(WordEditorActions, KilledDuringAnyActionTheFileIsBeforeOrAfterIt) {
     const std::vector<std::string> lines = ActionDictionary();
     const std::string base = Joined(lines);
     const std::string path = Path("LEXOTOT.TXT");
-    const std::string journal = platform::JournalPath(path);
-    std::mt19937 random(29);
     int journalsCaught = 0, befores = 0, afters = 0;
 
     for (const EditorAction& action : kActions) {
         SCOPED_TRACE(action.name);
         Write("LEXOTOT.TXT", base);
         std::string after;
-        double micros = 0;
         {
             auto dict = TTabStringsFile::Create(path, true);
             const std::vector<TEditStep> steps = StepsOf(*dict, action);
             after = TextAfter(lines, steps);
-            const auto start = std::chrono::steady_clock::now();
             ASSERT_EQ(ApplySteps(*dict, steps), TApplyResult::Done);
-            micros = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
-            ASSERT_EQ(ReadFile(path), after);
+            ASSERT_EQ(ReadFileBytes(path), after);
             ASSERT_EQ(dict->GetText(), after);
         }
         ASSERT_NE(after, base);
-        std::uniform_int_distribution<int> delay(0, static_cast<int>(micros * 1.5) + 50);
 
-        for (int round = 0; round < 25; ++round) {
-            Write("LEXOTOT.TXT", base);
-            const int status = KilledChild(
-                [&] {
-                    auto dict = TTabStringsFile::Create(path, true);
-                    return [dict, steps = StepsOf(*dict, action)] { ApplySteps(*dict, steps); };
-                },
-                static_cast<useconds_t>(delay(random)));
-            ASSERT_TRUE(WIFSIGNALED(status)) << "the child failed: " << WEXITSTATUS(status);
-            if (Exists(journal)) ++journalsCaught;
-
-            auto reopened = TTabStringsFile::Create(path, true);
-            const std::string text = reopened->GetText();
-            ASSERT_TRUE(text == base || text == after) << "round " << round << ": " << text.size() << " bytes";
-            (text == base ? befores : afters) += 1;
-            EXPECT_FALSE(Exists(journal));
-            EXPECT_EQ(reopened->GetCount(), std::count(text.begin(), text.end(), '\n'));
-        }
+        const Kills kills = KillAtEveryCall(path, base, after, [&] {
+            auto dict = TTabStringsFile::Create(path, true);
+            return [dict, steps = StepsOf(*dict, action)] { ApplySteps(*dict, steps); };
+        });
+        journalsCaught += kills.journals;
+        befores += kills.befores;
+        afters += kills.afters;
     }
     EXPECT_GT(journalsCaught, 0);
     EXPECT_GT(befores, 0);
@@ -450,25 +426,25 @@ TEST_F(WordEditorActions, AFullDiskRefusesTheWholeActionAndSaysSo) {
     if (child == 0) {
         if (!MountSmallFileSystem(small, 512 * 1024)) _exit(77);
         const std::string path = small + "/LEXOTOT.TXT";
-        std::ofstream(path, std::ios::binary) << base;
+        WriteFileBytes(path, base);
         // What is left free takes the new lines, not a journal of the rest of the file.
         struct statvfs fs {};
         statvfs(small.c_str(), &fs);
         const auto left = static_cast<size_t>(fs.f_bavail) * fs.f_bsize;
-        std::ofstream(small + "/filler", std::ios::binary) << std::string(left - 16 * 1024, 'F');
+        WriteFileBytes(small + "/filler", std::string(left - 16 * 1024, 'F'));
         {
             auto dict = TTabStringsFile::Create(path, true);
             const std::vector<TEditStep> steps = StepsOf(*dict, kActions[3]);
             const std::string message = Message([&] { ApplySteps(*dict, steps); });
             EXPECT_TRUE(message.starts_with(A("Erreur [1C] à l'écriture du journal de ") + path)) << message;
             EXPECT_TRUE(message.ends_with(A(" : fichier non modifié"))) << message;
-            EXPECT_TRUE(ReadFile(path) == base) << "the file changed: " << ReadFile(path).size() << " bytes";
+            EXPECT_TRUE(ReadFileBytes(path) == base) << "the file changed: " << ReadFileBytes(path).size() << " bytes";
             EXPECT_TRUE(dict->GetText() == base);
             EXPECT_EQ(dict->GetCount(), static_cast<int32_t>(lines.size()));
 
             std::filesystem::remove(small + "/filler");
             EXPECT_EQ(ApplySteps(*dict, steps), TApplyResult::Done);
-            EXPECT_EQ(ReadFile(path), TextAfter(lines, steps));
+            EXPECT_EQ(ReadFileBytes(path), TextAfter(lines, steps));
         }
         _exit(::testing::Test::HasFailure() ? 1 : 0);
     }

@@ -167,4 +167,9 @@ bool SameFile(const std::string& a, const std::string& b);
 // The journal's name for a file opened by that name (its real name: not a link).
 std::string JournalPath(const std::string& path);
 
+// Turns the flushes of the file, its journal and its folder to disk off (false) or back
+// on. Only tests call it, to make thousands of changes in little time; the programs
+// always flush.
+void SetSyncForTests(bool on);
+
 }  // namespace platform
