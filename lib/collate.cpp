@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -103,15 +104,16 @@ void AppendFolded(const Utf16& u, std::string& out) {
 
 // The contractions of the collator that Windows-1252 can spell: characters that weigh
 // together rather than each on its own ("l·", where the middle dot weighs as no letter
-// but only marks the l at the second level), as byte strings.
-std::vector<std::string> Cp1252Contractions() {
+// but only marks the l at the second level), as byte strings; none when the collator
+// cannot tell.
+std::optional<std::vector<std::string>> Cp1252Contractions() {
     std::vector<std::string> found;
     UErrorCode status = U_ZERO_ERROR;
     UCollator* c = ucol_open("fr", &status);
     icu::UnicodeSet contractions;
     if (U_SUCCESS(status)) ucol_getContractionsAndExpansions(c, contractions.toUSet(), nullptr, true, &status);
     if (c != nullptr) ucol_close(c);
-    if (U_FAILURE(status)) return {std::string()};  // unknown: no table at all
+    if (U_FAILURE(status)) return std::nullopt;
     for (icu::UnicodeSetIterator it(contractions); it.next();) {
         if (!it.isString()) continue;
         const icu::UnicodeString& u = it.getString();
@@ -144,8 +146,8 @@ public:
         c->setStrength(icu::Collator::PRIMARY);
         auto* rules = dynamic_cast<icu::RuleBasedCollator*>(c.get());
         if (!rules) return;
-        const std::vector<std::string> contractions = Cp1252Contractions();
-        if (contractions.size() == 1 && contractions[0].empty()) return;
+        const std::optional<std::vector<std::string>> contractions = Cp1252Contractions();
+        if (!contractions) return;  // unknown: no table at all
         auto key = [&](std::string_view text) {
             const Utf16 u(text, Utf16::kAll);
             uint8_t buf[64];
@@ -212,7 +214,7 @@ public:
         };
         for (int b = 0; b < 256; ++b)
             entries_[static_cast<std::size_t>(b)] = classify(count[b], count[b] > 0 ? keys[b] : std::string());
-        for (const std::string& c : contractions) {
+        for (const std::string& c : *contractions) {
             if (c.size() == 2 && !LookedThrough(c[0]) && !LookedThrough(c[1])) {
                 const int n = weights(c);
                 pairs_.push_back({c, classify(n, n > 0 ? key(c) : std::string())});
